@@ -1,0 +1,135 @@
+// The PC's copy of the device's tuning: four presets of eight output channels, the send flags
+// that tell the poll thread what to send, and the locks that guard them. Window-free: what the
+// operations do to windows goes through a TuningObserver.
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <mutex>
+
+#include "model/records.h"
+#include "model/tuning_observer.h"
+
+namespace model {
+
+// One lock per message group.
+enum LockGroup : int {
+    kLockCrossover = 0,  // 't'
+    kLockDelay,          // 'u'
+    kLockEqGains,        // 's'
+    kLockEqOff,          // 'v'
+    kLockEqLink,         // 'w'
+    kLockBandMask,       // 'x'
+    kLockMute,           // 'y'
+    kLockListening,      // 0x96
+    kLockGroupCount,
+};
+
+// The crossover's filter sections of one record, kept beside the raw bytes.
+struct CrossoverSections {
+    std::array<BiquadSection, kMaxCrossoverSections> section{};
+};
+
+class TuningModel {
+public:
+    // Builds the initial model with its eight default outputs and their default crossovers.
+    explicit TuningModel(TuningObserver* observer = nullptr);
+    TuningModel(const TuningModel&) = delete;
+    TuningModel& operator=(const TuningModel&) = delete;
+
+    void SetObserver(TuningObserver* observer) { observer_ = observer ? observer : &noObserver_; }
+
+    // Records and their sections.
+    DspChannelRecord& Record(int preset, int output) { return presets_[preset].channel[output]; }
+    const DspChannelRecord& Record(int preset, int output) const {
+        return presets_[preset].channel[output];
+    }
+    DspPreset& Preset(int preset) { return presets_[preset]; }
+    const DspPreset& Preset(int preset) const { return presets_[preset]; }
+    CrossoverSections& Sections(int preset, int output) { return sections_[preset][output]; }
+    const CrossoverSections& Sections(int preset, int output) const {
+        return sections_[preset][output];
+    }
+
+    int CurrentPreset() const { return currentPreset_; }
+    void SetCurrentPreset(int preset) {
+        if (preset >= 0 && preset < kPresetCount) currentPreset_ = preset;
+    }
+
+    // Outputs assigned to a position in the current preset (1 = one speaker, 2 = two-way, ...).
+    int Ways(int position) const;
+    // True when a speaker of that kind is assigned at that position in the current preset.
+    bool KindAtPosition(int position, int kind) const;
+
+    // Assigns a speaker to an output (-1: the next output to hand out). Returns 0 when the views do
+    // not exist yet, all eight outputs are handed out, the output is not -1..7, or position or kind
+    // lies outside 0..11.
+    int AssignChannel(int position, int kind, int output, int variant, uint32_t amplifier,
+                      int withDefaults);
+    // Writes the default crossover of an output into all four presets; outputs outside 0..7 are
+    // ignored.
+    void SetDefaultChannelCrossover(int output, int position, int kind);
+    // "Current Preset Default": the default crossovers of every assigned record of one preset
+    // (outside 0..3: the current one).
+    void SetDefaultCrossovers(int preset);
+
+    int AssignedCount() const { return assignedCount_; }
+    void ResetAssignedCount() { assignedCount_ = 0; }
+
+    // Listening points, per preset 0..3.
+    int ListeningPoint(int preset) const { return listeningPoint_[preset]; }
+    void SetListeningPointValue(int preset, int point) { listeningPoint_[preset] = point; }
+
+    // Mutes, per output (not per preset).
+    uint32_t Mute(int output) const { return mute_[output]; }
+    void SetMuteValue(int output, uint32_t muted) { mute_[output] = muted ? 1u : 0u; }
+
+    // Send flags. Setting one is a no-op while dirty tracking is off.
+    void SetDirty(int preset, int output, int flag);
+    bool IsDirty(int preset, int output, int flag) const {
+        return dirty_[preset][output][flag].load() != 0;
+    }
+    // Clears one flag and says whether it was set.
+    bool TakeDirty(int preset, int output, int flag) {
+        return dirty_[preset][output][flag].exchange(0) != 0;
+    }
+    void SetMuteDirty() { if (dirtyTracking_) muteDirty_ = 1; }
+    bool TakeMuteDirty() { return muteDirty_.exchange(0) != 0; }
+    bool IsMuteDirty() const { return muteDirty_.load() != 0; }
+    void SetListeningPointDirty() { if (dirtyTracking_) listeningPointDirty_ = 1; }
+    bool TakeListeningPointDirty() { return listeningPointDirty_.exchange(0) != 0; }
+    bool IsListeningPointDirty() const { return listeningPointDirty_.load() != 0; }
+
+    std::mutex& Lock(LockGroup group) { return locks_[group]; }
+
+    uint32_t WorkingMode() const { return workingMode_; }
+    void SetWorkingModeValue(uint32_t mode) { workingMode_ = mode; }
+    bool DirtyTracking() const { return dirtyTracking_ != 0; }
+    void SetOnline(uint32_t on) { dirtyTracking_ = on ? 1u : 0u; }
+    bool Connected() const { return connected_ != 0; }
+    void SetConnected(uint32_t on) { connected_ = on ? 1u : 0u; }
+    bool IsChanged() const { return changed_ != 0; }
+    void SetChanged(uint32_t on) { changed_ = on ? 1u : 0u; }
+
+private:
+    TuningObserver noObserver_;
+    TuningObserver* observer_;
+
+    std::array<DspPreset, kPresetCount> presets_{};
+    std::array<std::array<CrossoverSections, kChannelCount>, kPresetCount> sections_{};
+    int currentPreset_ = 0;
+    std::array<int32_t, kPresetCount> listeningPoint_{};
+    std::array<uint32_t, kChannelCount> mute_{};
+    std::atomic<uint32_t> listeningPointDirty_{0};
+    std::atomic<uint32_t> muteDirty_{0};
+    std::atomic<uint32_t> dirty_[kPresetCount][kChannelCount][kDirtyFlagCount]{};
+    int assignedCount_ = 0;
+    uint32_t workingMode_ = 1;
+    std::atomic<uint32_t> dirtyTracking_{1};
+    std::atomic<uint32_t> connected_{0};
+    std::atomic<uint32_t> changed_{0};
+    std::array<std::mutex, kLockGroupCount> locks_;
+};
+
+}  // namespace model
