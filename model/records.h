@@ -2,6 +2,7 @@
 // a fixed width and every size and offset is checked at compile time, identically in both builds.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 
@@ -153,6 +154,12 @@ enum DirtyFlag : int {
     kDirtyCrossover = 34, // 't'
     kDirtyDelay = 35,     // 'u'
     kDirtyFlagCount = 36,
+};
+
+// The crossover's filter sections of one record, kept in storage the model owns beside the raw
+// bytes; the record's section count says how many are in use.
+struct CrossoverSections {
+    std::array<BiquadSection, kMaxCrossoverSections> section{};
 };
 
 // True when the record's output, position and kind are all set.

@@ -26,11 +26,6 @@ enum LockGroup : int {
     kLockGroupCount,
 };
 
-// The crossover's filter sections of one record, kept beside the raw bytes.
-struct CrossoverSections {
-    std::array<BiquadSection, kMaxCrossoverSections> section{};
-};
-
 class TuningModel {
 public:
     // Builds the initial model with its eight default outputs and their default crossovers.
@@ -51,6 +46,12 @@ public:
     const CrossoverSections& Sections(int preset, int output) const {
         return sections_[preset][output];
     }
+
+    // Filter design: the crossover and equaliser sections of one record, of one preset, of all.
+    // DesignRecord returns the crossover design's result (0: not designed, sections unchanged).
+    int DesignRecord(int preset, int output);
+    void DesignPreset(int preset);
+    void DesignAllPresets();
 
     int CurrentPreset() const { return currentPreset_; }
     void SetCurrentPreset(int preset) {
