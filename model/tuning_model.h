@@ -6,10 +6,15 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <iosfwd>
 #include <mutex>
 
 #include "model/records.h"
 #include "model/tuning_observer.h"
+
+namespace devlink {
+class FrameSender;
+}
 
 namespace model {
 
@@ -103,6 +108,23 @@ public:
     bool IsListeningPointDirty() const { return listeningPointDirty_.load() != 0; }
 
     std::mutex& Lock(LockGroup group) { return locks_[group]; }
+
+    // Device messages: the send cycle (tuning_send.cpp) and the setters of received tuning
+    // frames (tuning_receive.cpp).
+    // Sends one frame per dirty group; 1 when at least one dirty group was taken. Poll thread.
+    int SendPendingChanges(const devlink::FrameSender& link, std::ostream* log);
+    // Sends the routing message of preset 0; 0 without a link.
+    int SendRoutingMap(const devlink::FrameSender* link);
+    // Every send flag of every assigned channel in all presets (mute and listening points aside).
+    void MarkAllDirty();
+    void ClearAllDirty();
+    void SetEqFromDevice(int channel, int preset, const float gains[kBandCount], uint32_t bandMask,
+                         uint32_t eqOff, uint32_t eqLink);
+    void SetCrossoverFromDevice(int channel, int preset, int32_t filterType, int32_t filterModel,
+                                float lpFreq, float hpFreq, float lfSlope, float hfSlope,
+                                uint32_t invPhase, uint32_t xoLink);
+    void SetDelayFromDevice(int channel, int preset, int32_t delay, int32_t distance,
+                            int32_t delayTrim);
 
     uint32_t WorkingMode() const { return workingMode_; }
     void SetWorkingModeValue(uint32_t mode) { workingMode_ = mode; }
