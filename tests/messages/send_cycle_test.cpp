@@ -91,14 +91,6 @@ TEST_F(SendCycle, FullWriteOrderPacingAndLog) {
     EXPECT_TRUE(link.sleeper.Pauses().empty());
 }
 
-TEST_F(SendCycle, AllEightChannelsOfTheDefaultTuning) {
-    m.MarkAllDirty();
-    EXPECT_EQ(Cycle(), 1);
-    EXPECT_EQ(link.frames.size(), 4u * 8u * 6u);
-    EXPECT_EQ(link.sleeper.TotalMs(), 4u * 8u * 6u * 70u);
-    EXPECT_EQ(link.writesUnderLock, 0);
-}
-
 TEST_F(SendCycle, EachEditSendsItsOwnMessage) {
     struct Case {
         const char* what;
@@ -257,4 +249,58 @@ TEST_F(SendCycle, RoutingMapFromPresetZero) {
     ASSERT_EQ(link.frames.size(), 1u);
     EXPECT_EQ(link.frames[0], BuildRoutingMessage(m.Preset(0)));
     EXPECT_EQ(link.sleeper.Pauses(), (std::vector<uint32_t>{25, 45}));
+}
+
+// The crossover frames of a new tuning in every preset. The expected frames were worked out apart
+// from the program, with the bilinear-transform formulas of each filter (Linkwitz 12 dB = two
+// equal first-order sections; the band pass two equal first-order band-pass sections), in double
+// precision, each coefficient divided by a0 and rounded to single precision; shown for preset 0,
+// channel 0.
+TEST(DefaultTuning, CrossoverFramesOfAllFourPresets) {
+    const char* woofer =
+        "46 5A 00 3F 74 00 00 02 00 00 00 80 2A C5 6F 3F 00 00 00 00 B4 D6 01 3D B4 D6 01 3D "
+        "00 00 00 80 2A C5 6F 3F 00 00 00 00 B4 D6 01 3D B4 D6 01 3D "
+        "01 00 00 00 FA 43 00 00 A0 42 0C 0C 00 01 E8";
+    const char* midrange =
+        "46 5A 00 3F 74 00 00 02 B9 D5 08 BF 99 19 C0 3F 8E 54 6E BE 00 00 00 00 8E 54 6E 3E "
+        "B9 D5 08 BF 99 19 C0 3F 8E 54 6E BE 00 00 00 00 8E 54 6E 3E "
+        "03 00 00 00 FA 43 00 40 9C 45 0C 0C 00 01 13";
+    const char* tweeter =
+        "46 5A 00 3F 74 00 00 02 00 00 00 80 8F 7D FC 3E 00 00 00 00 64 1F 3F BF 64 1F 3F 3F "
+        "00 00 00 80 8F 7D FC 3E 00 00 00 00 64 1F 3F BF 64 1F 3F 3F "
+        "02 00 00 00 7A 46 00 40 9C 45 0C 0C 00 01 E1";
+    const char* subwoofer =
+        "46 5A 00 3F 74 00 00 02 00 00 00 80 AC 05 7B 3F 00 00 00 00 74 4A 1F 3C 74 4A 1F 3C "
+        "00 00 00 80 AC 05 7B 3F 00 00 00 00 74 4A 1F 3C 74 4A 1F 3C "
+        "01 00 00 00 16 43 00 80 BB 45 0C 0C 00 01 82";
+    const char* byChannel[kChannelCount] = {woofer, midrange, tweeter, woofer,
+                                            midrange, tweeter, subwoofer, subwoofer};
+
+    TuningModel m;
+    RecordingLink link;
+    link.watched = &m;
+    std::ostringstream log;
+    m.MarkAllDirty();
+    EXPECT_EQ(m.SendPendingChanges(link.sender, &log), 1);
+    ASSERT_EQ(link.frames.size(), 4u * 8u * 6u);
+
+    std::string expectedOrder;
+    for (const char* kind : {"t", "u", "s", "v", "w", "x"})
+        for (int ch = 0; ch < kChannelCount; ++ch) expectedOrder += kind;
+    EXPECT_EQ(link.Commands(), expectedOrder + expectedOrder + expectedOrder + expectedOrder);
+
+    for (int p = 0; p < kPresetCount; ++p)
+        for (int ch = 0; ch < kChannelCount; ++ch) {
+            SCOPED_TRACE("preset " + std::to_string(p) + " channel " + std::to_string(ch));
+            devlink::Frame expected = msgtest::Hex(byChannel[ch]);
+            expected[5] = static_cast<uint8_t>(p);
+            expected[6] = static_cast<uint8_t>(ch);
+            devlink::SealFrame(expected);
+            msgtest::ExpectCrossoverFrame(link.frames[48 * p + ch], expected);
+        }
+    std::string expectedLog;
+    for (int i = 0; i < 32; ++i) expectedLog += "ok \n";
+    EXPECT_EQ(log.str(), expectedLog);
+    EXPECT_EQ(link.sleeper.TotalMs(), 192u * 70u);
+    EXPECT_EQ(link.writesUnderLock, 0);
 }
