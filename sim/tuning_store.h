@@ -1,0 +1,68 @@
+// The simulated device's tuning: what the DSP unit keeps of every tuning message it receives,
+// and the stream of frames with which it answers a read-all request. Kept as the bytes the
+// messages carry, as a device would: it stores what it is sent and sends it back.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "link/frame.h"
+
+namespace sim {
+
+class TuningStore {
+public:
+    static constexpr int kPresets = 4;
+    static constexpr int kChannels = 8;
+    static constexpr int kBands = 31;
+    static constexpr int kMaxSections = 9;
+
+    // A device fresh from the factory: flat equalisers, full-range crossovers (one identity
+    // section), no delay, nothing muted, listening points 0, no routing.
+    TuningStore();
+
+    // Applies a frame the PC sent to the DSP unit. True when it was a tuning message and was
+    // stored; false for any other frame, and for a tuning message with a bad checksum, a wrong
+    // length or a preset or channel the device does not have (the device ignores those).
+    bool Apply(const uint8_t* frame, size_t length);
+
+    // The answer to a read-all request: for every preset and channel its equaliser ('s'),
+    // crossover ('t') and delay ('u'), then the listening points (0x96); addressed to the PC.
+    // The read-all-done frame that closes the stream is ReadAllDone().
+    std::vector<devlink::Frame> ReadAllFrames() const;
+    // 0x93 with byte 5 = 1: the read-back is complete.
+    static devlink::Frame ReadAllDone();
+
+    // What the tests look at.
+    float Gain(int preset, int channel, int band) const;
+    uint32_t BandMask(int preset, int channel) const;
+    uint8_t EqOff(int preset, int channel) const { return channel_[preset][channel].eqOff; }
+    uint8_t EqLink(int preset, int channel) const { return channel_[preset][channel].eqLink; }
+    int SectionCount(int preset, int channel) const { return channel_[preset][channel].sections; }
+    uint8_t MuteMask() const { return muteMask_; }
+    uint8_t ListeningPoints() const { return listeningPoints_; }
+    const std::array<uint8_t, 40>& Routing() const { return routing_; }
+
+private:
+    struct Channel {
+        std::array<uint8_t, 4 * kBands> gains{};   // f32 little-endian, linear
+        std::array<uint8_t, 4> bandMask{};          // u32 little-endian
+        uint8_t eqOff = 0;
+        uint8_t eqLink = 0;
+        int sections = 1;
+        std::array<uint8_t, 20 * kMaxSections> coefficients{};
+        std::array<uint8_t, 14> crossover{};        // type, model, LP, HP, slopes, phase, link
+        std::array<uint8_t, 8> delay{};             // delay, distance (16-bit), trim (32-bit), BE
+    };
+
+    Channel& At(const uint8_t* frame) { return channel_[frame[5]][frame[6]]; }
+
+    std::array<std::array<Channel, kChannels>, kPresets> channel_;
+    uint8_t muteMask_ = 0;
+    uint8_t listeningPoints_ = 0;
+    std::array<uint8_t, 40> routing_{};
+};
+
+}  // namespace sim
