@@ -7,7 +7,7 @@ NATIVE := $(BUILD)/native
 SANITIZE := $(BUILD)/sanitize
 WIN32 := $(BUILD)/win32
 
-.PHONY: all setup native sanitize win32 test test-native test-sanitize test-win32 run clean
+.PHONY: all setup native sanitize win32 test test-native test-sanitize test-win32 run bench clean
 
 all: native win32
 
@@ -16,16 +16,16 @@ setup:
 
 native: setup
 	@cmake -S . -B $(NATIVE) -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-	@cmake --build $(NATIVE) -j$(JOBS)
+	@cmake --build $(NATIVE) -j$(JOBS) -- --no-print-directory
 
 sanitize: setup
 	@cmake -S . -B $(SANITIZE) -DCMAKE_BUILD_TYPE=Debug -DDARVIX_SANITIZE=ON >/dev/null
-	@cmake --build $(SANITIZE) -j$(JOBS)
+	@cmake --build $(SANITIZE) -j$(JOBS) -- --no-print-directory
 
 win32: setup
 	@cmake -S . -B $(WIN32) -DCMAKE_BUILD_TYPE=Release \
 	    -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-i686.cmake >/dev/null
-	@cmake --build $(WIN32) -j$(JOBS)
+	@cmake --build $(WIN32) -j$(JOBS) -- --no-print-directory
 
 test-native: native
 	@cd $(NATIVE) && ctest -j$(JOBS) --output-on-failure
@@ -38,6 +38,10 @@ test-win32: win32
 
 # Every test of both builds; the first failing build stops the run with a non-zero status.
 test: test-native test-sanitize test-win32
+
+# Benchmarks print their figures (native, optimised build); they are not part of `make test`.
+bench: native
+	@for b in $(NATIVE)/bin/*_bench; do echo "== $$(basename $$b)"; $$b; done
 
 run: win32
 	@bash scripts/run.sh $(WIN32)

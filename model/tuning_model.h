@@ -60,7 +60,8 @@ public:
     }
 
     // Filter design: the crossover and equaliser sections of one record, of one preset, of all.
-    // DesignRecord returns the crossover design's result (0: not designed, sections unchanged).
+    // DesignRecord returns the crossover design's result (0: not designed, sections unchanged). It
+    // takes the crossover and equaliser locks itself: callers must not hold them.
     int DesignRecord(int preset, int output);
     void DesignPreset(int preset);
     void DesignAllPresets();
