@@ -46,6 +46,7 @@ public:
     TuningModel& operator=(const TuningModel&) = delete;
 
     void SetObserver(TuningObserver* observer) { observer_ = observer ? observer : &noObserver_; }
+    TuningObserver& Observer() { return *observer_; }
 
     // Records and their sections.
     DspChannelRecord& Record(int preset, int output) { return presets_[preset].channel[output]; }
@@ -151,9 +152,9 @@ public:
     // A live equaliser curve from the device (a 131-byte frame 0x74): 1 when the frame is one, 0
     // when it is for another receiver.
     int ApplyEqCurve(std::span<const uint8_t> frame);
-    // With dirty tracking off, makes each preset current in turn, designs and shows it, then the
-    // previous current preset again.
-    void CyclePresets();
+    // Makes each preset current in turn, designs and shows it, then the previous current preset
+    // again; with trackingOff, dirty tracking is off meanwhile (and then as it was).
+    void CyclePresets(bool trackingOff = true);
 
     uint32_t WorkingMode() const { return workingMode_; }
     void SetWorkingModeValue(uint32_t mode) { workingMode_ = mode; }
