@@ -114,8 +114,11 @@ PresetFileStatus ReadPreset(std::span<const uint8_t> bytes, int slot, const Pres
             return PresetFileStatus::kIncompatible;
         }
     }
-    if (apply) ApplyAll(list, context);
-    else for (FileSection* s : list) s->Discard();
+    if (apply) {
+        ApplyAll(list, context);
+    } else {
+        for (FileSection* s : list) s->Discard();
+    }
     what->clear();
     return PresetFileStatus::kOk;
 }
@@ -210,8 +213,9 @@ std::string SavePresetFile(const std::string& path, int slot, const PresetSectio
                            const os::SaveFaults* faults) {
     std::vector<uint8_t> bytes;
     if (!BuildPresetImage(slot, sections, &bytes))
-        return SaveError(path, slot < -1 || slot > 3 ? "there is no preset " + std::to_string(slot)
-                                                     : "the program has no writer for one of its sections");
+        return SaveError(path, slot < -1 || slot > 3
+                                   ? "there is no preset " + std::to_string(slot)
+                                   : "the program has no writer for one of its sections");
     std::string why;
     if (!os::SaveFileReplacing(path, bytes.data(), bytes.size(), &why, faults))
         return SaveError(path, why);

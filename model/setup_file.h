@@ -58,7 +58,8 @@ enum class PresetFileStatus {
     kInvalid,       // not a preset file, damaged, or unreadable
 };
 
-// In-memory forms: the file's bytes, and "what is wrong" without the file's name.
+// In-memory forms: the file's bytes, and "what is wrong" without the file's name. (A null section
+// writes nothing in BuildSetupImage; the loaders refuse to run without all sections.)
 std::vector<uint8_t> BuildSetupImage(const SetupSections& sections);
 std::string LoadSetupImage(std::span<const uint8_t> bytes, const SetupSections& sections);
 // slot -1 writes every preset, 0..3 that preset only; false for another slot.

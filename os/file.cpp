@@ -115,7 +115,10 @@ bool SaveFileReplacing(const std::string& path, const void* data, size_t size, s
         injected = true;
     }
     bool ok = std::fwrite(data, 1, toWrite, f) == toWrite && !injected;
-    if (!ok) SetReason(reason, "cannot write the file (" + std::string(injected ? "disk full" : ErrnoText(errno)) + ")");
+    if (!ok) {
+        const std::string why = injected ? std::string("disk full") : ErrnoText(errno);
+        SetReason(reason, "cannot write the file (" + why + ")");
+    }
     if (ok && !FlushToDisk(f)) {
         SetReason(reason, "cannot write the file to the disk (" + ErrnoText(errno) + ")");
         ok = false;
