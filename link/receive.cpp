@@ -7,6 +7,16 @@
 
 namespace devlink {
 
+namespace {
+
+// 'Z' then 'F' or 0x80, or a 'Z' that is the last byte so far.
+bool MayStartPcFrame(const uint8_t* buffer, size_t fill, size_t p) {
+    if (buffer[p] != kNodePc) return false;
+    return p + 1 == fill || buffer[p + 1] == kNodeDsp || buffer[p + 1] == kNodeAccessory;
+}
+
+}  // namespace
+
 bool EndsWithHello(const uint8_t* bytes, size_t n) {
     return n >= sizeof(kHelloFrame) &&
            std::memcmp(bytes + n - sizeof(kHelloFrame), kHelloFrame, sizeof(kHelloFrame)) == 0;
@@ -26,12 +36,14 @@ size_t ParseReceived(uint8_t* buffer, size_t fill, const std::atomic<int>& gateC
         const bool forPc = buffer[p] == kNodePc && (buffer[p + 1] == kNodeDsp ||
                                                     buffer[p + 1] == kNodeAccessory);
         // A length that cannot be a frame (shorter than a header and checksum, or longer than
-        // anything the device sends us) means we are not at a frame start: step over one byte
-        // and look again, rather than trusting it (0 would never advance, 1..5 would queue a
-        // frame without a command byte).
+        // anything the device sends us) means we are not at a frame start: drop bytes up to the
+        // next place where a frame for the PC may start, rather than trusting it (0 would never
+        // advance, 1..5 would queue a frame without a command byte). Stepping one byte only would
+        // read the garbage's next bytes as a foreign frame and wait for its made-up length.
         const size_t longest = forPc ? kMaxReceivedFrameLength : kMaxFrameLength;
         if (length < kMinFrameLength || length > longest) {
             p += 1;
+            while (p < fill && !MayStartPcFrame(buffer, fill, p)) ++p;
         } else if (p + length <= fill) {
             if (forPc) sink.Deliver(Frame(buffer + p, buffer + p + length));
             std::memset(buffer + p, 0, length);

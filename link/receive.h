@@ -38,8 +38,9 @@ public:
 bool EndsWithHello(const uint8_t* bytes, size_t n);
 
 // Cuts complete frames for the PC ('Z' then 'F' or 0x80) from the start of buffer[0..fill) and
-// hands each to the sink in order; skips other frames by their length field; resynchronises by one
-// byte on a length that cannot be a frame (below 6, or above 802 for a frame for the PC). Consumed
+// hands each to the sink in order; skips other frames by their length field; on a length that
+// cannot be a frame (below 6, or above 802 for a frame for the PC) drops bytes up to the next
+// possible start of a frame for the PC. Consumed
 // bytes are zeroed and the rest moved to the front. Returns the new fill. With the gate closed the
 // whole buffer is zeroed and 0 returned.
 size_t ParseReceived(uint8_t* buffer, size_t fill, const std::atomic<int>& gateClosed,

@@ -44,12 +44,12 @@ struct ReceivedFrame {
 
 // What a probe of one device number found (each flag 0 or 1).
 struct DeviceProbeInfo {
-    int32_t deviceNumber;
-    int32_t found;
-    int32_t identified;
-    int32_t helloAnswered;
-    int32_t blankUnit;
-    int32_t spare[2];
+    int32_t deviceNumber = 0;
+    int32_t found = 0;
+    int32_t identified = 0;
+    int32_t helloAnswered = 0;
+    int32_t blankUnit = 0;
+    int32_t spare[2] = {};
 };
 
 enum class FirmwareVerdict { Accept, DeviceNewer, DeviceOlder };
