@@ -53,10 +53,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         const bool wasWaiting = flags.helloWait.load() != 0;
         buffer.Accept(data + at, n, flags, sink);
         Check(buffer.fill() <= buffer.capacity());
-        for (size_t i = buffer.fill(); i < buffer.capacity(); ++i) Check(buffer.data()[i] == 0);
         if (wasWaiting && flags.helloWait.load() == 0) Check(flags.gateClosed.load() == 1);
         if (at == 0 && (mode & 2)) flags.gateClosed = 1;
     }
+
+    for (size_t i = buffer.fill(); i < buffer.capacity(); ++i) Check(buffer.data()[i] == 0);
 
     // The parser alone, over the whole input in one buffer.
     Frame copy(data, data + size);
