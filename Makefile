@@ -20,27 +20,28 @@ setup:
 
 native: setup
 	@cmake -S . -B $(NATIVE) -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-	@cmake --build $(NATIVE) -j$(JOBS)
+	@cmake --build $(NATIVE) -j$(JOBS) -- --no-print-directory
 
 sanitize: setup
 	@cmake -S . -B $(SANITIZE) -DCMAKE_BUILD_TYPE=Debug -DDARVIX_SANITIZE=ON >/dev/null
-	@cmake --build $(SANITIZE) -j$(JOBS)
+	@cmake --build $(SANITIZE) -j$(JOBS) -- --no-print-directory
 
 win32: setup
 	@cmake -S . -B $(WIN32) -DCMAKE_BUILD_TYPE=Release \
 	    -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-i686.cmake >/dev/null
-	@cmake --build $(WIN32) -j$(JOBS)
+	@cmake --build $(WIN32) -j$(JOBS) -- --no-print-directory
 
 # ThreadSanitizer: the threaded parts (link, simulator) and their tests.
 tsan: setup
 	@cmake -S . -B $(TSAN) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDARVIX_TSAN=ON >/dev/null
-	@cmake --build $(TSAN) -j$(JOBS) --target link_tests sim_tests fuzz_receive_replay
+	@cmake --build $(TSAN) -j$(JOBS) --target link_tests sim_tests fuzz_receive_replay \
+	    -- --no-print-directory
 
 # libFuzzer targets, built with clang.
 fuzz: setup
 	@cmake -S . -B $(FUZZ) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDARVIX_FUZZ=ON \
 	    -DCMAKE_C_COMPILER=clang-14 -DCMAKE_CXX_COMPILER=clang++-14 >/dev/null
-	@cmake --build $(FUZZ) -j$(JOBS) --target fuzz_receive
+	@cmake --build $(FUZZ) -j$(JOBS) --target fuzz_receive -- --no-print-directory
 
 test-native: native
 	@cd $(NATIVE) && ctest -j$(JOBS) --output-on-failure
@@ -62,14 +63,15 @@ run-fuzz: fuzz
 	@mkdir -p $(FUZZ)/corpus
 	@$(FUZZ)/bin/fuzz_receive -max_total_time=$(FUZZ_SECONDS) $(FUZZ)/corpus fuzz/corpus/receive
 
-bench: native
-	@$(NATIVE)/bin/receive_bench
-
 test-win32: win32
 	@bash scripts/wine-ctest.sh $(WIN32) -j$(JOBS)
 
 # Every test of every build; the first failing build stops the run with a non-zero status.
 test: test-native test-sanitize test-tsan test-fuzz test-win32
+
+# Benchmarks print their figures (native, optimised build); they are not part of `make test`.
+bench: native
+	@for b in $(NATIVE)/bin/*_bench; do echo "== $$(basename $$b)"; $$b; done
 
 run: win32
 	@bash scripts/run.sh $(WIN32)

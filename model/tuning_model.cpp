@@ -1,5 +1,7 @@
 #include "model/tuning_model.h"
 
+#include "dsp/crossover.h"
+#include "dsp/eq.h"
 #include "model/tables.h"
 
 namespace model {
@@ -79,6 +81,31 @@ TuningModel::TuningModel(TuningObserver* observer) : observer_(observer ? observ
         SetDefaultChannelCrossover(output, kDefaultOutputs[output].position,
                                    kDefaultOutputs[output].kind);
     dirtyTracking_ = tracking;
+    // Every preset, not only the current one: the senders and the chart use all four.
+    DesignAllPresets();
+}
+
+int TuningModel::DesignRecord(int preset, int output) {
+    if (preset < 0 || preset >= kPresetCount || output < 0 || output >= kChannelCount) return 0;
+    DspChannelRecord& r = presets_[preset].channel[output];
+    int result;
+    {
+        std::lock_guard<std::mutex> g(locks_[kLockCrossover]);
+        result = dsp::DesignCrossover(r.crossover, sections_[preset][output]);
+    }
+    {
+        std::lock_guard<std::mutex> g(locks_[kLockEqGains]);
+        dsp::ComputeEqBands(&r);
+    }
+    return result;
+}
+
+void TuningModel::DesignPreset(int preset) {
+    for (int output = 0; output < kChannelCount; ++output) DesignRecord(preset, output);
+}
+
+void TuningModel::DesignAllPresets() {
+    for (int preset = 0; preset < kPresetCount; ++preset) DesignPreset(preset);
 }
 
 int TuningModel::Ways(int position) const {

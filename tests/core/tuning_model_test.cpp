@@ -303,17 +303,24 @@ TEST(TuningModel, DirtyFlagsOnlyWhileTracking) {
     m.SetDirty(0, 0, kDirtyFlagCount);
 }
 
-TEST(TuningModel, CrossoverSectionsLiveOutsideTheRecords) {
+TEST(TuningModel, EveryPresetIsDesignedAndSectionsLiveOutsideTheRecords) {
     TuningModel m;
     for (int p = 0; p < kPresetCount; ++p)
         for (int o = 0; o < kChannelCount; ++o) {
+            // Linkwitz 12 dB everywhere: one first-order section designed, then repeated; a band
+            // pass likewise.
+            EXPECT_EQ(m.Record(p, o).crossover.sectionCount, 2) << p << "," << o;
             const CrossoverSections& s = m.Sections(p, o);
-            ASSERT_EQ(s.section.size(), size_t(kMaxCrossoverSections));
-            EXPECT_EQ(s.section[0].b[0], 1.0);
-            EXPECT_EQ(s.section[0].a[0], 1.0);
+            EXPECT_EQ(s.section[0].b[0], s.section[1].b[0]);
+            EXPECT_NE(s.section[0].a[1], 0.0);
+            // The equaliser is flat: b equals a in every band.
+            for (int k = 0; k < kBandCount; ++k)
+                EXPECT_NEAR(m.Record(p, o).eqSections[k].b[2], m.Record(p, o).eqSections[k].a[2], 1e-15);
         }
-    // A whole-record copy does not share or carry sections.
+    // A whole-record copy neither shares nor carries sections.
+    const double before = m.Sections(1, 0).section[0].b[1];
     m.Sections(0, 0).section[0].b[1] = 0.25;
     m.Record(1, 0) = m.Record(0, 0);
-    EXPECT_EQ(m.Sections(1, 0).section[0].b[1], 0.0);
+    EXPECT_EQ(m.Sections(1, 0).section[0].b[1], before);
+    EXPECT_EQ(m.Record(1, 0).crossover.sectionArray, 0u);
 }
