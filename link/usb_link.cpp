@@ -353,6 +353,7 @@ int UsbLink::WaitResponse(uint8_t command, uint8_t* out, size_t size, int timeou
         --polls;
         if (timeoutMs != -1 && polls < 1) return 0;
         if (cancel && cancel->load() != 0) return 0;
+        if (cancel_ && cancel_->load() != 0) return 0;
     }
 }
 

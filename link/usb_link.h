@@ -138,6 +138,10 @@ public:
     const FrameSender& Sender() const { return sender_; }
     void Send(const Frame& frame, Pacing pacing = Pacing::Normal) { sender_.Send(frame, pacing); }
 
+    // A flag that ends every reply wait of this link as soon as it becomes non-zero (the poll
+    // thread's stop flag, so that the program can end during a 30 s read-back). Not owned.
+    void SetCancel(const std::atomic<int>* cancel) { cancel_ = cancel; }
+
     // Where the driver-trouble traces (" - ", " + ", " * ") go; stdout by default, null for none.
     void SetTrace(std::FILE* out) { trace_ = out; }
 
@@ -194,6 +198,7 @@ private:
     int lastGoodDevice_;
     std::atomic<int> failed_{0};
     std::atomic<int> errorReporting_{1};
+    const std::atomic<int>* cancel_ = nullptr;
 };
 
 }  // namespace devlink
