@@ -7,6 +7,7 @@
 #include <atomic>
 #include <cstdint>
 #include <mutex>
+#include <span>
 
 #include "model/records.h"
 #include "model/tuning_observer.h"
@@ -26,6 +27,17 @@ enum LockGroup : int {
     kLockGroupCount,
 };
 
+// One entry of an I/O configuration's output table (the wizard's result, or what the device
+// reports): which speaker an output feeds.
+struct OutputAssignment {
+    int32_t output;    // 0..7
+    int32_t position;  // 0..11
+    int32_t kind;      // 0..11
+    uint32_t amplifier;
+};
+// Only this many entries of a configuration's table are looked at.
+constexpr int kConfigurationEntries = 26;
+
 class TuningModel {
 public:
     // Builds the initial model with its eight default outputs and their default crossovers.
@@ -34,6 +46,7 @@ public:
     TuningModel& operator=(const TuningModel&) = delete;
 
     void SetObserver(TuningObserver* observer) { observer_ = observer ? observer : &noObserver_; }
+    TuningObserver& Observer() { return *observer_; }
 
     // Records and their sections.
     DspChannelRecord& Record(int preset, int output) { return presets_[preset].channel[output]; }
@@ -104,6 +117,44 @@ public:
     bool IsListeningPointDirty() const { return listeningPointDirty_.load() != 0; }
 
     std::mutex& Lock(LockGroup group) { return locks_[group]; }
+
+    // Channel rules (channel_rules.cpp). The mirror partner of an output in the current preset
+    // (front left and right, rear left and right, subwoofer L and R), or -1.
+    int FindMirrorChannel(int output) const;
+    int GetMirrorChannel(int output) const { return FindMirrorChannel(output); }
+    // Delays from the distances of a preset's assigned outputs; 1 when the given output's delay or
+    // trim changed.
+    int ComputeDelaysFromDistances(int preset, int output);
+    // 1 Standard, 0 Expert. Entering Standard mode joins the ways of every position.
+    void SetConfigMode(uint32_t mode);
+    // Standard mode: keeps the ways at the output's position joined at common frequencies (preset
+    // outside 0..3: the current one); non-zero when a frequency changed. Designs nothing.
+    int ApplyCrossoverRules(int output, int preset);
+    // Standard mode: takes the crossover panel's block into the output's record of the current
+    // preset (raw != 0: all of it, else without distance, delay and trim) and carries the edit to
+    // the neighbouring way; returns that way's output (the caller designs it) or -1.
+    int ApplyLinkedCrossovers(int output, const CrossoverParams& panel, int raw);
+
+    // Preset operations (preset_ops.cpp).
+    // Recomputes band 0..30 (-1 or -2: all 31) of an output of the current preset from its gain and
+    // marks it for sending.
+    void SetEqBandGain(int output, int band);
+    // Designs the crossover of an output of the current preset; when that succeeded, marks it.
+    int UpdateCrossoverCoefficients(int output);
+    void SelectPreset(int preset);
+    // Source 0..3 copies that preset over the destination; any other source gives the destination
+    // its default crossovers.
+    void CopyPreset(int source, int destination);
+    // A new layout from the I/O wizard: every preset gets the default tuning of that layout.
+    void ApplyConfiguration(std::span<const OutputAssignment> table);
+    // The layout read back from the device: the received tuning is kept.
+    void ApplyDeviceConfiguration(std::span<const OutputAssignment> table);
+    // A live equaliser curve from the device (a 131-byte frame 0x74): 1 when the frame is one, 0
+    // when it is for another receiver.
+    int ApplyEqCurve(std::span<const uint8_t> frame);
+    // Makes each preset current in turn, designs and shows it, then the previous current preset
+    // again; with trackingOff, dirty tracking is off meanwhile (and then as it was).
+    void CyclePresets(bool trackingOff = true);
 
     uint32_t WorkingMode() const { return workingMode_; }
     void SetWorkingModeValue(uint32_t mode) { workingMode_ = mode; }

@@ -23,6 +23,30 @@ public:
     virtual void ShowListeningPoint(int /*point*/) {}
     // The pages show the model again (and design the current preset's sections).
     virtual void RefreshPages() {}
+
+    // The crossover panel follows the working mode (it restricts filter types in Standard mode).
+    virtual void WorkingModeChanged(uint32_t /*mode*/) {}
+    // The crossover panel shows this output's record of the current preset again.
+    virtual void ShowCrossover(int /*output*/) {}
+    // The equaliser panel shows this output's gains, link, off state and band switches.
+    virtual void ShowEqualiser(int /*output*/) {}
+    // The chart shows this output's new equaliser curve (and the sum when rows are selected).
+    virtual void EqualiserCurveChanged(int /*output*/) {}
+    // The page shows the newly current preset: selection, panels and chart, after RefreshPages.
+    virtual void PresetSelected(int /*preset*/) {}
+    // The car view's speakers and the channel map's rows are removed.
+    virtual void ClearSpeakers() {}
+    // After a load: the channel map, the car view and the crossover panel take the speakers of
+    // this preset's records.
+    virtual void AssignmentLoaded(int /*preset*/) {}
+    // The output-level page's icon of an output; output -1 clears every icon.
+    virtual void LevelIconChanged(int /*output*/, int /*position*/, int /*kind*/, int /*variant*/) {}
+    // The channel map's on/off marks follow the current preset's records.
+    virtual void ChannelStatesChanged() {}
+    // The car view's passive-crossover variant for a speaker (0: none).
+    virtual int PassiveVariant(int /*position*/, int /*kind*/) { return 0; }
+    // The whole tuning must go to the device (a new configuration while connected).
+    virtual void FullWriteRequested() {}
 };
 
 }  // namespace model

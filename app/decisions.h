@@ -1,0 +1,125 @@
+// The application's decisions, apart from the windows and the device they act on, so that they can
+// be tested as tables: what the poll thread does in a cycle, how start-up ends, and the outcome of
+// each of the main window's flows.
+#pragma once
+
+#include <cstdint>
+
+#include "app/requests.h"
+
+namespace app {
+
+enum class ConnectionMode : int32_t { Offline = 0, Target = 1, Rescue = 2 };
+
+// ---- Poll thread ------------------------------------------------------------------------------
+
+// The one piece of work of a poll cycle, in priority order.
+enum class PollWork {
+    DynamicEq,     // the dynamic-equalisation dialog's pending messages
+    Wizard,        // the I/O wizard's requests
+    ChangeDevice,  // a change of device
+    ScanStep,      // one step of the device scan
+    ReadBack,      // the read-back (or, once done, waiting for the user interface to take it)
+    SendAll,       // the write-to-device sequence
+    Firmware,      // the firmware upload
+    Finalize,      // FINALIZE
+    Idle,          // the idle cycle: every page's sender
+    Nothing,       // a request whose precondition does not hold, or idle with the link closed
+};
+
+struct PollState {
+    bool linkOpen = false;
+    bool dynEqDialogExists = true;
+    bool wizardExists = true;
+    bool firmwareDialogExists = true;
+    int updateDialogState = 0;    // UpdateDspDlg::GetState
+    int firmwarePhase = 0;        // SoftwareUpdateDlg::GetPhase
+};
+
+// The first request that applies takes the cycle; a request whose dialog is not ready takes it
+// without doing anything, so nothing below it runs either.
+PollWork ChoosePollWork(const PollRequests& r, const PollState& s);
+
+// ---- Start-up -------------------------------------------------------------------------------
+
+// What the start-up probes found (each filled only when that probe ran).
+struct ProbeOutcome {
+    bool identified = false;
+    bool blank = false;
+    bool firmwareOk = true;  // the firmware-version check (skipped in rescue: true)
+};
+
+struct StartupEnd {
+    int exitCode = 0;            // 12 or 14 ends start-up with no window; 0 goes on
+    bool showWindow = false;
+    bool postReadBack = false;   // 0x8035 (1, 0)
+    bool postWizard = false;     // 0x8011 (1, 0)
+    bool postScan = false;       // 0x8031 (1, 0)
+    bool startPollThread = false;
+    bool disablePages = false;   // rescue: tuning pages and tuning dialogs disabled
+    bool storeSecondDevice = false;  // the second attempt's device becomes "Com"
+};
+
+struct StartupFacts {
+    ConnectionMode mode = ConnectionMode::Target;
+    int32_t comSetting = 1;  // "Com"
+    // The first probe of "Com" (runs online when comSetting >= 1).
+    ProbeOutcome first;
+    // The second attempt (runs when the first did not identify a unit and a second device exists).
+    bool secondTried = false;
+    ProbeOutcome second;
+};
+
+StartupEnd DecideStartupEnd(const StartupFacts& f);
+
+// The second attempt's device: the highest 0-based position in the device list, taken as a 1-based
+// number, when it differs from the stored number and is above 0; else 0 (no second attempt).
+int32_t SecondAttemptDevice(int32_t storedNumber, int32_t highestListIndex);
+
+// ---- Main-window flows ------------------------------------------------------------------------
+
+// 0x8036 (1, lParam): how the write-to-device dialog starts.
+struct WriteStart {
+    int a;          // lParam & 0xFFFF: 0 write, non-zero FINALIZE
+    bool atOnce;    // lParam >> 16 == 1: no confirmation (after a load or copy)
+    bool andClose;  // lParam >> 16 == 2: FINALIZE at once, then close the program
+    bool finalize;  // the request the poll thread serves: finalize (else send all)
+};
+WriteStart DecodeWriteStart(uint32_t lParam);
+
+// 0x803A: a failed read-back is retried in the same dialog until the third failure.
+struct ReadBackResult {
+    bool retry;        // post 0x8035 (1, 1)
+    bool reportFail;   // SyncDspDlg::ShowResult (0)
+    int retryCount;    // the new count
+};
+ReadBackResult DecideReadBackResult(bool complete, int retryCount);
+
+// 0x8031 (0, result): the end of a device scan.
+struct ScanEnd {
+    bool checkFirmware;   // the poll thread's link is checked first (not in rescue)
+    int failExitCode;     // when that check fails
+    bool showWindow;
+    bool postReadBack;
+    bool postWizard;
+    bool goOffline;
+};
+ScanEnd DecideScanEnd(int result, bool rescue, bool linkExists);
+
+// 0x8037 (0, answer): the exit dialog's answer.
+struct ExitAnswer {
+    bool saveSetup;       // offline YES
+    bool finalizeThenClose;  // online YES while closing
+    bool destroyWindow;
+    bool clearClosing;
+};
+ExitAnswer DecideExitAnswer(bool online, bool closing, int answer);
+
+// WM_CLOSE: 1 keeps the window and starts the exit flow, 0 closes now.
+int DecideQueryClose(bool closing, bool rescue, bool restartPending, bool anythingChanged);
+
+// A remembered answer: -1 asks, 0 refuses without asking, anything else goes on without asking.
+enum class Remembered { Ask, Refuse, GoOn };
+Remembered ClassifyRememberedAnswer(int32_t stored);
+
+}  // namespace app

@@ -1,0 +1,255 @@
+// A small test driver for end-to-end tests: finds the program's windows by class, title, parent and
+// rectangle, sends them messages and keys, reads texts and saves screenshots. One command per run;
+// it prints its answer on stdout and exits 0 on success, 1 when the window or condition was not
+// found (after the time-out), 2 on bad arguments.
+//
+//   list                                  every top-level window: handle class visible rect "text"
+//   wait CLASS [TITLE|*] [TIMEOUT_MS]     a visible top-level window; prints its handle
+//   wait-gone HWND [TIMEOUT_MS]           until the window no longer exists
+//   child PARENT CLASS [X Y W H]          a child (any depth) by class and, optionally, its
+//                                         rectangle in the parent's client coordinates
+//   children PARENT                       every child: handle class visible client-rect "text"
+//   text HWND                             its window text
+//   statics HWND                          the texts of its Static children, one per line
+//   state HWND                            visible enabled x y w h (screen)
+//   post HWND MSG WPARAM LPARAM           PostMessage (numbers in C syntax: 0x8035, 12, -1)
+//   send HWND MSG WPARAM LPARAM           SendMessage; prints the result
+//   key HWND VK                           WM_KEYDOWN then WM_KEYUP
+//   click HWND X Y                        WM_LBUTTONDOWN, WM_LBUTTONUP at client (X, Y)
+//   dblclick HWND X Y                     WM_LBUTTONDBLCLK then WM_LBUTTONUP
+//   button HWND TEXT                      clicks the button child with that text (BM_CLICK)
+//   shot HWND FILE.bmp                    the window's pixels from the screen, 24-bit BMP
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+HWND ParseHwnd(const char* s) { return reinterpret_cast<HWND>(static_cast<uintptr_t>(std::strtoull(s, nullptr, 0))); }
+long ParseNum(const char* s) { return std::strtol(s, nullptr, 0); }
+
+std::string ClassOf(HWND h) {
+    char buf[256] = {};
+    GetClassNameA(h, buf, sizeof buf);
+    return buf;
+}
+
+std::string TextOf(HWND h) {
+    // WM_GETTEXT reaches windows of other processes too (GetWindowText would not for controls).
+    char buf[4096] = {};
+    SendMessageTimeoutA(h, WM_GETTEXT, sizeof buf, reinterpret_cast<LPARAM>(buf), SMTO_ABORTIFHUNG, 2000,
+                        nullptr);
+    return buf;
+}
+
+RECT ClientRectInParent(HWND child, HWND parent) {
+    RECT r;
+    GetWindowRect(child, &r);
+    MapWindowPoints(HWND_DESKTOP, parent, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+struct Search {
+    std::string cls;
+    std::string title;
+    bool anyTitle;
+    HWND found;
+};
+
+BOOL CALLBACK FindTop(HWND h, LPARAM p) {
+    Search* s = reinterpret_cast<Search*>(p);
+    if (!IsWindowVisible(h) || ClassOf(h) != s->cls) return TRUE;
+    if (!s->anyTitle && TextOf(h) != s->title) return TRUE;
+    s->found = h;
+    return FALSE;
+}
+
+BOOL CALLBACK ListTop(HWND h, LPARAM) {
+    RECT r;
+    GetWindowRect(h, &r);
+    std::printf("%p %s %d %ld %ld %ld %ld \"%s\"\n", static_cast<void*>(h), ClassOf(h).c_str(),
+                IsWindowVisible(h) ? 1 : 0, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                TextOf(h).c_str());
+    return TRUE;
+}
+
+struct ChildSearch {
+    HWND parent;
+    std::string cls;
+    bool byRect;
+    RECT rect;
+    std::vector<HWND> all;
+};
+
+BOOL CALLBACK CollectChild(HWND h, LPARAM p) {
+    reinterpret_cast<ChildSearch*>(p)->all.push_back(h);
+    return TRUE;
+}
+
+std::vector<HWND> Children(HWND parent) {
+    ChildSearch s{parent, "", false, {}, {}};
+    EnumChildWindows(parent, CollectChild, reinterpret_cast<LPARAM>(&s));
+    return s.all;
+}
+
+bool SaveBitmap(HWND h, const char* path) {
+    RECT r;
+    if (!GetWindowRect(h, &r)) return false;
+    const int w = r.right - r.left, hgt = r.bottom - r.top;
+    if (w <= 0 || hgt <= 0) return false;
+    HDC screen = GetDC(nullptr);
+    HDC mem = CreateCompatibleDC(screen);
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = w;
+    bi.bmiHeader.biHeight = hgt;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 24;
+    void* bits = nullptr;
+    HBITMAP dib = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(mem, dib);
+    BitBlt(mem, 0, 0, w, hgt, screen, r.left, r.top, SRCCOPY);
+    SelectObject(mem, old);
+    const int stride = ((w * 3 + 3) / 4) * 4;
+    BITMAPFILEHEADER fh{};
+    fh.bfType = 0x4D42;
+    fh.bfOffBits = sizeof fh + sizeof bi.bmiHeader;
+    fh.bfSize = fh.bfOffBits + stride * hgt;
+    bool ok = false;
+    if (FILE* f = std::fopen(path, "wb")) {
+        ok = std::fwrite(&fh, sizeof fh, 1, f) == 1 && std::fwrite(&bi.bmiHeader, sizeof bi.bmiHeader, 1, f) == 1 &&
+             std::fwrite(bits, stride * hgt, 1, f) == 1;
+        ok = (std::fclose(f) == 0) && ok;
+    }
+    DeleteObject(dib);
+    DeleteDC(mem);
+    ReleaseDC(nullptr, screen);
+    return ok;
+}
+
+int Usage() {
+    std::fprintf(stderr, "usage: see the comment at the top of driver.cpp\n");
+    return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) return Usage();
+    const std::string cmd = argv[1];
+    auto need = [&](int n) { return argc >= n + 2; };
+
+    if (cmd == "list") {
+        EnumWindows(ListTop, 0);
+        return 0;
+    }
+    if (cmd == "wait" && need(1)) {
+        Search s{argv[2], argc > 3 ? argv[3] : "*", argc <= 3 || std::strcmp(argv[3], "*") == 0, nullptr};
+        const DWORD timeout = argc > 4 ? static_cast<DWORD>(ParseNum(argv[4])) : 10000;
+        const DWORD start = GetTickCount();
+        do {
+            EnumWindows(FindTop, reinterpret_cast<LPARAM>(&s));
+            if (s.found) {
+                std::printf("%p\n", static_cast<void*>(s.found));
+                return 0;
+            }
+            Sleep(50);
+        } while (GetTickCount() - start < timeout);
+        return 1;
+    }
+    if (cmd == "wait-gone" && need(1)) {
+        HWND h = ParseHwnd(argv[2]);
+        const DWORD timeout = argc > 3 ? static_cast<DWORD>(ParseNum(argv[3])) : 10000;
+        const DWORD start = GetTickCount();
+        while (IsWindow(h)) {
+            if (GetTickCount() - start >= timeout) return 1;
+            Sleep(50);
+        }
+        return 0;
+    }
+    if (cmd == "child" && need(2)) {
+        HWND parent = ParseHwnd(argv[2]);
+        const bool byRect = need(6);
+        for (HWND h : Children(parent)) {
+            if (ClassOf(h) != argv[3]) continue;
+            if (byRect) {
+                const RECT r = ClientRectInParent(h, parent);
+                if (r.left != ParseNum(argv[4]) || r.top != ParseNum(argv[5]) ||
+                    r.right - r.left != ParseNum(argv[6]) || r.bottom - r.top != ParseNum(argv[7]))
+                    continue;
+            }
+            std::printf("%p\n", static_cast<void*>(h));
+            return 0;
+        }
+        return 1;
+    }
+    if (cmd == "children" && need(1)) {
+        HWND parent = ParseHwnd(argv[2]);
+        for (HWND h : Children(parent)) {
+            const RECT r = ClientRectInParent(h, parent);
+            std::printf("%p %s %d %ld %ld %ld %ld \"%s\"\n", static_cast<void*>(h), ClassOf(h).c_str(),
+                        IsWindowVisible(h) ? 1 : 0, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                        TextOf(h).c_str());
+        }
+        return 0;
+    }
+    if (cmd == "text" && need(1)) {
+        HWND h = ParseHwnd(argv[2]);
+        if (!IsWindow(h)) return 1;
+        std::printf("%s\n", TextOf(h).c_str());
+        return 0;
+    }
+    if (cmd == "statics" && need(1)) {
+        HWND h = ParseHwnd(argv[2]);
+        if (!IsWindow(h)) return 1;
+        for (HWND c : Children(h))
+            if (ClassOf(c) == "Static") {
+                const std::string t = TextOf(c);
+                if (!t.empty()) std::printf("%s\n", t.c_str());
+            }
+        return 0;
+    }
+    if (cmd == "state" && need(1)) {
+        HWND h = ParseHwnd(argv[2]);
+        if (!IsWindow(h)) return 1;
+        RECT r;
+        GetWindowRect(h, &r);
+        std::printf("%d %d %ld %ld %ld %ld\n", IsWindowVisible(h) ? 1 : 0, IsWindowEnabled(h) ? 1 : 0, r.left,
+                    r.top, r.right - r.left, r.bottom - r.top);
+        return 0;
+    }
+    if ((cmd == "post" || cmd == "send") && need(4)) {
+        HWND h = ParseHwnd(argv[2]);
+        const UINT msg = static_cast<UINT>(ParseNum(argv[3]));
+        const WPARAM w = static_cast<WPARAM>(std::strtoll(argv[4], nullptr, 0));
+        const LPARAM l = static_cast<LPARAM>(std::strtoll(argv[5], nullptr, 0));
+        if (cmd == "post") return PostMessageA(h, msg, w, l) ? 0 : 1;
+        DWORD_PTR result = 0;
+        if (!SendMessageTimeoutA(h, msg, w, l, SMTO_NORMAL, 10000, &result)) return 1;
+        std::printf("%ld\n", static_cast<long>(result));
+        return 0;
+    }
+    if (cmd == "key" && need(2)) {
+        HWND h = ParseHwnd(argv[2]);
+        const WPARAM vk = static_cast<WPARAM>(ParseNum(argv[3]));
+        return PostMessageA(h, WM_KEYDOWN, vk, 1) && PostMessageA(h, WM_KEYUP, vk, 0xC0000001) ? 0 : 1;
+    }
+    if ((cmd == "click" || cmd == "dblclick") && need(3)) {
+        HWND h = ParseHwnd(argv[2]);
+        const LPARAM at = MAKELPARAM(ParseNum(argv[3]), ParseNum(argv[4]));
+        const UINT down = cmd == "click" ? WM_LBUTTONDOWN : WM_LBUTTONDBLCLK;
+        return PostMessageA(h, down, MK_LBUTTON, at) && PostMessageA(h, WM_LBUTTONUP, 0, at) ? 0 : 1;
+    }
+    if (cmd == "button" && need(2)) {
+        HWND h = ParseHwnd(argv[2]);
+        for (HWND c : Children(h))
+            if (ClassOf(c) == "Button" && TextOf(c) == argv[3]) return PostMessageA(c, BM_CLICK, 0, 0) ? 0 : 1;
+        return 1;
+    }
+    if (cmd == "shot" && need(2)) return SaveBitmap(ParseHwnd(argv[2]), argv[3]) ? 0 : 1;
+    return Usage();
+}
