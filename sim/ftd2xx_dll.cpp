@@ -33,6 +33,10 @@ namespace {
 
 using namespace devlink;
 
+// Driver status codes beyond those the link knows.
+constexpr FT_STATUS kFtInsufficientResources = 5;
+constexpr FT_STATUS kFtOtherError = 18;
+
 constexpr std::array<uint8_t, 4> ProgramVersionBytes() {
     std::array<uint8_t, 4> v{};
     for (size_t i = 0; i < 4; ++i) v[i] = static_cast<uint8_t>(os::kProgramVersion[i]);
@@ -118,11 +122,17 @@ public:
 
     FT_STATUS OpenEx(void* arg, FT_DWORD flags, FT_HANDLE* handle) {
         FT_STATUS status = bus_.OpenEx(arg, flags, handle);
-        if (status == FT_OK) {
+        if (status != FT_OK) return status;
+        try {
             std::lock_guard<std::mutex> hold(threadsLock_);
             threads_[*handle] = std::make_unique<DeviceThread>(*this);
+        } catch (...) {
+            // Without its thread the device would never answer: refuse the open instead.
+            bus_.Close(*handle);
+            *handle = nullptr;
+            return kFtInsufficientResources;
         }
-        return status;
+        return FT_OK;
     }
 
     FT_STATUS Close(FT_HANDLE handle) {
@@ -175,8 +185,15 @@ void DeviceThread::Run() {
     unsigned cycles = 0;
     while (!stop_) {
         hold.unlock();
-        driver_.bus().Poll();
-        if (++cycles % 100 == 0) driver_.FlushTrace();
+        try {
+            driver_.bus().Poll();
+            if (++cycles % 100 == 0) driver_.FlushTrace();
+        } catch (...) {
+            // Out of memory in the simulation: the device goes quiet rather than taking the
+            // program down; FT_Close still joins.
+            hold.lock();
+            break;
+        }
         hold.lock();
         wake_.wait_for(hold, std::chrono::milliseconds(1), [this] { return stop_; });
     }
@@ -189,6 +206,17 @@ Driver& TheDriver() {
     return *driver;
 }
 
+// No exception may leave an exported function: the caller is C code across a DLL boundary.
+
+template <class Fn>
+FT_STATUS Guarded(Fn&& fn) {
+    try {
+        return fn();
+    } catch (...) {
+        return kFtOtherError;
+    }
+}
+
 }  // namespace
 
 // ---- The 17 entry points the link calls --------------------------------------------------------
@@ -196,51 +224,61 @@ Driver& TheDriver() {
 extern "C" {
 
 FT_STATUS FTDI_API FT_ListDevices(void* arg1, void* arg2, FT_DWORD flags) {
-    return TheDriver().bus().ListDevices(arg1, arg2, flags);
+    return Guarded([&] { return TheDriver().bus().ListDevices(arg1, arg2, flags); });
 }
 FT_STATUS FTDI_API FT_CreateDeviceInfoList(FT_DWORD* count) {
-    return TheDriver().bus().CreateDeviceInfoList(count);
+    return Guarded([&] { return TheDriver().bus().CreateDeviceInfoList(count); });
 }
 FT_STATUS FTDI_API FT_GetDeviceInfoDetail(FT_DWORD index, FT_DWORD* flags, FT_DWORD* type, FT_DWORD* id,
                                           FT_DWORD* locationId, void* serial, void* description,
                                           FT_HANDLE* handle) {
-    return TheDriver().bus().GetDeviceInfoDetail(index, flags, type, id, locationId, serial, description,
-                                                 handle);
+    return Guarded([&] {
+        return TheDriver().bus().GetDeviceInfoDetail(index, flags, type, id, locationId, serial,
+                                                     description, handle);
+    });
 }
 FT_STATUS FTDI_API FT_OpenEx(void* arg, FT_DWORD flags, FT_HANDLE* handle) {
-    return TheDriver().OpenEx(arg, flags, handle);
+    return Guarded([&] { return TheDriver().OpenEx(arg, flags, handle); });
 }
-FT_STATUS FTDI_API FT_Close(FT_HANDLE handle) { return TheDriver().Close(handle); }
+FT_STATUS FTDI_API FT_Close(FT_HANDLE handle) {
+    return Guarded([&] { return TheDriver().Close(handle); });
+}
 FT_STATUS FTDI_API FT_Read(FT_HANDLE handle, void* buffer, FT_DWORD toRead, FT_DWORD* read) {
-    return TheDriver().bus().Read(handle, buffer, toRead, read);
+    return Guarded([&] { return TheDriver().bus().Read(handle, buffer, toRead, read); });
 }
 FT_STATUS FTDI_API FT_Write(FT_HANDLE handle, void* buffer, FT_DWORD toWrite, FT_DWORD* written) {
-    return TheDriver().bus().Write(handle, buffer, toWrite, written);
+    return Guarded([&] { return TheDriver().bus().Write(handle, buffer, toWrite, written); });
 }
 FT_STATUS FTDI_API FT_SetBaudRate(FT_HANDLE handle, FT_DWORD baud) {
-    return TheDriver().bus().SetBaudRate(handle, baud);
+    return Guarded([&] { return TheDriver().bus().SetBaudRate(handle, baud); });
 }
 FT_STATUS FTDI_API FT_SetDataCharacteristics(FT_HANDLE handle, uint8_t wordLength, uint8_t stopBits,
                                              uint8_t parity) {
-    return TheDriver().bus().SetDataCharacteristics(handle, wordLength, stopBits, parity);
+    return Guarded([&] { return TheDriver().bus().SetDataCharacteristics(handle, wordLength, stopBits, parity); });
 }
 FT_STATUS FTDI_API FT_SetFlowControl(FT_HANDLE handle, uint16_t flow, uint8_t xon, uint8_t xoff) {
-    return TheDriver().bus().SetFlowControl(handle, flow, xon, xoff);
+    return Guarded([&] { return TheDriver().bus().SetFlowControl(handle, flow, xon, xoff); });
 }
-FT_STATUS FTDI_API FT_Purge(FT_HANDLE handle, FT_DWORD mask) { return TheDriver().bus().Purge(handle, mask); }
+FT_STATUS FTDI_API FT_Purge(FT_HANDLE handle, FT_DWORD mask) {
+    return Guarded([&] { return TheDriver().bus().Purge(handle, mask); });
+}
 FT_STATUS FTDI_API FT_SetTimeouts(FT_HANDLE handle, FT_DWORD readMs, FT_DWORD writeMs) {
-    return TheDriver().bus().SetTimeouts(handle, readMs, writeMs);
+    return Guarded([&] { return TheDriver().bus().SetTimeouts(handle, readMs, writeMs); });
 }
 FT_STATUS FTDI_API FT_GetStatus(FT_HANDLE handle, FT_DWORD* rx, FT_DWORD* tx, FT_DWORD* events) {
-    return TheDriver().bus().GetStatus(handle, rx, tx, events);
+    return Guarded([&] { return TheDriver().bus().GetStatus(handle, rx, tx, events); });
 }
 FT_STATUS FTDI_API FT_SetEventNotification(FT_HANDLE handle, FT_DWORD mask, void* event) {
-    return TheDriver().bus().SetEventNotification(handle, mask, event);
+    return Guarded([&] { return TheDriver().bus().SetEventNotification(handle, mask, event); });
 }
-FT_STATUS FTDI_API FT_StopInTask(FT_HANDLE handle) { return TheDriver().bus().StopInTask(handle); }
-FT_STATUS FTDI_API FT_RestartInTask(FT_HANDLE handle) { return TheDriver().bus().RestartInTask(handle); }
+FT_STATUS FTDI_API FT_StopInTask(FT_HANDLE handle) {
+    return Guarded([&] { return TheDriver().bus().StopInTask(handle); });
+}
+FT_STATUS FTDI_API FT_RestartInTask(FT_HANDLE handle) {
+    return Guarded([&] { return TheDriver().bus().RestartInTask(handle); });
+}
 FT_STATUS FTDI_API FT_SetLatencyTimer(FT_HANDLE handle, uint8_t ms) {
-    return TheDriver().bus().SetLatencyTimer(handle, ms);
+    return Guarded([&] { return TheDriver().bus().SetLatencyTimer(handle, ms); });
 }
 
 // ---- The 25 the link never calls ----------------------------------------------------------------
