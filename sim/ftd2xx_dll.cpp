@@ -37,11 +37,17 @@ using namespace devlink;
 constexpr FT_STATUS kFtInsufficientResources = 5;
 constexpr FT_STATUS kFtOtherError = 18;
 
-constexpr std::array<uint8_t, 4> ProgramVersionBytes() {
+// The program's version (major, minor, third, fourth): the default unit's firmware, so that the
+// program accepts it. The identify reply carries each number in one byte.
+constexpr std::array<uint8_t, 4> ProgramVersion() {
+    for (int n : os::kProgramVersion)
+        if (n < 0 || n > 255) throw "a version number does not fit the identify reply";
     std::array<uint8_t, 4> v{};
     for (size_t i = 0; i < 4; ++i) v[i] = static_cast<uint8_t>(os::kProgramVersion[i]);
     return v;
 }
+// Evaluated here, so that a version number above 255 stops the build.
+static_assert(ProgramVersion()[0] == os::kProgramVersion[0]);
 
 // What one open device needs besides the bus: the thread that delivers its replies.
 class DeviceThread {
@@ -63,7 +69,7 @@ private:
 class Driver {
 public:
     Driver() : bus_(os::SystemClock()), origin_(os::SystemClock().NowMs()) {
-        sim::ScenarioFile scenario = sim::DefaultScenario(ProgramVersionBytes());
+        sim::ScenarioFile scenario = sim::DefaultScenario(ProgramVersion());
         // The process environment itself, not the C runtime's copy of it taken at start-up, so that
         // a test can choose the scenario with SetEnvironmentVariableA before it binds the driver.
         char path[MAX_PATH * 2] = {};
@@ -74,7 +80,7 @@ public:
             scenario = {};
         } else if (n > 0) {
             std::string error;
-            if (!sim::LoadScenario(path, ProgramVersionBytes(), scenario, error)) {
+            if (!sim::LoadScenario(path, ProgramVersion(), scenario, error)) {
                 // A scenario that cannot be used attaches nothing rather than a unit the tester
                 // did not ask for; the reason goes where a developer will look.
                 Report("ftd2xx (simulated Darvix): " + error + "; no device is attached.");
