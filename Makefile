@@ -6,8 +6,12 @@ BUILD := build
 NATIVE := $(BUILD)/native
 SANITIZE := $(BUILD)/sanitize
 WIN32 := $(BUILD)/win32
+TSAN := $(BUILD)/tsan
+FUZZ := $(BUILD)/fuzz
+FUZZ_SECONDS ?= 60
 
-.PHONY: all setup native sanitize win32 test test-native test-sanitize test-win32 run bench clean
+.PHONY: all setup native sanitize win32 tsan fuzz test test-native test-sanitize test-win32 \
+        test-tsan test-fuzz run-fuzz bench run clean
 
 all: native win32
 
@@ -27,17 +31,43 @@ win32: setup
 	    -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-i686.cmake >/dev/null
 	@cmake --build $(WIN32) -j$(JOBS) -- --no-print-directory
 
+# ThreadSanitizer: the threaded parts (link, simulator) and their tests.
+tsan: setup
+	@cmake -S . -B $(TSAN) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDARVIX_TSAN=ON >/dev/null
+	@cmake --build $(TSAN) -j$(JOBS) --target link_tests sim_tests app_tests fuzz_receive_replay \
+	    -- --no-print-directory
+
+# libFuzzer targets, built with clang.
+fuzz: setup
+	@cmake -S . -B $(FUZZ) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDARVIX_FUZZ=ON \
+	    -DCMAKE_C_COMPILER=clang-14 -DCMAKE_CXX_COMPILER=clang++-14 >/dev/null
+	@cmake --build $(FUZZ) -j$(JOBS) --target fuzz_receive -- --no-print-directory
+
 test-native: native
 	@cd $(NATIVE) && ctest -j$(JOBS) --output-on-failure
 
 test-sanitize: sanitize
 	@cd $(SANITIZE) && ctest -j$(JOBS) --output-on-failure
 
+test-tsan: tsan
+	@cd $(TSAN) && ctest -j$(JOBS) -L "link|app" --output-on-failure
+
+# The checked-in corpus through the libFuzzer build (each input once, no fuzzing).
+test-fuzz: fuzz
+	@$(FUZZ)/bin/fuzz_receive -runs=0 fuzz/corpus/receive/* >$(FUZZ)/replay.log 2>&1 || \
+	    { cat $(FUZZ)/replay.log; exit 1; }
+	@echo "fuzz corpus: $$(grep -c '^Executed' $(FUZZ)/replay.log) inputs replayed"
+
+# A fuzzing session; new inputs collect in $(FUZZ)/corpus (merge the useful ones by hand).
+run-fuzz: fuzz
+	@mkdir -p $(FUZZ)/corpus
+	@$(FUZZ)/bin/fuzz_receive -max_total_time=$(FUZZ_SECONDS) $(FUZZ)/corpus fuzz/corpus/receive
+
 test-win32: win32
 	@bash scripts/wine-ctest.sh $(WIN32) -j$(JOBS)
 
-# Every test of both builds; the first failing build stops the run with a non-zero status.
-test: test-native test-sanitize test-win32
+# Every test of every build; the first failing build stops the run with a non-zero status.
+test: test-native test-sanitize test-tsan test-fuzz test-win32
 
 # Benchmarks print their figures (native, optimised build); they are not part of `make test`.
 bench: native

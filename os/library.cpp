@@ -8,32 +8,42 @@
 
 namespace os {
 
+void* OpenLibraryHandle(const std::string& name) {
+#ifdef _WIN32
+    return reinterpret_cast<void*>(::LoadLibraryA(name.c_str()));
+#else
+    return ::dlopen(name.c_str(), RTLD_NOW | RTLD_LOCAL);
+#endif
+}
+
+void* LibrarySymbol(void* handle, const char* name) {
+    if (!handle) return nullptr;
+#ifdef _WIN32
+    return reinterpret_cast<void*>(::GetProcAddress(static_cast<HMODULE>(handle), name));
+#else
+    return ::dlsym(handle, name);
+#endif
+}
+
+void CloseLibraryHandle(void* handle) {
+    if (!handle) return;
+#ifdef _WIN32
+    ::FreeLibrary(static_cast<HMODULE>(handle));
+#else
+    ::dlclose(handle);
+#endif
+}
+
 bool Library::Open(const std::string& name) {
     Close();
-#ifdef _WIN32
-    handle_ = reinterpret_cast<void*>(::LoadLibraryA(name.c_str()));
-#else
-    handle_ = ::dlopen(name.c_str(), RTLD_NOW | RTLD_LOCAL);
-#endif
+    handle_ = OpenLibraryHandle(name);
     return handle_ != nullptr;
 }
 
-void* Library::Symbol(const char* name) const {
-    if (!handle_) return nullptr;
-#ifdef _WIN32
-    return reinterpret_cast<void*>(::GetProcAddress(static_cast<HMODULE>(handle_), name));
-#else
-    return ::dlsym(handle_, name);
-#endif
-}
+void* Library::Symbol(const char* name) const { return LibrarySymbol(handle_, name); }
 
 void Library::Close() {
-    if (!handle_) return;
-#ifdef _WIN32
-    ::FreeLibrary(static_cast<HMODULE>(handle_));
-#else
-    ::dlclose(handle_);
-#endif
+    CloseLibraryHandle(handle_);
     handle_ = nullptr;
 }
 

@@ -23,4 +23,10 @@ private:
     void* handle_ = nullptr;
 };
 
+// The same operations on a bare module handle, for code that keeps the handle itself (the FTDI
+// binding stores it in a table slot). A null handle is accepted everywhere and does nothing.
+void* OpenLibraryHandle(const std::string& name);
+void* LibrarySymbol(void* handle, const char* name);
+void CloseLibraryHandle(void* handle);
+
 }  // namespace os

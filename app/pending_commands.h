@@ -1,0 +1,36 @@
+// The two requests the user interface hands the poll thread under a lock of the application: the
+// preset to select (lock A) and the dynamic-equalisation switch (lock B). The poll thread takes
+// them under the same lock and sends after leaving it.
+#pragma once
+
+#include <cstdint>
+#include <mutex>
+
+#include "link/frame.h"
+
+namespace app {
+
+class PendingCommands {
+public:
+    void SetPendingPreset(int preset);
+    // Sends 0x7D and then the accessory's 0x0F notice; true when a preset was pending.
+    bool SendPendingPreset(const devlink::FrameSender& sender);
+
+    // offFlag: 1 = dynamic equalisation off. Also marks the application changed.
+    void SetDynamicEqSwitch(uint32_t offFlag);
+    uint32_t DynamicEqSwitch() const;
+    bool SendPendingDynamicEq(const devlink::FrameSender& sender);
+
+    bool TakeChanged();
+
+private:
+    mutable std::mutex lockA_;
+    int pendingPreset_ = 0;
+    bool presetPending_ = false;
+    mutable std::mutex lockB_;
+    uint32_t dynEqOff_ = 0;
+    bool dynEqPending_ = false;
+    bool changed_ = false;
+};
+
+}  // namespace app

@@ -1,0 +1,263 @@
+#include "sim/scenario_file.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+namespace sim {
+
+namespace {
+
+std::string Trim(const std::string& s) {
+    size_t b = s.find_first_not_of(" \t\r");
+    if (b == std::string::npos) return {};
+    size_t e = s.find_last_not_of(" \t\r");
+    return s.substr(b, e - b + 1);
+}
+
+// A decimal or 0x-prefixed hexadecimal number no larger than max, nothing else.
+bool ParseNumber(const std::string& v, uint64_t max, uint64_t& out) {
+    if (v.empty() || !(v[0] >= '0' && v[0] <= '9')) return false;
+    errno = 0;
+    char* end = nullptr;
+    unsigned long long n = std::strtoull(v.c_str(), &end, 0);
+    if (errno != 0 || *end != '\0' || n > max) return false;
+    out = n;
+    return true;
+}
+
+template <class T>
+bool ParseInto(const std::string& v, T& out) {
+    uint64_t n = 0;
+    if (!ParseNumber(v, 0xFFFFFFFFull, n)) return false;
+    out = static_cast<T>(n);
+    return true;
+}
+
+// Up to N dot-separated numbers 0..255; the missing ones are 0.
+template <size_t N>
+bool ParseDotted(const std::string& v, std::array<uint8_t, N>& out) {
+    std::array<uint8_t, N> numbers{};
+    size_t field = 0;
+    size_t start = 0;
+    for (;;) {
+        size_t dot = v.find('.', start);
+        std::string part = v.substr(start, dot == std::string::npos ? std::string::npos : dot - start);
+        uint64_t n = 0;
+        if (field >= N || part.find_first_not_of("0123456789") != std::string::npos ||
+            !ParseNumber(part, 255, n))
+            return false;
+        numbers[field++] = static_cast<uint8_t>(n);
+        if (dot == std::string::npos) break;
+        start = dot + 1;
+    }
+    out = numbers;
+    return true;
+}
+
+// Command bytes separated by blanks or commas.
+bool ParseCommands(const std::string& v, std::set<uint8_t>& out) {
+    std::set<uint8_t> commands;
+    std::string list = v;
+    for (char& c : list)
+        if (c == ',') c = ' ';
+    std::istringstream in(list);
+    std::string word;
+    while (in >> word) {
+        uint64_t n = 0;
+        if (!ParseNumber(word, 255, n)) return false;
+        commands.insert(static_cast<uint8_t>(n));
+    }
+    if (commands.empty()) return false;
+    out = std::move(commands);
+    return true;
+}
+
+template <class E>
+struct Choice {
+    const char* text;
+    E value;
+};
+
+template <class E, size_t N>
+bool ParseChoice(const std::string& v, const Choice<E> (&choices)[N], E& out) {
+    for (const Choice<E>& c : choices) {
+        if (v == c.text) {
+            out = c.value;
+            return true;
+        }
+    }
+    return false;
+}
+
+enum class CallOutcome { Ok, Fail, Stall };
+
+constexpr Choice<bool> kYesNo[] = {{"yes", true}, {"no", false}};
+constexpr Choice<bool> kOkFail[] = {{"ok", false}, {"fail", true}};
+constexpr Choice<Delivery> kDeliveries[] = {{"instant", Delivery::Instant}, {"line-rate", Delivery::LineRate}};
+constexpr Choice<HelloMode> kHellos[] = {{"until-answered", HelloMode::UntilAnswered},
+                                         {"silent-until-disconnect", HelloMode::SilentUntilDisconnect},
+                                         {"never", HelloMode::Never}};
+constexpr Choice<ReadAllOutcome> kReadBacks[] = {
+    {"complete", ReadAllOutcome::Complete}, {"incomplete", ReadAllOutcome::Incomplete}, {"none", ReadAllOutcome::None}};
+constexpr Choice<CallOutcome> kWrites[] = {{"ok", CallOutcome::Ok}, {"fail", CallOutcome::Fail}, {"stall", CallOutcome::Stall}};
+
+// What a [device] section is being read into; the call faults are settled at its end, when both
+// the kind of fault and the number of calls that succeed first are known.
+struct DeviceDraft {
+    ScenarioDevice device;
+    CallOutcome write = CallOutcome::Ok;
+    int64_t writeOkCount = 0;
+    bool parityFails = false;
+    int64_t parityOkCount = 0;
+
+    ScenarioDevice Finish() const {
+        ScenarioDevice d = device;
+        if (write == CallOutcome::Fail) d.faults.writeFails = CallFault::From(writeOkCount);
+        if (write == CallOutcome::Stall) d.faults.writeTakesNothing = CallFault::From(writeOkCount);
+        if (parityFails) d.faults.parityFails = CallFault::From(parityOkCount);
+        return d;
+    }
+};
+
+// One key of a [device] section; false with the reason when the key or its value is not known.
+bool SetDeviceKey(DeviceDraft& draft, const std::string& key, const std::string& v, std::string& why) {
+    UnitConfig& c = draft.device.config;
+    Faults& f = draft.device.faults;
+    bool ok = true;
+    if (key == "description") {
+        if (!v.empty() && v.size() <= 63) {
+            c.description = v;
+            return true;
+        }
+        why = "description must have 1 to 63 characters";
+        return false;
+    }
+    if (key == "serial") {
+        if (v.size() <= 15) {
+            c.serial = v;
+            return true;
+        }
+        why = "serial must have at most 15 characters";
+        return false;
+    }
+    if (key == "firmware") {
+        std::array<uint8_t, 4> version{};
+        ok = ParseDotted(v, version);
+        if (ok) c.firmware = FirmwareBytes(version);
+    } else if (key == "remote") {
+        std::array<uint8_t, 2> version{};
+        ok = ParseDotted(v, version);
+        if (ok) c.accessoryVersion = static_cast<uint16_t>(version[0] | version[1] << 8);
+    } else if (key == "location") ok = ParseInto(v, c.locationId);
+    else if (key == "blank") ok = ParseChoice(v, kYesNo, c.blank);
+    else if (key == "accessory") ok = ParseChoice(v, kYesNo, c.accessory);
+    else if (key == "hello") ok = ParseChoice(v, kHellos, c.hello);
+    else if (key == "readback") ok = ParseChoice(v, kReadBacks, c.readAll);
+    else if (key == "delivery") ok = ParseChoice(v, kDeliveries, c.delivery);
+    else if (key == "reply_delay") ok = ParseInto(v, c.replyDelayMs);
+    else if (key == "chunk") ok = ParseInto(v, c.chunkSize);
+    else if (key == "no_reply_to") ok = ParseCommands(v, f.noReplyTo);
+    else if (key == "bad_checksum") ok = ParseChoice(v, kYesNo, f.badChecksum);
+    else if (key == "open") ok = ParseChoice(v, kOkFail, f.openFails);
+    else if (key == "write") ok = ParseChoice(v, kWrites, draft.write);
+    else if (key == "write_ok_count") ok = ParseInto(v, draft.writeOkCount);
+    else if (key == "parity") ok = ParseChoice(v, kOkFail, draft.parityFails);
+    else if (key == "parity_ok_count") ok = ParseInto(v, draft.parityOkCount);
+    else if (key == "unplug_after_frames") {
+        uint64_t n = 0;
+        ok = ParseNumber(v, 0x7FFFFFFF, n);
+        if (ok) f.unplugAfterFrames = static_cast<int>(n);
+    } else {
+        why = "unknown device key '" + key + "'";
+        return false;
+    }
+    if (!ok) why = "bad value '" + v + "' for '" + key + "'";
+    return ok;
+}
+
+}  // namespace
+
+std::array<uint8_t, 4> FirmwareBytes(const std::array<uint8_t, 4>& version) {
+    return {version[3], version[2], version[1], version[0]};
+}
+
+ScenarioDevice DefaultDevice(const std::array<uint8_t, 4>& version, size_t number) {
+    ScenarioDevice d;
+    d.config.firmware = FirmwareBytes(version);
+    char serial[16];
+    std::snprintf(serial, sizeof serial, "DX%06u", static_cast<unsigned>(number % 1000000));
+    d.config.serial = serial;
+    d.config.locationId = static_cast<uint32_t>(0x0110 + number);
+    return d;
+}
+
+ScenarioFile DefaultScenario(const std::array<uint8_t, 4>& version) {
+    ScenarioFile s;
+    s.devices.push_back(DefaultDevice(version, 1));
+    return s;
+}
+
+bool ParseScenario(const std::string& text, const std::array<uint8_t, 4>& version, ScenarioFile& out,
+                   std::string& error) {
+    ScenarioFile s;
+    Delivery delivery = Delivery::Instant;
+    std::vector<DeviceDraft> drafts;
+    std::istringstream in(text);
+    std::string raw;
+    size_t line = 0;
+    auto fail = [&](const std::string& why) {
+        error = "line " + std::to_string(line) + ": " + why;
+        return false;
+    };
+    while (std::getline(in, raw)) {
+        ++line;
+        std::string l = Trim(raw.substr(0, raw.find('#')));
+        if (l.empty()) continue;
+        if (l.front() == '[') {
+            if (l != "[device]") return fail("unknown section '" + l + "' (only [device])");
+            if (drafts.size() >= 64) return fail("more than 64 devices");
+            drafts.push_back({DefaultDevice(version, drafts.size() + 1)});
+            drafts.back().device.config.delivery = delivery;
+            continue;
+        }
+        size_t eq = l.find('=');
+        if (eq == std::string::npos) return fail("expected 'key = value', found '" + l + "'");
+        std::string key = Trim(l.substr(0, eq));
+        std::string value = Trim(l.substr(eq + 1));
+        std::string why;
+        if (!drafts.empty()) {
+            if (!SetDeviceKey(drafts.back(), key, value, why)) return fail(why);
+        } else if (key == "trace") {
+            s.trace = value;
+        } else if (key == "delivery") {
+            if (!ParseChoice(value, kDeliveries, delivery))
+                return fail("bad value '" + value + "' for 'delivery' (instant or line-rate)");
+        } else {
+            return fail("unknown key '" + key + "' (device keys belong after [device])");
+        }
+    }
+    for (const DeviceDraft& d : drafts) s.devices.push_back(d.Finish());
+    out = std::move(s);
+    return true;
+}
+
+bool LoadScenario(const std::string& path, const std::array<uint8_t, 4>& version, ScenarioFile& out,
+                  std::string& error) {
+    std::ifstream f(path, std::ios::binary);
+    std::ostringstream text;
+    if (f) text << f.rdbuf();
+    if (!f || f.bad()) {
+        error = "cannot read the scenario file '" + path + "'";
+        return false;
+    }
+    if (!ParseScenario(text.str(), version, out, error)) {
+        error = "scenario file '" + path + "', " + error;
+        return false;
+    }
+    return true;
+}
+
+}  // namespace sim

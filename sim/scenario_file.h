@@ -1,0 +1,77 @@
+// The scenario of the simulated FTDI driver (our ftd2xx.dll): which units are attached and how each
+// behaves. Read from the file named in the environment variable DARVIX_SIM_SCENARIO, which only the
+// simulated driver reads; the program itself reads no configuration.
+//
+//   # '#' starts a comment; blank lines are ignored; one "key = value" a line
+//   trace = C:\logs\sim-trace.txt     where the frame trace goes (default: nowhere)
+//   delivery = instant                or line-rate (38400 baud, 11 bits a character); the default
+//                                     of every [device] below
+//
+//   [device]                          one attached unit per section, in the driver's list order
+//   description = Darvix              what FT_OpenEx opens it by (1 to 63 characters)
+//   serial = DX000001                 at most 15 characters
+//   location = 0x0011                 location id
+//   firmware = 1.0.0.0                major.minor.third.fourth, each 0..255 (missing ones are 0)
+//   blank = no                        yes: a unit without settings (identifies as FF FF FF FF)
+//   accessory = yes                   the remote accessory (node 0x80) that says hello
+//   hello = until-answered            silent-until-disconnect | never
+//   remote = 5.2                      the accessory's version, major.minor
+//   readback = complete               incomplete | none: the end of a read-back (0x93)
+//   delivery = instant                or line-rate, for this unit
+//   reply_delay = 5                   ms from the end of a request to its reply
+//   chunk = 0                         replies reach the PC in pieces of this many bytes (0: whole)
+//   no_reply_to = 0xCC 0x13           request commands left unanswered
+//   bad_checksum = no                 yes: every reply carries a wrong checksum
+//   open = ok                         fail: FT_OpenEx refuses the unit
+//   write = ok                        fail: FT_Write fails; stall: it succeeds writing nothing
+//   write_ok_count = 0                with write = fail or stall: that many calls succeed first
+//   parity = ok                       fail: FT_SetDataCharacteristics fails
+//   parity_ok_count = 0               with parity = fail: that many calls succeed first
+//   unplug_after_frames = 3           the unit vanishes when that many frames have come in
+//
+// Without a scenario the driver lists one healthy unit whose firmware is the program's version.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "sim/device.h"
+
+namespace sim {
+
+constexpr const char* kScenarioVariable = "DARVIX_SIM_SCENARIO";
+
+struct ScenarioDevice {
+    UnitConfig config;
+    Faults faults;
+};
+
+struct ScenarioFile {
+    std::string trace;  // empty: no trace
+    std::vector<ScenarioDevice> devices;
+};
+
+// The identify reply's version bytes (9..12: fourth, third, minor, major) of a version given as
+// major, minor, third, fourth.
+std::array<uint8_t, 4> FirmwareBytes(const std::array<uint8_t, 4>& version);
+
+// A unit as it is listed without a scenario: healthy, with that version (major, minor, third,
+// fourth), serial "DX" and its 1-based number, a location id of its own.
+ScenarioDevice DefaultDevice(const std::array<uint8_t, 4>& version, size_t number = 1);
+
+// The scenario without a file: one default unit.
+ScenarioFile DefaultScenario(const std::array<uint8_t, 4>& version);
+
+// Parses a scenario's text; on an error returns false with "line N: reason" in error and leaves
+// out alone. Units start as DefaultDevice(version, their number).
+bool ParseScenario(const std::string& text, const std::array<uint8_t, 4>& version, ScenarioFile& out,
+                   std::string& error);
+
+// Reads and parses the file; false with the reason, naming the file, when it cannot be read or
+// does not parse.
+bool LoadScenario(const std::string& path, const std::array<uint8_t, 4>& version, ScenarioFile& out,
+                  std::string& error);
+
+}  // namespace sim

@@ -1,0 +1,298 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/poll_loop.h"
+#include "link/notifier.h"
+#include "sim/bus.h"
+#include "sim/d2xx.h"
+#include "sim/stepping_sleeper.h"
+
+using namespace app;
+using devlink::RecordingNotifier;
+
+namespace {
+
+class RecordingHost : public PollHost {
+public:
+    int32_t GetComSetting() override { return com.load(); }
+    void SetComSetting(int32_t n) override {
+        com = n;
+        Note("com " + std::to_string(n));
+    }
+    void DumpDeviceState(devlink::UsbLink&) override { Note("dump"); }
+    void SendResetDevice(devlink::UsbLink&) override { Note("reset"); }
+    void SendWorkingMode(devlink::UsbLink&) override { Note("mode"); }
+    bool DynEqDialogExists() override { return true; }
+    void DynEqSendPending(devlink::UsbLink& link) override {
+        gateClosedAtDynEq = link.ReceiveGateClosed();
+        Note("dyneq");
+    }
+    bool WizardExists() override { return true; }
+    int WizardServeRequests(devlink::UsbLink&) override {
+        Note("wizard");
+        return wizardSends;
+    }
+    int ScanStep(devlink::UsbLink&) override {
+        Note("scan");
+        return 0;
+    }
+    bool UpdateDialogExists() override { return true; }
+    int UpdateDialogState() override { return updateState.load(); }
+    void UpdateSetStateAndSend(devlink::UsbLink&, int state) override { Note("update " + std::to_string(state)); }
+    void RunFinalize(devlink::UsbLink&) override { Note("finalize"); }
+    bool FirmwareDialogExists() override { return true; }
+    int FirmwarePhase() override { return 0; }
+    void RunFirmwareUpdate(devlink::UsbLink&) override { Note("firmware"); }
+    void MarkAllDirty() override { Note("mark all"); }
+    void SendRoutingAndSources(devlink::UsbLink&) override { Note("routing"); }
+    void SendAllPending(devlink::UsbLink&) override { Note("send pending"); }
+    void RequestExternalSourceResend() override { Note("ext resend"); }
+    void IdleSenders(devlink::UsbLink& link) override {
+        gateClosedAtIdle = link.ReceiveGateClosed();
+        idleCycles++;
+    }
+
+    void Note(const std::string& what) {
+        std::lock_guard<std::mutex> g(lock);
+        calls.push_back(what);
+    }
+    std::vector<std::string> Calls() {
+        std::lock_guard<std::mutex> g(lock);
+        return calls;
+    }
+    bool Called(const std::string& what) {
+        for (const auto& c : Calls())
+            if (c == what) return true;
+        return false;
+    }
+
+    std::atomic<int32_t> com{1};
+    std::atomic<int> updateState{0};
+    std::atomic<int> idleCycles{0};
+    std::atomic<int> gateClosedAtIdle{-1};
+    std::atomic<int> gateClosedAtDynEq{-1};
+    int wizardSends = 0;
+    std::mutex lock;
+    std::vector<std::string> calls;
+};
+
+// A loop on the simulated bus, run on its own thread; time is simulated, so 3 s handshakes and
+// 30 s read-backs pass in moments.
+class PollLoopTest : public ::testing::Test {
+protected:
+    PollLoopTest() {
+        sim::AttachD2xx(&bus);
+        sim::FillFtdiTable(table);
+    }
+    ~PollLoopTest() override {
+        if (thread.joinable()) {
+            loop->Stop();
+            thread.join();
+        }
+        sim::AttachD2xx(nullptr);
+    }
+
+    void Start(PollConfig config = {}) {
+        config.ftdi = &table;
+        config.versionMajor = 1;
+        config.versionMinor = 5;
+        config.onLinkCreated = [this](devlink::UsbLink& link) {
+            link.SetTrace(nullptr);
+            devlink::UsbLink* p = &link;
+            sleeper.SetReceiver([p] { return p->ReceiverIdleCount(); });
+        };
+        loop = std::make_unique<PollLoop>(requests, host, notifier, sleeper, config);
+        thread = std::thread([this] { loop->Run(); });
+    }
+
+    // Waits in real time (bounded) for a condition that the loop brings about.
+    bool WaitFor(const std::function<bool()>& done, int seconds = 20) {
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+        while (!done()) {
+            if (std::chrono::steady_clock::now() > end) return false;
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        return true;
+    }
+
+    bool Posted(uint32_t message, uintptr_t w) {
+        for (const auto& p : notifier.Posts(message))
+            if (p.wParam == w) return true;
+        return false;
+    }
+
+    bool Ended() {
+        thread.join();
+        return true;
+    }
+
+    os::ManualClock clock{1000};
+    sim::Bus bus{clock};
+    sim::SteppingSleeper sleeper{clock, bus};
+    devlink::FtdiApiTable table;
+    RecordingNotifier notifier;
+    RecordingHost host;
+    PollRequests requests;
+    std::unique_ptr<PollLoop> loop;
+    std::thread thread;
+};
+
+}  // namespace
+
+TEST_F(PollLoopTest, IdleCyclesSendWithTheGateClosed) {
+    bus.AddUnit();
+    Start();
+    ASSERT_TRUE(WaitFor([&] { return host.idleCycles.load() >= 3; }));
+    EXPECT_EQ(host.gateClosedAtIdle.load(), 1);
+    loop->Stop();
+    thread.join();
+    EXPECT_TRUE(notifier.Posts(kMsgQuit).empty());
+}
+
+TEST_F(PollLoopTest, ReadBackPostsTheRemoteVersionAndTheResult) {
+    bus.AddUnit();
+    requests.readFromDevice = 1;
+    Start();
+    ASSERT_TRUE(WaitFor([&] { return !notifier.Posts(kMsgReadBackDone).empty(); }));
+    EXPECT_TRUE(Posted(kMsgReadBackDone, 1));
+    EXPECT_TRUE(Posted(kMsgRemoteVersion, 0x0205));
+    EXPECT_EQ(requests.readDone.load(), 1u);
+    // While the request stays set nothing below it runs.
+    const int idle = host.idleCycles.load();
+    clock.Advance(0);
+    ASSERT_TRUE(WaitFor([&] { return clock.NowMs() > 60000; }));
+    EXPECT_EQ(host.idleCycles.load(), idle);
+    EXPECT_EQ(notifier.Posts(kMsgReadBackDone).size(), 1u);
+}
+
+TEST_F(PollLoopTest, AnIncompleteReadBackReportsZero) {
+    sim::UnitConfig unit;
+    unit.readAll = sim::ReadAllOutcome::Incomplete;
+    bus.AddUnit(unit);
+    requests.readFromDevice = 1;
+    Start();
+    ASSERT_TRUE(WaitFor([&] { return !notifier.Posts(kMsgReadBackDone).empty(); }));
+    EXPECT_TRUE(Posted(kMsgReadBackDone, 0));
+}
+
+TEST_F(PollLoopTest, StopEndsAReplyWaitInProgress) {
+    sim::UnitConfig unit;
+    unit.readAll = sim::ReadAllOutcome::None;  // the 30 s wait would run to its end
+    bus.AddUnit(unit);
+    requests.readFromDevice = 1;
+    Start();
+    // Once the read-all request is on the line, stop the loop.
+    ASSERT_TRUE(WaitFor([&] {
+        for (const auto& f : bus.FramesFromPc(0))
+            if (f.size() > 4 && f[4] == 0x92) return true;
+        return false;
+    }));
+    const uint64_t at = clock.NowMs();
+    loop->Stop();
+    thread.join();
+    EXPECT_LT(clock.NowMs() - at, 1000u);
+    EXPECT_TRUE(notifier.Posts(kMsgReadBackDone).empty() || Posted(kMsgReadBackDone, 0));
+}
+
+TEST_F(PollLoopTest, AFirmwareMismatchOnOpenQuitsWith16) {
+    sim::UnitConfig unit;
+    unit.firmware = {0, 0, 7, 1};  // 1.7: newer than the program's 1.5
+    bus.AddUnit(unit);
+    Start();
+    ASSERT_TRUE(Ended());
+    EXPECT_TRUE(Posted(kMsgQuit, 16));
+    ASSERT_EQ(notifier.Boxes().size(), 1u);
+    EXPECT_EQ(notifier.Boxes()[0].title, "Warning");
+}
+
+TEST_F(PollLoopTest, RescueSkipsTheFirmwareCheckAndEndsTheUpdateBracket) {
+    sim::UnitConfig unit;
+    unit.firmware = {0, 0, 7, 1};
+    bus.AddUnit(unit);
+    PollConfig config;
+    config.rescue = true;
+    Start(config);
+    ASSERT_TRUE(WaitFor([&] { return host.idleCycles.load() >= 2; }));
+    loop->Stop();
+    thread.join();
+    EXPECT_TRUE(notifier.Posts(kMsgQuit).empty());
+    EXPECT_TRUE(host.Called("update 3"));
+}
+
+TEST_F(PollLoopTest, AChangeToAMissingDeviceReopensTheStoredOneAndGivesTheWindowBack) {
+    bus.AddUnit();
+    Start();
+    ASSERT_TRUE(WaitFor([&] { return host.idleCycles.load() >= 1; }));
+    requests.connectDevice = 5;
+    ASSERT_TRUE(WaitFor([&] { return requests.connectDevice.load() == 0; }));
+    ASSERT_TRUE(WaitFor([&] { return Posted(kMsgEnableMain, 1); }));
+    EXPECT_TRUE(Posted(kMsgEnableMain, 0));
+    EXPECT_TRUE(notifier.Posts(kMsgReadFromDevice).empty());
+    EXPECT_EQ(host.com.load(), 1);
+    const int idle = host.idleCycles.load();
+    ASSERT_TRUE(WaitFor([&] { return host.idleCycles.load() > idle; })) << "the stored device is open again";
+}
+
+TEST_F(PollLoopTest, AChangeToASecondUnitStoresItAndAsksForItsTuning) {
+    bus.AddUnit();
+    sim::UnitConfig second;
+    second.description = "Darvix B";
+    second.serial = "DX000002";
+    bus.AddUnit(second);
+    Start();
+    ASSERT_TRUE(WaitFor([&] { return host.idleCycles.load() >= 1; }));
+    requests.connectDevice = 2;
+    ASSERT_TRUE(WaitFor([&] { return Posted(kMsgReadFromDevice, 1); }));
+    EXPECT_EQ(host.com.load(), 2);
+    EXPECT_TRUE(host.Called("com 2"));
+    EXPECT_FALSE(Posted(kMsgEnableMain, 1));
+}
+
+TEST_F(PollLoopTest, OneShotRequestsAndPriorities) {
+    bus.AddUnit();
+    Start();
+    ASSERT_TRUE(WaitFor([&] { return host.idleCycles.load() >= 1; }));
+    requests.hotKeyDump = 1;
+    requests.restartDevice = 1;
+    requests.workingModeChanged = 1;
+    ASSERT_TRUE(WaitFor([&] { return Posted(kMsgRestartBox, 0) && host.Called("mode") && host.Called("dump"); }));
+    EXPECT_EQ(requests.restartDevice.load(), 0u);
+    EXPECT_EQ(requests.hotKeyDump.load(), 0u);
+    EXPECT_TRUE(host.Called("reset"));
+
+    // Dynamic equalisation takes every cycle, with the gate closed, until it is cleared.
+    requests.dynEqSend = 1;
+    requests.sendAll = 1;
+    ASSERT_TRUE(WaitFor([&] { return host.Called("dyneq"); }));
+    EXPECT_EQ(host.gateClosedAtDynEq.load(), 1);
+    EXPECT_FALSE(host.Called("update 2"));
+    requests.dynEqSend = 0;
+    // The write waits for its dialog's state, then runs the bracket once per cycle.
+    host.updateState = 1;
+    ASSERT_TRUE(WaitFor([&] { return host.Called("update 3"); }));
+    const auto calls = host.Calls();
+    auto at = [&](const std::string& what) { return std::find(calls.begin(), calls.end(), what) - calls.begin(); };
+    EXPECT_LT(at("update 2"), at("mark all"));
+    EXPECT_LT(at("mark all"), at("send pending"));
+    EXPECT_LT(at("send pending"), at("update 3"));
+    EXPECT_EQ(at("routing"), static_cast<long>(calls.size())) << "no routing resend was asked";
+}
+
+TEST_F(PollLoopTest, GoingOfflineEndsTheLoopAndSendsTheDisconnect) {
+    bus.AddUnit();
+    Start();
+    ASSERT_TRUE(WaitFor([&] { return host.idleCycles.load() >= 1; }));
+    loop->SetOnline(false);
+    thread.join();
+    const auto frames = bus.FramesFromPc(0);
+    ASSERT_GE(frames.size(), 2u);
+    EXPECT_EQ(frames[frames.size() - 2][4], 0x35);
+    EXPECT_EQ(frames.back()[4], 0x35);
+    EXPECT_EQ(loop->LastGoodDevice(), 1);
+}

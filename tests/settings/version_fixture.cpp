@@ -1,0 +1,2 @@
+// Carries nothing but its version resource, which the version tests read.
+int main() { return 0; }

@@ -1,0 +1,162 @@
+// The simulated bridge as the driver's operations see it.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "os/event.h"
+#include "sim/bus.h"
+
+using namespace sim;
+using namespace devlink;
+
+namespace {
+
+UnitConfig Unit(const std::string& description, const std::string& serial, uint32_t location) {
+    UnitConfig c;
+    c.description = description;
+    c.serial = serial;
+    c.locationId = location;
+    c.hello = HelloMode::Never;
+    return c;
+}
+
+class BusTest : public ::testing::Test {
+protected:
+    os::ManualClock clock{100};
+    Bus bus{clock};
+};
+
+}  // namespace
+
+TEST_F(BusTest, DeviceList) {
+    FT_DWORD count = 99;
+    EXPECT_EQ(bus.ListDevices(&count, nullptr, FT_LIST_NUMBER_ONLY), FT_OK);
+    EXPECT_EQ(count, 0u);
+    bus.AddUnit(Unit("Darvix", "A1", 0x11));
+    bus.AddUnit(Unit(std::string(80, 'x'), std::string(30, 's'), 0x22));
+    EXPECT_EQ(bus.CreateDeviceInfoList(&count), FT_OK);
+    EXPECT_EQ(count, 2u);
+
+    FT_DWORD flags, type, id, location;
+    char serial[64], description[64];
+    FT_HANDLE h = reinterpret_cast<FT_HANDLE>(1);
+    ASSERT_EQ(bus.GetDeviceInfoDetail(0, &flags, &type, &id, &location, serial, description, &h),
+              FT_OK);
+    EXPECT_STREQ(description, "Darvix");
+    EXPECT_STREQ(serial, "A1");
+    EXPECT_EQ(location, 0x11u);
+    EXPECT_EQ(flags, 0u);
+    EXPECT_EQ(h, nullptr);
+    // Texts are cut to the driver's buffers: 16 bytes of serial, 64 of description.
+    ASSERT_EQ(bus.GetDeviceInfoDetail(1, &flags, &type, &id, &location, serial, description, &h),
+              FT_OK);
+    EXPECT_EQ(std::strlen(description), 63u);
+    EXPECT_EQ(std::strlen(serial), 15u);
+    EXPECT_EQ(bus.GetDeviceInfoDetail(2, &flags, &type, &id, &location, serial, description, &h),
+              FT_DEVICE_NOT_FOUND);
+
+    // Opened units are flagged; unplugged ones leave the list.
+    FT_HANDLE opened = nullptr;
+    ASSERT_EQ(bus.OpenEx(const_cast<char*>("Darvix"), FT_OPEN_BY_DESCRIPTION, &opened), FT_OK);
+    ASSERT_EQ(bus.GetDeviceInfoDetail(0, &flags, &type, &id, &location, serial, description, &h),
+              FT_OK);
+    EXPECT_EQ(flags, FT_FLAGS_OPENED);
+    EXPECT_EQ(h, opened);
+    bus.Unplug(0);
+    EXPECT_EQ(bus.ListDevices(&count, nullptr, FT_LIST_NUMBER_ONLY), FT_OK);
+    EXPECT_EQ(count, 1u);
+}
+
+TEST_F(BusTest, OpenByDescriptionTakesTheFirstUnitNotOpenYet) {
+    bus.AddUnit(Unit("Darvix", "A1", 1));
+    bus.AddUnit(Unit("Darvix", "A2", 2));
+    bus.AddUnit(Unit("Other", "B1", 3));
+    FT_HANDLE a = nullptr, b = nullptr, c = nullptr, d = nullptr;
+    char name[] = "Darvix";
+    EXPECT_EQ(bus.OpenEx(name, FT_OPEN_BY_DESCRIPTION, &a), FT_OK);
+    EXPECT_EQ(bus.OpenEx(name, FT_OPEN_BY_DESCRIPTION, &b), FT_OK);
+    EXPECT_NE(a, b);
+    EXPECT_TRUE(bus.unit(0).connected() && bus.unit(1).connected());
+    EXPECT_EQ(bus.OpenEx(name, FT_OPEN_BY_DESCRIPTION, &c), FT_DEVICE_NOT_OPENED);
+    EXPECT_EQ(c, nullptr);
+    char missing[] = "Nothing";
+    EXPECT_EQ(bus.OpenEx(missing, FT_OPEN_BY_DESCRIPTION, &d), FT_DEVICE_NOT_FOUND);
+    EXPECT_EQ(bus.Close(a), FT_OK);
+    EXPECT_EQ(bus.Close(a), FT_INVALID_HANDLE);
+    EXPECT_EQ(bus.OpenEx(name, FT_OPEN_BY_DESCRIPTION, &c), FT_OK);  // the first one again
+    EXPECT_TRUE(bus.unit(0).connected());
+
+    bus.unit(2).faults().openFails = true;
+    char other[] = "Other";
+    EXPECT_EQ(bus.OpenEx(other, FT_OPEN_BY_DESCRIPTION, &d), FT_DEVICE_NOT_OPENED);
+}
+
+TEST_F(BusTest, ReceiveQueueEventAndPurge) {
+    bus.AddUnit(Unit("Darvix", "A1", 1));
+    FT_HANDLE h = nullptr;
+    char name[] = "Darvix";
+    ASSERT_EQ(bus.OpenEx(name, FT_OPEN_BY_DESCRIPTION, &h), FT_OK);
+    os::Event event(os::EventMode::AutoReset);
+    ASSERT_EQ(bus.SetEventNotification(h, FT_EVENT_RXCHAR, event.NativeHandle()), FT_OK);
+
+    bus.InjectToPc(0, Frame{1, 2, 3, 4, 5});
+    EXPECT_EQ(bus.Poll(), 5u);
+    EXPECT_TRUE(event.TryWait());
+    EXPECT_EQ(bus.Poll(), 0u);
+    EXPECT_FALSE(event.TryWait());  // nothing new, no signal
+
+    FT_DWORD rx = 0, tx = 0, ev = 0;
+    ASSERT_EQ(bus.GetStatus(h, &rx, &tx, &ev), FT_OK);
+    EXPECT_EQ(rx, 5u);
+    uint8_t buffer[8] = {};
+    FT_DWORD read = 0;
+    ASSERT_EQ(bus.Read(h, buffer, 2, &read), FT_OK);
+    EXPECT_EQ(read, 2u);
+    EXPECT_EQ(buffer[0], 1);
+    ASSERT_EQ(bus.Read(h, buffer, 8, &read), FT_OK);
+    EXPECT_EQ(read, 3u);
+    EXPECT_EQ(buffer[0], 3);
+    ASSERT_EQ(bus.Read(h, buffer, 8, &read), FT_OK);
+    EXPECT_EQ(read, 0u);  // the read time-out passes with nothing
+
+    bus.InjectToPc(0, Frame{9, 9});
+    bus.Poll();
+    ASSERT_EQ(bus.Purge(h, FT_PURGE_RX | FT_PURGE_TX), FT_OK);
+    ASSERT_EQ(bus.GetStatus(h, &rx, &tx, &ev), FT_OK);
+    EXPECT_EQ(rx, 0u);
+}
+
+TEST_F(BusTest, WritesCarryTheParityAndFaultsCountCalls) {
+    Darvix& unit = bus.AddUnit(Unit("Darvix", "A1", 1));
+    FT_HANDLE h = nullptr;
+    char name[] = "Darvix";
+    ASSERT_EQ(bus.OpenEx(name, FT_OPEN_BY_DESCRIPTION, &h), FT_OK);
+    uint8_t frame[6] = {0x46, 0x5A, 0x00, 0x06, 0xA5, 0x4B};
+    FT_DWORD written = 0;
+    ASSERT_EQ(bus.SetDataCharacteristics(h, 8, 0, FT_PARITY_MARK), FT_OK);
+    ASSERT_EQ(bus.Write(h, frame, 1, &written), FT_OK);
+    ASSERT_EQ(bus.SetDataCharacteristics(h, 8, 0, FT_PARITY_SPACE), FT_OK);
+    ASSERT_EQ(bus.Write(h, frame + 1, 5, &written), FT_OK);
+    EXPECT_EQ(written, 5u);
+    ASSERT_EQ(bus.FramesFromPc(0).size(), 1u);
+    EXPECT_EQ(bus.FramesFromPc(0)[0], Frame(frame, frame + 6));
+
+    unit.faults().writeFails = CallFault::From(static_cast<int64_t>(unit.writeCalls), 2);
+    EXPECT_EQ(bus.Write(h, frame, 1, &written), FT_IO_ERROR);
+    EXPECT_EQ(bus.Write(h, frame, 1, &written), FT_IO_ERROR);
+    EXPECT_EQ(bus.Write(h, frame, 1, &written), FT_OK);
+    unit.faults().writeTakesNothing = CallFault::Always();
+    EXPECT_EQ(bus.Write(h, frame, 1, &written), FT_OK);
+    EXPECT_EQ(written, 0u);
+    unit.faults().parityFails = CallFault::Always();
+    EXPECT_EQ(bus.SetDataCharacteristics(h, 8, 0, FT_PARITY_MARK), FT_IO_ERROR);
+    EXPECT_EQ(unit.parity(), FT_PARITY_SPACE);
+
+    // Unplugged: the handle is dead, closing it still works.
+    bus.Unplug(0);
+    FT_DWORD rx = 0;
+    EXPECT_EQ(bus.GetStatus(h, &rx, nullptr, nullptr), FT_IO_ERROR);
+    EXPECT_EQ(bus.Write(h, frame, 1, &written), FT_IO_ERROR);
+    EXPECT_EQ(bus.Close(h), FT_OK);
+    EXPECT_EQ(bus.GetStatus(reinterpret_cast<FT_HANDLE>(0x5), &rx, nullptr, nullptr), FT_IO_ERROR);
+}

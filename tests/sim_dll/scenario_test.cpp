@@ -1,0 +1,158 @@
+// The simulated driver's scenario files: what they set, and a clear error for what they get wrong.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+
+#include "sim/scenario_file.h"
+
+namespace {
+
+constexpr std::array<uint8_t, 4> kProgram{1, 5, 15, 161};
+
+TEST(ScenarioFile, NoFileMeansOneHealthyUnitOfTheProgramsVersion) {
+    sim::ScenarioFile s = sim::DefaultScenario(kProgram);
+    ASSERT_EQ(s.devices.size(), 1u);
+    const sim::UnitConfig& c = s.devices[0].config;
+    const sim::Faults& f = s.devices[0].faults;
+    // Identify reply bytes 9..12 are the fourth, third, minor and major numbers.
+    EXPECT_EQ(c.firmware, (std::array<uint8_t, 4>{161, 15, 5, 1}));
+    EXPECT_FALSE(c.blank);
+    EXPECT_TRUE(c.accessory);
+    EXPECT_EQ(c.hello, sim::HelloMode::UntilAnswered);
+    EXPECT_EQ(c.readAll, sim::ReadAllOutcome::Complete);
+    EXPECT_EQ(c.delivery, sim::Delivery::Instant);
+    EXPECT_EQ(c.serial, "DX000001");
+    EXPECT_FALSE(f.openFails);
+    EXPECT_FALSE(f.noReplies);
+    EXPECT_TRUE(f.noReplyTo.empty());
+    EXPECT_FALSE(f.writeFails.Hits(0));
+    EXPECT_FALSE(f.parityFails.Hits(0));
+    EXPECT_TRUE(s.trace.empty());
+}
+
+TEST(ScenarioFile, EveryKey) {
+    const char* text =
+        "# two units and a trace\n"
+        "trace = C:\\logs\\trace.txt\n"
+        "delivery = line-rate\n"
+        "\n"
+        "[device]\n"
+        "description = Darvix Unit A   \n"
+        "serial = A1\n"
+        "location = 0x1234\n"
+        "firmware = 2.3.4.5\n"
+        "blank = yes\n"
+        "accessory = no   # no remote\n"
+        "hello = silent-until-disconnect\n"
+        "remote = 6.1\n"
+        "readback = incomplete\n"
+        "reply_delay = 40\n"
+        "chunk = 3\n"
+        "no_reply_to = 0xCC, 0x13 146\n"
+        "bad_checksum = yes\n"
+        "open = fail\n"
+        "write = stall\n"
+        "write_ok_count = 7\n"
+        "parity = fail\n"
+        "parity_ok_count = 2\n"
+        "unplug_after_frames = 9\n"
+        "[device]\r\n"
+        "firmware = 1.4\r\n"
+        "write = fail\n"
+        "delivery = instant\n";
+    sim::ScenarioFile s;
+    std::string error;
+    ASSERT_TRUE(sim::ParseScenario(text, kProgram, s, error)) << error;
+    EXPECT_EQ(s.trace, "C:\\logs\\trace.txt");
+    ASSERT_EQ(s.devices.size(), 2u);
+    const sim::UnitConfig& a = s.devices[0].config;
+    const sim::Faults& af = s.devices[0].faults;
+    EXPECT_EQ(a.description, "Darvix Unit A");
+    EXPECT_EQ(a.serial, "A1");
+    EXPECT_EQ(a.locationId, 0x1234u);
+    EXPECT_EQ(a.firmware, (std::array<uint8_t, 4>{5, 4, 3, 2}));
+    EXPECT_TRUE(a.blank);
+    EXPECT_FALSE(a.accessory);
+    EXPECT_EQ(a.hello, sim::HelloMode::SilentUntilDisconnect);
+    EXPECT_EQ(a.accessoryVersion, 0x0106);
+    EXPECT_EQ(a.readAll, sim::ReadAllOutcome::Incomplete);
+    EXPECT_EQ(a.delivery, sim::Delivery::LineRate);
+    EXPECT_EQ(a.replyDelayMs, 40u);
+    EXPECT_EQ(a.chunkSize, 3u);
+    EXPECT_EQ(af.noReplyTo, (std::set<uint8_t>{0xCC, 0x13, 0x92}));
+    EXPECT_TRUE(af.badChecksum);
+    EXPECT_TRUE(af.openFails);
+    EXPECT_FALSE(af.writeTakesNothing.Hits(6));
+    EXPECT_TRUE(af.writeTakesNothing.Hits(7));
+    EXPECT_FALSE(af.writeFails.Hits(7));
+    EXPECT_FALSE(af.parityFails.Hits(1));
+    EXPECT_TRUE(af.parityFails.Hits(2));
+    EXPECT_EQ(af.unplugAfterFrames, 9);
+    // The second keeps the defaults of unit 2 except what it sets.
+    const sim::UnitConfig& b = s.devices[1].config;
+    EXPECT_EQ(b.firmware, (std::array<uint8_t, 4>{0, 0, 4, 1}));
+    EXPECT_EQ(b.serial, "DX000002");
+    EXPECT_NE(b.locationId, a.locationId);
+    EXPECT_TRUE(b.accessory);
+    EXPECT_EQ(b.delivery, sim::Delivery::Instant);
+    EXPECT_TRUE(s.devices[1].faults.writeFails.Hits(0));
+}
+
+TEST(ScenarioFile, AFileWithoutDevicesListsNone) {
+    sim::ScenarioFile s;
+    std::string error;
+    ASSERT_TRUE(sim::ParseScenario("delivery = instant\n", kProgram, s, error)) << error;
+    EXPECT_TRUE(s.devices.empty());
+}
+
+TEST(ScenarioFile, ErrorsNameTheLineAndTheReason) {
+    struct Case {
+        const char* text;
+        const char* error;
+    };
+    const Case cases[] = {
+        {"[device]\nfirmware = 1.2.3.4.5\n", "line 2: bad value '1.2.3.4.5' for 'firmware'"},
+        {"[device]\nfirmware = 1.256\n", "line 2: bad value '1.256' for 'firmware'"},
+        {"[device]\nfirmware = 1..2\n", "line 2: bad value '1..2' for 'firmware'"},
+        {"[device]\nfirmware = -1\n", "line 2: bad value '-1' for 'firmware'"},
+        {"[device]\nremote = 5.2.1\n", "line 2: bad value '5.2.1' for 'remote'"},
+        {"[device]\nblank = maybe\n", "line 2: bad value 'maybe' for 'blank'"},
+        {"[device]\nlocation = 0x100000000\n", "line 2: bad value '0x100000000' for 'location'"},
+        {"[device]\nwrite_ok_count = 12abc\n", "line 2: bad value '12abc' for 'write_ok_count'"},
+        {"[device]\nno_reply_to = 0x1CC\n", "line 2: bad value '0x1CC' for 'no_reply_to'"},
+        {"[device]\nno_reply_to =\n", "line 2: bad value '' for 'no_reply_to'"},
+        {"[device]\ncolour = red\n", "line 2: unknown device key 'colour'"},
+        {"firmware = 1.0\n", "line 1: unknown key 'firmware' (device keys belong after [device])"},
+        {"\n\n[devices]\n", "line 3: unknown section '[devices]' (only [device])"},
+        {"[device]\njust words\n", "line 2: expected 'key = value', found 'just words'"},
+        {"[device]\ndescription =\n", "line 2: description must have 1 to 63 characters"},
+        {"[device]\nserial = 0123456789abcdef\n", "line 2: serial must have at most 15 characters"},
+        {"delivery = fast\n", "line 1: bad value 'fast' for 'delivery' (instant or line-rate)"},
+    };
+    for (const Case& c : cases) {
+        sim::ScenarioFile s = sim::DefaultScenario(kProgram);
+        std::string error;
+        EXPECT_FALSE(sim::ParseScenario(c.text, kProgram, s, error)) << c.text;
+        EXPECT_EQ(error, c.error) << c.text;
+        EXPECT_EQ(s.devices.size(), 1u) << "a failed parse leaves the output alone";
+    }
+}
+
+TEST(ScenarioFile, LoadNamesTheFile) {
+    sim::ScenarioFile s;
+    std::string error;
+    EXPECT_FALSE(sim::LoadScenario("no-such-scenario.txt", kProgram, s, error));
+    EXPECT_EQ(error, "cannot read the scenario file 'no-such-scenario.txt'");
+
+    const char* path = "scenario_test_bad.txt";
+    FILE* f = std::fopen(path, "wb");
+    ASSERT_NE(f, nullptr);
+    std::fputs("[device]\nopen = sometimes\n", f);
+    std::fclose(f);
+    EXPECT_FALSE(sim::LoadScenario(path, kProgram, s, error));
+    EXPECT_EQ(error, "scenario file 'scenario_test_bad.txt', line 2: bad value 'sometimes' for 'open'");
+    std::remove(path);
+}
+
+}  // namespace
