@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "link/bytes.h"
+#include "sim/device.h"
 
 namespace sim {
 namespace {
@@ -157,19 +158,23 @@ std::vector<Frame> TuningStore::ReadAllFrames() const {
     return out;
 }
 
-Frame TuningStore::ReadAllDone() {
-    Frame f = DeviceFrame(DeviceCommand::ReadAllDone, kByteLength);
-    f[5] = 1;
-    devlink::SealFrame(f);
-    return f;
-}
-
 float TuningStore::Gain(int preset, int channel, int band) const {
     return devlink::GetF32LE(&channel_[preset][channel].gains[4 * band]);
 }
 
 uint32_t TuningStore::BandMask(int preset, int channel) const {
     return devlink::GetU32LE(channel_[preset][channel].bandMask.data());
+}
+
+void InstallTuningStore(Darvix& unit, TuningStore& store) {
+    for (DeviceCommand c : {DeviceCommand::ChannelEq, DeviceCommand::Crossover, DeviceCommand::Delay,
+                            DeviceCommand::EqOff, DeviceCommand::EqLink, DeviceCommand::EqBandMask,
+                            DeviceCommand::MuteMask, DeviceCommand::ListeningPoints,
+                            DeviceCommand::Routing})
+        unit.SetHandler(static_cast<uint8_t>(c), [&store](Darvix&, const Frame& request) {
+            store.Apply(request.data(), request.size());
+        });
+    unit.SetReadAllStream([&store](Darvix&) { return store.ReadAllFrames(); });
 }
 
 }  // namespace sim

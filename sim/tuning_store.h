@@ -1,6 +1,9 @@
 // The simulated device's tuning: what the DSP unit keeps of every tuning message it receives,
 // and the stream of frames with which it answers a read-all request. Kept as the bytes the
 // messages carry, as a device would: it stores what it is sent and sends it back.
+//
+// It plugs into a unit's command table with InstallTuningStore; the unit's own read-all handler
+// sends the store's frames and then the closing 0x93.
 #pragma once
 
 #include <array>
@@ -11,6 +14,8 @@
 #include "link/frame.h"
 
 namespace sim {
+
+class Darvix;
 
 class TuningStore {
 public:
@@ -30,10 +35,7 @@ public:
 
     // The answer to a read-all request: for every preset and channel its equaliser ('s'),
     // crossover ('t') and delay ('u'), then the listening points (0x96); addressed to the PC.
-    // The read-all-done frame that closes the stream is ReadAllDone().
     std::vector<devlink::Frame> ReadAllFrames() const;
-    // 0x93 with byte 5 = 1: the read-back is complete.
-    static devlink::Frame ReadAllDone();
 
     // What the tests look at.
     float Gain(int preset, int channel, int band) const;
@@ -64,5 +66,10 @@ private:
     uint8_t listeningPoints_ = 0;
     std::array<uint8_t, 40> routing_{};
 };
+
+// Makes the unit keep its tuning in the store: the tuning messages go to it, and a read-all
+// streams it. The store must live as long as the unit may receive frames. Call it under the
+// bus's lock when the unit is on a bus.
+void InstallTuningStore(Darvix& unit, TuningStore& store);
 
 }  // namespace sim
