@@ -21,12 +21,14 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "link/ftdi.h"
 #include "os/time.h"
 #include "os/version.h"
 #include "sim/bus.h"
 #include "sim/scenario_file.h"
+#include "sim/tuning_store.h"
 #include "sim/trace_text.h"
 
 namespace {
@@ -89,7 +91,11 @@ public:
         }
         for (const sim::ScenarioDevice& d : scenario.devices) {
             auto g = bus_.Lock();
-            bus_.AddUnit(d.config).faults() = d.faults;
+            sim::Darvix& unit = bus_.AddUnit(d.config);
+            unit.faults() = d.faults;
+            // Each unit keeps the tuning it is sent and streams it back on a read-all.
+            stores_.push_back(std::make_unique<sim::TuningStore>());
+            sim::InstallTuningStore(unit, *stores_.back());
         }
         tracePath_ = scenario.trace;
     }
@@ -165,6 +171,7 @@ private:
     }
 
     sim::Bus bus_;
+    std::vector<std::unique_ptr<sim::TuningStore>> stores_;
     uint64_t origin_;
     std::mutex traceLock_;
     std::string tracePath_;
