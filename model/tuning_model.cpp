@@ -57,6 +57,43 @@ void ApplyDefaultShape(DspChannelRecord& r) {
 
 }  // namespace
 
+namespace {
+
+void ClearRecords(std::array<DspPreset, kPresetCount>& presets) {
+    for (auto& preset : presets) {
+        preset = DspPreset{};
+        for (auto& r : preset.channel) {
+            r.output = kUnassigned;
+            r.position = kUnassigned;
+            r.kind = kUnassigned;
+            r.crossover.bXoLink = 1;
+            r.EQLink = 1;
+        }
+    }
+}
+
+}  // namespace
+
+void TuningModel::ResetToDefaults() {
+    changed_ = 0;
+    muteDirty_ = 0;
+    mute_.fill(0);
+    for (auto& preset : dirty_)
+        for (auto& channel : preset)
+            for (auto& flag : channel) flag = 0;
+    listeningPointDirty_ = 0;
+    listeningPoint_.fill(0);
+    currentPreset_ = 0;
+    assignedCount_ = 0;
+    workingMode_ = 1;
+    ClearRecords(presets_);
+    const DefaultOutput fullRange[] = {
+        {kFrontLeft, kFull}, {kFrontRight, kFull}, {kRearLeft, kFull}, {kRearRight, kFull}};
+    int output = 0;
+    for (const DefaultOutput& d : fullRange) AssignChannel(d.position, d.kind, output++, 0, 0, 1);
+    DesignAllPresets();
+}
+
 TuningModel::TuningModel(TuningObserver* observer) : observer_(observer ? observer : &noObserver_) {
     for (auto& preset : presets_) {
         for (auto& r : preset.channel) {

@@ -94,6 +94,10 @@ public:
     // (outside 0..3: the current one).
     void SetDefaultCrossovers(int preset);
 
+    // Reset Settings: everything back to zero, Standard mode, and four Full speakers (front left,
+    // front right, rear left, rear right) on outputs 0..3 with their defaults, designed.
+    void ResetToDefaults();
+
     int AssignedCount() const { return assignedCount_; }
     void ResetAssignedCount() { assignedCount_ = 0; }
 

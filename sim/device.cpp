@@ -59,9 +59,12 @@ void Darvix::InstallDefaultHandlers() {
             std::fill(payload.begin(), payload.begin() + 4, 0xFF);
         } else {
             std::copy(unit.config_.unitId.begin(), unit.config_.unitId.end(), payload.begin());
-            std::copy(unit.config_.firmware.begin(), unit.config_.firmware.end(),
-                      payload.begin() + 4);
+            const bool later = unit.config_.laterFirmwareAfter >= 0 &&
+                               unit.identifyReplies_ >= unit.config_.laterFirmwareAfter;
+            const auto& firmware = later ? unit.config_.laterFirmware : unit.config_.firmware;
+            std::copy(firmware.begin(), firmware.end(), payload.begin() + 4);
         }
+        ++unit.identifyReplies_;
         unit.Reply(request, BuildReply(devlink::kNodeDsp, Cmd(DeviceCommand::IdentifyReply),
                                        payload));
     });

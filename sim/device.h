@@ -58,6 +58,10 @@ struct UnitConfig {
     std::array<uint8_t, 4> unitId{0x01, 0x02, 0x03, 0x04};
     // Identify reply bytes 9..12: byte 12 major, 11 minor; 1.5.15.161 by default.
     std::array<uint8_t, 4> firmware{161, 15, 5, 1};
+    // From the identify reply number laterFirmwareAfter on (0-based; -1 never) the unit reports
+    // laterFirmware instead: a unit whose firmware differs at a later open than at the first.
+    int laterFirmwareAfter = -1;
+    std::array<uint8_t, 4> laterFirmware{0, 0, 0, 0};
     uint16_t accessoryVersion = 0x0205;  // low byte major, high byte minor (5.02)
     ReadAllOutcome readAll = ReadAllOutcome::Complete;
 
@@ -211,6 +215,7 @@ private:
     const os::Clock& clock_;
     std::map<uint8_t, CommandHandler> handlers_;
     std::function<std::vector<Frame>(Darvix&)> readAllStream_;
+    int identifyReplies_ = 0;
 
     bool plugged_ = true;
     bool connected_ = false;

@@ -147,6 +147,17 @@ bool SetDeviceKey(DeviceDraft& draft, const std::string& key, const std::string&
         std::array<uint8_t, 4> version{};
         ok = ParseDotted(v, version);
         if (ok) c.firmware = FirmwareBytes(version);
+    } else if (key == "later_firmware") {
+        // "N: 1.7.0.0": from the N-th identify reply (0-based) on, this firmware.
+        const size_t colon = v.find(':');
+        std::array<uint8_t, 4> version{};
+        uint32_t after = 0;
+        ok = colon != std::string::npos && ParseInto(Trim(v.substr(0, colon)), after) &&
+             ParseDotted(Trim(v.substr(colon + 1)), version) && after < 1000;
+        if (ok) {
+            c.laterFirmwareAfter = static_cast<int>(after);
+            c.laterFirmware = FirmwareBytes(version);
+        }
     } else if (key == "remote") {
         std::array<uint8_t, 2> version{};
         ok = ParseDotted(v, version);

@@ -12,6 +12,7 @@
 //   serial = DX000001                 at most 15 characters
 //   location = 0x0011                 location id
 //   firmware = 1.0.0.0                major.minor.third.fourth, each 0..255 (missing ones are 0)
+//   later_firmware = 1: 1.7.0.0      from identify reply 1 (0-based) on, report this firmware
 //   blank = no                        yes: a unit without settings (identifies as FF FF FF FF)
 //   accessory = yes                   the remote accessory (node 0x80) that says hello
 //   hello = until-answered            silent-until-disconnect | never

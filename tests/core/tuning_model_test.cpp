@@ -324,3 +324,38 @@ TEST(TuningModel, EveryPresetIsDesignedAndSectionsLiveOutsideTheRecords) {
     EXPECT_EQ(m.Sections(1, 0).section[0].b[1], before);
     EXPECT_EQ(m.Record(1, 0).crossover.sectionArray, 0u);
 }
+
+TEST(TuningModel, ResetGivesFourFullSpeakersInStandardMode) {
+    TuningModel m;
+    m.SetCurrentPreset(2);
+    m.SetWorkingModeValue(0);
+    m.SetListeningPointValue(1, 3);
+    m.SetMuteValue(4, 1);
+    m.SetChanged(1);
+    m.SetDirty(0, 0, kDirtyCrossover);
+    m.Record(3, 6).EQGain[2] = 5.0f;
+    m.ResetToDefaults();
+    EXPECT_EQ(m.CurrentPreset(), 0);
+    EXPECT_EQ(m.WorkingMode(), 1u);
+    EXPECT_EQ(m.ListeningPoint(1), 0);
+    EXPECT_EQ(m.Mute(4), 0u);
+    EXPECT_FALSE(m.IsChanged());
+    EXPECT_FALSE(m.IsDirty(0, 0, kDirtyCrossover));
+    EXPECT_EQ(m.AssignedCount(), 4);
+    const int positions[] = {kFrontLeft, kFrontRight, kRearLeft, kRearRight};
+    for (int p = 0; p < kPresetCount; ++p) {
+        for (int o = 0; o < 4; ++o) {
+            const DspChannelRecord& r = m.Record(p, o);
+            EXPECT_EQ(r.output, o);
+            EXPECT_EQ(r.position, positions[o]);
+            EXPECT_EQ(r.kind, kFull);
+            EXPECT_EQ(r.crossover.FilterType, kFullRange);
+            EXPECT_EQ(r.crossover.sectionCount, 1);
+        }
+        for (int o = 4; o < kChannelCount; ++o) {
+            EXPECT_FALSE(IsAssigned(m.Record(p, o)));
+            EXPECT_EQ(m.Record(p, o).EQGain[2], 0.0f);
+            EXPECT_EQ(m.Record(p, o).EQLink, 1u);
+        }
+    }
+}

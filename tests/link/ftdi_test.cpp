@@ -66,9 +66,12 @@ TEST(LoadFtdiLibrary, Results) {
         Scribble(table);  // binding starts from a zeroed table
         EXPECT_EQ(LoadFtdiLibrary(&table, loader), c.result);
         EXPECT_EQ(table.module() != nullptr, c.moduleKept);
-        if (c.result == 0) EXPECT_TRUE(AllZero(table));
-        if (c.result == 1)
+        if (c.result == 0) {
+            EXPECT_TRUE(AllZero(table));
+        }
+        if (c.result == 1) {
             for (int slot = 0; slot < kFtdiSlotCount; ++slot) EXPECT_NE(table.slots[slot], nullptr);
+        }
         EXPECT_EQ(loader.frees, 0);  // nothing is freed before unbinding
 
         UnloadFtdiLibrary(&table, loader);

@@ -291,3 +291,18 @@ TEST_F(DeviceTest, UnplugAfterFramesStopsEverything) {
     EXPECT_TRUE(Drain(50).empty());
     EXPECT_EQ(Entries(TraceKind::Unplugged).size(), 1u);
 }
+
+TEST_F(DeviceTest, FirmwareCanChangeFromALaterIdentifyOn) {
+    unit.config().hello = HelloMode::Never;
+    unit.config().laterFirmwareAfter = 1;
+    unit.config().laterFirmware = {0, 0, 7, 1};
+    unit.Connect();
+    std::vector<std::pair<int, int>> seen;  // major, minor of each reply
+    for (int i = 0; i < 3; ++i) {
+        Send(kIdentify);
+        const Frame reply = Drain(50);
+        ASSERT_EQ(reply.size(), 14u);
+        seen.push_back({reply[12], reply[11]});
+    }
+    EXPECT_EQ(seen, (std::vector<std::pair<int, int>>{{1, 5}, {1, 7}, {1, 7}}));
+}

@@ -42,6 +42,7 @@ TEST(ScenarioFile, EveryKey) {
         "serial = A1\n"
         "location = 0x1234\n"
         "firmware = 2.3.4.5\n"
+        "later_firmware = 1: 1.7\n"
         "blank = yes\n"
         "accessory = no   # no remote\n"
         "hello = silent-until-disconnect\n"
@@ -72,6 +73,8 @@ TEST(ScenarioFile, EveryKey) {
     EXPECT_EQ(a.serial, "A1");
     EXPECT_EQ(a.locationId, 0x1234u);
     EXPECT_EQ(a.firmware, (std::array<uint8_t, 4>{5, 4, 3, 2}));
+    EXPECT_EQ(a.laterFirmwareAfter, 1);
+    EXPECT_EQ(a.laterFirmware, (std::array<uint8_t, 4>{0, 0, 7, 1}));
     EXPECT_TRUE(a.blank);
     EXPECT_FALSE(a.accessory);
     EXPECT_EQ(a.hello, sim::HelloMode::SilentUntilDisconnect);
@@ -116,6 +119,8 @@ TEST(ScenarioFile, ErrorsNameTheLineAndTheReason) {
         {"[device]\nfirmware = 1.256\n", "line 2: bad value '1.256' for 'firmware'"},
         {"[device]\nfirmware = 1..2\n", "line 2: bad value '1..2' for 'firmware'"},
         {"[device]\nfirmware = -1\n", "line 2: bad value '-1' for 'firmware'"},
+        {"[device]\nlater_firmware = 1.7\n", "line 2: bad value '1.7' for 'later_firmware'"},
+        {"[device]\nlater_firmware = x: 1.7\n", "line 2: bad value 'x: 1.7' for 'later_firmware'"},
         {"[device]\nremote = 5.2.1\n", "line 2: bad value '5.2.1' for 'remote'"},
         {"[device]\nblank = maybe\n", "line 2: bad value 'maybe' for 'blank'"},
         {"[device]\nlocation = 0x100000000\n", "line 2: bad value '0x100000000' for 'location'"},
