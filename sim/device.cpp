@@ -84,6 +84,25 @@ void Darvix::InstallDefaultHandlers() {
         unit.helloLatched_ = false;
         unit.nextHelloAt_ = unit.clock_.NowMs() + unit.config_.helloDelayMs;
     });
+    SetHandler(Cmd(DeviceCommand::Finalize), [](Darvix& unit, const Frame& request) {
+        if (request[0] != devlink::kNodeDsp) return;
+        // The result word is byte 6 | byte 7 << 16 of the 9-byte reply; 1 in its low half is success.
+        const uint16_t r = unit.config_.finalizeResult;
+        unit.Reply(request, BuildReply(devlink::kNodeDsp, Cmd(DeviceCommand::UpdateResult),
+                                       {0, static_cast<uint8_t>(r), static_cast<uint8_t>(r >> 8)}));
+    });
+    SetHandler(Cmd(DeviceCommand::ResetSettings), [](Darvix& unit, const Frame& request) {
+        // The unit forgets its settings: from now on it identifies as blank.
+        if (request[0] == devlink::kNodeDsp) unit.config_.blank = true;
+    });
+    SetHandler(Cmd(DeviceCommand::DiagnosticsDump), [](Darvix& unit, const Frame& request) {
+        if (request[0] != devlink::kNodeDsp) return;
+        std::vector<uint8_t> payload(802 - 6, 0);
+        payload[9 - 5] = 1;                                   // SYS_mode
+        payload[795 - 5] = 0;                                 // current preset
+        payload[797 - 5] = 0x2D;                              // master volume
+        unit.Reply(request, BuildReply(devlink::kNodeDsp, Cmd(DeviceCommand::DiagnosticsDump), payload));
+    });
 }
 
 void Darvix::SetHandler(uint8_t command, CommandHandler handler) {

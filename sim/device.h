@@ -64,6 +64,7 @@ struct UnitConfig {
     std::array<uint8_t, 4> laterFirmware{0, 0, 0, 0};
     uint16_t accessoryVersion = 0x0205;  // low byte major, high byte minor (5.02)
     ReadAllOutcome readAll = ReadAllOutcome::Complete;
+    uint16_t finalizeResult = 1;    // the low half of FINALIZE's result word (1: success)
 
     uint32_t replyDelayMs = 5;      // from the end of a request to the reply
     Delivery delivery = Delivery::Instant;

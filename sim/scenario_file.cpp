@@ -1,5 +1,6 @@
 #include "sim/scenario_file.h"
 
+#include <limits>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -31,7 +32,7 @@ bool ParseNumber(const std::string& v, uint64_t max, uint64_t& out) {
 template <class T>
 bool ParseInto(const std::string& v, T& out) {
     uint64_t n = 0;
-    if (!ParseNumber(v, 0xFFFFFFFFull, n)) return false;
+    if (!ParseNumber(v, static_cast<uint64_t>(std::numeric_limits<T>::max()), n)) return false;
     out = static_cast<T>(n);
     return true;
 }
@@ -169,6 +170,7 @@ bool SetDeviceKey(DeviceDraft& draft, const std::string& key, const std::string&
     else if (key == "readback") ok = ParseChoice(v, kReadBacks, c.readAll);
     else if (key == "delivery") ok = ParseChoice(v, kDeliveries, c.delivery);
     else if (key == "reply_delay") ok = ParseInto(v, c.replyDelayMs);
+    else if (key == "finalize_result") ok = ParseInto(v, c.finalizeResult);
     else if (key == "chunk") ok = ParseInto(v, c.chunkSize);
     else if (key == "no_reply_to") ok = ParseCommands(v, f.noReplyTo);
     else if (key == "bad_checksum") ok = ParseChoice(v, kYesNo, f.badChecksum);

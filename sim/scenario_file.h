@@ -20,6 +20,7 @@
 //   readback = complete               incomplete | none: the end of a read-back (0x93)
 //   delivery = instant                or line-rate, for this unit
 //   reply_delay = 5                   ms from the end of a request to its reply
+//   finalize_result = 1               the result FINALIZE reports (1: success)
 //   chunk = 0                         replies reach the PC in pieces of this many bytes (0: whole)
 //   no_reply_to = 0xCC 0x13           request commands left unanswered
 //   bad_checksum = no                 yes: every reply carries a wrong checksum

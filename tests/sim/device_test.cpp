@@ -306,3 +306,30 @@ TEST_F(DeviceTest, FirmwareCanChangeFromALaterIdentifyOn) {
     }
     EXPECT_EQ(seen, (std::vector<std::pair<int, int>>{{1, 5}, {1, 7}, {1, 7}}));
 }
+
+TEST_F(DeviceTest, FinalizeResetAndDumpReplies) {
+    unit.config().hello = HelloMode::Never;
+    unit.Connect();
+    Send(devlink::BuildSimpleFrame(devlink::kNodeDsp, devlink::DeviceCommand::Finalize));
+    const Frame done = Drain(50);
+    ASSERT_EQ(done.size(), 9u);
+    EXPECT_EQ(done[4], 0xCB);
+    EXPECT_EQ(done[6] | (done[7] << 16), 1);
+    EXPECT_TRUE(devlink::FrameChecksumValid(done.data(), 8));
+
+    unit.config().finalizeResult = 7;
+    Send(devlink::BuildSimpleFrame(devlink::kNodeDsp, devlink::DeviceCommand::Finalize));
+    EXPECT_EQ(Drain(50)[6], 7);
+
+    Send(devlink::BuildSimpleFrame(devlink::kNodeDsp, devlink::DeviceCommand::DiagnosticsDump));
+    const Frame dump = Drain(400);
+    ASSERT_EQ(dump.size(), 802u);
+    EXPECT_TRUE(devlink::FrameChecksumValid(dump.data(), 801));
+
+    Send(devlink::BuildSimpleFrame(devlink::kNodeDsp, devlink::DeviceCommand::ResetSettings));
+    Drain(10);
+    Send(kIdentify);
+    const Frame id = Drain(50);
+    ASSERT_EQ(id.size(), 14u);
+    EXPECT_EQ(id[5], 0xFF) << "a reset unit identifies as blank";
+}
