@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(g++ make cmake googletest g++-mingw-w64-i686-posix wine wine32:i386 xvfb xauth xdotool
-          imagemagick fonts-dejavu-core fonts-liberation clang-14 libclang-rt-14-dev)
+          imagemagick fonts-dejavu-core fonts-liberation clang-14 libclang-rt-14-dev python3)
 
 missing=()
 for p in "${packages[@]}"; do

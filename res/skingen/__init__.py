@@ -1,0 +1,1 @@
+"""Skin generator: draws the program's BITMAP resources and writes the resource script."""

@@ -1,0 +1,117 @@
+#include "ui/gdi.h"
+
+#include "ui/win.h"
+
+namespace ui::gdi {
+namespace {
+
+LiveCounts g_live;
+std::vector<HGDIOBJ>* g_journal = nullptr;
+
+template <class H>
+H Made(H handle, long LiveCounts::*counter) {
+    if (handle) {
+        ++(g_live.*counter);
+        if (g_journal) g_journal->push_back(reinterpret_cast<HGDIOBJ>(handle));
+    }
+    return handle;
+}
+
+}  // namespace
+
+LiveCounts Live() { return g_live; }
+
+void SetJournal(std::vector<HGDIOBJ>* journal) { g_journal = journal; }
+
+HDC MakeMemoryDC(HDC compatible) {
+    return Made(CreateCompatibleDC(compatible), &LiveCounts::memoryDcs);
+}
+
+void FreeMemoryDC(HDC dc) {
+    if (dc && DeleteDC(dc)) --g_live.memoryDcs;
+}
+
+HBITMAP MakeBitmap(HDC compatible, int width, int height) {
+    return Made(CreateCompatibleBitmap(compatible, width < 1 ? 1 : width, height < 1 ? 1 : height),
+                &LiveCounts::bitmaps);
+}
+
+HBITMAP LoadSkinBitmap(UINT id) {
+    if (id == 0) return nullptr;
+    return Made(LoadBitmapA(ModuleInstance(), MAKEINTRESOURCEA(id)), &LiveCounts::bitmaps);
+}
+
+HBRUSH MakeBrush(COLORREF colour) { return Made(CreateSolidBrush(colour), &LiveCounts::brushes); }
+
+HPEN MakePen(int style, int width, COLORREF colour) {
+    return Made(CreatePen(style, width, colour), &LiveCounts::pens);
+}
+
+HFONT MakeFont(int height, int weight, const char* face) {
+    return Made(CreateFontA(height, 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                            OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, PROOF_QUALITY, DEFAULT_PITCH,
+                            face),
+                &LiveCounts::fonts);
+}
+
+void Free(HGDIOBJ object) {
+    if (!object) return;
+    const DWORD type = GetObjectType(object);
+    if (!DeleteObject(object)) return;
+    switch (type) {
+    case OBJ_BITMAP: --g_live.bitmaps; break;
+    case OBJ_BRUSH: --g_live.brushes; break;
+    case OBJ_PEN: --g_live.pens; break;
+    case OBJ_FONT: --g_live.fonts; break;
+    default: break;
+    }
+}
+
+SIZE BitmapSize(HBITMAP bitmap) {
+    BITMAP info{};
+    if (!bitmap || !GetObjectA(bitmap, sizeof info, &info)) return SIZE{0, 0};
+    return SIZE{info.bmWidth, info.bmHeight};
+}
+
+bool MemoryDC::Create(HDC compatible) {
+    Reset();
+    dc_ = MakeMemoryDC(compatible);
+    return dc_ != nullptr;
+}
+
+void MemoryDC::SetBitmap(HBITMAP bitmap) {
+    HBITMAP old = bitmap_;
+    if (dc_) {
+        if (bitmap) {
+            HGDIOBJ previous = SelectObject(dc_, bitmap);
+            if (!original_) original_ = previous;
+        } else if (original_) {
+            SelectObject(dc_, original_);
+            original_ = nullptr;
+        }
+    }
+    bitmap_ = dc_ ? bitmap : nullptr;
+    size_ = BitmapSize(bitmap_);
+    if (!dc_ && bitmap) Free(bitmap);  // no DC to hold it: nobody would free it
+    if (old && old != bitmap) Free(old);
+}
+
+void MemoryDC::Reset() {
+    if (dc_ && original_) SelectObject(dc_, original_);
+    original_ = nullptr;
+    FreeMemoryDC(dc_);
+    dc_ = nullptr;
+    if (bitmap_) Free(bitmap_);
+    bitmap_ = nullptr;
+    size_ = SIZE{0, 0};
+}
+
+WindowDC::WindowDC(HWND window) : window_(window), dc_(GetDC(window)) {
+    if (dc_) ++g_live.windowDcs;
+}
+
+WindowDC::~WindowDC() {
+    if (dc_ && ReleaseDC(window_, dc_)) --g_live.windowDcs;
+}
+
+}  // namespace ui::gdi

@@ -1,0 +1,87 @@
+// The toolkit's GDI objects are made and freed only through these wrappers. Each handle has one
+// owner, and the wrappers count the live handles of each kind: GetGuiResources reads 0 under
+// Wine, so these counts (and a journal of the handles made, for GetObjectType) are how tests show
+// that windows, skin changes and message boxes free everything they make.
+#pragma once
+
+#include <windows.h>
+
+#include <vector>
+
+namespace ui::gdi {
+
+struct LiveCounts {
+    long memoryDcs = 0;
+    long windowDcs = 0;  // GetDC without ReleaseDC
+    long bitmaps = 0;
+    long brushes = 0;
+    long pens = 0;
+    long fonts = 0;
+    long Total() const { return memoryDcs + windowDcs + bitmaps + brushes + pens + fonts; }
+    bool operator==(const LiveCounts&) const = default;
+};
+LiveCounts Live();
+
+// While a journal is set, every handle made through the wrappers is appended to it (tests check
+// afterwards that GDI no longer knows them). Null stops the journal.
+void SetJournal(std::vector<HGDIOBJ>* journal);
+
+HDC MakeMemoryDC(HDC compatible);
+void FreeMemoryDC(HDC dc);
+// A colour bitmap like the one selected in `compatible`: pass a window DC (a fresh memory DC
+// holds a 1 x 1 monochrome bitmap and would give a monochrome one). Sizes below 1 become 1.
+HBITMAP MakeBitmap(HDC compatible, int width, int height);
+// A BITMAP resource of the program; null when there is none of that id.
+HBITMAP LoadSkinBitmap(UINT id);
+HBRUSH MakeBrush(COLORREF colour);
+HPEN MakePen(int style, int width, COLORREF colour);
+HFONT MakeFont(int height, int weight, const char* face);
+// Frees a bitmap, brush, pen or font made above. It must not be selected into a DC any more.
+void Free(HGDIOBJ object);
+
+SIZE BitmapSize(HBITMAP bitmap);  // 0 x 0 for null
+
+// A memory DC and the bitmap it holds. The bitmap belongs to it: replacing the bitmap frees the
+// old one, and Reset (or the destructor) puts the DC's own bitmap back before freeing both.
+class MemoryDC {
+public:
+    MemoryDC() = default;
+    ~MemoryDC() { Reset(); }
+    MemoryDC(const MemoryDC&) = delete;
+    MemoryDC& operator=(const MemoryDC&) = delete;
+
+    // A new DC compatible with `compatible` (frees what was there); false when GDI refuses.
+    bool Create(HDC compatible);
+    // Selects `bitmap` (which may be null: the DC is then empty) and frees the previous one.
+    void SetBitmap(HBITMAP bitmap);
+    void Reset();
+
+    HDC Get() const { return dc_; }
+    operator HDC() const { return dc_; }
+    HBITMAP Bitmap() const { return bitmap_; }
+    // Size of the bitmap held, 0 x 0 without one.
+    SIZE Size() const { return size_; }
+    bool HasBitmap() const { return dc_ && bitmap_ && size_.cx > 0 && size_.cy > 0; }
+
+private:
+    HDC dc_ = nullptr;
+    HBITMAP bitmap_ = nullptr;
+    HGDIOBJ original_ = nullptr;
+    SIZE size_{0, 0};
+};
+
+// GetDC / ReleaseDC of a window for one scope.
+class WindowDC {
+public:
+    explicit WindowDC(HWND window);
+    ~WindowDC();
+    WindowDC(const WindowDC&) = delete;
+    WindowDC& operator=(const WindowDC&) = delete;
+    operator HDC() const { return dc_; }
+
+private:
+    HWND window_;
+    HDC dc_;
+};
+
+}  // namespace ui::gdi

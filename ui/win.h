@@ -1,0 +1,51 @@
+// What every toolkit window shares: the module instance, the class registration, the link from a
+// window to its object, and mouse coordinates.
+#pragma once
+
+#include <windows.h>
+
+namespace ui {
+
+// A rectangle as the toolkit's constructors take it: left, top, right, bottom.
+struct WndRect {
+    int left = 0;
+    int top = 0;
+    int right = 0;
+    int bottom = 0;
+    int Width() const { return right - left; }
+    int Height() const { return bottom - top; }
+};
+
+// The program's module: its resources hold the skins and dialog templates.
+HINSTANCE ModuleInstance();
+
+// Registers a toolkit window class: CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS, the arrow cursor, no
+// background brush and no menu. True when the class exists afterwards (registered now or before).
+bool RegisterToolkitClass(const char* name, WNDPROC procedure);
+
+// Style of the toolkit's child windows and of the pages' children.
+inline constexpr DWORD kChildStyle = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
+
+// Mouse positions are the signed words of lParam (points left of or above a window are negative).
+inline int MouseX(LPARAM l) { return static_cast<short>(LOWORD(l)); }
+inline int MouseY(LPARAM l) { return static_cast<short>(HIWORD(l)); }
+
+// The object of a window lives in its user data from WM_CREATE (WM_INITDIALOG for dialogs) until
+// WM_NCDESTROY. Before and after, the procedures see null and leave the message to the system.
+template <class T>
+T* AttachedObject(HWND window) {
+    return reinterpret_cast<T*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+}
+inline void AttachObject(HWND window, void* object) {
+    SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(object));
+}
+inline void DetachObject(HWND window) { SetWindowLongPtrA(window, GWLP_USERDATA, 0); }
+
+// InvalidateRect (no erase) and UpdateWindow: the back buffer reaches the screen now.
+inline void PaintNow(HWND window) {
+    if (!window) return;
+    InvalidateRect(window, nullptr, FALSE);
+    UpdateWindow(window);
+}
+
+}  // namespace ui
