@@ -1,7 +1,7 @@
 // The toolkit's GDI objects are made and freed only through these wrappers. Each handle has one
 // owner, and the wrappers count the live handles of each kind: GetGuiResources reads 0 under
 // Wine, so these counts (and a journal of the handles made, for GetObjectType) are how tests show
-// that windows, skin changes and message boxes free everything they make.
+// that windows, skin changes and message boxes free everything they make. UI thread only.
 #pragma once
 
 #include <windows.h>

@@ -1,9 +1,6 @@
 #include "ui/text.h"
 
-// GDI+'s headers need the COM interfaces and min/max declared first.
-#include <algorithm>
-using std::max;
-using std::min;
+// GDI+'s headers need the COM interfaces declared first.
 #include <objidl.h>
 #include <gdiplus.h>
 

@@ -172,7 +172,8 @@ def window_button(state, icon, width, height, y_offset, pressed_colour):
         c.line(cx - d, cy - d, cx + d, cy + d, 1.6, colour)
         c.line(cx - d, cy + d, cx + d, cy - d, 1.6, colour)
     else:
-        c.line(cx - 4.5, cy + 3.5, cx + 4.5, cy + 3.5, 1.8, colour)
+        y = int(cy) + 3  # on whole pixels: a crisp two-pixel bar
+        c.rounded_rect(round(cx - 5), y, round(cx + 5), y + 2, 0.6, colour)
     return c
 
 

@@ -6,7 +6,10 @@
 #include "res/resource.h"
 #include "tests/ui/harness.h"
 #include "tests/ui/test_resource.h"
+#include "ui/btn_wnd.h"
 #include "ui/frame_wnd.h"
+#include "ui/progress_bar.h"
+#include "ui/slider.h"
 #include "ui/win.h"
 
 using namespace ui;
@@ -270,4 +273,32 @@ TEST_F(FrameWndTest, WindowThatDiedWithItsParentIsNotDestroyedAgain) {
     EXPECT_FALSE(IsWindow(w));
     EXPECT_EQ(frame.GetHwnd(), nullptr);
     frame.Refresh();  // harmless without a window
+}
+
+TEST_F(FrameWndTest, ToolkitWindowsWithoutTheirObjectActAsPlainWindows) {
+    // Messages that come before the object is attached (WM_NCCREATE, WM_NCCALCSIZE, ...) find
+    // no object; a window of a toolkit class made without one must get through everything.
+    FrameWnd frame(nullptr, parent.hwnd(), {0, 0, 20, 20}, 0, 0, false, kChildStyle, 0);
+    BtnWnd button(parent.hwnd(), 0, 0, 3, IDB_TEST_STRIP3, true);
+    ProgressBar bar;
+    bar.Create(parent.hwnd(), 0, 0, IDB_TEST_PROGRESS, 0, 1, 0, 10, true);
+    uitest::LoadedBitmap background(IDB_TEST_FADER), thumbs(IDB_TEST_THUMB);
+    Slider slider;
+    slider.Create(parent.hwnd(), 0, {0, 0, 22, 160}, background.dc(), {8, 18, 13, 146},
+                  thumbs.dc(), {0, 0, 18, 10}, -1, 1, 4);
+    for (const char* name : {FrameWnd::kClassName, BtnWnd::kClassName, Slider::kClassName,
+                             ProgressBar::kClassName}) {
+        SCOPED_TRACE(name);
+        HWND bare = CreateWindowExA(0, name, nullptr, kChildStyle, 0, 0, 30, 30, parent.hwnd(),
+                                    nullptr, GetModuleHandleA(nullptr), nullptr);
+        ASSERT_NE(bare, nullptr);
+        for (UINT message : {UINT(WM_SIZE), UINT(WM_LBUTTONDOWN), UINT(WM_MOUSEMOVE),
+                             UINT(WM_LBUTTONUP), UINT(WM_LBUTTONDBLCLK), UINT(WM_MOUSEWHEEL),
+                             UINT(WM_TIMER), UINT(WM_ENABLE), UINT(WM_CAPTURECHANGED),
+                             UINT(0x8020)})
+            SendMessageA(bare, message, 0, 0);
+        InvalidateRect(bare, nullptr, TRUE);
+        UpdateWindow(bare);
+        EXPECT_TRUE(DestroyWindow(bare));
+    }
 }
