@@ -15,16 +15,18 @@
 #include "link/notifier.h"
 #include "link/usb_link.h"
 #include "os/time.h"
+#include "ui/messages.h"
 
 namespace app {
 
 // Main-window messages the poll thread posts.
-constexpr uint32_t kMsgEnableMain = 0x8004;
-constexpr uint32_t kMsgRestartBox = 0x800D;
-constexpr uint32_t kMsgReadFromDevice = 0x8035;
-constexpr uint32_t kMsgReadBackDone = 0x803A;
-constexpr uint32_t kMsgRemoteVersion = 0x80C8;
-constexpr uint32_t kMsgQuit = 0x80C9;
+constexpr uint32_t kMsgEnableMain = ui::MsgEnableMain;
+constexpr uint32_t kMsgRestartBox = ui::MsgRestartBox;
+constexpr uint32_t kMsgReadFromDevice = ui::MsgReadFromDevice;
+constexpr uint32_t kMsgReadBackDone = ui::MsgReadBackDone;
+constexpr uint32_t kMsgRemoteVersion = ui::MsgRemoteVersion;
+constexpr uint32_t kMsgQuit = ui::MsgQuit;
+static_assert(devlink::kMsgLinkFailed == ui::MsgLinkFailed && devlink::kMsgIdentified == ui::MsgIdentified);
 
 class PollHost {
 public:

@@ -56,11 +56,11 @@ def main():
     ids = read_ids(args.header)
     load_modules(args.skins)
     entries = registry.entries()
-    drawn = {e.name for e in entries}
+    drawn = {e.name for e in entries} | {name for name, _, _ in registry.icons()}
     unknown = sorted(drawn - ids.keys())
     if unknown:
         raise SystemExit(f"skins: {', '.join(unknown)} not defined in {args.header}")
-    missing = sorted(n for n in ids if n.startswith("IDB_") and n not in drawn)
+    missing = sorted(n for n in ids if n.startswith(("IDB_", "IDI_")) and n not in drawn)
     if missing:
         raise SystemExit(f"skins: no drawing for {', '.join(missing)} of {args.header}")
 
@@ -76,6 +76,16 @@ def main():
         path = os.path.abspath(os.path.join(args.out, f"{ids[e.name]}_{e.name.lower()}.bmp"))
         bmp.write(path, canvas.width, canvas.height, canvas.rgb())
         lines.append(f'{e.name} BITMAP "{path}"')
+    for name, sizes, draw in registry.icons():
+        images = []
+        for size in sizes:
+            canvas = draw(size)
+            if (canvas.width, canvas.height) != (size, size):
+                raise SystemExit(f"skins: {name} drew {canvas.width}x{canvas.height}, not {size}x{size}")
+            images.append((size, canvas.rgb()))
+        path = os.path.abspath(os.path.join(args.out, f"{ids[name]}_{name.lower()}.ico"))
+        bmp.write_file(path, bmp.encode_ico(images))
+        lines.append(f'{name} ICON "{path}"')
     lines.append("")
     lines += registry.rc_blocks()
     # Written every time: the build runs this only when a skin or the header changed, and the

@@ -20,3 +20,25 @@
 #define IDB_CHECK_DONT_ASK 280     // 2 frames of 145 x 15: off, on; the label is in the image
 
 #define IDD_MSGBOX 276             // borderless popup without controls; resized to its background
+
+// Pages, dialogs and the program ---------------------------------------------------------------
+#define IDB_PAGE_DSP 101           // 1024 x 704, the tuning page
+#define IDB_TAB_BAR 110            // 1024 x 37, the strip under the caption
+#define IDB_PAGE_LEVELS 133        // 1007 x 503, the output-level page (centred)
+#define IDB_WIZARD_BG 145          // 300 x 380, the I/O wizard's ordinary steps
+#define IDB_SPLASH 164             // 500 x 300, the start-up picture with the mode choice
+#define IDB_CREDITS 169            // 500 x 300, the "Credits" picture
+#define IDB_PAGE_SOURCES 174       // 1024 x 704, the external-source page
+#define IDB_DYNEQ_BG 241           // 1019 x 483, the dynamic-equalisation dialog
+#define IDB_TITLE_UPDATE 263       // dialog titles, 213 x 27, drawn over the header at (83, 0)
+#define IDB_TITLE_SYNC 264
+#define IDB_TITLE_EXIT 267
+#define IDB_TITLE_SCAN 268
+#define IDB_TITLE_FIRMWARE 275
+#define IDB_QUESTION_STANDARD 278  // 300 x 220, the Standard-mode question drawn in the background
+#define IDB_CAPTION_STANDARD 279   // 213 x 27, its caption
+#define IDB_CAPTION_MSGBOX 281     // 213 x 27, the caption of the program's messages
+#define IDB_FIRMWARE_CONFIRM 297   // 300 x 220, the firmware question drawn in the background
+#define IDI_APP 171                // the program's icon, 32 and 16 pixels
+#define IDI_APP_SMALL 172          // its small icon
+#define IDD_SPLASH 165             // the start-up dialog: mode combobox 1001, focus button 1002

@@ -73,7 +73,11 @@ void Darvix::InstallDefaultHandlers() {
         if (unit.readAllStream_)
             for (Frame& f : unit.readAllStream_(unit)) unit.Reply(request, std::move(f));
         if (unit.config_.readAll == ReadAllOutcome::None) return;
-        const uint8_t complete = unit.config_.readAll == ReadAllOutcome::Complete ? 1 : 0;
+        uint8_t complete = unit.config_.readAll == ReadAllOutcome::Complete ? 1 : 0;
+        if (unit.faults_.readAllFailures > 0) {
+            --unit.faults_.readAllFailures;
+            complete = 0;
+        }
         unit.Reply(request, BuildReply(devlink::kNodeDsp, Cmd(DeviceCommand::ReadAllDone),
                                        {complete}));
     });
@@ -279,7 +283,8 @@ void Darvix::FrameComplete() {
     trace_.push_back(entry);
 
     ++framesReceived_;
-    if (faults_.unplugAfterFrames >= 0 && framesReceived_ >= faults_.unplugAfterFrames) {
+    if ((faults_.unplugAfterFrames >= 0 && framesReceived_ >= faults_.unplugAfterFrames) ||
+        (faults_.unplugOnCommand >= 0 && f.size() > 4 && f[4] == faults_.unplugOnCommand)) {
         Unplug();
         return;
     }

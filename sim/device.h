@@ -97,6 +97,8 @@ struct Faults {
     CallFault readFails;           // FT_Read returns an error
     CallFault statusFails;         // FT_GetStatus returns an error
     int unplugAfterFrames = -1;    // the unit vanishes when this many frames have come in
+    int unplugOnCommand = -1;      // the unit vanishes when a frame of this command comes in
+    int readAllFailures = 0;       // the first this many read-alls end incomplete
 
     // The replies (not the hello). A reply fault applies to every reply, or only to the replies of
     // replyCommand when it is set.

@@ -183,6 +183,14 @@ bool SetDeviceKey(DeviceDraft& draft, const std::string& key, const std::string&
         uint64_t n = 0;
         ok = ParseNumber(v, 0x7FFFFFFF, n);
         if (ok) f.unplugAfterFrames = static_cast<int>(n);
+    } else if (key == "unplug_on_command") {
+        uint64_t n = 0;
+        ok = ParseNumber(v, 0xFF, n);
+        if (ok) f.unplugOnCommand = static_cast<int>(n);
+    } else if (key == "readback_failures") {
+        uint64_t n = 0;
+        ok = ParseNumber(v, 1000, n);
+        if (ok) f.readAllFailures = static_cast<int>(n);
     } else {
         why = "unknown device key '" + key + "'";
         return false;

@@ -30,6 +30,8 @@
 //   parity = ok                       fail: FT_SetDataCharacteristics fails
 //   parity_ok_count = 0               with parity = fail: that many calls succeed first
 //   unplug_after_frames = 3           the unit vanishes when that many frames have come in
+//   unplug_on_command = 0x7D          the unit vanishes when a frame of that command comes in
+//   readback_failures = 1             the first that many read-backs end incomplete
 //
 // Without a scenario the driver lists one healthy unit whose firmware is the program's version.
 #pragma once

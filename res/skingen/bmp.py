@@ -27,3 +27,36 @@ def write(path, width, height, rgb):
         pass
     with open(path, "wb") as f:
         f.write(data)
+
+
+def encode_ico(images):
+    """An icon file of several sizes: images is a list of (size, rgb) squares, top row first.
+    Each is a 32-bit image with full alpha and an empty mask."""
+    count = len(images)
+    header = struct.pack("<HHH", 0, 1, count)
+    entries, blobs = [], []
+    offset = 6 + 16 * count
+    for size, rgb in images:
+        pixels = bytearray()
+        for y in range(size - 1, -1, -1):
+            for x in range(size):
+                i = (y * size + x) * 3
+                pixels += bytes((rgb[i + 2], rgb[i + 1], rgb[i], 255))
+        mask_row = ((size + 31) // 32) * 4
+        info = struct.pack("<IiiHHIIiiII", 40, size, size * 2, 1, 32, 0, 0, 0, 0, 0, 0)
+        blob = info + bytes(pixels) + b"\0" * (mask_row * size)
+        entries.append(struct.pack("<BBBBHHII", size % 256, size % 256, 0, 0, 1, 32, len(blob), offset))
+        blobs.append(blob)
+        offset += len(blob)
+    return header + b"".join(entries) + b"".join(blobs)
+
+
+def write_file(path, data):
+    try:
+        with open(path, "rb") as f:
+            if f.read() == data:
+                return
+    except OSError:
+        pass
+    with open(path, "wb") as f:
+        f.write(data)

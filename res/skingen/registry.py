@@ -57,6 +57,23 @@ def strip(name, frame_width, frame_height, states, vertical=False):
     return decorate
 
 
+_icons = {}
+
+
+def icon(name, sizes=(32, 16)):
+    """An ICON resource: draw(size) returns a size x size canvas for each size."""
+    def decorate(fn):
+        if name in _icons:
+            raise SystemExit(f"skins: {name} is drawn twice")
+        _icons[name] = (tuple(sizes), fn)
+        return fn
+    return decorate
+
+
+def icons():
+    return [(k, _icons[k][0], _icons[k][1]) for k in sorted(_icons)]
+
+
 def rc_block(text):
     """Resource-script text other than bitmaps (dialog templates); names from the header."""
     _rc_blocks.append(text.strip() + "\n")

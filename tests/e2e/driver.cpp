@@ -29,7 +29,8 @@
 
 namespace {
 
-HWND ParseHwnd(const char* s) { return reinterpret_cast<HWND>(static_cast<uintptr_t>(std::strtoull(s, nullptr, 0))); }
+// Handles are printed and read in hexadecimal (as %p prints them, with or without 0x).
+HWND ParseHwnd(const char* s) { return reinterpret_cast<HWND>(static_cast<uintptr_t>(std::strtoull(s, nullptr, 16))); }
 long ParseNum(const char* s) { return std::strtol(s, nullptr, 0); }
 
 std::string ClassOf(HWND h) {

@@ -333,3 +333,24 @@ TEST_F(DeviceTest, FinalizeResetAndDumpReplies) {
     ASSERT_EQ(id.size(), 14u);
     EXPECT_EQ(id[5], 0xFF) << "a reset unit identifies as blank";
 }
+
+TEST_F(DeviceTest, ReadBackFailuresAndUnplugOnACommand) {
+    unit.config().hello = HelloMode::Never;
+    unit.faults().readAllFailures = 1;
+    unit.Connect();
+    const Frame readAll = Bytes({0x46, 0x5A, 0x00, 0x06, 0x92, 0x38});
+    Send(readAll);
+    EXPECT_EQ(Drain(50), Bytes({0x5A, 0x46, 0x00, 0x07, 0x93, 0x00, 0x3A})) << "the first one fails";
+    Send(readAll);
+    EXPECT_EQ(Drain(50), Bytes({0x5A, 0x46, 0x00, 0x07, 0x93, 0x01, 0x3B}));
+
+    unit.faults().unplugOnCommand = 0x7D;
+    Send(kIdentify);
+    EXPECT_FALSE(Drain(50).empty());
+    Frame select = Bytes({0x46, 0x5A, 0x00, 0x07, 0x7D, 0x01, 0x00});
+    devlink::SealFrame(select);
+    Send(select);
+    Send(kIdentify);
+    EXPECT_TRUE(Drain(50).empty()) << "unplugged";
+    EXPECT_FALSE(Entries(TraceKind::Unplugged).empty());
+}

@@ -58,6 +58,8 @@ TEST(ScenarioFile, EveryKey) {
         "parity = fail\n"
         "parity_ok_count = 2\n"
         "unplug_after_frames = 9\n"
+        "unplug_on_command = 0x7D\n"
+        "readback_failures = 2\n"
         "[device]\r\n"
         "firmware = 1.4\r\n"
         "write = fail\n"
@@ -92,6 +94,8 @@ TEST(ScenarioFile, EveryKey) {
     EXPECT_FALSE(af.parityFails.Hits(1));
     EXPECT_TRUE(af.parityFails.Hits(2));
     EXPECT_EQ(af.unplugAfterFrames, 9);
+    EXPECT_EQ(af.unplugOnCommand, 0x7D);
+    EXPECT_EQ(af.readAllFailures, 2);
     // The second keeps the defaults of unit 2 except what it sets.
     const sim::UnitConfig& b = s.devices[1].config;
     EXPECT_EQ(b.firmware, (std::array<uint8_t, 4>{0, 0, 4, 1}));

@@ -1,0 +1,165 @@
+// The application object: one for the program's lifetime, created before any window. It owns the
+// pages and dialogs, the FTDI table, the program's version, the connection mode, the request words
+// and the poll thread, and handles the main window's messages.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <thread>
+
+#include "app/decisions.h"
+#include "app/pending_commands.h"
+#include "app/poll_loop.h"
+#include "app/requests.h"
+#include "app/win_notifier.h"
+#include "link/ftdi.h"
+#include "os/settings.h"
+
+namespace ui {
+class CaptionBar;
+}
+namespace pages {
+class DSPSetting;
+class OutputLevel;
+class ExtSourceEq;
+class TabBarCtrl;
+}  // namespace pages
+namespace dialogs {
+class WizardDlg;
+class EqDynamicDlg;
+class ScanPortDlg;
+class SyncDspDlg;
+class UpdateDspDlg;
+class SoftwareUpdateDlg;
+class ExitDlg;
+}  // namespace dialogs
+
+namespace app {
+
+// The host interface the application object was written for; this program has no host.
+class NuModule {
+public:
+    NuModule(void* hostCallback, void* hostContext) : host_(hostCallback), context_(hostContext) {}
+    virtual ~NuModule() = default;
+    virtual intptr_t ModuleProc(int code, intptr_t a, intptr_t b, intptr_t c) { return 0; }
+
+protected:
+    void* host_;
+    void* context_;
+};
+
+class Darvix : public NuModule, public PollHost {
+public:
+    Darvix(void* hostCallback, void* hostContext);
+    ~Darvix() override;
+
+    intptr_t ModuleProc(int code, intptr_t a, intptr_t b, intptr_t c) override;
+
+    // The main window's handler: non-zero when the message was handled (the window procedure then
+    // returns 0 without DefWindowProc).
+    LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+    void OnCreate(HWND main);
+    void ShowPage(int page);
+    void SelectPreset(int preset, int fromUser);
+
+    // File commands (the dialogs are the system's).
+    void LoadSetupFile(HWND owner);
+    // Returns false when the save failed (not when the user cancelled it).
+    bool SaveSetupFile(HWND owner);
+    void LoadPresetFile(HWND owner, int slot);
+    void SavePresetFile(HWND owner, int slot);
+    void CopyPreset(int from, int to);
+    int ChooseFirmwareImage(HWND owner);
+
+    void ResetSettings();
+    void SetWorkingMode(int mode);
+    int QueryClose();
+    void OnDeviceMessage(devlink::UsbLink* link, int discard);
+
+    int CurrentPage() const { return currentPage_; }
+    bool Online() const { return online_ != 0; }
+
+    // PollHost.
+    int32_t GetComSetting() override;
+    void SetComSetting(int32_t number) override;
+    void DumpDeviceState(devlink::UsbLink& link) override;
+    void SendResetDevice(devlink::UsbLink& link) override;
+    void SendWorkingMode(devlink::UsbLink& link) override;
+    bool DynEqDialogExists() override { return eqDynamic_ != nullptr; }
+    void DynEqSendPending(devlink::UsbLink& link) override;
+    bool WizardExists() override { return wizard_ != nullptr; }
+    int WizardServeRequests(devlink::UsbLink& link) override;
+    int ScanStep(devlink::UsbLink& link) override;
+    bool UpdateDialogExists() override { return update_ != nullptr; }
+    int UpdateDialogState() override;
+    void UpdateSetStateAndSend(devlink::UsbLink& link, int state) override;
+    void RunFinalize(devlink::UsbLink& link) override;
+    bool FirmwareDialogExists() override { return firmware_ != nullptr; }
+    int FirmwarePhase() override;
+    void RunFirmwareUpdate(devlink::UsbLink& link) override;
+    void MarkAllDirty() override;
+    void SendRoutingAndSources(devlink::UsbLink& link) override;
+    void SendAllPending(devlink::UsbLink& link) override;
+    void RequestExternalSourceResend() override;
+    void IdleSenders(devlink::UsbLink& link) override;
+
+private:
+    void OpenDialog(HWND dialog);
+    void CloseDialogSteps(HWND dialog, bool showMain);
+    void GoOffline();
+    void LinkFailure(WPARAM w);
+    void StartPollThread();
+    void StopPollThread();
+    devlink::UsbLink* PollLink() const;
+    bool AnythingChanged() const;
+    void AfterLoad(int extSourceResult);
+    std::string ChooseFile(HWND owner, bool save, const char* display, const char* pattern, const char* ext);
+    void ShowMessage(HWND owner, const char* text);
+
+    // Pages and dialogs, in the order they are made.
+    pages::DSPSetting* dsp_ = nullptr;
+    pages::OutputLevel* levels_ = nullptr;
+    pages::ExtSourceEq* sources_ = nullptr;
+    ui::CaptionBar* caption_ = nullptr;
+    pages::TabBarCtrl* tabs_ = nullptr;
+    dialogs::WizardDlg* wizard_ = nullptr;
+    dialogs::EqDynamicDlg* eqDynamic_ = nullptr;
+    dialogs::ScanPortDlg* scan_ = nullptr;
+    dialogs::SyncDspDlg* sync_ = nullptr;
+    dialogs::UpdateDspDlg* update_ = nullptr;
+    dialogs::ExitDlg* exit_ = nullptr;
+    dialogs::SoftwareUpdateDlg* firmware_ = nullptr;
+
+    uint32_t online_ = 0;
+    uint32_t rescue_ = 0;
+    int currentPage_ = -1;
+    ULONG_PTR gdiplusToken_ = 0;
+    std::thread pollThread_;
+    std::unique_ptr<PollLoop> poll_;
+    uint32_t workingMode_ = 1;
+    int32_t deviceNumber_ = -1;
+    PollRequests requests_;
+    int firmwareChosen_ = 0;
+    char firmwarePath_[262] = {};
+    uint32_t restartPending_ = 0;
+    uint32_t changed_ = 0;
+    uint32_t closing_ = 0;
+    HWND main_ = nullptr;
+    uint32_t deviceBlank_ = 0;
+    PendingCommands pending_;
+    int32_t linkDeviceNumber_ = -1;
+    devlink::FtdiApiTable ftdi_;
+    int ftdiLoad_ = 0;
+    int version_[4] = {0, 0, 0, 0};
+    int readRetries_ = 0;
+    // A link failure reported while a read-back ran; its flow runs when the read-back ends.
+    WPARAM deferredLinkFailure_ = 0;
+    WindowNotifier notifier_;
+    os::Settings& settings_;
+};
+
+}  // namespace app

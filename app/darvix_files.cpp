@@ -1,0 +1,151 @@
+// The file commands of the application object: setup and preset files, copying a preset, and the
+// choice of a firmware image. The work is the model's file container; here are the dialogs, the
+// messages and what follows a load.
+#include <windows.h>
+#include <commdlg.h>
+
+#include <cstring>
+#include <string>
+
+#include "app/darvix.h"
+#include "app/firmware_image.h"
+#include "dialogs/interim_dialogs.h"
+#include "model/setup_file.h"
+#include "pages/dsp_setting.h"
+#include "pages/interim_pages.h"
+#include "res/resource.h"
+#include "ui/messages.h"
+#include "ui/msg_box.h"
+
+namespace app {
+
+std::string Darvix::ChooseFile(HWND owner, bool save, const char* display, const char* pattern,
+                               const char* ext) {
+    char name[260] = {};
+    // The filter is the display text and the pattern, each ending with NUL, then one more NUL.
+    std::string filter = std::string(display) + '\0' + pattern + '\0' + '\0';
+    OPENFILENAMEA ofn{};
+    ofn.lStructSize = sizeof ofn;
+    ofn.hwndOwner = owner;
+    ofn.lpstrFilter = filter.c_str();
+    ofn.lpstrFile = name;
+    ofn.nMaxFile = 259;
+    ofn.lpstrDefExt = ext;
+    ofn.Flags = save ? (OFN_OVERWRITEPROMPT | OFN_NOCHANGEDIR) : (OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR);
+    const BOOL ok = save ? GetSaveFileNameA(&ofn) : GetOpenFileNameA(&ofn);
+    return ok ? std::string(name) : std::string();
+}
+
+void Darvix::ShowMessage(HWND owner, const char* text) {
+    // The skinned box holds 128 characters; a longer text (a file error naming its path) goes to
+    // the system's box rather than being cut.
+    if (std::strlen(text) <= static_cast<size_t>(ui::MsgBox::kMaxText)) {
+        ui::MsgBox box(owner, IDB_DIALOG_BG, {20, 40, 280, 150}, {0, 0, 300, 30}, nullptr, IDB_CAPTION_MSGBOX, text,
+                       0, ui::MbOk, -1, -1);
+    } else {
+        MessageBoxA(owner, text, "darvix", MB_OK | MB_ICONWARNING);
+    }
+}
+
+namespace {
+
+struct Sections {
+    model::SetupSections setup;
+    model::PresetSections preset;
+};
+
+}  // namespace
+
+void Darvix::AfterLoad(int extSourceResult) {
+    uint32_t flags[5] = {};
+    if (sources_) sources_->GetSourceFlags(flags);
+    if (wizard_) wizard_->SetSourceFlags(flags);
+    if (dsp_) dsp_->SetDisplayValue(extSourceResult);
+    if (online_) {
+        requests_.routingResend = 1;
+        SendMessageA(main_, ui::MsgWriteToDevice, 1, 0x10000);
+    }
+}
+
+void Darvix::LoadSetupFile(HWND owner) {
+    if (!dsp_ || !levels_ || !eqDynamic_ || !sources_) return;
+    const std::string path = ChooseFile(owner, false, "Setup Files (*.bit)", "*.bit", "bit");
+    if (path.empty()) return;
+    const model::SetupSections sections{&dsp_->Section(), &levels_->Section(), &eqDynamic_->Section(),
+                                        &sources_->Section()};
+    const std::string error = model::LoadSetupFile(path, sections);
+    if (!error.empty()) {
+        // Nothing was changed: the user keeps the tuning on screen and learns why.
+        ShowMessage(owner, error.c_str());
+        return;
+    }
+    dsp_->Refresh();
+    AfterLoad(-1);
+}
+
+bool Darvix::SaveSetupFile(HWND owner) {
+    if (!dsp_ || !levels_ || !eqDynamic_ || !sources_) return false;
+    const std::string path = ChooseFile(owner, true, "Setup Files (*.bit)", "*.bit", "bit");
+    if (path.empty()) return true;  // cancelled: nothing failed
+    const model::SetupSections sections{&dsp_->Section(), &levels_->Section(), &eqDynamic_->Section(),
+                                        &sources_->Section()};
+    const std::string error = model::SaveSetupFile(path, sections);
+    if (error.empty()) return true;
+    ShowMessage(owner, error.c_str());
+    return false;
+}
+
+void Darvix::LoadPresetFile(HWND owner, int slot) {
+    if (!dsp_ || !levels_) return;
+    const bool one = slot >= 0;
+    const std::string path = ChooseFile(owner, false, one ? "Setup Files (*.pro)" : "Setup Files (*.prs)",
+                                        one ? "*.pro" : "*.prs", one ? "pro" : "prs");
+    if (path.empty()) return;
+    const model::PresetSections sections{&dsp_->Section(), &levels_->Section()};
+    std::string error;
+    const model::PresetFileStatus status = model::LoadPresetFile(path, slot, sections, &error);
+    if (status != model::PresetFileStatus::kOk) {
+        ShowMessage(owner, status == model::PresetFileStatus::kIncompatible ? model::kPresetIncompatibleText
+                                                                           : error.c_str());
+        return;
+    }
+    dsp_->Refresh();
+    if (online_) SendMessageA(main_, ui::MsgWriteToDevice, 1, 0x10000);
+}
+
+void Darvix::SavePresetFile(HWND owner, int slot) {
+    if (!dsp_ || !levels_) return;
+    const bool one = slot >= 0;
+    const std::string path = ChooseFile(owner, true, one ? "Setup Files (*.pro)" : "Setup Files (*.prs)",
+                                        one ? "*.pro" : "*.prs", one ? "pro" : "prs");
+    if (path.empty()) return;
+    const model::PresetSections sections{&dsp_->Section(), &levels_->Section()};
+    const std::string error = model::SavePresetFile(path, slot, sections);
+    if (!error.empty()) ShowMessage(owner, error.c_str());
+}
+
+void Darvix::CopyPreset(int from, int to) {
+    if (to < 0 || to > 3) return;
+    if (dsp_) dsp_->CopyPreset(from, to);
+    if (levels_) levels_->CopyPreset(from, to);
+    if (online_) SendMessageA(main_, ui::MsgWriteToDevice, 1, 0x10000);
+}
+
+int Darvix::ChooseFirmwareImage(HWND owner) {
+    // The filter names "*.bin"; the default extension follows it (the filter is what the user sees).
+    const std::string path = ChooseFile(owner, false, "Setup Files (*.bin)", "*.bin", "bin");
+    if (path.empty()) return 0;
+    std::string why;
+    if (!ValidateFirmwareImage(path.c_str(), &why)) {
+        ShowMessage(owner, "'darvix firmware' not valid.");
+        return 0;
+    }
+    ui::MsgBox confirm(owner, IDB_FIRMWARE_CONFIRM, {0, 0, 0, 0}, {0, 0, 0, 0}, nullptr, 0, nullptr, 0,
+                       ui::MbOk | ui::MbCancel, -1, 60);
+    if (confirm.GetResult() != ui::MbOk) return 0;
+    std::snprintf(firmwarePath_, sizeof firmwarePath_, "%s", path.c_str());
+    firmwareChosen_ = 1;
+    return 1;
+}
+
+}  // namespace app

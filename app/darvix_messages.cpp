@@ -1,0 +1,381 @@
+// The main window's handler: the standard messages it answers and the program's private messages,
+// each driving its flow (pages, presets, files, scan, read-back, write, firmware, reset, working
+// mode, closing, the disconnect question).
+#include <windows.h>
+#include <shellapi.h>
+
+#include "app/darvix.h"
+#include "app/splash_dialog.h"
+#include "dialogs/interim_dialogs.h"
+#include "pages/dsp_setting.h"
+#include "pages/interim_pages.h"
+#include "res/resource.h"
+#include "ui/messages.h"
+#include "ui/msg_box.h"
+
+namespace app {
+namespace {
+
+// Where "Check for Updates" leads.
+constexpr const char* kUpdatePage = "https://www.darvix.example/support/software";
+
+bool KeyDown(int vk) { return (GetKeyState(vk) & 0x8000) != 0; }
+
+}  // namespace
+
+void Darvix::OpenDialog(HWND dialog) {
+    EnableWindow(main_, FALSE);
+    if (dialog) ShowWindow(dialog, SW_SHOW);
+}
+
+void Darvix::CloseDialogSteps(HWND dialog, bool showMain) {
+    EnableWindow(main_, TRUE);
+    UpdateWindow(main_);
+    SetForegroundWindow(main_);
+    SetActiveWindow(main_);
+    SetWindowPos(main_, HWND_TOP, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
+    if (dialog) ShowWindow(dialog, SW_HIDE);
+    if (showMain) ShowWindow(main_, SW_SHOW);
+}
+
+void Darvix::GoOffline() {
+    online_ = 0;
+    if (poll_) poll_->SetOnline(false);
+    if (dsp_) dsp_->SetConnected(0);
+    if (tabs_) tabs_->SetConnected(0);
+    if (wizard_) wizard_->SetConnected(0);
+    if (sources_) sources_->SetConnected(0);
+}
+
+void Darvix::LinkFailure(WPARAM w) {
+    if (dsp_) dsp_->ShowCommError(static_cast<int>(w));
+    if (!w) return;
+    const UINT answer = [&] {
+        ui::MsgBox box(main_, IDB_DIALOG_BG, {20, 50, 280, 150}, {0, 0, 300, 30}, nullptr, IDB_CAPTION_MSGBOX,
+                       "'darvix' device disconnected. Try to riconnect.", 0, ui::MbOk | ui::MbCancel, -1, -1);
+        return box.GetResult();
+    }();
+    if (answer == ui::MbOk) {
+        ShowWindow(main_, SW_HIDE);
+        PostMessageA(main_, ui::MsgScan, 1, 0);
+    } else {
+        GoOffline();
+    }
+}
+
+LRESULT Darvix::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_DESTROY: PostQuitMessage(0); return 0;
+        case WM_PAINT: {
+            PAINTSTRUCT ps;
+            BeginPaint(window, &ps);
+            EndPaint(window, &ps);
+            return 0;
+        }
+        case WM_CLOSE:
+            if (QueryClose()) return 1;
+            DestroyWindow(window);
+            return 0;
+        case WM_KEYDOWN:
+            // The hidden keys: left Ctrl and right Shift with R (reset the device) or D (dump it).
+            if (KeyDown(VK_LCONTROL) && KeyDown(VK_RSHIFT)) {
+                if (wParam == 'R') requests_.hotKeyReset = 1;
+                if (wParam == 'D') requests_.hotKeyDump = 1;
+            }
+            return 0;
+        default: break;
+    }
+    if (message < WM_APP) return 0;
+
+    switch (message) {
+        case ui::MsgCreate: OnCreate(window); break;
+        case ui::MsgCloseApp: PostMessageA(main_, WM_CLOSE, 0, 0); break;
+        case ui::MsgMinimizeApp: PostMessageA(main_, WM_SYSCOMMAND, SC_MINIMIZE, 0); break;
+        case ui::MsgEnableMain: EnableWindow(main_, wParam ? TRUE : FALSE); break;
+        case ui::MsgMasterLevel:
+            if (const float* v = reinterpret_cast<const float*>(lParam)) {
+                if (wParam == 0 && levels_) levels_->SetMasterLevel(*v);
+                if (wParam != 0 && sources_) sources_->SetLevelAll(*v);
+            }
+            break;
+        case ui::MsgShowSource:
+            if (dsp_) dsp_->SetDisplayValue(static_cast<int>(wParam));
+            break;
+        case ui::MsgQuerySourceFlags:
+            if (uint32_t* out = reinterpret_cast<uint32_t*>(wParam)) {
+                *out = 0;
+                if (sources_) {
+                    uint32_t flags[5] = {};
+                    sources_->GetSourceFlags(flags);
+                    for (int i = 0; i < 5; ++i)
+                        if (flags[i]) *out |= 1u << i;
+                }
+            }
+            break;
+        case ui::MsgToggleSource:
+            if (sources_ && wParam < 5) {
+                uint32_t flags[5] = {};
+                sources_->GetSourceFlags(flags);
+                flags[wParam] = flags[wParam] ? 0 : 1;
+                sources_->ApplyToControls(flags, 5, -1, static_cast<int>(wParam));
+                changed_ = 1;
+                requests_.extSourceResend = 1;
+            }
+            break;
+        case ui::MsgLinkFailed:
+            // During a read-back the read-back's own result reports the failure; the question is
+            // asked once it has ended.
+            if (requests_.readFromDevice) {
+                deferredLinkFailure_ = wParam ? wParam : deferredLinkFailure_;
+                break;
+            }
+            LinkFailure(wParam);
+            break;
+        case ui::MsgMuteFlagsChanged:
+            if (const uint32_t* mutes = reinterpret_cast<const uint32_t*>(lParam)) {
+                if (wParam == 0 && levels_) levels_->SetMutes(mutes);
+                if (wParam != 0 && dsp_) dsp_->NotifyChannelMap(mutes);
+            }
+            break;
+        case ui::MsgChannelIcon:
+            if (levels_) {
+                const int* a = reinterpret_cast<const int*>(lParam);
+                const int channel = static_cast<int>(wParam);
+                if (channel < 0 || !a) {
+                    for (int i = 0; i < 8; ++i) levels_->SetChannelIcon(i, -1, -1, -1);
+                } else {
+                    levels_->SetChannelIcon(channel, a[0], a[1], a[2]);
+                }
+            }
+            break;
+        case ui::MsgQueryMasterLevel:
+            if (float* out = reinterpret_cast<float*>(wParam); out && levels_) {
+                *out = 0.0f;
+                float values[10];
+                if (levels_->GetLevels(values) > 7) *out = values[8];
+            }
+            break;
+        case ui::MsgQueryLevelsMaster:
+            if (float* out = reinterpret_cast<float*>(lParam); out && levels_) {
+                *out = 0.0f;
+                float values[10];
+                levels_->GetLevels(values);
+                *out = values[8];
+            }
+            break;
+        case ui::MsgRestartBox: {
+            ui::MsgBox box(main_, IDB_DIALOG_BG, {20, 50, 280, 150}, {0, 0, 300, 30}, nullptr, IDB_CAPTION_MSGBOX,
+                           "Close this application and restart 'darvix' device.", 0, ui::MbOk, -1, -1);
+            EnableWindow(main_, TRUE);
+            restartPending_ = 1;
+            break;
+        }
+        case ui::MsgDynamicEqSwitch:
+            pending_.SetDynamicEqSwitch(static_cast<uint32_t>(wParam));
+            changed_ = 1;
+            break;
+        case ui::MsgQueryDynamicEqSwitch:
+            if (int* out = reinterpret_cast<int*>(wParam)) *out = static_cast<int>(pending_.DynamicEqSwitch());
+            break;
+        case ui::MsgSelectPage: ShowPage(static_cast<int>(wParam)); break;
+        case ui::MsgWizard:
+            if (wParam == 1) {
+                if (wizard_) {
+                    wizard_->Start();
+                    OpenDialog(wizard_->GetHwnd());
+                }
+                ShowWindow(main_, SW_HIDE);
+                requests_.wizardRunning = 1;
+            } else {
+                requests_.wizardRunning = 0;
+                CloseDialogSteps(nullptr, false);
+                if (lParam == 1) changed_ = 1;
+                if (wizard_) wizard_->Hide();
+                if (lParam == 0 && online_ && deviceBlank_) {
+                    // A blank unit whose wizard was abandoned cannot be used: the program ends.
+                    deviceBlank_ = 0;
+                    DestroyWindow(main_);
+                } else {
+                    ShowWindow(main_, SW_SHOW);
+                }
+            }
+            break;
+        case ui::MsgSetupFile:
+            if (wParam == 1) LoadSetupFile(main_);
+            else SaveSetupFile(main_);
+            break;
+        case ui::MsgCredits: {
+            SplashDialog credits;
+            credits.Run(main_, IDD_SPLASH, false, IDB_CREDITS, 1);
+            break;
+        }
+        case ui::MsgSelectPreset:
+            if (wParam < 4) SelectPreset(static_cast<int>(wParam), 1);
+            break;
+        case ui::MsgPresetFile:
+            if (wParam == 1) LoadPresetFile(main_, static_cast<int>(lParam));
+            else SavePresetFile(main_, static_cast<int>(lParam));
+            break;
+        case ui::MsgCopyPreset: CopyPreset(static_cast<int>(wParam), static_cast<int>(lParam)); break;
+        case ui::MsgWorkingMode: SetWorkingMode(static_cast<int>(wParam)); break;
+        case ui::MsgDynamicEqDialog:
+            if (eqDynamic_) {
+                if (wParam == 1) {
+                    OpenDialog(eqDynamic_->GetHwnd());
+                    ShowWindow(main_, SW_HIDE);
+                    eqDynamic_->TurnOn();
+                    requests_.dynEqSend = 1;
+                } else {
+                    eqDynamic_->TurnOff();
+                    requests_.dynEqSend = 0;
+                    CloseDialogSteps(eqDynamic_->GetHwnd(), true);
+                }
+            }
+            break;
+        case ui::MsgScan:
+            if (!scan_) break;
+            if (wParam == 1) {
+                OpenDialog(scan_->GetHwnd());
+                scan_->StartScan();
+                requests_.scan = 1;
+            } else {
+                requests_.scan = 0;
+                CloseDialogSteps(scan_->GetHwnd(), false);
+                const ScanEnd end = DecideScanEnd(static_cast<int>(lParam), rescue_ != 0, PollLink() != nullptr);
+                if (end.checkFirmware && !PollLink()->CheckFirmwareVersion(&notifier_, version_[0], version_[1])) {
+                    PostQuitMessage(end.failExitCode);
+                    break;
+                }
+                if (end.goOffline) GoOffline();
+                if (end.showWindow) ShowWindow(main_, SW_SHOW);
+                if (end.postReadBack) PostMessageA(main_, ui::MsgReadFromDevice, 1, 0);
+                if (end.postWizard) PostMessageA(main_, ui::MsgWizard, 1, 0);
+            }
+            break;
+        case ui::MsgConnectDevice:
+            if (static_cast<int>(wParam) > 0) requests_.connectDevice = static_cast<int32_t>(wParam);
+            break;
+        case ui::MsgReadFromDevice:
+            if (!sync_ || !online_) break;
+            if (rescue_) {
+                CloseDialogSteps(nullptr, true);
+                break;
+            }
+            if (wParam == 1) {
+                if (lParam == 0) {
+                    EnableWindow(main_, FALSE);
+                    ShowWindow(sync_->GetHwnd(), SW_SHOW);
+                }
+                sync_->Start();
+                requests_.readDone = 0;
+                requests_.readFromDevice = 1;
+            } else {
+                requests_.readFromDevice = 0;
+                CloseDialogSteps(sync_->GetHwnd(), lParam == 0);
+                if (lParam != 0) {
+                    DestroyWindow(main_);
+                    break;
+                }
+                if (deferredLinkFailure_) {
+                    const WPARAM w = deferredLinkFailure_;
+                    deferredLinkFailure_ = 0;
+                    LinkFailure(w);
+                }
+            }
+            break;
+        case ui::MsgWriteToDevice:
+            if (!update_ || !online_) break;
+            if (wParam == 1) {
+                OpenDialog(update_->GetHwnd());
+                const WriteStart w = DecodeWriteStart(static_cast<uint32_t>(lParam));
+                if (w.andClose) closing_ = 1;
+                update_->Start(w.a, w.atOnce, w.andClose);
+                if (w.finalize) requests_.finalize = 1;
+                else requests_.sendAll = 1;
+            } else {
+                // A write or FINALIZE that failed leaves the changes marked: they are not on the
+                // device yet.
+                if (requests_.finalize && lParam != 0 && update_->Succeeded()) {
+                    changed_ = 0;
+                    if (dsp_) dsp_->SetChanged(0);
+                    if (levels_) levels_->SetChanged(0);
+                    if (sources_) sources_->SetChanged(0);
+                    if (eqDynamic_) eqDynamic_->SetChanged(0);
+                }
+                requests_.finalize = 0;
+                requests_.sendAll = 0;
+                requests_.routingResend = 0;
+                CloseDialogSteps(update_->GetHwnd(), true);
+                if (lParam == 1 && dsp_) dsp_->ShowConnectionStatus(0xFFFFFFFFu, 0, 0, 0);
+                if (online_ && closing_) {
+                    closing_ = 0;
+                    DestroyWindow(main_);
+                }
+            }
+            break;
+        case ui::MsgExit:
+            if (!exit_) break;
+            if (wParam == 1) {
+                EnableWindow(main_, FALSE);
+                exit_->Show(online_);
+            } else {
+                EnableWindow(main_, TRUE);
+                SetWindowPos(main_, HWND_TOP, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
+                exit_->Hide();
+                ShowWindow(main_, SW_SHOW);
+                const int answer = static_cast<int>(lParam);
+                const ExitAnswer a = DecideExitAnswer(online_ != 0, closing_ != 0, answer);
+                if (a.clearClosing) closing_ = 0;
+                if (a.saveSetup && !SaveSetupFile(main_)) break;  // the error was shown; keep the window
+                if (a.finalizeThenClose) SendMessageA(main_, ui::MsgWriteToDevice, 1, 0x20000);
+                if (a.destroyWindow) DestroyWindow(main_);
+            }
+            break;
+        case ui::MsgCheckUpdates: ShellExecuteA(nullptr, "open", kUpdatePage, nullptr, nullptr, SW_SHOW); break;
+        case ui::MsgUpdateFirmware:
+            if (!firmware_) break;
+            if (wParam == 1) {
+                if (ChooseFirmwareImage(main_) == 1) {
+                    EnableWindow(main_, FALSE);
+                    firmware_->Start(0);
+                    requests_.firmwareUpdate = 1;
+                }
+            } else {
+                requests_.firmwareUpdate = 0;
+                CloseDialogSteps(nullptr, true);
+                firmware_->Hide();
+            }
+            break;
+        case ui::MsgReadBackDone: {
+            devlink::UsbLink* link = reinterpret_cast<devlink::UsbLink*>(lParam);
+            // Only the poll thread's own link is walked.
+            if (link != PollLink()) link = PollLink();
+            const ReadBackResult r = DecideReadBackResult(wParam == 1, readRetries_);
+            OnDeviceMessage(link, wParam == 1 ? 0 : 1);
+            readRetries_ = r.retryCount;
+            if (wParam == 1) {
+                if (sync_) sync_->ShowResult(1);
+            } else if (r.retry) {
+                PostMessageA(main_, ui::MsgReadFromDevice, 1, 1);
+            } else if (r.reportFail && sync_) {
+                sync_->ShowResult(0);
+            }
+            break;
+        }
+        case ui::MsgIdentified:
+            if (dsp_)
+                dsp_->ShowConnectionStatus(static_cast<uint32_t>(wParam), lParam & 1, (lParam >> 1) & 1, rescue_);
+            break;
+        case ui::MsgResetSettings: ResetSettings(); break;
+        case ui::MsgRemoteVersion: {
+            const int major = wParam & 0xFF, minor = (wParam >> 8) & 0xFF;
+            if (major && minor && dsp_) dsp_->ShowVexaStatus(major, minor);
+            break;
+        }
+        case ui::MsgQuit: PostQuitMessage(static_cast<int>(wParam)); break;
+        default: break;
+    }
+    return 0;
+}
+
+}  // namespace app

@@ -1,0 +1,145 @@
+"""Skins of the program's pages and dialogs: the page backgrounds, the tab strip, the dialog titles,
+the start-up picture, the question backgrounds and the icons."""
+from skingen import fonts, style
+from skingen.canvas import Canvas, mix
+from skingen.registry import bitmap, icon, rc_block
+
+PAGE_TOP = (0xE9, 0xED, 0xF1)
+PAGE_BOTTOM = (0xDC, 0xE1, 0xE7)
+PANEL = (0xF6, 0xF7, 0xF9)
+PANEL_RULE = (0xC6, 0xCD, 0xD5)
+
+
+def page(width, height):
+    """A light page with one framed panel: dark text sits well on it."""
+    c = Canvas(width, height, PAGE_TOP)
+    c.vgradient(0, 0, width, height, PAGE_TOP, PAGE_BOTTOM)
+    c.rounded_rect(12, 12, width - 12, height - 12, 6, PANEL)
+    c.rounded_frame(12, 12, width - 12, height - 12, 6, 1, PANEL_RULE)
+    c.fill_rect(14, height - 46, width - 14, height - 45, PANEL_RULE)
+    style.brand_mark(c, 28, height - 44, 30, on_dark=False, size=12.0)
+    return c
+
+
+@bitmap("IDB_PAGE_DSP", 1024, 704)
+def page_dsp():
+    return page(1024, 704)
+
+
+@bitmap("IDB_PAGE_SOURCES", 1024, 704)
+def page_sources():
+    return page(1024, 704)
+
+
+@bitmap("IDB_PAGE_LEVELS", 1007, 503)
+def page_levels():
+    return page(1007, 503)
+
+
+@bitmap("IDB_TAB_BAR", 1024, 37)
+def tab_bar():
+    c = Canvas(1024, 37, style.GRAPHITE_700)
+    c.vgradient(0, 0, 1024, 37, style.GRAPHITE_700, style.GRAPHITE_800)
+    c.fill_rect(0, 36, 1024, 37, style.ACCENT_DARK)
+    return c
+
+
+@bitmap("IDB_WIZARD_BG", 300, 380)
+def wizard_background():
+    return style.dialog_background(300, 380, 85)
+
+
+@bitmap("IDB_DYNEQ_BG", 1019, 483)
+def dyneq_background():
+    return style.dialog_background(1019, 483, 60)
+
+
+def _title(name, text):
+    @bitmap(name, 213, 27)
+    def draw():
+        return style.title_overlay(text)
+    draw.__name__ = name.lower()
+
+
+for _name, _text in [("IDB_TITLE_UPDATE", "Write to device"), ("IDB_TITLE_SYNC", "Synchronization"),
+                     ("IDB_TITLE_EXIT", "Exit"), ("IDB_TITLE_SCAN", "Scan port"),
+                     ("IDB_TITLE_FIRMWARE", "Firmware update"), ("IDB_CAPTION_STANDARD", "Working mode"),
+                     ("IDB_CAPTION_MSGBOX", "Notice")]:
+    _title(_name, _text)
+
+
+def question(lines, button_band):
+    """A message background with its question already written in it."""
+    c = style.dialog_background(300, 220, button_band)
+    top = 46
+    for line in lines:
+        c.text_in_box((20, top, 280, top + 20), line, fonts.sans(False), 12.5, style.TEXT_DARK)
+        top += 20
+    return c
+
+
+@bitmap("IDB_QUESTION_STANDARD", 300, 220)
+def question_standard():
+    return question(["Standard mode joins the ways of every", "speaker at common crossover points.",
+                     "Crossovers may change. Continue?"], 85)
+
+
+@bitmap("IDB_FIRMWARE_CONFIRM", 300, 220)
+def firmware_confirm():
+    c = question(["The firmware of the connected 'darvix'", "will be replaced by this file.",
+                  "Do not unplug the device until the", "update has finished. Continue?"], 60)
+    return c
+
+
+def splash(subtitle, with_mode):
+    c = Canvas(500, 300, style.GRAPHITE_800)
+    c.vgradient(0, 0, 500, 300, style.GRAPHITE_700, style.INK)
+    # A sweep of the accent colour, like a response curve.
+    points = [(x, 170 - 55 * (1.0 / (1.0 + ((x - 250) / 90.0) ** 4))) for x in range(0, 501, 5)]
+    c.polyline(points, 3.0, style.ACCENT)
+    style.brand_mark(c, 36, 40, 50, on_dark=True, size=30.0, tracking=4.0)
+    c.text_in_box((40, 96, 480, 120), subtitle, fonts.sans(False), 13, style.STEEL_300, align="left")
+    if with_mode:
+        c.text_in_box((200, 214, 322, 236), "Connection", fonts.sans(True), 12, style.STEEL_200, align="right")
+        c.text_in_box((40, 262, 480, 284), "Press Enter or double-click to start", fonts.sans(False), 11.5,
+                      style.STEEL_400, align="left")
+    return c
+
+
+@bitmap("IDB_SPLASH", 500, 300)
+def splash_start():
+    return splash("Digital signal processor tuning", True)
+
+
+@bitmap("IDB_CREDITS", 500, 300)
+def splash_credits():
+    return splash("Tuning software for the Darvix car-audio processor", False)
+
+
+def _icon(size):
+    c = Canvas(size, size, style.GRAPHITE_800)
+    c.rounded_rect(0, 0, size, size, size / 6, style.GRAPHITE_700)
+    bar = size * 0.62
+    x = size * 0.22
+    top = (size - bar) / 2
+    slant = bar * 0.4
+    c.polygon([(x + slant, top), (x + slant + size * 0.2, top), (x + size * 0.2, top + bar), (x, top + bar)],
+              style.ACCENT)
+    return c
+
+
+icon("IDI_APP")(_icon)
+icon("IDI_APP_SMALL", sizes=(16,))(_icon)
+
+# The start-up dialog: a captionless popup, centred, in the foreground and in the task bar; the
+# mode choice, and a default button that only holds the focus (Enter reaches it).
+rc_block("""
+IDD_SPLASH DIALOGEX 0, 0, 242, 137
+STYLE DS_CENTER | DS_SETFOREGROUND | WS_POPUP
+EXSTYLE WS_EX_APPWINDOW
+FONT 8, "MS Shell Dlg"
+BEGIN
+    COMBOBOX 1001, 150, 100, 80, 60, CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP
+    DEFPUSHBUTTON "Out Focus", 1002, 0, 0, 1, 1, NOT WS_VISIBLE
+END
+""")

@@ -1,0 +1,200 @@
+#!/usr/bin/env bash
+# End-to-end cases: darvix.exe under Wine, driven by darvix_driver.exe, against our simulated
+# ftd2xx.dll. Run by CTest inside the Wine test session (WINEPREFIX and DISPLAY are set).
+# Usage: e2e.sh BIN_DIR CASE
+set -uo pipefail
+bin=$(realpath "$1")
+case_name=$2
+work=$(mktemp -d "${TMPDIR:-/tmp}/darvix-e2e.XXXXXX")
+trap 'rm -rf "$work"' EXIT
+export WINEDEBUG=-all
+
+fail() { echo "FAIL ($case_name): $*" >&2; [[ -f $work/trace.txt ]] && tail -n 30 "$work/trace.txt" >&2; exit 1; }
+drv() { wine "$work/darvix_driver.exe" "$@" 2>/dev/null | tr -d '\r'; return "${PIPESTATUS[0]}"; }
+
+# The program's folder: the program, the driver and (unless told otherwise) our simulated driver.
+prepare() {  # prepare [dll|nodll|noreload]
+    cp "$bin/darvix.exe" "$bin/darvix_driver.exe" "$work/"
+    case "${1:-dll}" in
+        dll) cp "$bin/ftd2xx.dll" "$work/" ;;
+        noreload) cp "$bin/sim_dll/no_reload/ftd2xx.dll" "$work/" ;;
+        nodll) ;;
+    esac
+    : > "$work/scenario.txt"
+    export DARVIX_SIM_SCENARIO=$(winepath -w "$work/scenario.txt")
+    echo "trace = $(winepath -w "$work/trace.txt")" >> "$work/scenario.txt"
+}
+scenario() { printf '%s\n' "$@" >> "$work/scenario.txt"; }
+set_com() { wine reg add 'HKCU\software\Morvane\Darvix' /v Com /t REG_DWORD /d "$1" /f >/dev/null 2>&1; }
+get_com() { wine reg query 'HKCU\software\Morvane\Darvix' /v Com 2>/dev/null | tr -d '\r' | awk '/Com/ {print $3}'; }
+
+start() {
+    (cd "$work" && wine darvix.exe >"$work/out.txt" 2>&1; echo $? >"$work/rc") &
+}
+# The exit code of the program, waiting up to $1 seconds.
+exit_code() {
+    local limit=$(( ${1:-30} * 10 ))
+    for ((i = 0; i < limit; ++i)); do
+        [[ -f $work/rc ]] && { cat "$work/rc"; return 0; }
+        sleep 0.1
+    done
+    echo timeout
+}
+# The start-up dialog: choose a connection mode (0 Offline, 1 Target, 2 Rescue Mode), confirm.
+splash() {
+    local dlg combo
+    dlg=$(drv wait '#32770' '' 20000) || fail "no start-up dialog"
+    if [[ ${1:-1} != 1 ]]; then
+        combo=$(drv child "$dlg" ComboBox) || fail "no mode choice"
+        drv send "$combo" 0x14E "$1" 0 >/dev/null          # CB_SETCURSEL
+        drv post "$dlg" 0x111 $(( (1 << 16) | 1001 )) "0x$combo"  # WM_COMMAND CBN_SELCHANGE
+    fi
+    drv dblclick "$dlg" 20 20 || fail "could not confirm the start-up dialog"
+}
+main_window() { drv wait DIALOGUIMODULE darvix "${1:-20000}"; }
+# Visible and enabled main window, with no dialog over it.
+wait_idle() {
+    local main=$1
+    for ((i = 0; i < 300; ++i)); do
+        [[ $(drv state "$main") == "1 1 "* ]] && ! drv list | grep -q ' MYFRAMEWND 1 ' && return 0
+        sleep 0.1
+    done
+    fail "the main window did not become free"
+}
+# A message box of the program (the text is its window text), answered with the button at index
+# n of its visible buttons (left to right).
+answer_box() {  # answer_box TEXT BUTTON_INDEX
+    local box btn
+    box=$(drv wait '#32770' "$1" 20000) || fail "no box \"$1\""
+    btn=$(drv children "$box" | awk '$2 == "MYBTNWND" && $3 == 1 {print $4, $1}' | sort -n | awk '{print $2}' |
+          sed -n "$(( ${2:-0} + 1 ))p")
+    [[ -n $btn ]] || fail "no button in \"$1\""
+    drv click "$btn" 5 5 || fail "could not press the button"
+}
+# The system's "Warning" box of the firmware check: its text, then OK.
+warning_text() {
+    local box
+    box=$(drv wait '#32770' Warning 20000) || fail "no Warning box"
+    drv statics "$box"
+    drv button "$box" OK >/dev/null || fail "could not press OK"
+}
+trace_has() { grep -q "$1" "$work/trace.txt" 2>/dev/null; }
+trace_count() { grep -c "$1" "$work/trace.txt" 2>/dev/null || true; }
+close_main() { drv post "$1" 0x10 0 0 >/dev/null; }  # WM_CLOSE
+expect_exit() {
+    local code
+    code=$(exit_code "${2:-30}")
+    [[ $code == "$1" ]] || fail "exit code $code, expected $1"
+}
+
+newer="This software is outdated compared with device firmware. Please update 'darvix' PC Software."
+older="Darvix firmware is too old. Please restart this application "
+
+case $case_name in
+offline)
+    prepare; set_com 1; start; splash 0
+    main=$(main_window) || fail "no main window"
+    wait_idle "$main"
+    trace_has "FT_Open\|PC>" && fail "offline mode talked to the device"
+    close_main "$main"; expect_exit 0 ;;
+target)
+    prepare; set_com 1; start; splash 1
+    main=$(main_window) || fail "no main window"
+    wait_idle "$main"
+    trace_has " 92 38" || fail "no read-all request"
+    trace_has "93 01" || fail "the read-back did not end"
+    drv shot "$main" "$bin/e2e-target.bmp" >/dev/null
+    close_main "$main"; expect_exit 0
+    # The poll thread ended: the disconnect went to both nodes after the last cycle.
+    tail -n 4 "$work/trace.txt" | grep -q " 35 " || fail "no disconnect at the end" ;;
+rescue)
+    prepare; set_com 1; scenario "[device]" "firmware = 1.7"; start; splash 2
+    main=$(main_window) || fail "no main window"
+    sleep 2
+    page=$(drv child "$main" MYFRAMEWND 0 65 1024 704) || fail "no tuning page"
+    [[ $(drv state "$page") == *" 0 "* ]] || true
+    [[ $(drv state "$page" | cut -d' ' -f2) == 0 ]] || fail "the tuning page is enabled in rescue mode"
+    trace_has " 92 38" && fail "a read-back ran in rescue mode"
+    close_main "$main"; expect_exit 0 ;;
+no-dll)
+    prepare nodll; start
+    answer_box "FTD2XX.dll not found. This application will run offline." 0
+    splash 1
+    main=$(main_window) || fail "no main window"
+    close_main "$main"; expect_exit 0 ;;
+incomplete-dll)
+    prepare noreload; start
+    answer_box "Wrong FTD2XX Version: Tolvar driver may have been overwritten. Please reinstall the driver. The application will run offline." 0
+    splash 1
+    main=$(main_window) || fail "no main window"
+    close_main "$main"; expect_exit 0 ;;
+firmware-newer)
+    prepare; set_com 1; scenario "[device]" "firmware = 1.7"; start; splash 1
+    [[ $(warning_text) == "$newer" ]] || fail "wrong warning text"
+    expect_exit 12
+    trace_has " 35 " || fail "no disconnect sent" ;;
+firmware-older)
+    prepare; set_com 1; scenario "[device]" "firmware = 0.9"; start; splash 1
+    [[ $(warning_text) == "$older"* ]] || fail "wrong warning text"
+    expect_exit 12 ;;
+second-attempt)
+    prepare; set_com 2
+    scenario "[device]" "firmware = 1.7" "[device]" "no_reply_to = 0xCC"
+    start; splash 1
+    [[ $(warning_text) == "$newer" ]] || fail "wrong warning text"
+    expect_exit 14 ;;
+poll-open)
+    prepare; set_com 1; scenario "[device]" "later_firmware = 1: 1.7"; start; splash 1
+    [[ $(warning_text) == "$newer" ]] || fail "wrong warning text"
+    expect_exit 16 ;;
+change-device)
+    prepare; set_com 1; scenario "[device]" "[device]" "firmware = 1.7"; start; splash 1
+    main=$(main_window) || fail "no main window"
+    wait_idle "$main"
+    drv post "$main" 0x8034 2 0 >/dev/null
+    [[ $(warning_text) == "$newer" ]] || fail "wrong warning text"
+    expect_exit 18
+    [[ $(get_com) == 0x2* ]] || fail "Com is $(get_com), not 2" ;;
+change-device-fallback)
+    prepare; set_com 1; scenario "[device]" "later_firmware = 2: 1.7"; start; splash 1
+    main=$(main_window) || fail "no main window"
+    wait_idle "$main"
+    drv post "$main" 0x8034 5 0 >/dev/null
+    [[ $(warning_text) == "$newer" ]] || fail "wrong warning text"
+    expect_exit 20 ;;
+change-device-ok)
+    prepare; set_com 1; scenario "[device]" "[device]" "description = Darvix B"; start; splash 1
+    main=$(main_window) || fail "no main window"
+    wait_idle "$main"
+    drv post "$main" 0x8034 2 0 >/dev/null
+    for ((i = 0; i < 100; ++i)); do [[ $(get_com) == 0x2* ]] && break; sleep 0.1; done
+    [[ $(get_com) == 0x2* ]] || fail "Com is $(get_com), not 2"
+    wait_idle "$main"
+    close_main "$main"; expect_exit 0 ;;
+blank-unit)
+    prepare; set_com 1; scenario "[device]" "blank = yes"; start; splash 1
+    # The wizard comes first; abandoned on a blank unit, it ends the program.
+    expect_exit 0
+    trace_has " 92 38" && fail "a blank unit was read back" ;;
+readback-retry)
+    prepare; set_com 1; scenario "[device]" "readback_failures = 1"; start; splash 1
+    main=$(main_window) || fail "no main window"
+    wait_idle "$main"
+    [[ $(trace_count " 92 38") == 2 ]] || fail "expected two read-all requests"
+    close_main "$main"; expect_exit 0 ;;
+readback-fails)
+    prepare; set_com 1; scenario "[device]" "readback = incomplete"; start; splash 1
+    # Three failed read-backs end the program.
+    expect_exit 0 60
+    [[ $(trace_count " 92 38") == 3 ]] || fail "expected three read-all requests" ;;
+unplug)
+    prepare; set_com 1; scenario "[device]" "unplug_on_command = 0x7D"; start; splash 1
+    main=$(main_window) || fail "no main window"
+    wait_idle "$main"
+    drv post "$main" 0x8014 1 0 >/dev/null   # select preset B: the device goes as it is told
+    answer_box "'darvix' device disconnected. Try to riconnect." 1   # Cancel: offline
+    wait_idle "$main"
+    close_main "$main"; expect_exit 0 ;;
+*) fail "unknown case" ;;
+esac
+echo "PASS $case_name"
