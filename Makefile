@@ -70,8 +70,9 @@ test-win32: win32
 test: test-native test-sanitize test-tsan test-fuzz test-win32
 
 # Benchmarks print their figures (native, optimised build); they are not part of `make test`.
-bench: native
+bench: native win32
 	@for b in $(NATIVE)/bin/*_bench; do echo "== $$(basename $$b)"; $$b; done
+	@echo "== startup_bench"; bash bench/startup_bench.sh $(WIN32)
 
 run: win32
 	@bash scripts/run.sh $(WIN32)

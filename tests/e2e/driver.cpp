@@ -19,7 +19,9 @@
 //   dblclick HWND X Y                     WM_LBUTTONDBLCLK then WM_LBUTTONUP
 //   button HWND TEXT                      clicks the button child with that text (BM_CLICK)
 //   shot HWND FILE.bmp                    the window's pixels from the screen, 24-bit BMP
+//   memory HWND                           working set and private bytes of the window's process (KiB)
 #include <windows.h>
+#include <psapi.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -252,5 +254,19 @@ int main(int argc, char** argv) {
         return 1;
     }
     if (cmd == "shot" && need(2)) return SaveBitmap(ParseHwnd(argv[2]), argv[3]) ? 0 : 1;
+    if (cmd == "memory" && need(1)) {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(ParseHwnd(argv[2]), &pid);
+        HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid);
+        if (!process) return 1;
+        PROCESS_MEMORY_COUNTERS counters{};
+        counters.cb = sizeof counters;
+        const BOOL ok = GetProcessMemoryInfo(process, &counters, sizeof counters);
+        CloseHandle(process);
+        if (!ok) return 1;
+        std::printf("%lu %lu\n", static_cast<unsigned long>(counters.WorkingSetSize / 1024),
+                    static_cast<unsigned long>(counters.PagefileUsage / 1024));
+        return 0;
+    }
     return Usage();
 }

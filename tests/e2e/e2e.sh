@@ -6,7 +6,12 @@ set -uo pipefail
 bin=$(realpath "$1")
 case_name=$2
 work=$(mktemp -d "${TMPDIR:-/tmp}/darvix-e2e.XXXXXX")
-trap 'rm -rf "$work"' EXIT
+cleanup() {
+    # A case that failed may leave the program running: end it, or CTest waits for its output.
+    [[ -f $work/rc ]] || wine taskkill /f /im darvix.exe >/dev/null 2>&1
+    rm -rf "$work"
+}
+trap cleanup EXIT
 export WINEDEBUG=-all
 
 fail() { echo "FAIL ($case_name): $*" >&2; [[ -f $work/trace.txt ]] && tail -n 30 "$work/trace.txt" >&2; exit 1; }
@@ -29,7 +34,9 @@ set_com() { wine reg add 'HKCU\software\Morvane\Darvix' /v Com /t REG_DWORD /d "
 get_com() { wine reg query 'HKCU\software\Morvane\Darvix' /v Com 2>/dev/null | tr -d '\r' | awk '/Com/ {print $3}'; }
 
 start() {
-    (cd "$work" && wine darvix.exe >"$work/out.txt" 2>&1; echo $? >"$work/rc") &
+    # A scenario that names no unit gets one healthy unit, as the driver without a scenario has.
+    grep -q '^\[device\]' "$work/scenario.txt" || echo "[device]" >> "$work/scenario.txt"
+    (cd "$work" && wine darvix.exe >"$work/out.txt" 2>&1; echo $? >"$work/rc") </dev/null >/dev/null 2>&1 &
 }
 # The exit code of the program, waiting up to $1 seconds.
 exit_code() {
@@ -79,6 +86,14 @@ warning_text() {
     drv button "$box" OK >/dev/null || fail "could not press OK"
 }
 trace_has() { grep -q "$1" "$work/trace.txt" 2>/dev/null; }
+# Waits up to $2 seconds for a line of the device's trace (written a few times a second).
+wait_trace() {
+    for ((i = 0; i < ${2:-30} * 10; ++i)); do
+        trace_has "$1" && return 0
+        sleep 0.1
+    done
+    fail "the trace never showed '$1'"
+}
 trace_count() { grep -c "$1" "$work/trace.txt" 2>/dev/null || true; }
 close_main() { drv post "$1" 0x10 0 0 >/dev/null; }  # WM_CLOSE
 expect_exit() {
@@ -100,9 +115,8 @@ offline)
 target)
     prepare; set_com 1; start; splash 1
     main=$(main_window) || fail "no main window"
+    wait_trace "DEV>PC  5A 46 00 07 93 01"
     wait_idle "$main"
-    trace_has " 92 38" || fail "no read-all request"
-    trace_has "93 01" || fail "the read-back did not end"
     drv shot "$main" "$bin/e2e-target.bmp" >/dev/null
     close_main "$main"; expect_exit 0
     # The poll thread ended: the disconnect went to both nodes after the last cycle.
@@ -139,7 +153,8 @@ firmware-older)
     expect_exit 12 ;;
 second-attempt)
     prepare; set_com 2
-    scenario "[device]" "firmware = 1.7" "[device]" "no_reply_to = 0xCC"
+    # Units are opened by their description: the two must differ.
+    scenario "[device]" "firmware = 1.7" "[device]" "description = Darvix B" "no_reply_to = 0xCC"
     start; splash 1
     [[ $(warning_text) == "$newer" ]] || fail "wrong warning text"
     expect_exit 14 ;;
@@ -148,8 +163,9 @@ poll-open)
     [[ $(warning_text) == "$newer" ]] || fail "wrong warning text"
     expect_exit 16 ;;
 change-device)
-    prepare; set_com 1; scenario "[device]" "[device]" "firmware = 1.7"; start; splash 1
+    prepare; set_com 1; scenario "[device]" "[device]" "description = Darvix B" "firmware = 1.7"; start; splash 1
     main=$(main_window) || fail "no main window"
+    wait_trace "DEV>PC  5A 46 00 07 93 01"
     wait_idle "$main"
     drv post "$main" 0x8034 2 0 >/dev/null
     [[ $(warning_text) == "$newer" ]] || fail "wrong warning text"
@@ -158,6 +174,7 @@ change-device)
 change-device-fallback)
     prepare; set_com 1; scenario "[device]" "later_firmware = 2: 1.7"; start; splash 1
     main=$(main_window) || fail "no main window"
+    wait_trace "DEV>PC  5A 46 00 07 93 01"
     wait_idle "$main"
     drv post "$main" 0x8034 5 0 >/dev/null
     [[ $(warning_text) == "$newer" ]] || fail "wrong warning text"
@@ -165,6 +182,7 @@ change-device-fallback)
 change-device-ok)
     prepare; set_com 1; scenario "[device]" "[device]" "description = Darvix B"; start; splash 1
     main=$(main_window) || fail "no main window"
+    wait_trace "DEV>PC  5A 46 00 07 93 01"
     wait_idle "$main"
     drv post "$main" 0x8034 2 0 >/dev/null
     for ((i = 0; i < 100; ++i)); do [[ $(get_com) == 0x2* ]] && break; sleep 0.1; done
@@ -179,6 +197,7 @@ blank-unit)
 readback-retry)
     prepare; set_com 1; scenario "[device]" "readback_failures = 1"; start; splash 1
     main=$(main_window) || fail "no main window"
+    wait_trace "DEV>PC  5A 46 00 07 93 01"
     wait_idle "$main"
     [[ $(trace_count " 92 38") == 2 ]] || fail "expected two read-all requests"
     close_main "$main"; expect_exit 0 ;;
@@ -190,6 +209,7 @@ readback-fails)
 unplug)
     prepare; set_com 1; scenario "[device]" "unplug_on_command = 0x7D"; start; splash 1
     main=$(main_window) || fail "no main window"
+    wait_trace "DEV>PC  5A 46 00 07 93 01"
     wait_idle "$main"
     drv post "$main" 0x8014 1 0 >/dev/null   # select preset B: the device goes as it is told
     answer_box "'darvix' device disconnected. Try to riconnect." 1   # Cancel: offline
