@@ -158,29 +158,7 @@ LRESULT BtnWnd::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT CALLBACK BtnWnd::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    BtnWnd* self = AttachedObject<BtnWnd>(window);
-    if (message == WM_CREATE && !self) {
-        self = static_cast<BtnWnd*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
-        if (!self) return DefWindowProcA(window, message, wParam, lParam);
-        try {
-            self->OnCreate(window);
-        } catch (...) {
-        }
-        return 0;
-    }
-    if (!self) return DefWindowProcA(window, message, wParam, lParam);
-    if (message == WM_NCDESTROY) {
-        DetachObject(window);
-        self->timerId_ = -1;  // the system's timers die with the window
-        self->captured_ = false;
-        self->window_ = nullptr;
-        return DefWindowProcA(window, message, wParam, lParam);
-    }
-    try {
-        return self->Dispatch(message, wParam, lParam);
-    } catch (...) {
-        return 0;
-    }
+    return RouteMessage<BtnWnd>(window, message, wParam, lParam);
 }
 
 ChkWnd::ChkWnd(HWND parent, int x, int y, int frameCount, UINT bitmapId, bool visible)

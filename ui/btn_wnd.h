@@ -63,7 +63,15 @@ protected:
     HCURSOR ownCursor_ = nullptr;
 
 private:
+    template <class T>
+    friend LRESULT RouteMessage(HWND, UINT, WPARAM, LPARAM);
     void OnCreate(HWND window);
+    // The system's timers and capture end with the window.
+    void OnDetached() {
+        timerId_ = -1;
+        captured_ = false;
+        window_ = nullptr;
+    }
     void OnTimer(UINT_PTR id);
     void OnCaptureLost();
     void StopTimer();

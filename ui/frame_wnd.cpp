@@ -261,28 +261,7 @@ LRESULT FrameWnd::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT CALLBACK FrameWnd::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    FrameWnd* self = AttachedObject<FrameWnd>(window);
-    if (message == WM_CREATE && !self) {
-        self = static_cast<FrameWnd*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
-        if (self) {
-            try {
-                self->OnCreate(window);
-            } catch (...) {
-            }
-        }
-        return DefWindowProcA(window, message, wParam, lParam);
-    }
-    if (!self) return DefWindowProcA(window, message, wParam, lParam);
-    if (message == WM_NCDESTROY) {
-        DetachObject(window);
-        self->window_ = nullptr;
-        return DefWindowProcA(window, message, wParam, lParam);
-    }
-    try {
-        return self->Dispatch(message, wParam, lParam);
-    } catch (...) {
-        return 0;  // an exception must not unwind through the system's dispatcher
-    }
+    return RouteMessage<FrameWnd>(window, message, wParam, lParam);
 }
 
 }  // namespace ui

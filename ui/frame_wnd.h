@@ -91,7 +91,10 @@ protected:
     void UpdateNow() { PaintNow(window_); }
 
 private:
+    template <class T>
+    friend LRESULT RouteMessage(HWND, UINT, WPARAM, LPARAM);
     void OnCreate(HWND window);
+    void OnDetached() { window_ = nullptr; }
     LRESULT Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
     bool HasSkin() const { return skinId_ != 0 && skin_.HasBitmap(); }
     void DrawFlatFace();

@@ -83,38 +83,23 @@ void ProgressBar::SetPos(double position) {
     Redraw(true);
 }
 
-LRESULT CALLBACK ProgressBar::WindowProc(HWND window, UINT message, WPARAM wParam,
-                                         LPARAM lParam) {
-    ProgressBar* self = AttachedObject<ProgressBar>(window);
-    if (message == WM_CREATE && !self) {
-        self = static_cast<ProgressBar*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
-        if (!self) return DefWindowProcA(window, message, wParam, lParam);
-        try {
-            self->OnCreate(window);
-        } catch (...) {
-        }
-        return 0;
-    }
-    if (!self) return DefWindowProcA(window, message, wParam, lParam);
-    switch (message) {
-    case WM_NCDESTROY:
-        DetachObject(window);
-        self->window_ = nullptr;
-        break;
-    case WM_PAINT: {
+LRESULT ProgressBar::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_PAINT) {
         PAINTSTRUCT paint;
-        HDC dc = BeginPaint(window, &paint);
+        HDC dc = BeginPaint(window_, &paint);
         if (dc) {
             const RECT& r = paint.rcPaint;
-            BitBlt(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, self->back_, r.left,
-                   r.top, SRCCOPY);
+            BitBlt(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, back_, r.left, r.top,
+                   SRCCOPY);
         }
-        EndPaint(window, &paint);
+        EndPaint(window_, &paint);
         return 0;
     }
-    default: break;
-    }
-    return DefWindowProcA(window, message, wParam, lParam);
+    return DefWindowProcA(window_, message, wParam, lParam);
+}
+
+LRESULT CALLBACK ProgressBar::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    return RouteMessage<ProgressBar>(window, message, wParam, lParam);
 }
 
 }  // namespace ui

@@ -36,7 +36,11 @@ public:
 
 private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    template <class T>
+    friend LRESULT RouteMessage(HWND, UINT, WPARAM, LPARAM);
     void OnCreate(HWND window);
+    void OnDetached() { window_ = nullptr; }
+    LRESULT Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
 
     UINT bitmapId_ = 0;
     gdi::MemoryDC back_;

@@ -271,28 +271,7 @@ LRESULT Slider::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT CALLBACK Slider::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    Slider* self = AttachedObject<Slider>(window);
-    if (message == WM_CREATE && !self) {
-        self = static_cast<Slider*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
-        if (!self) return DefWindowProcA(window, message, wParam, lParam);
-        try {
-            self->OnCreate(window);
-        } catch (...) {
-        }
-        return 0;
-    }
-    if (!self) return DefWindowProcA(window, message, wParam, lParam);
-    if (message == WM_NCDESTROY) {
-        DetachObject(window);
-        self->EndDrag();
-        self->window_ = nullptr;
-        return DefWindowProcA(window, message, wParam, lParam);
-    }
-    try {
-        return self->Dispatch(message, wParam, lParam);
-    } catch (...) {
-        return 0;
-    }
+    return RouteMessage<Slider>(window, message, wParam, lParam);
 }
 
 }  // namespace ui

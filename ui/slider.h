@@ -59,8 +59,14 @@ public:
 
 private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    template <class T>
+    friend LRESULT RouteMessage(HWND, UINT, WPARAM, LPARAM);
     LRESULT Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
     void OnCreate(HWND window);
+    void OnDetached() {
+        EndDrag();
+        window_ = nullptr;
+    }
     float Clamp(double value) const;
     int PixelOf(float value) const;
     float ValueAt(int y) const;

@@ -41,6 +41,37 @@ inline void AttachObject(HWND window, void* object) {
 }
 inline void DetachObject(HWND window) { SetWindowLongPtrA(window, GWLP_USERDATA, 0); }
 
+// The one way from a toolkit window procedure to its object. The object comes as the creation
+// parameter: T::OnCreate attaches it in WM_CREATE. At WM_NCDESTROY it is detached and T::OnDetached
+// forgets the window, so that no destructor destroys a stale handle. Before and after, the system's
+// default handles the messages; in between T::Dispatch does. No exception crosses into the
+// system's dispatcher.
+template <class T>
+LRESULT RouteMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    T* self = AttachedObject<T>(window);
+    if (message == WM_CREATE && !self) {
+        self = static_cast<T*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
+        if (self) {
+            try {
+                self->OnCreate(window);
+            } catch (...) {
+            }
+        }
+        return DefWindowProcA(window, message, wParam, lParam);
+    }
+    if (!self) return DefWindowProcA(window, message, wParam, lParam);
+    if (message == WM_NCDESTROY) {
+        DetachObject(window);
+        self->OnDetached();
+        return DefWindowProcA(window, message, wParam, lParam);
+    }
+    try {
+        return self->Dispatch(message, wParam, lParam);
+    } catch (...) {
+        return 0;
+    }
+}
+
 // InvalidateRect (no erase) and UpdateWindow: the back buffer reaches the screen now.
 inline void PaintNow(HWND window) {
     if (!window) return;
