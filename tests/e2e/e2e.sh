@@ -215,6 +215,30 @@ unplug)
     answer_box "'darvix' device disconnected. Try to riconnect." 1   # Cancel: offline
     wait_idle "$main"
     close_main "$main"; expect_exit 0 ;;
+exit-finalize)
+    prepare; set_com 1; start; splash 1
+    main=$(main_window) || fail "no main window"
+    wait_trace "DEV>PC  5A 46 00 07 93 01"
+    wait_idle "$main"
+    drv post "$main" 0x8018 0 0 >/dev/null      # Config > Working Mode > Expert: a change
+    wait_trace "PC>DEV  46 5A 00 07 CF 00"
+    close_main "$main"
+    drv wait MYFRAMEWND '' 10000 >/dev/null || fail "no exit dialog"
+    drv post "$main" 0x8037 0 1 >/dev/null      # the exit dialog's YES: FINALIZE, then close
+    expect_exit 0
+    trace_has "PC>DEV  46 5A 00 06 C9" || fail "no FINALIZE"
+    trace_has "DEV>PC  5A 46 00 09 CB" || fail "no FINALIZE result" ;;
+reset-online)
+    prepare; set_com 1; start; splash 1
+    main=$(main_window) || fail "no main window"
+    wait_trace "DEV>PC  5A 46 00 07 93 01"
+    wait_idle "$main"
+    drv post "$main" 0x80A0 0 0 >/dev/null      # File > Reset Settings
+    answer_box "This action resets all current settings.Are you sure?" 0   # YES
+    wait_trace "PC>DEV  46 5A 00 06 D6"
+    answer_box "Close this application and restart 'darvix' device." 0
+    close_main "$main"                           # after the restart box it closes at once
+    expect_exit 0 ;;
 *) fail "unknown case" ;;
 esac
 echo "PASS $case_name"
