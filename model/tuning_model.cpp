@@ -95,15 +95,7 @@ void TuningModel::ResetToDefaults() {
 }
 
 TuningModel::TuningModel(TuningObserver* observer) : observer_(observer ? observer : &noObserver_) {
-    for (auto& preset : presets_) {
-        for (auto& r : preset.channel) {
-            r.output = kUnassigned;
-            r.position = kUnassigned;
-            r.kind = kUnassigned;
-            r.crossover.bXoLink = 1;
-            r.EQLink = 1;
-        }
-    }
+    ClearRecords(presets_);
     for (auto& preset : sections_)
         for (auto& channel : preset) channel.section.fill(IdentitySection());
 

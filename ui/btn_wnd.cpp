@@ -129,14 +129,7 @@ LRESULT BtnWnd::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
         SetWindowPos(window, HWND_TOP, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
         return 0;
     case WM_PAINT: {
-        PAINTSTRUCT paint;
-        HDC dc = BeginPaint(window, &paint);
-        if (dc) {
-            const RECT& r = paint.rcPaint;
-            BitBlt(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, back_, r.left, r.top,
-                   SRCCOPY);
-        }
-        EndPaint(window, &paint);
+        PaintFromBackBuffer(window, back_);
         return 0;
     }
     case WM_TIMER: OnTimer(wParam); return 0;

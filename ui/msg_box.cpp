@@ -149,14 +149,7 @@ INT_PTR MsgBox::OnMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lPara
     switch (message) {
     case WM_INITDIALOG: OnInitDialog(dialog); return TRUE;
     case WM_PAINT: {
-        PAINTSTRUCT paint;
-        HDC dc = BeginPaint(dialog, &paint);
-        if (dc) {
-            const RECT& r = paint.rcPaint;
-            BitBlt(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, back_, r.left, r.top,
-                   SRCCOPY);
-        }
-        EndPaint(dialog, &paint);
+        PaintFromBackBuffer(dialog, back_);
         return TRUE;
     }
     case WM_ERASEBKGND: {

@@ -85,14 +85,7 @@ void ProgressBar::SetPos(double position) {
 
 LRESULT ProgressBar::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_PAINT) {
-        PAINTSTRUCT paint;
-        HDC dc = BeginPaint(window_, &paint);
-        if (dc) {
-            const RECT& r = paint.rcPaint;
-            BitBlt(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, back_, r.left, r.top,
-                   SRCCOPY);
-        }
-        EndPaint(window_, &paint);
+        PaintFromBackBuffer(window_, back_);
         return 0;
     }
     return DefWindowProcA(window_, message, wParam, lParam);

@@ -191,14 +191,7 @@ LRESULT Slider::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
     const int x = MouseX(lParam), y = MouseY(lParam);
     switch (message) {
     case WM_PAINT: {
-        PAINTSTRUCT paint;
-        HDC dc = BeginPaint(window, &paint);
-        if (dc) {
-            const RECT& r = paint.rcPaint;
-            BitBlt(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, back_, r.left, r.top,
-                   SRCCOPY);
-        }
-        EndPaint(window, &paint);
+        PaintFromBackBuffer(window, back_);
         return 0;
     }
     case WM_LBUTTONDOWN: {

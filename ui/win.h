@@ -72,6 +72,17 @@ LRESULT RouteMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     }
 }
 
+// WM_PAINT of a window drawn into a back buffer: the invalid rectangle is copied from it.
+inline void PaintFromBackBuffer(HWND window, HDC back) {
+    PAINTSTRUCT paint;
+    HDC dc = BeginPaint(window, &paint);
+    if (dc) {
+        const RECT& r = paint.rcPaint;
+        BitBlt(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, back, r.left, r.top, SRCCOPY);
+    }
+    EndPaint(window, &paint);
+}
+
 // InvalidateRect (no erase) and UpdateWindow: the back buffer reaches the screen now.
 inline void PaintNow(HWND window) {
     if (!window) return;
