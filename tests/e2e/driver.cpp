@@ -19,6 +19,7 @@
 //   dblclick HWND X Y                     WM_LBUTTONDBLCLK then WM_LBUTTONUP
 //   button HWND TEXT                      clicks the button child with that text (BM_CLICK)
 //   shot HWND FILE.bmp                    the window's pixels from the screen, 24-bit BMP
+//   item HWND ID TEXT                     sets the text of the dialog item ID (WM_SETTEXT)
 //   memory HWND                           working set and private bytes of the window's process (KiB)
 #include <windows.h>
 #include <psapi.h>
@@ -194,9 +195,9 @@ int main(int argc, char** argv) {
         HWND parent = ParseHwnd(argv[2]);
         for (HWND h : Children(parent)) {
             const RECT r = ClientRectInParent(h, parent);
-            std::printf("%p %s %d %ld %ld %ld %ld \"%s\"\n", static_cast<void*>(h), ClassOf(h).c_str(),
+            std::printf("%p %s %d %ld %ld %ld %ld \"%s\" id %d\n", static_cast<void*>(h), ClassOf(h).c_str(),
                         IsWindowVisible(h) ? 1 : 0, r.left, r.top, r.right - r.left, r.bottom - r.top,
-                        TextOf(h).c_str());
+                        TextOf(h).c_str(), GetDlgCtrlID(h));
         }
         return 0;
     }
@@ -254,6 +255,14 @@ int main(int argc, char** argv) {
         return 1;
     }
     if (cmd == "shot" && need(2)) return SaveBitmap(ParseHwnd(argv[2]), argv[3]) ? 0 : 1;
+    if (cmd == "item" && need(3)) {
+        HWND item = GetDlgItem(ParseHwnd(argv[2]), static_cast<int>(ParseNum(argv[3])));
+        if (!item) return 1;
+        DWORD_PTR result = 0;
+        return SendMessageTimeoutA(item, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(argv[4]), SMTO_NORMAL, 5000, &result)
+                   ? 0
+                   : 1;
+    }
     if (cmd == "memory" && need(1)) {
         DWORD pid = 0;
         GetWindowThreadProcessId(ParseHwnd(argv[2]), &pid);

@@ -239,6 +239,55 @@ reset-online)
     answer_box "Close this application and restart 'darvix' device." 0
     close_main "$main"                           # after the restart box it closes at once
     expect_exit 0 ;;
+setup-files)
+    prepare; set_com 1; start; splash 1
+    main=$(main_window) || fail "no main window"
+    wait_trace "DEV>PC  5A 46 00 07 93 01"
+    wait_idle "$main"
+    file=$(winepath -w "$work/tuning.bit")
+    # File > Save Setup through the system's dialog: the name in its file-name field, then OK.
+    drv post "$main" 0x8012 0 0 >/dev/null
+    dlg=$(drv wait '#32770' 'Save As' 20000) || fail "no save dialog"
+    drv item "$dlg" 1148 "$file" || fail "no file-name field"
+    drv post "$dlg" 0x111 1 0 >/dev/null
+    for ((i = 0; i < 100; ++i)); do [[ -s $work/tuning.bit ]] && break; sleep 0.1; done
+    [[ $(stat -c %s "$work/tuning.bit" 2>/dev/null) -gt 162000 ]] || fail "no setup file written"
+    wait_idle "$main"
+    # File > Load Setup of it: loaded, then the whole tuning is written to the device at once.
+    drv post "$main" 0x8012 1 0 >/dev/null
+    dlg=$(drv wait '#32770' 'Open' 20000) || fail "no open dialog"
+    drv item "$dlg" 1148 "$file" || fail "no file-name field"
+    drv post "$dlg" 0x111 1 0 >/dev/null
+    wait_trace "PC>DEV  46 5A 00 06 A6"
+    trace_has "PC>DEV  46 5A 00 06 A5" || fail "no write bracket"
+    wait_idle "$main"
+    # A damaged file is refused with its reason and changes nothing.
+    head -c 1000 "$work/tuning.bit" > "$work/broken.bit"
+    drv post "$main" 0x8012 1 0 >/dev/null
+    dlg=$(drv wait '#32770' 'Open' 20000) || fail "no open dialog"
+    drv item "$dlg" 1148 "$(winepath -w "$work/broken.bit")" || fail "no file-name field"
+    drv post "$dlg" 0x111 1 0 >/dev/null
+    # The message names the file: the program's own box carries it as its text, the system's box
+    # (for a message too long for the skinned one) in its static text.
+    found=""
+    for ((i = 0; i < 200; ++i)); do
+        [[ -n $found ]] && break
+        box=$(drv list | awk '$2 == "#32770" && $3 == 1 && /broken.bit/ {print $1; exit}')
+        if [[ -n $box ]]; then
+            answer_box "$(drv text "$box")" 0; found=skinned
+        elif box=$(drv wait '#32770' darvix 50) && drv statics "$box" | grep -q 'broken.bit'; then
+            drv button "$box" OK >/dev/null; found=system
+        fi
+        sleep 0.1
+    done
+    [[ -n $found ]] || fail "no error naming the damaged file"
+    wait_idle "$main"
+    # The loaded setup counts as a change: closing asks first; NO closes without FINALIZE.
+    close_main "$main"
+    drv wait MYFRAMEWND '' 10000 >/dev/null || fail "no exit dialog"
+    drv post "$main" 0x8037 0 0 >/dev/null
+    expect_exit 0
+    trace_has "PC>DEV  46 5A 00 06 C9" && fail "FINALIZE after NO" ;;
 *) fail "unknown case" ;;
 esac
 echo "PASS $case_name"
