@@ -8,6 +8,7 @@
 #include <cstring>
 #include <vector>
 
+#include "app/ask.h"
 #include "app/device_commands.h"
 #include "app/firmware_image.h"
 #include "app/frame_dispatch.h"
@@ -28,14 +29,6 @@ namespace {
 constexpr int kDialogX = 300;
 constexpr int kDialogY = 100;
 constexpr int kPageY = 65;
-
-// A message box of the program's skin with one line of text and the given buttons.
-UINT Ask(HWND owner, const char* text, UINT buttons, int checkState = -1, bool* checked = nullptr) {
-    ui::MsgBox box(owner, IDB_DIALOG_BG, {20, 50, 280, 150}, {0, 0, 300, 30}, nullptr, IDB_CAPTION_MSGBOX, text,
-                   0, buttons, checkState, -1);
-    if (checked) *checked = box.IsChecked();
-    return box.GetResult();
-}
 
 }  // namespace
 
@@ -295,7 +288,7 @@ void Darvix::UpdateSetStateAndSend(devlink::UsbLink& link, int state) {
 }
 
 void Darvix::RunFinalize(devlink::UsbLink& link) {
-    if (update_) update_->RunFinalize(link, nullptr);
+    if (update_) update_->RunFinalize(link);
 }
 
 int Darvix::FirmwarePhase() { return firmware_ ? firmware_->GetPhase() : 0; }
@@ -339,7 +332,7 @@ void Darvix::IdleSenders(devlink::UsbLink& link) {
 
 void Darvix::ResetSettings() {
     if (online_) {
-        if (Ask(main_, "This action resets all current settings.Are you sure?", ui::MbYes | ui::MbNo) != ui::MbYes)
+        if (AskUser(main_, "This action resets all current settings.Are you sure?", ui::MbYes | ui::MbNo) != ui::MbYes)
             return;
         if (!rescue_) EnableWindow(main_, FALSE);
         deviceBlank_ = 1;
@@ -350,7 +343,7 @@ void Darvix::ResetSettings() {
         case Remembered::Refuse: return;
         case Remembered::Ask: {
             bool ticked = false;
-            if (Ask(main_, "This action resets all current settings.", ui::MbOk | ui::MbCancel, 0, &ticked) != ui::MbOk)
+            if (AskUser(main_, "This action resets all current settings.", ui::MbOk | ui::MbCancel, 0, &ticked) != ui::MbOk)
                 return;
             if (ticked) os::SetAskReset(settings_, 1);
             break;
@@ -370,7 +363,7 @@ void Darvix::SetWorkingMode(int mode) {
         switch (ClassifyRememberedAnswer(os::GetAskStdSwtLink(settings_))) {
             case Remembered::Refuse: return;
             case Remembered::Ask: {
-                ui::MsgBox box(main_, IDB_QUESTION_STANDARD, {0, 0, 0, 0}, {0, 0, 300, 30}, nullptr,
+                ui::MsgBox box(main_, IDB_QUESTION_STANDARD, {0, 0, 0, 0}, {83, 0, 296, 27}, nullptr,
                                IDB_CAPTION_STANDARD, nullptr, 0, ui::MbOk | ui::MbCancel, 0, -1);
                 if (box.GetResult() != ui::MbOk) return;
                 if (box.IsChecked()) os::SetAskStdSwtLink(settings_, 1);

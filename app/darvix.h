@@ -118,7 +118,6 @@ private:
     bool AnythingChanged() const;
     void AfterLoad(int extSourceResult);
     std::string ChooseFile(HWND owner, bool save, const char* display, const char* pattern, const char* ext);
-    void ShowMessage(HWND owner, const char* text);
 
     // Pages and dialogs, in the order they are made.
     pages::DSPSetting* dsp_ = nullptr;

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <string>
 
+#include "app/ask.h"
 #include "app/darvix.h"
 #include "app/firmware_image.h"
 #include "dialogs/interim_dialogs.h"
@@ -34,17 +35,6 @@ std::string Darvix::ChooseFile(HWND owner, bool save, const char* display, const
     ofn.Flags = save ? (OFN_OVERWRITEPROMPT | OFN_NOCHANGEDIR) : (OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR);
     const BOOL ok = save ? GetSaveFileNameA(&ofn) : GetOpenFileNameA(&ofn);
     return ok ? std::string(name) : std::string();
-}
-
-void Darvix::ShowMessage(HWND owner, const char* text) {
-    // The skinned box holds 128 characters; a longer text (a file error naming its path) goes to
-    // the system's box rather than being cut.
-    if (std::strlen(text) <= static_cast<size_t>(ui::MsgBox::kMaxText)) {
-        ui::MsgBox box(owner, IDB_DIALOG_BG, {20, 40, 280, 150}, {0, 0, 300, 30}, nullptr, IDB_CAPTION_MSGBOX, text,
-                       0, ui::MbOk, -1, -1);
-    } else {
-        MessageBoxA(owner, text, "darvix", MB_OK | MB_ICONWARNING);
-    }
 }
 
 namespace {
@@ -76,7 +66,7 @@ void Darvix::LoadSetupFile(HWND owner) {
     const std::string error = model::LoadSetupFile(path, sections);
     if (!error.empty()) {
         // Nothing was changed: the user keeps the tuning on screen and learns why.
-        ShowMessage(owner, error.c_str());
+        TellUser(owner, error.c_str());
         return;
     }
     dsp_->Refresh();
@@ -91,7 +81,7 @@ bool Darvix::SaveSetupFile(HWND owner) {
                                         &sources_->Section()};
     const std::string error = model::SaveSetupFile(path, sections);
     if (error.empty()) return true;
-    ShowMessage(owner, error.c_str());
+    TellUser(owner, error.c_str());
     return false;
 }
 
@@ -105,7 +95,7 @@ void Darvix::LoadPresetFile(HWND owner, int slot) {
     std::string error;
     const model::PresetFileStatus status = model::LoadPresetFile(path, slot, sections, &error);
     if (status != model::PresetFileStatus::kOk) {
-        ShowMessage(owner, status == model::PresetFileStatus::kIncompatible ? model::kPresetIncompatibleText
+        TellUser(owner, status == model::PresetFileStatus::kIncompatible ? model::kPresetIncompatibleText
                                                                            : error.c_str());
         return;
     }
@@ -121,7 +111,7 @@ void Darvix::SavePresetFile(HWND owner, int slot) {
     if (path.empty()) return;
     const model::PresetSections sections{&dsp_->Section(), &levels_->Section()};
     const std::string error = model::SavePresetFile(path, slot, sections);
-    if (!error.empty()) ShowMessage(owner, error.c_str());
+    if (!error.empty()) TellUser(owner, error.c_str());
 }
 
 void Darvix::CopyPreset(int from, int to) {
@@ -137,7 +127,7 @@ int Darvix::ChooseFirmwareImage(HWND owner) {
     if (path.empty()) return 0;
     std::string why;
     if (!ValidateFirmwareImage(path.c_str(), &why)) {
-        ShowMessage(owner, "'darvix firmware' not valid.");
+        TellUser(owner, "'darvix firmware' not valid.");
         return 0;
     }
     ui::MsgBox confirm(owner, IDB_FIRMWARE_CONFIRM, {0, 0, 0, 0}, {0, 0, 0, 0}, nullptr, 0, nullptr, 0,

@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include "app/ask.h"
 #include "app/darvix.h"
 #include "app/splash_dialog.h"
 #include "dialogs/interim_dialogs.h"
@@ -50,12 +51,7 @@ void Darvix::GoOffline() {
 void Darvix::LinkFailure(WPARAM w) {
     if (dsp_) dsp_->ShowCommError(static_cast<int>(w));
     if (!w) return;
-    const UINT answer = [&] {
-        ui::MsgBox box(main_, IDB_DIALOG_BG, {20, 50, 280, 150}, {0, 0, 300, 30}, nullptr, IDB_CAPTION_MSGBOX,
-                       "'darvix' device disconnected. Try to riconnect.", 0, ui::MbOk | ui::MbCancel, -1, -1);
-        return box.GetResult();
-    }();
-    if (answer == ui::MbOk) {
+    if (AskUser(main_, "'darvix' device disconnected. Try to riconnect.", ui::MbOk | ui::MbCancel) == ui::MbOk) {
         ShowWindow(main_, SW_HIDE);
         PostMessageA(main_, ui::MsgScan, 1, 0);
     } else {
@@ -164,8 +160,7 @@ LRESULT Darvix::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM l
             }
             break;
         case ui::MsgRestartBox: {
-            ui::MsgBox box(main_, IDB_DIALOG_BG, {20, 50, 280, 150}, {0, 0, 300, 30}, nullptr, IDB_CAPTION_MSGBOX,
-                           "Close this application and restart 'darvix' device.", 0, ui::MbOk, -1, -1);
+            AskUser(main_, "Close this application and restart 'darvix' device.", ui::MbOk);
             EnableWindow(main_, TRUE);
             restartPending_ = 1;
             break;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "app/ask.h"
 #include "res/resource.h"
 #include "ui/msg_box.h"
 #include "ui/win.h"
@@ -11,10 +12,6 @@ namespace {
 
 const char* const kModes[] = {"Offline", "Target", "Rescue Mode"};
 
-void WarnOffline(HWND owner, const char* text) {
-    ui::MsgBox box(owner, IDB_DIALOG_BG, {20, 45, 280, 150}, {0, 0, 300, 30}, nullptr, IDB_CAPTION_MSGBOX, text, 0,
-                   ui::MbOk, -1, -1);
-}
 
 }  // namespace
 
@@ -76,10 +73,11 @@ void SplashDialog::OnInitDialog(HWND dialog) {
             SendMessageA(combo, CB_SETCURSEL, 0, 0);
             mode_ = ConnectionMode::Offline;
             EnableWindow(combo, FALSE);
-            WarnOffline(dialog, ftdiResult_ == 0
+            AskUser(dialog, ftdiResult_ == 0
                                     ? "FTD2XX.dll not found. This application will run offline."
                                     : "Wrong FTD2XX Version: Tolvar driver may have been overwritten. Please "
-                                      "reinstall the driver. The application will run offline.");
+                                      "reinstall the driver. The application will run offline.",
+                    ui::MbOk);
         }
     } else {
         ShowWindow(combo, SW_HIDE);

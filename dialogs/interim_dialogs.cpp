@@ -82,7 +82,7 @@ void UpdateDspDlg::SetStateAndSend(devlink::UsbLink& link, int state) {
     if (state == 3) link.Send(devlink::BuildSimpleFrame(devlink::kNodeDsp, devlink::DeviceCommand::StoreEnd));
 }
 
-void UpdateDspDlg::RunFinalize(devlink::UsbLink& link, const std::atomic<int>* cancel) {
+void UpdateDspDlg::RunFinalize(devlink::UsbLink& link) {
     link.SetReceiveGate(0);
     int failed = 1;
     uint32_t result = 0;
@@ -91,7 +91,7 @@ void UpdateDspDlg::RunFinalize(devlink::UsbLink& link, const std::atomic<int>* c
         link.Send(request);
         uint8_t reply[9] = {};
         if (link.WaitResponse(static_cast<uint8_t>(devlink::DeviceCommand::UpdateResult), reply, sizeof reply,
-                              kFinalizeTimeoutMs, true, cancel)) {
+                              kFinalizeTimeoutMs, true, nullptr)) {
             result = reply[6] | (static_cast<uint32_t>(reply[7]) << 16);
             failed = 0;
         }

@@ -86,7 +86,7 @@ public:
     // Poll thread: stores the state; 2 sends 0xA5, 3 sends 0xA6.
     void SetStateAndSend(devlink::UsbLink& link, int state);
     // Poll thread: 0xC9, the 0xCB reply within 120 s, then 0x803E (failed, result) to the dialog.
-    void RunFinalize(devlink::UsbLink& link, const std::atomic<int>* cancel);
+    void RunFinalize(devlink::UsbLink& link);
 
     // The outcome of the last run, for the main window when the dialog ends.
     bool Succeeded() const { return succeeded_; }
