@@ -32,67 +32,65 @@ void SetSection(BiquadSection* s, double b0, double b1, double b2, double a0, do
     s->order = order;
 }
 
-// x^2 + b1 x + b0 from the two roots other than the real one of a cubic.
-void QuadraticFromRoots(const std::complex<double>& r1, const std::complex<double>& r2, double& b1,
-                        double& b0) {
-    b1 = -(r1 + r2).real();
-    b0 = (r1 * r2).real();
+// The bilinear transform s = (1 - x) / (K (1 + x)), x = z^-1, maps the low-pass prototype's factors
+// to polynomials in x (the high pass, s = K (1 + x) / (1 - x), gives the same denominators):
+//   s + 1          -> ((K + 1) + (K - 1) x) / (K (1 + x))
+//   s^2 + d s + 1  -> ((1 + dK + K^2) + 2 (K^2 - 1) x + (1 - dK + K^2) x^2) / (K^2 (1 + x)^2)
+// The designs factor the prototype in s, where its roots lie well apart, and map each factor on its
+// own. Expanding the product in x first and factoring it afterwards loses most of the digits at low
+// cut-offs, where all the roots crowd together near x = 1.
+struct Quadratic {
+    double c0, c1, c2;  // c0 + c1 x + c2 x^2
+};
+
+Quadratic MapQuadratic(double d, double K) {
+    return {1.0 + d * K + K * K, 2.0 * (K * K - 1.0), 1.0 - d * K + K * K};
 }
 
-// Third order: the bilinear transform of s^3 + 2s^2 + 2s + 1, as a first-order and a second-order
-// factor in z^-1, each with its last coefficient 1; the gain sits on the first-order factor.
+// Third order: the bilinear transform of s^3 + 2s^2 + 2s + 1 = (s + 1)(s^2 + s + 1) as a first-order
+// and a second-order factor in z^-1, each with its last coefficient 1; the gain sits on the
+// first-order factor. The sections keep a0 as designed.
 void DesignThirdOrder(double f, double fs, bool highPass, BiquadSection* s) {
     const double K = (4.0 * f == fs) ? 1.0 : Prewarp(f, fs);
-    const double K2 = K * K, K3 = K2 * K;
-    const double A0 = K3 + 2 * K2 + 2 * K + 1;
-    const double A1 = 3 * K3 + 2 * K2 - 2 * K - 3;
-    const double A2 = 3 * K3 - 2 * K2 - 2 * K + 3;
-    const double A3 = K3 - 2 * K2 + 2 * K - 1;
+    const double K3 = K * K * K;
     const double numLast = highPass ? -1.0 : K3;
     const double n0 = highPass ? -1.0 : 1.0;  // (x - 1) or (x + 1)
     const double n1 = highPass ? -2.0 : 2.0;  // (x - 1)^2 or (x + 1)^2
+    const double r0 = K + 1.0, r1 = K - 1.0;  // the first-order factor r0 + r1 x
+    const Quadratic q = MapQuadratic(1.0, K);
 
-    if (A3 == 0.0) {
-        // 4f = fs: the denominator is only quadratic.
+    if (r1 == 0.0) {
+        // 4f = fs: the first-order factor is a constant and the denominator only quadratic.
         SetSection(&s[0], n0, 1.0, 0.0, 1.0, 0.0, 0.0, 1);
+        const double A0 = r0 * q.c0, A1 = r0 * q.c1, A2 = r0 * q.c2;
         const double g = numLast / A2;
         SetSection(&s[1], g, g * n1, g, A0 / A2, A1 / A2, 1.0, 2);
         return;
     }
-    std::complex<double> roots[3];
-    const int real = SolveCubic(A2 / A3, A1 / A3, A0 / A3, roots);
-    const double x1 = roots[0].real();
-    double b1, b0;
-    QuadraticFromRoots(roots[1], roots[2], b1, b0);
-    (void)real;
-    const double g = numLast / A3;
-    SetSection(&s[0], g * n0, g, 0.0, -x1, 1.0, 0.0, 1);
-    SetSection(&s[1], 1.0, n1, 1.0, b0, b1, 1.0, 2);
+    // The denominator's last coefficient A3 = r1 q.c2; the whole gain numLast / A3 on section 0.
+    const double g = numLast / (r1 * q.c2);
+    SetSection(&s[0], g * n0, g, 0.0, r0 / r1, 1.0, 0.0, 1);
+    SetSection(&s[1], 1.0, n1, 1.0, q.c0 / q.c2, q.c1 / q.c2, 1.0, 2);
 }
 
 // Fourth order: the prototype s^4 + 2.613 s^3 + 3.414 s^2 + 2.613 s + 1 split into two quadratics
 // in z^-1, both ending with a0 = 1 and the gain on the second.
 void DesignFourthOrder(double f, double fs, bool highPass, BiquadSection* s) {
-    const double K = Prewarp(f, fs);
-    const double K2 = K * K, K3 = K2 * K, K4 = K3 * K;
-    const double A0 = K4 + kC3 * K3 + kC2 * K2 + kC3 * K + 1;
-    const double A1 = 4 * K4 + 2 * kC3 * K3 - 2 * kC3 * K - 4;
-    const double A2 = 6 * K4 - 2 * kC2 * K2 + 6;
-    const double A3 = 4 * K4 - 2 * kC3 * K3 + 2 * kC3 * K - 4;
-    const double A4 = K4 - kC3 * K3 + kC2 * K2 - kC3 * K + 1;
-    const double numLast = highPass ? 1.0 : K4;
+    // The prototype reads the same both ways, so it is (s^2 + d0 s + 1)(s^2 + d1 s + 1) with
+    // d0 + d1 = 2.613 and d0 d1 = 3.414 - 2: the rounded constants factor exactly.
+    const double d1 = (kC3 + std::sqrt(kC3 * kC3 - 4.0 * (kC2 - 2.0))) / 2.0;
+    const double d0 = (kC2 - 2.0) / d1;
+    const double K = Prewarp(f, fs), K2 = K * K;
+    const double numLast = highPass ? 1.0 : K2 * K2;
     const double n1 = highPass ? -2.0 : 2.0;  // the numerator is (x -+ 1)^4 = ((x -+ 1)^2)^2
+    const Quadratic q0 = MapQuadratic(d0, K), q1 = MapQuadratic(d1, K);
 
-    const double c[4] = {A3 / A4, A2 / A4, A1 / A4, A0 / A4};
-    double p[2] = {0, 0}, q[2] = {1, 1};
-    if (!FactorQuartic(c, p, q)) {
-        // Leave something the stability check refuses rather than a half-made design.
-        q[0] = q[1] = 0.0;
-    }
-    // x^2 + p x + q as {a0, a1, a2} = {q, p, 1}, then divided by a0.
-    SetSection(&s[0], 1.0 / q[0], n1 / q[0], 1.0 / q[0], 1.0, p[0] / q[0], 1.0 / q[0], 2);
-    const double g = numLast / (A4 * q[1]);
-    SetSection(&s[1], g, g * n1, g, 1.0, p[1] / q[1], 1.0 / q[1], 2);
+    // Each factor written with a0 = 1; section 0's numerator is (x -+ 1)^2 over the same a0, so
+    // section 1 carries numLast / (A4 q1.c0 / q1.c2) with A4 = q0.c2 q1.c2.
+    const double s0 = q0.c2 / q0.c0;
+    SetSection(&s[0], s0, n1 * s0, s0, 1.0, q0.c1 / q0.c0, q0.c2 / q0.c0, 2);
+    const double g = numLast / (q0.c2 * q1.c0);
+    SetSection(&s[1], g, g * n1, g, 1.0, q1.c1 / q1.c0, q1.c2 / q1.c0, 2);
 }
 
 struct BandPassTerms {
@@ -106,6 +104,42 @@ BandPassTerms BandPassTransform(double f1, double f2, double fs, bool exactQuart
     const double alpha = std::cos(w1 + w2) / std::cos(w2 - w1);
     const double k = K / std::tan(w2 - w1);
     return {K, -2.0 * alpha * k / (k + 1.0), (k - 1.0) / (k + 1.0)};
+}
+
+// The band pass between f1 and f2 is the low-pass prototype with s replaced by
+//   cot(D) (1 + x^2 - 2 alpha x) / (1 - x^2),  D = pi (f2 - f1) / fs, x = z^-1,
+// which is what the transformation above does to the bilinear low pass (its K cancels). Its poles
+// are worked out from the prototype's poles one by one, with angles taken straight from the band
+// edges: expanding the transformed quartic and factoring it loses the digits of narrow or low bands.
+struct BandPassGeometry {
+    double cosSum;    // cos(pi (f1 + f2) / fs)
+    double cosD;      // cos D
+    double sinD;      // sin D
+    double sinEdges;  // sin(2 pi f1 / fs) sin(2 pi f2 / fs) = cos^2 D - cos^2(pi (f1 + f2) / fs)
+};
+
+BandPassGeometry BandPassAngles(double f1, double f2, double fs) {
+    const double D = kPi * (f2 - f1) / fs;
+    return {std::cos(kPi * (f1 + f2) / fs), std::cos(D), std::sin(D),
+            std::sin(2.0 * kPi * f1 / fs) * std::sin(2.0 * kPi * f2 / fs)};
+}
+
+// A prototype pole P (|P| = 1) gives the factor (cos D - P sin D) z^2 - 2 cos(pi (f1 + f2) / fs) z
+// + (cos D + P sin D), whose roots are two z-plane poles; returns them (the one at the higher
+// frequency first) and the gain sin^2 D / |cos D - P sin D|^2 that the pair P, conj(P) brings.
+double BandPassPoles(const BandPassGeometry& g, std::complex<double> P, std::complex<double>& upper,
+                     std::complex<double>& lower) {
+    const std::complex<double> lead = g.cosD - P * g.sinD;
+    const std::complex<double> last = g.cosD + P * g.sinD;
+    std::complex<double> root = std::sqrt(P * P * (g.sinD * g.sinD) - g.sinEdges);
+    // The root of larger size without cancellation, the other from the product of the two.
+    if (std::real(std::conj(root) * g.cosSum) < 0.0) root = -root;
+    const std::complex<double> z1 = (g.cosSum + root) / lead;
+    const std::complex<double> z2 = (last / lead) / z1;
+    const bool firstIsUpper = std::fabs(std::arg(z1)) >= std::fabs(std::arg(z2));
+    upper = firstIsUpper ? z1 : z2;
+    lower = firstIsUpper ? z2 : z1;
+    return g.sinD * g.sinD / std::norm(lead);
 }
 
 // The band pass of order n: the transformed first-order section for odd n (identity for even n),
@@ -129,41 +163,33 @@ int BandPassSections(double fs, double f1, double f2, int n, bool exactQuarter, 
         num[0][0] = den[0][0] = 1.0;
     }
 
+    const BandPassGeometry g = BandPassAngles(f1, f2, fs);
     for (int i = 1; i <= L; ++i) {
-        // The low-pass pole pair of the prototype...
+        // The prototype's pole pair e^(+-j theta) becomes two conjugate pairs of z-plane poles; the
+        // one nearer the upper band edge goes with the zeros at Nyquist, the other with the zeros
+        // at DC and the pair's gain.
         const double theta = (2.0 * i + n - 1) * kPi / (2.0 * n);
-        const double D = K * K - 2 * K * std::cos(theta) + 1;
-        const double b0 = K * K / D;
-        const double a1 = 2 * (K * K - 1) / D;
-        const double a2 = (K * K + 1 + 2 * K * std::cos(theta)) / D;
-        // ...through z^-1 -> -(x^2 + c1 x + c2) / (c2 x^2 + c1 x + 1): the denominator becomes
-        // M^2 - a1 N M + a2 N^2 with N = x^2 + c1 x + c2, M = c2 x^2 + c1 x + 1.
-        const double N[3] = {c2, c1, 1.0}, M[3] = {1.0, c1, c2};
-        double Q[5] = {0, 0, 0, 0, 0};
-        for (int u = 0; u < 3; ++u)
-            for (int v = 0; v < 3; ++v)
-                Q[u + v] += M[u] * M[v] - a1 * N[u] * M[v] + a2 * N[u] * N[v];
-        const double c[4] = {Q[3] / Q[4], Q[2] / Q[4], Q[1] / Q[4], Q[0] / Q[4]};
-        double p[2] = {0, 0}, q[2] = {0, 0};
-        FactorQuartic(c, p, q);
-        // The numerator b0 (1 + z^-1)^2 becomes b0 (1 - c2)^2 (1 - x^2)^2 = (1 + x)^2 (1 - x)^2.
-        const double gain = b0 * (1 - c2) * (1 - c2) / (Q[4] * q[1]);
+        const std::complex<double> P = std::polar(1.0, theta);
+        std::complex<double> zUpper, zLower;
+        const double gain = BandPassPoles(g, P, zUpper, zLower);
+        const double normUpper = std::norm(zUpper);
         Row& nA = num[2 * i - 1];
         Row& dA = den[2 * i - 1];
-        nA[0] = 1.0 / q[0];
-        nA[1] = 2.0 / q[0];
-        nA[2] = 1.0 / q[0];
+        nA[0] = normUpper;
+        nA[1] = 2.0 * normUpper;
+        nA[2] = normUpper;
         dA[0] = 1.0;
-        dA[1] = p[0] / q[0];
-        dA[2] = 1.0 / q[0];
+        dA[1] = -2.0 * zUpper.real();
+        dA[2] = normUpper;
+        const double gB = gain / normUpper;
         Row& nB = num[2 * i];
         Row& dB = den[2 * i];
-        nB[0] = gain;
-        nB[1] = -2.0 * gain;
-        nB[2] = gain;
+        nB[0] = gB;
+        nB[1] = -2.0 * gB;
+        nB[2] = gB;
         dB[0] = 1.0;
-        dB[1] = p[1] / q[1];
-        dB[2] = 1.0 / q[1];
+        dB[1] = -2.0 * zLower.real();
+        dB[2] = std::norm(zLower);
     }
     return 2 * L + 1;
 }
