@@ -6,11 +6,12 @@ BUILD := build
 NATIVE := $(BUILD)/native
 SANITIZE := $(BUILD)/sanitize
 WIN32 := $(BUILD)/win32
+WIN64 := $(BUILD)/win64
 TSAN := $(BUILD)/tsan
 FUZZ := $(BUILD)/fuzz
 FUZZ_SECONDS ?= 60
 
-.PHONY: all setup native sanitize win32 tsan fuzz test test-native test-sanitize test-win32 \
+.PHONY: all setup native sanitize win32 win64 wintree tsan fuzz test test-native test-sanitize test-win32 \
         test-tsan test-fuzz run-fuzz bench run clean
 
 all: native win32
@@ -30,6 +31,18 @@ win32: setup
 	@cmake -S . -B $(WIN32) -DCMAKE_BUILD_TYPE=Release \
 	    -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-i686.cmake >/dev/null
 	@cmake --build $(WIN32) -j$(JOBS) -- --no-print-directory
+
+# The same sources for x86-64: the tree the Windows tests and `make run` use on a machine that
+# cannot run 32-bit code (see scripts/wine-tree.sh).
+win64: setup
+	@cmake -S . -B $(WIN64) -DCMAKE_BUILD_TYPE=Release \
+	    -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-x86_64.cmake >/dev/null
+	@cmake --build $(WIN64) -j$(JOBS) -- --no-print-directory
+
+# Builds the Windows tree that runs on this machine (WINTREE names it).
+WINTREE = $$(bash scripts/wine-tree.sh $(WIN32) $(WIN64))
+wintree: win32
+	@[ "$(WINTREE)" = "$(WIN32)" ] || $(MAKE) --no-print-directory win64
 
 # ThreadSanitizer: the threaded parts (link, simulator) and their tests.
 tsan: setup
@@ -63,19 +76,21 @@ run-fuzz: fuzz
 	@mkdir -p $(FUZZ)/corpus
 	@$(FUZZ)/bin/fuzz_receive -max_total_time=$(FUZZ_SECONDS) $(FUZZ)/corpus fuzz/corpus/receive
 
-test-win32: win32
-	@bash scripts/wine-ctest.sh $(WIN32) -j$(JOBS)
+# The product is the 32-bit build; it is always built, and its tests run under Wine wherever this
+# machine runs 32-bit code (otherwise the x86-64 build of the same sources runs them).
+test-win32: wintree
+	@bash scripts/wine-ctest.sh $(WINTREE) -j$(JOBS)
 
 # Every test of every build; the first failing build stops the run with a non-zero status.
 test: test-native test-sanitize test-tsan test-fuzz test-win32
 
 # Benchmarks print their figures (native, optimised build); they are not part of `make test`.
-bench: native win32
+bench: native wintree
 	@for b in $(NATIVE)/bin/*_bench; do echo "== $$(basename $$b)"; $$b; done
-	@echo "== startup_bench"; bash bench/startup_bench.sh $(WIN32)
+	@echo "== startup_bench"; bash bench/startup_bench.sh $(WINTREE)
 
-run: win32
-	@bash scripts/run.sh $(WIN32)
+run: wintree
+	@bash scripts/run.sh $(WINTREE)
 
 clean:
 	rm -rf $(BUILD)

@@ -8,6 +8,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 if [[ ${1:-} != --inside ]]; then
     build=$(realpath "$1")
     bash "$here/../scripts/wine-prefix.sh" "$build/wineprefix"
+    . "$here/../scripts/wine-env.sh" "$build"
     export WINEPREFIX="$build/wineprefix" WINEDEBUG=-all
     unset DARVIX_SIM_SCENARIO
     # The figures come from inside a virtual display of their own.

@@ -7,6 +7,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 build=$(realpath "$1")
 bin="$build/bin"
 bash "$here/wine-prefix.sh" "$build/wineprefix"
+. "$here/wine-env.sh" "$build"
 export WINEPREFIX="$build/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 unset DARVIX_SIM_SCENARIO
 cd "$bin"

@@ -3,8 +3,8 @@
 # Does nothing (and never calls apt) when everything is already there.
 set -euo pipefail
 
-packages=(g++ make cmake googletest g++-mingw-w64-i686-posix wine wine32:i386 xvfb xauth xdotool
-          imagemagick fonts-dejavu-core fonts-liberation clang-14 libclang-rt-14-dev python3)
+packages=(g++ make cmake googletest g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
+          wine wine32:i386 wine64 xvfb xauth xdotool imagemagick fonts-dejavu-core fonts-liberation clang-14 libclang-rt-14-dev python3)
 
 missing=()
 for p in "${packages[@]}"; do

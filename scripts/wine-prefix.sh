@@ -7,7 +7,8 @@ prefix=$(realpath -m "$1")
 stamp="$prefix/.darvix-ready"
 [[ -f "$stamp" ]] && exit 0
 
-export WINEPREFIX="$prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEARCH=win32
+. "$(dirname "$0")/wine-env.sh" "$(dirname "$prefix")"
+export WINEPREFIX="$prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 rm -rf "$prefix"
 mkdir -p "$prefix"
 echo "wine: booting a new prefix in $prefix"
