@@ -44,10 +44,11 @@ WINTREE = $$(bash scripts/wine-tree.sh $(WIN32) $(WIN64))
 wintree: win32
 	@[ "$(WINTREE)" = "$(WIN32)" ] || $(MAKE) --no-print-directory win64
 
-# ThreadSanitizer: the threaded parts (link, simulator) and their tests.
+# ThreadSanitizer: the threaded parts (link, simulator, the tuning page's edits against the send
+# cycle) and their tests.
 tsan: setup
 	@cmake -S . -B $(TSAN) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDARVIX_TSAN=ON >/dev/null
-	@cmake --build $(TSAN) -j$(JOBS) --target link_tests sim_tests app_tests fuzz_receive_replay \
+	@cmake --build $(TSAN) -j$(JOBS) --target link_tests sim_tests app_tests pages_tests fuzz_receive_replay \
 	    -- --no-print-directory
 
 # libFuzzer targets, built with clang.
@@ -63,7 +64,7 @@ test-sanitize: sanitize
 	@cd $(SANITIZE) && ctest -j$(JOBS) --output-on-failure
 
 test-tsan: tsan
-	@cd $(TSAN) && ctest -j$(JOBS) -L "link|app" --output-on-failure
+	@cd $(TSAN) && ctest -j$(JOBS) -L "link|app|pages" --output-on-failure
 
 # The checked-in corpus through the libFuzzer build (each input once, no fuzzing).
 test-fuzz: fuzz

@@ -195,9 +195,28 @@ int TuningModel::ApplyCrossoverRules(int output, int preset) {
     return 0;
 }
 
+// The records are written under the locks their messages are built under (the filter words under
+// the crossover lock, distance, delay and trim under the delay lock); the crossover panel learns of
+// corrections only after both are released, since showing them calls back into the page.
 int TuningModel::ApplyLinkedCrossovers(int output, const CrossoverParams& panel, int raw) {
     if (workingMode_ != 1) return -1;
     if (output < 0 || output >= kChannelCount) return -1;
+    bool show = false;
+    int result;
+    {
+        std::lock_guard<std::mutex> crossover(locks_[kLockCrossover]);
+        if (raw != 0) {
+            std::lock_guard<std::mutex> delay(locks_[kLockDelay]);
+            result = LinkCrossovers(output, panel, 1, show);
+        } else {
+            result = LinkCrossovers(output, panel, 0, show);
+        }
+    }
+    if (show) observer_->ShowCrossover(output);
+    return result;
+}
+
+int TuningModel::LinkCrossovers(int output, const CrossoverParams& panel, int raw, bool& show) {
     DspPreset& ps = presets_[currentPreset_];
     DspChannelRecord& own = ps.channel[output];
     CrossoverParams& o = own.crossover;
@@ -211,7 +230,7 @@ int TuningModel::ApplyLinkedCrossovers(int output, const CrossoverParams& panel,
 
     // Every correction of the edited record shows on the crossover panel at once.
     auto correct = [&](Edge e, float value) {
-        if (SetFrequency(e.value, e.id, value, e.id)) observer_->ShowCrossover(output);
+        if (SetFrequency(e.value, e.id, value, e.id)) show = true;
     };
     auto clampAbove = [&](Edge e, float limit) {
         if (e.value > limit) correct(e, limit);
@@ -310,7 +329,7 @@ int TuningModel::ApplyLinkedCrossovers(int output, const CrossoverParams& panel,
         }
     }
 
-    if (ApplyCrossoverRules(output, currentPreset_) != 0) observer_->ShowCrossover(output);
+    if (ApplyCrossoverRules(output, currentPreset_) != 0) show = true;
     return result;
 }
 

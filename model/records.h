@@ -182,15 +182,29 @@ inline BiquadSection IdentitySection(int32_t order = 2) {
 // designed again before its sections are used.
 inline void CopyCrossoverParams(CrossoverParams* dst, const CrossoverParams* src, int whole) {
     if (!dst || !src || dst == src) return;
-    const CrossoverParams keep = *dst;
-    *dst = *src;
-    dst->sectionArray = 0;
-    dst->sectionCount = keep.sectionCount;
-    if (whole == 0) {
-        dst->distance = keep.distance;
-        dst->delay = keep.delay;
-        dst->delayTrim = keep.delayTrim;
+    // Word by word: a partial copy must not even rewrite the distance, delay and trim, which
+    // another thread reads under a lock the caller of a partial copy need not hold.
+    const CrossoverParams from = *src;
+    dst->typeMenuId = from.typeMenuId;
+    dst->lpFreqMenuId = from.lpFreqMenuId;
+    dst->lfSlopeMenuId = from.lfSlopeMenuId;
+    dst->hpFreqMenuId = from.hpFreqMenuId;
+    dst->hfSlopeMenuId = from.hfSlopeMenuId;
+    dst->familyMenuId = from.familyMenuId;
+    dst->FilterType = from.FilterType;
+    dst->LPFreq = from.LPFreq;
+    dst->LFSlope = from.LFSlope;
+    dst->HPFreq = from.HPFreq;
+    dst->HFSlope = from.HFSlope;
+    if (whole != 0) {
+        dst->distance = from.distance;
+        dst->delay = from.delay;
+        dst->delayTrim = from.delayTrim;
     }
+    dst->FilterModel = from.FilterModel;
+    dst->bXoLink = from.bXoLink;
+    dst->sectionArray = 0;
+    dst->bInvPhase = from.bInvPhase;
 }
 
 }  // namespace model

@@ -141,7 +141,8 @@ public:
     int ApplyCrossoverRules(int output, int preset);
     // Standard mode: takes the crossover panel's block into the output's record of the current
     // preset (raw != 0: all of it, else without distance, delay and trim) and carries the edit to
-    // the neighbouring way; returns that way's output (the caller designs it) or -1.
+    // the neighbouring way; returns that way's output (the caller designs it) or -1. Takes the
+    // crossover lock (and the delay lock for raw != 0) itself: callers must not hold them.
     int ApplyLinkedCrossovers(int output, const CrossoverParams& panel, int raw);
 
     // Preset operations (preset_ops.cpp).
@@ -192,6 +193,10 @@ public:
     void SetChanged(uint32_t on) { changed_ = on ? 1u : 0u; }
 
 private:
+    // ApplyLinkedCrossovers' rules, run while its locks are held; show is set when the edited
+    // record was corrected.
+    int LinkCrossovers(int output, const CrossoverParams& panel, int raw, bool& show);
+
     TuningObserver noObserver_;
     TuningObserver* observer_;
 
