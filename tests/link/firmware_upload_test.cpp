@@ -253,3 +253,23 @@ TEST_F(UploadTest, FailingWritesNeitherStopTheImageNorReportUntilTheEnd) {
     EXPECT_EQ(h.notifier.Posts(kMsgLinkFailed).size(), 1u);
     EXPECT_EQ(posted.size(), 1u);
 }
+
+TEST_F(UploadTest, TheProgramsStopEndsTheResultWaitAtOnce) {
+    // The unit never answers; the program ends while the dialog waits: the poll thread must not
+    // sit out the whole bound, or closing the program would hang for two minutes.
+    Unit([](sim::Darvix& u) { u.faults().noReplyTo.insert(0xCA); });
+    std::atomic<int> stop{0};
+    link->SetCancel(&stop);
+    uint64_t stoppedAt = 0;
+    h.sleeper.SetOnSleep([&](uint32_t ms) {
+        if (!stoppedAt && ms == 15 && phase.load() == kFirmwarePhaseResult) {
+            stoppedAt = h.clock.NowMs();
+            stop.store(1);
+        }
+    });
+    Upload(ImageFile(600));
+    EXPECT_FALSE(answered);
+    EXPECT_EQ(posted, (std::vector<uint32_t>{0}));
+    ASSERT_NE(stoppedAt, 0u);
+    EXPECT_LT(h.clock.NowMs() - stoppedAt, 1000u);
+}
