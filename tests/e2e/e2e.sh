@@ -403,6 +403,24 @@ firmware-refused)
     [[ $(firmware_frames) == 0 ]] || fail "firmware frames went out"
     drv list | grep -q ' MYFRAMEWND 1 ' && fail "a dialog opened"
     close_main "$main"; expect_exit 0 ;;
+firmware-unplug)
+    # The unit is pulled out mid-upload: the image goes on silently, the end message finds the link
+    # gone, and the disconnect question waits until the dialog has shown its result and ended.
+    prepare; set_com 1; scenario "[device]" "unplug_after_block = 3"
+    make_image "$work/update.bin" 3000
+    start; splash 1
+    main=$(main_window) || fail "no main window"
+    wait_trace "DEV>PC  5A 46 00 07 93 01"
+    wait_idle "$main"
+    choose_image "$main" "$work/update.bin"
+    answer_box "" 0
+    # Until the unit's answer is given up (the link's failure does not end the wait yet).
+    dlg=$(firmware_result "Firmware update not completed." 150000) || fail "no not-completed text"
+    drv list | awk '$2 == "#32770" && $3 == 1' | grep -q . && fail "a question over the firmware dialog"
+    press_ok "$dlg"
+    answer_box "'darvix' device disconnected. Try to riconnect." 1   # Cancel: offline
+    wait_idle "$main"
+    close_main "$main"; expect_exit 0 ;;
 *) fail "unknown case" ;;
 esac
 echo "PASS $case_name"
