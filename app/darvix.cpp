@@ -14,6 +14,7 @@
 #include "app/frame_dispatch.h"
 #include "app/splash_dialog.h"
 #include "dialogs/interim_dialogs.h"
+#include "dialogs/software_update_dlg.h"
 #include "model/setup_file.h"
 #include "os/version.h"
 #include "pages/dsp_setting.h"
@@ -294,7 +295,7 @@ void Darvix::RunFinalize(devlink::UsbLink& link) {
 int Darvix::FirmwarePhase() { return firmware_ ? firmware_->GetPhase() : 0; }
 
 void Darvix::RunFirmwareUpdate(devlink::UsbLink& link) {
-    if (firmware_) firmware_->RunFirmwareUpdate(link);
+    if (firmware_) firmware_->RunFirmwareUpdate(link, firmwareImage_);
 }
 
 void Darvix::MarkAllDirty() {

@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "app/decisions.h"
 #include "app/pending_commands.h"
@@ -144,6 +145,8 @@ private:
     PollRequests requests_;
     int firmwareChosen_ = 0;
     char firmwarePath_[262] = {};
+    // The chosen image file as it was checked: the upload sends these bytes, not the file again.
+    std::vector<uint8_t> firmwareImage_;
     uint32_t restartPending_ = 0;
     uint32_t changed_ = 0;
     uint32_t closing_ = 0;

@@ -11,6 +11,7 @@
 #include "app/darvix.h"
 #include "app/firmware_image.h"
 #include "dialogs/interim_dialogs.h"
+#include "dialogs/software_update_dlg.h"
 #include "model/setup_file.h"
 #include "pages/dsp_setting.h"
 #include "pages/interim_pages.h"
@@ -125,15 +126,18 @@ int Darvix::ChooseFirmwareImage(HWND owner) {
     // The filter names "*.bin"; the default extension follows it (the filter is what the user sees).
     const std::string path = ChooseFile(owner, false, "Setup Files (*.bin)", "*.bin", "bin");
     if (path.empty()) return 0;
-    std::string why;
-    if (!ValidateFirmwareImage(path.c_str(), &why)) {
-        TellUser(owner, "'darvix firmware' not valid.");
+    // The file is read once: the copy that passes the check is the one the upload sends.
+    std::vector<uint8_t> image;
+    std::string message;
+    if (!LoadFirmwareImage(path, &image, &message)) {
+        TellUser(owner, message.c_str());
         return 0;
     }
     ui::MsgBox confirm(owner, IDB_FIRMWARE_CONFIRM, {0, 0, 0, 0}, {0, 0, 0, 0}, nullptr, 0, nullptr, 0,
                        ui::MbOk | ui::MbCancel, -1, 60);
     if (confirm.GetResult() != ui::MbOk) return 0;
     std::snprintf(firmwarePath_, sizeof firmwarePath_, "%s", path.c_str());
+    firmwareImage_ = std::move(image);
     firmwareChosen_ = 1;
     return 1;
 }

@@ -8,6 +8,7 @@
 #include "app/darvix.h"
 #include "app/splash_dialog.h"
 #include "dialogs/interim_dialogs.h"
+#include "dialogs/software_update_dlg.h"
 #include "pages/dsp_setting.h"
 #include "pages/interim_pages.h"
 #include "res/resource.h"
@@ -119,9 +120,10 @@ LRESULT Darvix::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM l
             }
             break;
         case ui::MsgLinkFailed:
-            // During a read-back the read-back's own result reports the failure; the question is
-            // asked once it has ended.
-            if (requests_.readFromDevice) {
+            // During a read-back the read-back's own result reports the failure, and during a
+            // firmware update the dialog's result does (its end message finds the link gone); the
+            // question, and the scan it may start, wait until the dialog has ended.
+            if (requests_.readFromDevice || requests_.firmwareUpdate) {
                 deferredLinkFailure_ = wParam ? wParam : deferredLinkFailure_;
                 break;
             }
@@ -330,6 +332,8 @@ LRESULT Darvix::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM l
         case ui::MsgUpdateFirmware:
             if (!firmware_) break;
             if (wParam == 1) {
+                // One update at a time: the running one's image stays as the poll thread reads it.
+                if (requests_.firmwareUpdate) break;
                 if (ChooseFirmwareImage(main_) == 1) {
                     EnableWindow(main_, FALSE);
                     firmware_->Start(0);
@@ -339,6 +343,11 @@ LRESULT Darvix::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM l
                 requests_.firmwareUpdate = 0;
                 CloseDialogSteps(nullptr, true);
                 firmware_->Hide();
+                if (deferredLinkFailure_) {
+                    const WPARAM w = deferredLinkFailure_;
+                    deferredLinkFailure_ = 0;
+                    LinkFailure(w);
+                }
             }
             break;
         case ui::MsgReadBackDone: {

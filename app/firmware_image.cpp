@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "link/bytes.h"
+#include "os/file.h"
 
 namespace app {
 
@@ -149,6 +150,24 @@ bool ValidateFirmwareImage(const char* path, std::string* reason) {
     const bool ok = ValidateFirmwareImage(image, reason);
     std::fclose(f);
     return ok;
+}
+
+bool LoadFirmwareImage(const std::string& path, std::vector<uint8_t>* image, std::string* message) {
+    std::vector<uint8_t> bytes;
+    std::string why;
+    bool ok = !path.empty() && os::ReadWholeFile(path, &bytes, kMaxFirmwareFileBytes, &why);
+    if (path.empty()) why = "no file name";
+    if (ok) {
+        MemoryImage copy(bytes.data(), bytes.size());
+        ok = ValidateFirmwareImage(copy, &why);
+    }
+    if (!ok) {
+        if (message) *message = std::string(kFirmwareInvalidText) + "\n\"" + path + "\": " + why + ".";
+        return false;
+    }
+    if (image) *image = std::move(bytes);
+    if (message) message->clear();
+    return true;
 }
 
 }  // namespace app

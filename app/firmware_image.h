@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 namespace app {
 
@@ -64,5 +65,15 @@ bool FirmwareImageChecksumOk(FILE* file);
 bool ValidateFirmwareImage(ImageSource& image, std::string* reason = nullptr);
 // The same for a file; a null or empty path, or a file that cannot be opened, is invalid.
 bool ValidateFirmwareImage(const char* path, std::string* reason = nullptr);
+
+// The message that refuses an image file.
+constexpr const char* kFirmwareInvalidText = "'darvix firmware' not valid.";
+// The largest image file taken (a file picked by mistake should not fill the memory).
+constexpr size_t kMaxFirmwareFileBytes = 16u << 20;
+
+// Reads the image file once and checks that copy, which is then the one the upload sends: a file
+// changed after its check never reaches the unit. False, with the refusal naming the file and
+// what is wrong in `message`, when it cannot be read or is not a valid image.
+bool LoadFirmwareImage(const std::string& path, std::vector<uint8_t>* image, std::string* message);
 
 }  // namespace app

@@ -131,11 +131,6 @@ void UpdateDspDlg::ShowResult(bool success) {
     PostToParent(ui::MsgWriteToDevice, 0, 1);
 }
 
-SoftwareUpdateDlg::SoftwareUpdateDlg(HWND parent, int x, int y)
-    : InterimDialog(parent, x, y, IDB_DIALOG_BG, IDB_TITLE_FIRMWARE) {}
-
-void SoftwareUpdateDlg::Start(int) { PostToParent(ui::MsgUpdateFirmware, 0, 0); }
-
 ExitDlg::ExitDlg(HWND parent, int x, int y) : InterimDialog(parent, x, y, IDB_DIALOG_BG, IDB_TITLE_EXIT) {}
 
 }  // namespace dialogs

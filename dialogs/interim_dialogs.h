@@ -111,15 +111,6 @@ private:
     bool running_ = false;
 };
 
-class SoftwareUpdateDlg : public InterimDialog {
-public:
-    SoftwareUpdateDlg(HWND parent, int x, int y);
-    // Ends at once: 0x8039 (0, 0).
-    void Start(int phase);
-    int GetPhase() const { return 0; }
-    void RunFirmwareUpdate(devlink::UsbLink& link) {}
-};
-
 // Shown by the exit flow; its answer comes as 0x8037 (0, answer) to the main window.
 class ExitDlg : public InterimDialog {
 public:

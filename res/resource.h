@@ -39,6 +39,8 @@
 #define IDB_CAPTION_STANDARD 279   // 213 x 27, its caption
 #define IDB_CAPTION_MSGBOX 281     // 213 x 27, the caption of the program's messages
 #define IDB_FIRMWARE_CONFIRM 297   // 300 x 220, the firmware question drawn in the background
+#define IDB_FIRMWARE_PROGRESS 286  // 264 x 192, the firmware bar: empty bar above, full bar below
+#define IDB_FIRMWARE_PROGRESS_ALT 273  // 253 x 194, the firmware dialog's second bar (kept hidden)
 #define IDI_APP 171                // the program's icon, 32 and 16 pixels
 #define IDI_APP_SMALL 172          // its small icon
 #define IDD_SPLASH 165             // the start-up dialog: mode combobox 1001, focus button 1002

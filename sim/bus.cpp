@@ -80,6 +80,7 @@ size_t Bus::Poll() {
 }
 
 size_t Bus::PollLocked() {
+    for (auto& u : units_) u->ReplugIfDue();
     size_t total = 0;
     for (auto& [id, open] : handles_) {
         if (!open.unit->plugged()) continue;
@@ -114,6 +115,7 @@ Bus::Open* Bus::Find(FT_HANDLE handle) {
 FT_STATUS Bus::ListDevices(void* arg1, void* arg2, FT_DWORD flags) {
     auto g = Lock();
     if (!(flags & FT_LIST_NUMBER_ONLY) || !arg1) return FT_NOT_SUPPORTED;
+    for (auto& u : units_) u->ReplugIfDue();
     *static_cast<FT_DWORD*>(arg1) = static_cast<FT_DWORD>(Plugged().size());
     return FT_OK;
 }
@@ -121,6 +123,7 @@ FT_STATUS Bus::ListDevices(void* arg1, void* arg2, FT_DWORD flags) {
 FT_STATUS Bus::CreateDeviceInfoList(FT_DWORD* count) {
     auto g = Lock();
     if (!count) return FT_INVALID_PARAMETER;
+    for (auto& u : units_) u->ReplugIfDue();
     *count = static_cast<FT_DWORD>(Plugged().size());
     return FT_OK;
 }

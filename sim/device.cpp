@@ -17,8 +17,10 @@ constexpr uint32_t kFirmwareDataMs = 75;
 
 uint8_t Cmd(DeviceCommand c) { return static_cast<uint8_t>(c); }
 
+// A firmware block other than the begin: the begin carries block number 1. (A last data block of
+// 4 bytes is also 14 bytes long, so the length cannot tell them apart.)
 bool IsFirmwareData(const Frame& f) {
-    return f.size() > 4 && f[4] == Cmd(DeviceCommand::FirmwareBlock) && f.size() != 14;
+    return f.size() >= 10 && f[4] == Cmd(DeviceCommand::FirmwareBlock) && devlink::GetU32LE(&f[5]) != 1;
 }
 
 }  // namespace
@@ -123,11 +125,11 @@ bool Darvix::ReplyFaultApplies(uint8_t replyCommand) const {
     return faults_.replyCommand < 0 || faults_.replyCommand == replyCommand;
 }
 
-void Darvix::Reply(const Frame& request, Frame reply) {
+void Darvix::Reply(const Frame& request, Frame reply, uint32_t extraDelayMs) {
     if (reply.size() < 5) return;
     const uint8_t command = reply[4];
     if (request.size() > 4 && faults_.noReplyTo.count(request[4])) return;
-    uint32_t delay = config_.replyDelayMs;
+    uint32_t delay = config_.replyDelayMs + extraDelayMs;
     if (ReplyFaultApplies(command)) {
         if (faults_.noReplies) return;
         delay += faults_.lateReplyMs;
@@ -186,6 +188,7 @@ void Darvix::Connect() {
     line_ = {};
     lineFreeAt_ = clock_.NowMs();
     nextHelloAt_ = clock_.NowMs() + config_.helloDelayMs;
+    if (connectHook_) connectHook_(*this);
 }
 
 void Darvix::Disconnect() {
@@ -202,6 +205,19 @@ void Darvix::Unplug() {
     rx_.clear();
     incoming_.clear();
     Note(TraceKind::Unplugged, {}, "unplugged");
+}
+
+void Darvix::UnplugFor(uint32_t ms) {
+    Unplug();
+    replugPending_ = true;
+    replugAt_ = clock_.NowMs() + ms;
+}
+
+void Darvix::ReplugIfDue() {
+    if (!replugPending_ || clock_.NowMs() < replugAt_) return;
+    replugPending_ = false;
+    plugged_ = true;
+    Note(TraceKind::Unplugged, {}, "plugged in again");
 }
 
 void Darvix::SetParity(uint8_t parity) {
@@ -290,6 +306,7 @@ void Darvix::FrameComplete() {
     }
     // A unit acts only on sound frames for its own nodes.
     if (!entry.checksumOk || !ourNode) return;
+    if (accept_ && !accept_(f[4])) return;
     auto it = handlers_.find(f[4]);
     if (it != handlers_.end()) it->second(*this, f);
 }

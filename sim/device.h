@@ -166,8 +166,13 @@ public:
     void SetReadAllStream(std::function<std::vector<Frame>(Darvix&)> stream);
 
     // --- what handlers call ---
-    // Queues a reply to the PC after the reply delay, with the reply faults applied.
-    void Reply(const Frame& request, Frame reply);
+    // Queues a reply to the PC after the reply delay (and extraDelayMs, the time the unit works
+    // before it answers), with the reply faults applied.
+    void Reply(const Frame& request, Frame reply, uint32_t extraDelayMs = 0);
+    // Called at the end of every open by the PC (a plug-in whose state changes with a restart).
+    void SetConnectHook(std::function<void(Darvix&)> hook) { connectHook_ = std::move(hook); }
+    // When set, only the commands it accepts reach their handlers (a unit in rescue answers few).
+    void SetCommandFilter(std::function<bool(uint8_t command)> accept) { accept_ = std::move(accept); }
     // Queues bytes to the PC as they are, delayMs from now.
     void SendRaw(const Frame& bytes, uint32_t delayMs = 0);
     // 'Z', the sender node, length, command, payload, checksum.
@@ -179,6 +184,9 @@ public:
     bool connected() const { return connected_; }
     void Unplug();
     void Replug() { plugged_ = true; }
+    // Unplugged now, back on the bus ms later (the bus looks at ReplugIfDue).
+    void UnplugFor(uint32_t ms);
+    void ReplugIfDue();
     bool plugged() const { return plugged_; }
 
     // The PC writes bytes with the current parity; the unit reads them at the clock's time.
@@ -218,7 +226,11 @@ private:
     const os::Clock& clock_;
     std::map<uint8_t, CommandHandler> handlers_;
     std::function<std::vector<Frame>(Darvix&)> readAllStream_;
+    std::function<void(Darvix&)> connectHook_;
+    std::function<bool(uint8_t)> accept_;
     int identifyReplies_ = 0;
+    bool replugPending_ = false;
+    uint64_t replugAt_ = 0;
 
     bool plugged_ = true;
     bool connected_ = false;

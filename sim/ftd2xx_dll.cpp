@@ -28,6 +28,7 @@
 #include "os/version.h"
 #include "sim/bus.h"
 #include "sim/scenario_file.h"
+#include "sim/firmware_store.h"
 #include "sim/tuning_store.h"
 #include "sim/trace_text.h"
 
@@ -89,13 +90,28 @@ public:
                 scenario = {};
             }
         }
+        statePath_ = scenario.state;
+        if (!statePath_.empty()) states_ = sim::LoadUnitStates(statePath_);
         for (const sim::ScenarioDevice& d : scenario.devices) {
             auto g = bus_.Lock();
-            sim::Darvix& unit = bus_.AddUnit(d.config);
-            unit.faults() = d.faults;
+            sim::ScenarioDevice device = d;
+            // What an earlier run left in the unit's flash outlives the scenario's start.
+            auto kept = states_.find(device.config.serial);
+            if (kept != states_.end()) {
+                device.config.firmware = kept->second.firmware;
+                device.firmware.startInRescue = kept->second.rescue;
+                if (kept->second.rescue) device.firmware.rescueFirmware = kept->second.firmware;
+            }
+            sim::Darvix& unit = bus_.AddUnit(device.config);
+            unit.faults() = device.faults;
             // Each unit keeps the tuning it is sent and streams it back on a read-all.
             stores_.push_back(std::make_unique<sim::TuningStore>());
             sim::InstallTuningStore(unit, *stores_.back());
+            // And takes a firmware update, whose outcome goes to the state file.
+            flash_.push_back(std::make_unique<sim::FirmwareStore>(device.firmware));
+            const std::string serial = device.config.serial;
+            flash_.back()->SetOnStateChange([this, serial](const sim::UnitFlashState& state) { KeepState(serial, state); });
+            sim::InstallFirmwareStore(unit, *flash_.back());
         }
         tracePath_ = scenario.trace;
     }
@@ -164,6 +180,13 @@ public:
     }
 
 private:
+    // Called under the bus's lock by a unit whose update ended.
+    void KeepState(const std::string& serial, const sim::UnitFlashState& state) {
+        states_[serial] = state;
+        if (!statePath_.empty() && !sim::SaveUnitStates(statePath_, states_))
+            Report("ftd2xx (simulated Darvix): cannot write the state file '" + statePath_ + "'.");
+    }
+
     static void Report(const std::string& text) {
         std::fprintf(stderr, "%s\n", text.c_str());
         std::fflush(stderr);
@@ -172,6 +195,9 @@ private:
 
     sim::Bus bus_;
     std::vector<std::unique_ptr<sim::TuningStore>> stores_;
+    std::vector<std::unique_ptr<sim::FirmwareStore>> flash_;
+    std::string statePath_;
+    std::map<std::string, sim::UnitFlashState> states_;
     uint64_t origin_;
     std::mutex traceLock_;
     std::string tracePath_;

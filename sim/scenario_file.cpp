@@ -187,6 +187,19 @@ bool SetDeviceKey(DeviceDraft& draft, const std::string& key, const std::string&
         uint64_t n = 0;
         ok = ParseNumber(v, 0xFF, n);
         if (ok) f.unplugOnCommand = static_cast<int>(n);
+    } else if (key == "new_firmware" || key == "rescue_firmware") {
+        std::array<uint8_t, 4> version{};
+        ok = ParseDotted(v, version);
+        if (ok) (key == "new_firmware" ? draft.device.firmware.newFirmware : draft.device.firmware.rescueFirmware) =
+            FirmwareBytes(version);
+    } else if (key == "rescue") ok = ParseChoice(v, kYesNo, draft.device.firmware.startInRescue);
+    else if (key == "flash_delay") ok = ParseInto(v, draft.device.firmware.flashDelayMs);
+    else if (key == "damaged_block" || key == "unplug_after_block" || key == "back_after") {
+        uint64_t n = 0;
+        ok = ParseNumber(v, 0x7FFFFFFF, n);
+        if (ok) (key == "damaged_block"        ? draft.device.firmware.damagedBlock
+                 : key == "unplug_after_block" ? draft.device.firmware.unplugAfterBlock
+                                               : draft.device.firmware.backAfterMs) = static_cast<int>(n);
     } else if (key == "readback_failures") {
         uint64_t n = 0;
         ok = ParseNumber(v, 1000, n);
@@ -212,6 +225,8 @@ ScenarioDevice DefaultDevice(const std::array<uint8_t, 4>& version, size_t numbe
     std::snprintf(serial, sizeof serial, "DX%06u", static_cast<unsigned>(number % 1000000));
     d.config.serial = serial;
     d.config.locationId = static_cast<uint32_t>(0x0110 + number);
+    // An update brings the unit to the program's version.
+    d.firmware.newFirmware = d.config.firmware;
     return d;
 }
 
@@ -253,6 +268,8 @@ bool ParseScenario(const std::string& text, const std::array<uint8_t, 4>& versio
             if (!SetDeviceKey(drafts.back(), key, value, why)) return fail(why);
         } else if (key == "trace") {
             s.trace = value;
+        } else if (key == "state") {
+            s.state = value;
         } else if (key == "delivery") {
             if (!ParseChoice(value, kDeliveries, delivery))
                 return fail("bad value '" + value + "' for 'delivery' (instant or line-rate)");

@@ -4,6 +4,8 @@
 //
 //   # '#' starts a comment; blank lines are ignored; one "key = value" a line
 //   trace = C:\logs\sim-trace.txt     where the frame trace goes (default: nowhere)
+//   state = C:\logs\units.txt        where each unit's version and rescue mark live between runs
+//                                     (by serial; default: nowhere, every run starts afresh)
 //   delivery = instant                or line-rate (38400 baud, 11 bits a character); the default
 //                                     of every [device] below
 //
@@ -32,6 +34,14 @@
 //   unplug_after_frames = 3           the unit vanishes when that many frames have come in
 //   unplug_on_command = 0x7D          the unit vanishes when a frame of that command comes in
 //   readback_failures = 1             the first that many read-backs end incomplete
+//   new_firmware = 1.0                the version after a completed firmware update (default: the
+//                                     program's)
+//   rescue_firmware = 0.0             the version a unit in rescue reports (default 0.0.0.0)
+//   rescue = no                       yes: the unit starts in rescue (a broken-off update)
+//   flash_delay = 1000                ms from the firmware end message to the unit's result
+//   damaged_block = 5                 that firmware data block arrives damaged
+//   unplug_after_block = 5            the unit vanishes after that firmware data block ...
+//   back_after = 3000                 ... and comes back, in rescue, that many ms later
 //
 // Without a scenario the driver lists one healthy unit whose firmware is the program's version.
 #pragma once
@@ -42,6 +52,7 @@
 #include <vector>
 
 #include "sim/device.h"
+#include "sim/firmware_store.h"
 
 namespace sim {
 
@@ -50,10 +61,12 @@ constexpr const char* kScenarioVariable = "DARVIX_SIM_SCENARIO";
 struct ScenarioDevice {
     UnitConfig config;
     Faults faults;
+    FirmwareOptions firmware;
 };
 
 struct ScenarioFile {
     std::string trace;  // empty: no trace
+    std::string state;  // the units' state file; empty: none
     std::vector<ScenarioDevice> devices;
 };
 

@@ -3,6 +3,7 @@
 # ftd2xx.dll. Run by CTest inside the Wine test session (WINEPREFIX and DISPLAY are set).
 # Usage: e2e.sh BIN_DIR CASE
 set -uo pipefail
+[[ -n ${E2E_DEBUG:-} ]] && set -x
 bin=$(realpath "$1")
 case_name=$2
 work=$(mktemp -d "${TMPDIR:-/tmp}/darvix-e2e.XXXXXX")
@@ -101,6 +102,35 @@ expect_exit() {
     code=$(exit_code "${2:-30}")
     [[ $code == "$1" ]] || fail "exit code $code, expected $1"
 }
+
+# A firmware image file of n payload bytes with a sound header (or one damaged on request).
+make_image() {  # make_image FILE PAYLOAD_BYTES [bad]
+    python3 - "$1" "$2" "${3:-}" <<'PY'
+import struct, sys
+path, n, bad = sys.argv[1], int(sys.argv[2]), sys.argv[3] == "bad"
+payload = bytes((i * 7 + i // 512) & 0xFF for i in range(n))
+header = struct.pack("<I13s7x5i5B3xI", 0, b"Kestrivandoul", *([-1] * 5), *([0] * 5),
+                     (sum(payload) + (1 if bad else 0)) & 0xFFFFFFFF)
+open(path, "wb").write(header + payload)
+PY
+}
+# File > Update Firmware through the system's Open dialog.
+choose_image() {  # choose_image MAIN FILE
+    local dlg
+    drv post "$1" 0x8039 1 0 >/dev/null
+    dlg=$(drv wait '#32770' 'Open' 20000) || fail "no open dialog"
+    drv item "$dlg" 1148 "$(winepath -w "$2")" || fail "no file-name field"
+    drv post "$dlg" 0x111 1 0 >/dev/null
+}
+# The firmware dialog showing a result: its handle once its window text is that result.
+firmware_result() { drv wait MYFRAMEWND "$1" "${2:-60000}"; }
+press_ok() {  # the dialog's one visible button
+    local btn
+    btn=$(drv children "$1" | awk '$2 == "MYBTNWND" && $3 == 1 {print $1; exit}')
+    [[ -n $btn ]] || fail "no OK button"
+    drv click "$btn" 5 5 || fail "could not press OK"
+}
+firmware_frames() { grep -c "PC>DEV  46 5A .. .. C8\|PC>DEV  46 5A 00 06 CA" "$work/trace.txt" 2>/dev/null || true; }
 
 newer="This software is outdated compared with device firmware. Please update 'darvix' PC Software."
 older="Darvix firmware is too old. Please restart this application "
@@ -288,6 +318,109 @@ setup-files)
     drv post "$main" 0x8037 0 0 >/dev/null
     expect_exit 0
     trace_has "PC>DEV  46 5A 00 06 C9" && fail "FINALIZE after NO" ;;
+firmware-rescue)
+    # An older unit updated in "Rescue Mode"; restarted in "Target" it is accepted.
+    prepare; set_com 1
+    scenario "state = $(winepath -w "$work/units.txt")" "[device]" "firmware = 0.9"
+    make_image "$work/update.bin" 2000
+    start; splash 2
+    main=$(main_window) || fail "no main window"
+    wait_idle "$main"
+    choose_image "$main" "$work/update.bin"
+    box=$(drv wait '#32770' '' 20000) || fail "no confirmation"
+    drv shot "$box" "$bin/e2e-firmware-confirm.bmp" >/dev/null
+    answer_box "" 0                                       # OK
+    dlg=$(drv wait MYFRAMEWND '' 20000) || fail "no firmware dialog"
+    [[ $(drv state "$main" | cut -d' ' -f2) == 0 ]] || fail "the main window is enabled during the update"
+    dlg=$(firmware_result "Firmware update completed. Close this application and restart 'darvix' device.") ||
+        fail "no completed text"
+    drv shot "$dlg" "$bin/e2e-firmware-completed.bmp" >/dev/null
+    trace_has "PC>DEV  46 5A 00 0E C8 01 00 00 00 D0 07 00 00 4E" || fail "no begin with the image's size"
+    trace_has "PC>DEV  46 5A 02 0A C8 02 00 00 00 " || fail "no block 2"
+    trace_has "PC>DEV  46 5A 01 DA C8 05 00 00 00 " || fail "no last block of 464 bytes"
+    trace_has "PC>DEV  46 5A 00 06 CA 70" || fail "no end message"
+    trace_has "DEV>PC  5A 46 00 09 CB 00 01 00 75" || fail "the unit did not report success"
+    [[ $(firmware_frames) == 6 ]] || fail "expected 6 firmware frames, found $(firmware_frames)"
+    trace_has "are needed" && fail "pacing too short"
+    press_ok "$dlg"
+    wait_idle "$main"
+    close_main "$main"; expect_exit 0
+    grep -q "DX000001 .* normal" "$work/units.txt" 2>/dev/null || fail "the unit's new version was not kept"
+    rm -f "$work/rc"; : > "$work/trace.txt"
+    start; splash 1
+    main=$(main_window) || fail "no main window after the restart"
+    wait_trace "DEV>PC  5A 46 00 07 93 01"
+    wait_idle "$main"
+    close_main "$main"; expect_exit 0 ;;
+firmware-damaged)
+    prepare; set_com 1; scenario "[device]" "damaged_block = 3"
+    make_image "$work/update.bin" 3000
+    start; splash 1
+    main=$(main_window) || fail "no main window"
+    wait_trace "DEV>PC  5A 46 00 07 93 01"
+    wait_idle "$main"
+    choose_image "$main" "$work/update.bin"
+    answer_box "" 0
+    dlg=$(firmware_result "Firmware update not completed.") || fail "no not-completed text"
+    drv shot "$dlg" "$bin/e2e-firmware-not-completed.bmp" >/dev/null
+    trace_has "DEV>PC  5A 46 00 09 CB 00 00 03" || fail "the unit did not refuse the damaged block"
+    press_ok "$dlg"
+    wait_idle "$main"
+    close_main "$main"; expect_exit 0 ;;
+firmware-refused)
+    # An invalid image is refused with its name and reason; Cancel on the question sends nothing.
+    prepare; set_com 1; start; splash 1
+    main=$(main_window) || fail "no main window"
+    wait_trace "DEV>PC  5A 46 00 07 93 01"
+    wait_idle "$main"
+    make_image "$work/broken.bin" 1000 bad
+    choose_image "$main" "$work/broken.bin"
+    found=""
+    for ((i = 0; i < 200; ++i)); do
+        [[ -n $found ]] && break
+        # The skinned box's text (its window text) breaks after the first sentence.
+        box=$(drv list | awk '$2 == "#32770" && $3 == 1 && /firmware. not valid/ {print $1; exit}')
+        if [[ -n $box ]]; then
+            text=$(drv text "$box")
+            [[ $text == *broken.bin*"the checksum does not match the payload."* ]] || fail "no file or reason in \"$text\""
+            drv shot "$box" "$bin/e2e-firmware-invalid.bmp" >/dev/null
+            answer_box "$text" 0; found=skinned
+        elif box=$(drv wait '#32770' darvix 50) && drv statics "$box" | grep -q 'broken.bin'; then
+            drv statics "$box" | grep -q "'darvix firmware' not valid." || fail "not the firmware message"
+            drv statics "$box" | grep -q "the checksum does not match the payload" || fail "no reason given"
+            drv shot "$box" "$bin/e2e-firmware-invalid.bmp" >/dev/null
+            drv button "$box" OK >/dev/null; found=system
+        fi
+        sleep 0.1
+    done
+    [[ -n $found ]] || fail "no message naming the invalid image"
+    wait_idle "$main"
+    make_image "$work/update.bin" 1000
+    choose_image "$main" "$work/update.bin"
+    answer_box "" 1                                       # Cancel
+    wait_idle "$main"
+    sleep 1
+    [[ $(firmware_frames) == 0 ]] || fail "firmware frames went out"
+    drv list | grep -q ' MYFRAMEWND 1 ' && fail "a dialog opened"
+    close_main "$main"; expect_exit 0 ;;
+firmware-unplug)
+    # The unit is pulled out mid-upload: the image goes on silently, the end message finds the link
+    # gone, and the disconnect question waits until the dialog has shown its result and ended.
+    prepare; set_com 1; scenario "[device]" "unplug_after_block = 3"
+    make_image "$work/update.bin" 3000
+    start; splash 1
+    main=$(main_window) || fail "no main window"
+    wait_trace "DEV>PC  5A 46 00 07 93 01"
+    wait_idle "$main"
+    choose_image "$main" "$work/update.bin"
+    answer_box "" 0
+    # Until the unit's answer is given up (the link's failure does not end the wait yet).
+    dlg=$(firmware_result "Firmware update not completed." 150000) || fail "no not-completed text"
+    drv list | awk '$2 == "#32770" && $3 == 1' | grep -q . && fail "a question over the firmware dialog"
+    press_ok "$dlg"
+    answer_box "'darvix' device disconnected. Try to riconnect." 1   # Cancel: offline
+    wait_idle "$main"
+    close_main "$main"; expect_exit 0 ;;
 *) fail "unknown case" ;;
 esac
 echo "PASS $case_name"

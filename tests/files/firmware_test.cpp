@@ -144,3 +144,41 @@ TEST(FirmwareImage, FilesAreCheckedAndLeftAtTheirStart) {
     EXPECT_FALSE(FirmwareImageChecksumOk(f));
     std::fclose(f);
 }
+
+TEST(FirmwareImage, LoadedOnceAndRefusedWithTheFileAndTheReason) {
+    filetest::TempFile file("update.bin");
+    const auto image = MakeImage(Payload(3000), {{5, Payload(3000)[5]}});
+    ASSERT_TRUE(filetest::WriteFileBytes(file.path(), image));
+    std::vector<uint8_t> loaded;
+    std::string message = "stale";
+    ASSERT_TRUE(LoadFirmwareImage(file.path(), &loaded, &message)) << message;
+    EXPECT_EQ(loaded, image);
+    EXPECT_EQ(message, "");
+    // What was loaded is what is sent, whatever happens to the file afterwards.
+    ASSERT_TRUE(filetest::WriteFileBytes(file.path(), std::vector<uint8_t>(10, 0)));
+    EXPECT_EQ(loaded, image);
+
+    struct Case {
+        std::vector<uint8_t> bytes;
+        const char* reason;
+    };
+    auto wrongSum = image;
+    wrongSum[52] ^= 1;
+    auto wrongSignature = image;
+    wrongSignature[4] = 'k';
+    const Case cases[] = {
+        {std::vector<uint8_t>(10, 0), "the file is shorter than the 56-byte firmware header"},
+        {wrongSum, "the checksum does not match the payload"},
+        {wrongSignature, "the signature is wrong"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.reason);
+        ASSERT_TRUE(filetest::WriteFileBytes(file.path(), c.bytes));
+        loaded = {1, 2, 3};
+        EXPECT_FALSE(LoadFirmwareImage(file.path(), &loaded, &message));
+        EXPECT_EQ(message, "'darvix firmware' not valid.\n\"" + file.path() + "\": " + c.reason + ".");
+        EXPECT_EQ(loaded, (std::vector<uint8_t>{1, 2, 3}));  // nothing of a refused image is kept
+    }
+    EXPECT_FALSE(LoadFirmwareImage(file.path() + ".missing", &loaded, &message));
+    EXPECT_EQ(message.rfind("'darvix firmware' not valid.\n\"" + file.path() + ".missing\": ", 0), 0u) << message;
+}

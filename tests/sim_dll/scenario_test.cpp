@@ -165,3 +165,41 @@ TEST(ScenarioFile, LoadNamesTheFile) {
 }
 
 }  // namespace
+
+TEST(ScenarioFile, FirmwareUpdateKeys) {
+    const char* text =
+        "state = C:\\logs\\units.txt\n"
+        "[device]\n"
+        "firmware = 0.9\n"
+        "[device]\n"
+        "new_firmware = 2.1.3.4\n"
+        "rescue_firmware = 0.1\n"
+        "rescue = yes\n"
+        "flash_delay = 12000\n"
+        "damaged_block = 7\n"
+        "unplug_after_block = 5\n"
+        "back_after = 3000\n";
+    sim::ScenarioFile s;
+    std::string error;
+    ASSERT_TRUE(sim::ParseScenario(text, kProgram, s, error)) << error;
+    EXPECT_EQ(s.state, "C:\\logs\\units.txt");
+    ASSERT_EQ(s.devices.size(), 2u);
+    // By default an update brings a unit to the program's version, and nothing is wrong with it.
+    const sim::FirmwareOptions& a = s.devices[0].firmware;
+    EXPECT_EQ(s.devices[0].config.firmware, (std::array<uint8_t, 4>{0, 0, 9, 0}));
+    EXPECT_EQ(a.newFirmware, (std::array<uint8_t, 4>{161, 15, 5, 1}));
+    EXPECT_EQ(a.rescueFirmware, (std::array<uint8_t, 4>{0, 0, 0, 0}));
+    EXPECT_FALSE(a.startInRescue);
+    EXPECT_EQ(a.damagedBlock, -1);
+    EXPECT_EQ(a.unplugAfterBlock, -1);
+    const sim::FirmwareOptions& b = s.devices[1].firmware;
+    EXPECT_EQ(b.newFirmware, (std::array<uint8_t, 4>{4, 3, 1, 2}));
+    EXPECT_EQ(b.rescueFirmware, (std::array<uint8_t, 4>{0, 0, 1, 0}));
+    EXPECT_TRUE(b.startInRescue);
+    EXPECT_EQ(b.flashDelayMs, 12000u);
+    EXPECT_EQ(b.damagedBlock, 7);
+    EXPECT_EQ(b.unplugAfterBlock, 5);
+    EXPECT_EQ(b.backAfterMs, 3000);
+    EXPECT_FALSE(sim::ParseScenario("[device]\nrescue = maybe\n", kProgram, s, error));
+    EXPECT_EQ(error, "line 2: bad value 'maybe' for 'rescue'");
+}
