@@ -125,8 +125,8 @@ TEST(ResponseCurves, ASlowBandCutShortByTheBlockIsTheDftOfTheFilteredBlock) {
     }
     std::vector<double> c(dsp::kBlockLength), sn(dsp::kBlockLength);
     for (int t = 0; t < dsp::kBlockLength; ++t) {
-        c[t] = std::cos(2.0 * M_PI * t / dsp::kBlockLength);
-        sn[t] = std::sin(2.0 * M_PI * t / dsp::kBlockLength);
+        c[t] = std::cos(2.0 * dsp::kPi * t / dsp::kBlockLength);
+        sn[t] = std::sin(2.0 * dsp::kPi * t / dsp::kBlockLength);
     }
     dsp::ResponseEngine engine;
     std::vector<float> xs(dsp::kBinCount), ys(dsp::kBinCount);

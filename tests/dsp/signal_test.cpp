@@ -29,7 +29,7 @@ std::vector<std::complex<double>> NaiveDft(const std::vector<double>& re, const 
     for (size_t k = 0; k < n; ++k) {
         std::complex<double> s = 0;
         for (size_t t = 0; t < n; ++t) {
-            const double angle = -2.0 * M_PI * static_cast<double>((k * t) % n) / static_cast<double>(n);
+            const double angle = -2.0 * 3.141592653589793 * static_cast<double>((k * t) % n) / static_cast<double>(n);
             s += std::complex<double>(re[t], im[t]) * std::polar(1.0, angle);
         }
         out[k] = s;
