@@ -44,10 +44,36 @@ ResponseEngine::ResponseEngine()
 
 void ResponseEngine::Cascade(const model::BiquadSection* sections, int count, double* h) {
     if (!sections || !h) return;
+    // Second-order sections go two at a time (their recurrences overlap); a section of a higher
+    // order runs alone. A refused section passes the block as it is.
+    Biquad waiting{};
+    bool haveWaiting = false;
     for (int i = 0; i < count; ++i) {
         const model::BiquadSection& s = sections[i];
-        if (s.order < 0 || s.order > kMaxIirOrder) continue;  // refused: passes as identity
-        IirPass(s.b, s.a, EffectiveOrder(s), h, h, kBlockLength);
+        if (s.order < 0 || s.order > kMaxIirOrder) continue;
+        const int order = EffectiveOrder(s);
+        if (!IirSectionUsable(s.b, s.a, order)) continue;
+        Biquad q;
+        if (MakeBiquad(s.b, s.a, order, q)) {
+            if (haveWaiting) {
+                BiquadPair(waiting, q, h, kBlockLength);
+                haveWaiting = false;
+            } else {
+                waiting = q;
+                haveWaiting = true;
+            }
+            continue;
+        }
+        if (haveWaiting) {
+            const double b[3] = {waiting.b0, waiting.b1, waiting.b2}, a[3] = {1.0, waiting.a1, waiting.a2};
+            IirPass(b, a, 2, h, h, kBlockLength);
+            haveWaiting = false;
+        }
+        IirPass(s.b, s.a, order, h, h, kBlockLength);
+    }
+    if (haveWaiting) {
+        const double b[3] = {waiting.b0, waiting.b1, waiting.b2}, a[3] = {1.0, waiting.a1, waiting.a2};
+        IirPass(b, a, 2, h, h, kBlockLength);
     }
 }
 

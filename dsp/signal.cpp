@@ -122,6 +122,52 @@ bool IirPass(const double* b, const double* a, int order, const double* in, doub
     return true;
 }
 
+bool MakeBiquad(const double* b, const double* a, int order, Biquad& q) {
+    if (!IirSectionUsable(b, a, order)) return false;
+    for (int j = 3; j <= order; ++j)
+        if (b[j] != 0.0 || a[j] != 0.0) return false;
+    const double a0 = a[0];
+    q.b0 = b[0] / a0;
+    q.b1 = order >= 1 ? b[1] / a0 : 0.0;
+    q.b2 = order >= 2 ? b[2] / a0 : 0.0;
+    q.a1 = order >= 1 ? a[1] / a0 : 0.0;
+    q.a2 = order >= 2 ? a[2] / a0 : 0.0;
+    return true;
+}
+
+void BiquadPair(const Biquad& f, const Biquad& s, double* x, int n) {
+    if (!x || n <= 0) return;
+    // The same sums as IirPass's second order, for both sections.
+    double fx1 = 0.0, fx2 = 0.0, fy1 = 0.0, fy2 = 0.0;
+    double sx1 = 0.0, sx2 = 0.0, sy1 = 0.0, sy2 = 0.0;
+    double pending = 0.0;  // the first section's output one sample back
+    for (int t = 0; t < n; ++t) {
+        const double in = x[t];
+        double fa = f.b0 * in + f.b1 * fx1 + f.b2 * fx2;
+        fa -= f.a2 * fy2;
+        fa -= f.a1 * fy1;
+        fx2 = fx1;
+        fx1 = in;
+        fy2 = fy1;
+        fy1 = fa;
+        if (t > 0) {
+            double sa = s.b0 * pending + s.b1 * sx1 + s.b2 * sx2;
+            sa -= s.a2 * sy2;
+            sa -= s.a1 * sy1;
+            sx2 = sx1;
+            sx1 = pending;
+            sy2 = sy1;
+            sy1 = sa;
+            x[t - 1] = sa;
+        }
+        pending = fa;
+    }
+    double sa = s.b0 * pending + s.b1 * sx1 + s.b2 * sx2;
+    sa -= s.a2 * sy2;
+    sa -= s.a1 * sy1;
+    x[n - 1] = sa;
+}
+
 bool Fft(double* re, double* im, int order) {
     if (!re || !im || order < 0 || order > kMaxFftOrder) return false;
     if (order == 0) return true;

@@ -23,6 +23,17 @@ bool IirSectionUsable(const double* b, const double* a, int order);
 // negative n leave out untouched and return false.
 bool IirPass(const double* b, const double* a, int order, const double* in, double* out, int n);
 
+// One section as IirPass runs it: coefficients divided by a0, order 0..2 (higher taps zero).
+struct Biquad {
+    double b0, b1, b2, a1, a2;
+};
+// False (and q unchanged) for a section IirPass refuses or one with a nonzero tap above 2.
+bool MakeBiquad(const double* b, const double* a, int order, Biquad& q);
+// Two such sections one after the other over the block, in place, as two IirPass calls give it
+// (up to the sign of zero samples): the second runs one sample behind the first, so that the
+// two recurrences overlap.
+void BiquadPair(const Biquad& first, const Biquad& second, double* x, int n);
+
 // Forward complex FFT of 2^order points, in place, unscaled: X[k] = sum x[t] e^(-2 pi i k t / N).
 // Orders 0..kMaxFftOrder; false (and nothing changed) otherwise.
 constexpr int kMaxFftOrder = 24;

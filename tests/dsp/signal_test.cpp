@@ -164,3 +164,40 @@ TEST(ErrorMode, IsAWordKept) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(Iir, APairOfSectionsGivesWhatTwoPassesGive) {
+    std::mt19937_64 rng(13);
+    std::uniform_real_distribution<double> u(-1.0, 1.0);
+    for (int orders : {22, 21, 12, 20, 0}) {
+        const int o1 = orders / 10, o2 = orders % 10;
+        double b1[3], a1[3], b2[3], a2[3];
+        for (int j = 0; j < 3; ++j) {
+            b1[j] = u(rng);
+            b2[j] = u(rng);
+            a1[j] = 0.3 * u(rng);
+            a2[j] = 0.3 * u(rng);
+        }
+        a1[0] = 1.7;
+        a2[0] = -0.8;
+        std::vector<double> x(500);
+        for (double& v : x) v = u(rng);
+        std::vector<double> want = x;
+        ASSERT_TRUE(dsp::IirPass(b1, a1, o1, want.data(), want.data(), 500));
+        ASSERT_TRUE(dsp::IirPass(b2, a2, o2, want.data(), want.data(), 500));
+        dsp::Biquad q1, q2;
+        ASSERT_TRUE(dsp::MakeBiquad(b1, a1, o1, q1));
+        ASSERT_TRUE(dsp::MakeBiquad(b2, a2, o2, q2));
+        dsp::BiquadPair(q1, q2, x.data(), 500);
+        EXPECT_EQ(x, want) << "orders " << o1 << " and " << o2;  // equal values (a zero's sign aside)
+    }
+    // Only sections whose taps above 2 are zero pair up.
+    double b[9] = {1, 0.5, 0.1, 0.2}, a[9] = {1, 0.1};
+    dsp::Biquad q;
+    EXPECT_FALSE(dsp::MakeBiquad(b, a, 3, q));
+    b[3] = 0.0;
+    EXPECT_TRUE(dsp::MakeBiquad(b, a, 3, q));
+}
+
+}  // namespace
