@@ -134,6 +134,7 @@ void Run(pages::DisplayChartLogic& chart, const char* with) {
     Print(what, Time(50, [&](int i) { page.SliderStep(0, 5, i); }), step);
 }
 
+#ifndef _WIN32
 void CompareFft() {
     constexpr int n = dsp::kBlockLength;
     std::vector<double> re0(n), im0(n);
@@ -176,6 +177,7 @@ void CompareFft() {
     std::printf("FFTW is not installed (libfftw3-dev): no comparison\n");
 #endif
 }
+#endif
 
 }  // namespace
 
