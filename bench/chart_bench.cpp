@@ -132,6 +132,20 @@ void Run(pages::DisplayChartLogic& chart, const char* with) {
     Print(what, Time(100, [&](int i) { page.SliderStep(0, 0, i); }), step);
     std::snprintf(what, sizeof what, "slider step, outputs 0..5 linked%s", with);
     Print(what, Time(50, [&](int i) { page.SliderStep(0, 5, i); }), step);
+    // As the tuning page draws it: only the edited speaker's curves shown, without a sum.
+    chart.Curves().ShowAllCurves(false);
+    const model::DspChannelRecord& r = m.Record(m.CurrentPreset(), 0);
+    chart.Curves().ShowCurve(pages::EqualiserCurveId(r.position, r.kind), true, false);
+    chart.Curves().ShowCurve(pages::CrossoverCurveId(r.position, r.kind), true, false);
+    std::snprintf(what, sizeof what, "slider step, one output, page view%s", with);
+    Print(what, Time(100, [&](int i) {
+              chart.Curves().SetHoldRedraw(true);
+              m.Record(m.CurrentPreset(), 0).EQGain[20] = (i % 2) ? 3.5f : -3.5f;
+              m.SetEqBandGain(0, 20);
+              page.Curve(0);
+              chart.Curves().SetHoldRedraw(false);
+          }),
+          step);
 }
 
 #ifndef _WIN32

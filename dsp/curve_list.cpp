@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <utility>
 
 namespace dsp {
 
@@ -149,9 +150,41 @@ std::string Label(float value, size_t limit) {
     return s;
 }
 
-void AddCurve(PaintPlan& plan, const ChartCurve& c, uint32_t fill, uint32_t line) {
-    if (c.kind != kKindCrossover) plan.ops.push_back({PaintOp::kFill, c.points.data(), c.count, fill});
-    plan.ops.push_back({PaintOp::kLine, c.points.data(), c.count - 3, line});
+// Appends the curve's data points, thinned per pixel column, and its closing points to the
+// plan's storage; returns where they start and how many data points were kept.
+std::pair<size_t, int> Thin(PaintPlan& plan, const ChartCurve& c) {
+    const size_t start = plan.points.size();
+    const int n = c.count - 3;
+    const ChartPoint* p = c.points.data();
+    auto column = [&](float x) { return std::floor(plan.tx + plan.sx * (x + plan.ox)); };
+    int i = 0;
+    while (i < n) {
+        const double col = column(p[i].x);
+        int j = i, lo = i, hi = i;
+        while (j + 1 < n && column(p[j + 1].x) == col) {
+            ++j;
+            if (p[j].y < p[lo].y) lo = j;
+            if (p[j].y > p[hi].y) hi = j;
+        }
+        int keep[4] = {i, std::min(lo, hi), std::max(lo, hi), j};
+        int last = -1;
+        for (int k : keep) {
+            if (k == last) continue;
+            plan.points.push_back(p[k]);
+            last = k;
+        }
+        i = j + 1;
+    }
+    const int kept = static_cast<int>(plan.points.size() - start);
+    for (int k = n; k < c.count; ++k) plan.points.push_back(p[k]);
+    return {start, kept};
+}
+
+// Ops point into the storage once it stops growing.
+void AddCurve(PaintPlan& plan, const ChartCurve& c, uint32_t fill, uint32_t line, bool filled) {
+    const auto [start, kept] = Thin(plan, c);
+    if (filled) plan.ops.push_back({PaintOp::kFill, nullptr, kept + 3, fill, start});
+    plan.ops.push_back({PaintOp::kLine, nullptr, kept, line, start});
 }
 
 }  // namespace
@@ -175,6 +208,7 @@ void MakePaintPlan(const CurveList& curves, const ChartGeometry& g, PaintPlan& p
     plan.ox = -kChartXMin;
     plan.penWidth = 0.0001f;
     plan.ops.clear();
+    plan.points.clear();
 
     const ChartCurve* sum = nullptr;
     const ChartCurve* highlighted[3] = {};
@@ -194,11 +228,14 @@ void MakePaintPlan(const CurveList& curves, const ChartGeometry& g, PaintPlan& p
             highlighted[setAside++] = &c;
             continue;
         }
-        AddCurve(plan, c, kGreyFill, c.kind == kKindCrossover ? kGreyCrossoverLine : kGreyLine);
+        AddCurve(plan, c, kGreyFill, c.kind == kKindCrossover ? kGreyCrossoverLine : kGreyLine,
+                 c.kind != kKindCrossover);
     }
-    for (int i = 0; i < setAside; ++i) AddCurve(plan, *highlighted[i], highlighted[i]->fill, highlighted[i]->line);
-    if (sum && sum->count >= 1)
-        plan.ops.push_back({PaintOp::kLine, sum->points.data(), sum->count - 3, sum->line});
+    for (int i = 0; i < setAside; ++i)
+        AddCurve(plan, *highlighted[i], highlighted[i]->fill, highlighted[i]->line,
+                 highlighted[i]->kind != kKindCrossover);
+    if (sum && sum->count >= 1) AddCurve(plan, *sum, 0, sum->line, false);
+    for (PaintOp& op : plan.ops) op.points = plan.points.data() + op.offset;
 }
 
 }  // namespace dsp

@@ -117,9 +117,10 @@ PixelPoint MapToPixel(const ChartGeometry& g, float yMin, float yMax, float x, f
 // One drawing operation of a paint, in world coordinates (log10 Hz, dB).
 struct PaintOp {
     enum Kind { kFill, kLine } kind;
-    const ChartPoint* points;  // into the curve list: valid until the list changes
+    const ChartPoint* points;  // into the plan's storage: valid until the plan is made again
     int count;
     uint32_t argb;
+    size_t offset;  // where points start in the plan's storage
 };
 
 struct PaintPlan {
@@ -132,6 +133,10 @@ struct PaintPlan {
     float tx, ty, sx, sy, ox;
     float penWidth;
     std::vector<PaintOp> ops;  // in drawing order
+    // The curves' points as drawn. Where several points fall on one pixel column only the first,
+    // the lowest, the highest and the last of them are kept (in their order): the drawing is the
+    // same, and the high bins, dozens to a column, no longer slow the paint down.
+    std::vector<ChartPoint> points;
 };
 
 // The chart's drawing, in order: labels, every shown curve with points in grey (fill unless it

@@ -408,7 +408,9 @@ TEST(PaintPlan, OrderGreyAndHighlightRules) {
         ASSERT_EQ(plan.ops.size(), steps.size());
         for (size_t i = 0; i < steps.size(); ++i) {
             EXPECT_EQ(plan.ops[i].kind, steps[i].kind) << i;
-            EXPECT_EQ(plan.ops[i].points, steps[i].curve->points.data()) << i;
+            // Two points on different columns: nothing thinned.
+            EXPECT_EQ(plan.ops[i].points[0].x, steps[i].curve->points[0].x) << i;
+            EXPECT_EQ(plan.ops[i].points[1].y, steps[i].curve->points[1].y) << i;
             EXPECT_EQ(plan.ops[i].count, steps[i].curve->count - (steps[i].kind == dsp::PaintOp::kLine ? 3 : 0)) << i;
             EXPECT_EQ(plan.ops[i].argb, steps[i].argb) << i;
         }
@@ -438,6 +440,41 @@ TEST(PaintPlan, OrderGreyAndHighlightRules) {
             {K::kLine, xo, xo->line},
             {K::kFill, tot, tot->fill},
             {K::kLine, tot, tot->line}});
+}
+
+TEST(PaintPlan, PointsSharingAPixelColumnAreThinnedToTheirEnvelope) {
+    Chart c;
+    DspChannelRecord r{};
+    for (int k = 0; k < kBandCount; ++k) r.EQGain[k] = (k % 2) ? 9.0f : -9.0f;
+    dsp::ComputeEqBands(&r);
+    c.logic.ShowResponse(0, r.eqSections, kBandCount, false);
+    c.logic.Paint(true);
+    const ChartCurve& curve = *c.curves().FindCurve(0);
+    ASSERT_EQ(c.last.ops.size(), 2u);
+    const dsp::PaintOp& fill = c.last.ops[0];
+    const dsp::PaintOp& line = c.last.ops[1];
+    EXPECT_EQ(fill.points, line.points);
+    EXPECT_EQ(fill.count, line.count + 3);
+    EXPECT_LT(line.count, 2000);  // of 6821
+    // The first and last points and the closing ones stay; per column, the extremes stay.
+    EXPECT_EQ(line.points[0].x, curve.points[0].x);
+    EXPECT_EQ(line.points[line.count - 1].y, curve.points[6820].y);
+    for (int k = 0; k < 3; ++k) EXPECT_EQ(fill.points[line.count + k].y, curve.points[6821 + k].y);
+    const dsp::ChartGeometry& g = dsp::kDefaultChartGeometry;
+    auto column = [&](float x) { return static_cast<int>(std::floor(dsp::MapToPixel(g, -12, 12, x, 0).x)); };
+    std::vector<float> lo(800, 1e9f), hi(800, -1e9f), keptLo(800, 1e9f), keptHi(800, -1e9f);
+    for (int i = 0; i < 6821; ++i) {
+        const int col = column(curve.points[i].x);
+        lo[col] = std::min(lo[col], curve.points[i].y);
+        hi[col] = std::max(hi[col], curve.points[i].y);
+    }
+    for (int i = 0; i < line.count; ++i) {
+        const int col = column(line.points[i].x);
+        keptLo[col] = std::min(keptLo[col], line.points[i].y);
+        keptHi[col] = std::max(keptHi[col], line.points[i].y);
+    }
+    EXPECT_EQ(lo, keptLo);
+    EXPECT_EQ(hi, keptHi);
 }
 
 TEST(PaintPlan, ZoomLabelsAndMapping) {
