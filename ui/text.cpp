@@ -2,6 +2,9 @@
 
 #include "ui/text_gdiplus.h"
 
+#include <map>
+#include <string>
+
 namespace ui {
 
 namespace gp {
@@ -36,10 +39,20 @@ bool MakeFamily(const wchar_t* name, Family& out) {
 
 // The asked family, else the first fallback GDI+ knows, else the generic sans serif (a clone, so
 // that freeing it is like freeing any other family).
+// Each asked name remembers the fallback that served it: a missing face is looked up once, not
+// on every drawing (the chart draws its labels on every paint).
 bool FindFamily(const wchar_t* name, Family& out) {
+    static std::map<std::wstring, std::wstring> served;  // UI thread only
+    const std::wstring asked = name ? name : L"";
+    const auto known = served.find(asked);
+    if (known != served.end() && MakeFamily(known->second.c_str(), out)) return true;
     if (MakeFamily(name, out)) return true;
-    for (const wchar_t* fallback : kFallbackFamilies)
-        if (MakeFamily(fallback, out)) return true;
+    for (const wchar_t* fallback : kFallbackFamilies) {
+        if (MakeFamily(fallback, out)) {
+            served[asked] = fallback;
+            return true;
+        }
+    }
     Gdiplus::GpFontFamily* generic = nullptr;
     if (flat::GdipGetGenericFontFamilySansSerif(&generic) != Gdiplus::Ok || !generic) return false;
     return out.Made(flat::GdipCloneFontFamily(generic, out.Out()));
