@@ -88,6 +88,7 @@ test: test-native test-sanitize test-tsan test-fuzz test-win32
 # Benchmarks print their figures (native, optimised build); they are not part of `make test`.
 bench: native wintree
 	@for b in $(NATIVE)/bin/*_bench; do echo "== $$(basename $$b)"; $$b; done
+	@echo "== chart_bench under Wine"; bash bench/chart_bench_wine.sh $(WINTREE)
 	@echo "== startup_bench"; bash bench/startup_bench.sh $(WINTREE)
 
 run: wintree

@@ -6,6 +6,7 @@
 #include "model/tuning_receive.h"
 #include "res/resource.h"
 #include "ui/gdi.h"
+#include "ui/messages.h"
 
 namespace pages {
 namespace {
@@ -31,22 +32,151 @@ DSPSetting::DSPSetting(HWND parent, int x, int y, bool connected)
     // The send cycle's log, in the current folder as it has always been.
     sendLog_.open("tmp.log", std::ios::binary | std::ios::trunc);
     model_.SetConnected(connected ? 1 : 0);
-    for (auto& line : lines_) line = " ";
-    lines_[0] = "Offline Mode";
+    lines_.SetLine(0, "Offline Mode");
     font_ = ui::gdi::MakeFont(-15, FW_BOLD, "Tahoma");
     small_ = ui::gdi::MakeFont(-13, FW_NORMAL, "Tahoma");
+    if (GetHwnd()) {
+        info_ = std::make_unique<DeviceInfo>(GetHwnd(), 564, 2);
+        settings_ = std::make_unique<DisplaySettings>(GetHwnd(), 564, 202);
+        chart_ = std::make_unique<DisplayChart>(GetHwnd(), 264, 311, 0);
+        // A panel without its window is as good as none.
+        if (!info_->GetHwnd()) info_.reset();
+        if (!settings_->GetHwnd()) settings_.reset();
+        if (!chart_->GetHwnd()) chart_.reset();
+    }
+    view_ = DisplayPanelsView(chart_.get(), settings_.get(), info_.get());
+    ShowStatusLines();
+    DrawChart();
     Redraw(true);
 }
 
 DSPSetting::~DSPSetting() {
-    // The window goes first: no message reaches the page while its fonts are freed.
+    // The panels go before the page's window; the window goes before the fonts, so that no
+    // message reaches the page while they are freed.
+    view_ = DisplayPanelsView(nullptr, nullptr, nullptr);
+    chart_.reset();
+    settings_.reset();
+    info_.reset();
     ui::gdi::Free(font_);
     ui::gdi::Free(small_);
 }
 
 void DSPSetting::SetDisplayValue(int source) {
     source_ = source;
+    view_.SetSource(source);
+}
+
+void DSPSetting::ShowStatusLines() {
+    for (int i = 0; i < 5; ++i) view_.SetLine(i, lines_.Line(i));
+    view_.RefreshText(true);
+}
+
+int DSPSetting::ChartedOutput() const {
+    const int p = model_.CurrentPreset();
+    for (int o = 0; o < model::kChannelCount; ++o)
+        if (model::IsAssigned(model_.Record(p, o))) return o;
+    return -1;
+}
+
+void DSPSetting::UpdateChartCurves(int position, int kind, bool redraw) {
+    if (!view_.HasSettings() || !view_.HasChart()) return;
+    view_.ShowAllCurves(false);
+    int eq = 0, xo = 0, total = 0;
+    view_.GetSwitches(&eq, &xo, &total);
+    const uint32_t e = EqualiserCurveId(position, kind), x = CrossoverCurveId(position, kind),
+                   t = TotalCurveId(position, kind);
+    if (total == 1) {
+        view_.ShowCurve(e, false, false);
+        view_.ShowCurve(x, false, false);
+        view_.ShowCurve(t, true, redraw);
+    } else if (eq == 1 || xo == 1) {
+        view_.ShowCurve(e, eq == 1, false);
+        view_.ShowCurve(x, xo == 1, false);
+        view_.ShowCurve(t, false, redraw);
+    } else {
+        view_.ShowCurve(e, false, false);
+        view_.ShowCurve(x, false, false);
+        view_.ShowCurve(t, false, redraw);
+    }
+}
+
+void DSPSetting::UpdateChartCurve(int position, int kind) {
+    view_.SetHighlight(static_cast<int32_t>(EqualiserCurveId(position, kind)),
+                       static_cast<int32_t>(CrossoverCurveId(position, kind)),
+                       static_cast<int32_t>(TotalCurveId(position, kind)), false);
+}
+
+void DSPSetting::ShowChannelEq(int output, bool redraw) {
+    if (!view_.HasChart() || output < 0 || output >= model::kChannelCount) return;
+    const model::DspChannelRecord& r = model_.Record(model_.CurrentPreset(), output);
+    const uint32_t id = EqualiserCurveId(r.position, r.kind);
+    view_.ShowResponse(id, r.eqSections, model::kBandCount, redraw);
+    view_.SetCurveFillArgb(id, kEqualiserFill, false);
+    view_.SetCurveLineArgb(id, kEqualiserLine, false);
+    UpdateChartCurves(r.position, r.kind, redraw);
+}
+
+void DSPSetting::ShowChannelCrossover(int output, bool redraw) {
+    if (!view_.HasChart() || output < 0 || output >= model::kChannelCount) return;
+    const int p = model_.CurrentPreset();
+    const model::DspChannelRecord& r = model_.Record(p, output);
+    const uint32_t id = CrossoverCurveId(r.position, r.kind);
+    view_.ShowCrossoverResponse(id, r.crossover, model_.Sections(p, output), redraw);
+    view_.SetCurveFillArgb(id, kCrossoverFill, false);
+    view_.SetCurveLineArgb(id, kCrossoverLine, false);
+    UpdateChartCurves(r.position, r.kind, redraw);
+}
+
+// Every other assigned output drawn, then the charted one highlighted and drawn, in one paint.
+void DSPSetting::DrawChart() {
+    if (!view_.HasChart()) return;
+    view_.ShowSumResponse(false, nullptr, nullptr, nullptr, 0, false);
+    const int f = ChartedOutput();
+    if (f < 0) {
+        view_.Paint(true);
+        return;
+    }
+    const int p = model_.CurrentPreset();
+    view_.SetHoldRedraw(true);
+    for (int o = 0; o < model::kChannelCount; ++o) {
+        if (o == f || !model::IsAssigned(model_.Record(p, o))) continue;
+        ShowChannelEq(o, true);
+        ShowChannelCrossover(o, true);
+    }
+    const model::DspChannelRecord& r = model_.Record(p, f);
+    UpdateChartCurve(r.position, r.kind);
+    ShowChannelEq(f, true);
+    ShowChannelCrossover(f, true);
+    view_.SetHoldRedraw(false);
+}
+
+void DSPSetting::RefreshPages() {
+    DrawChart();
     Redraw(true);
+}
+
+void DSPSetting::EqualiserCurveChanged(int output) {
+    const int f = ChartedOutput();
+    if (output < 0 || output >= model::kChannelCount || !model::IsAssigned(model_.Record(model_.CurrentPreset(), output)))
+        return;
+    view_.SetHoldRedraw(true);
+    ShowChannelEq(output, true);
+    if (f >= 0) {
+        const model::DspChannelRecord& r = model_.Record(model_.CurrentPreset(), f);
+        UpdateChartCurves(r.position, r.kind, true);
+    }
+    view_.SetHoldRedraw(false);
+}
+
+LRESULT DSPSetting::OnAppMessage(HWND, UINT message, WPARAM, LPARAM) {
+    if (message == ui::MsgCurveSwitches) {
+        const int f = ChartedOutput();
+        if (f >= 0) {
+            const model::DspChannelRecord& r = model_.Record(model_.CurrentPreset(), f);
+            UpdateChartCurves(r.position, r.kind, true);
+        }
+    }
+    return 0;
 }
 
 void DSPSetting::NotifyChannelMap(const uint32_t mutes[8]) {
@@ -61,13 +191,13 @@ void DSPSetting::NotifyChannelMap(const uint32_t mutes[8]) {
 
 void DSPSetting::ShowCommError(int on) {
     if (on) {
-        lines_[1] = "Comunication Error.";
-        lines_[3] = " ";
-        lines_[4] = " ";
+        lines_.SetLine(1, "Comunication Error.");
+        lines_.SetLine(3, " ");
+        lines_.SetLine(4, " ");
     } else {
-        lines_[1] = " ";
+        lines_.SetLine(1, " ");
     }
-    Redraw(true);
+    ShowStatusLines();
 }
 
 void DSPSetting::ShowConnectionStatus(uint32_t version, int star, int remote, int rescue) {
@@ -82,11 +212,11 @@ void DSPSetting::ShowConnectionStatus(uint32_t version, int star, int remote, in
             std::snprintf(text, sizeof text, "firmware: %d.%d.%d.%d - Rescue", b3, b2, b1, b0);
         else
             std::snprintf(text, sizeof text, "firmware: ver. %d.%d.%d.%d", b3, b2, b1, b0);
-        lines_[0] = text;
-        lines_[3] = remote ? "Vexa connected" : "Vexa not connected.";
+        lines_.SetLine(0, text);
+        lines_.SetLine(3, remote ? "Vexa connected" : "Vexa not connected.");
     }
-    if (version != 0) lines_[4] = star ? "darvix connected (*)." : "darvix connected.";
-    Redraw(true);
+    if (version != 0) lines_.SetLine(4, star ? "darvix connected (*)." : "darvix connected.");
+    ShowStatusLines();
 }
 
 void DSPSetting::ShowVexaStatus(int major, int minor) {
@@ -95,8 +225,8 @@ void DSPSetting::ShowVexaStatus(int major, int minor) {
         std::snprintf(text, sizeof text, "Vexa connected (ver. %d.%02d)", major, minor);
     else
         std::snprintf(text, sizeof text, "Vexa not connected.");
-    lines_[3] = text;
-    Redraw(true);
+    lines_.SetLine(3, text);
+    ShowStatusLines();
 }
 
 void DSPSetting::StoreWorkingMode(int mode) {
@@ -121,12 +251,15 @@ void DSPSetting::CopyPreset(int from, int to) {
 
 void DSPSetting::ReloadAllPages() {
     model_.ResetToDefaults();
-    Redraw(true);
+    // The page's own reset also brings the source back to "Master".
+    view_.ResetSwitches(true);
+    view_.ClearCurves();
+    RefreshPages();
 }
 
 void DSPSetting::RefreshFromModel(bool) {
     model_.DesignPreset(model_.CurrentPreset());
-    Redraw(true);
+    RefreshPages();
 }
 
 int DSPSetting::OnDeviceMessage(const uint8_t* frame, size_t length) {
@@ -147,28 +280,25 @@ void DSPSetting::Redraw(bool updateNow) {
         SetBkMode(dc, TRANSPARENT);
         HGDIOBJ old = SelectObject(dc, font_);
         SetTextColor(dc, RGB(0x1E, 0x2A, 0x36));
-        int y = 24;
-        for (const std::string& line : lines_) {
-            TextOutA(dc, 40, y, line.c_str(), static_cast<int>(line.size()));
-            y += 22;
-        }
+        // The summary keeps left of the status panels and above the chart.
+        int y = 24 - 16;
         char head[96];
         std::snprintf(head, sizeof head, "Preset %c  -  %s mode%s", 'A' + model_.CurrentPreset(),
                       model_.WorkingMode() ? "Standard" : "Expert",
                       source_ >= 0 ? "  -  external source" : "");
         TextOutA(dc, 40, y + 16, head, static_cast<int>(std::strlen(head)));
         SelectObject(dc, small_);
-        y += 52;
+        y += 46;
         for (int o = 0; o < model::kChannelCount; ++o) {
             const model::DspChannelRecord& r = model_.Record(model_.CurrentPreset(), o);
             char row[160];
             if (model::IsAssigned(r)) {
                 const model::CrossoverParams& x = r.crossover;
                 const char* type = x.FilterType >= 0 && x.FilterType < 4 ? kTypeNames[x.FilterType] : "?";
-                std::snprintf(row, sizeof row, "%d: %-22s %-10s LP %6.0f Hz  HP %6.0f Hz  %2.0f dB  %s%s",
-                              o + 1, SpeakerName(r).c_str(), type, x.LPFreq, x.HPFreq, x.LFSlope,
-                              x.FilterModel == model::kButterworth ? "Butterworth" : "Linkwitz",
-                              model_.Mute(o) ? "  (mute)" : "");
+                std::snprintf(row, sizeof row, "%d: %s - %s %.0f / %.0f Hz %.0f dB %s%s", o + 1,
+                              SpeakerName(r).c_str(), type, x.LPFreq, x.HPFreq, x.LFSlope,
+                              x.FilterModel == model::kButterworth ? "BW" : "LR",
+                              model_.Mute(o) ? " (mute)" : "");
             } else {
                 std::snprintf(row, sizeof row, "%d: Not Connected", o + 1);
             }

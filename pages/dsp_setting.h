@@ -1,7 +1,8 @@
 // DSPSetting: page 0 of the main window. It owns the tuning model (records, filter design, the
 // send cycle, the parsers of the read-back, the channel rules, presets and the tuning's file
-// section) and forwards the main window's calls to it. Its panels are not built yet: the page
-// draws the device status lines and a summary of the current preset's channels on its skin.
+// section) and forwards the main window's calls to it. Of its panels it has the device status
+// lines, the curve switches and the response chart (drawing the first assigned output); for the
+// others it draws a summary of the current preset's channels on its skin.
 #pragma once
 
 #include <array>
@@ -11,6 +12,10 @@
 #include <string>
 
 #include "link/frame.h"
+#include "pages/device_info.h"
+#include "pages/display_chart.h"
+#include "pages/display_chart_view.h"
+#include "pages/display_settings.h"
 #include "model/tuning_model.h"
 #include "model/tuning_section.h"
 #include "ui/frame_wnd.h"
@@ -51,18 +56,41 @@ public:
 
     // FrameWnd.
     void Redraw(bool updateNow) override;
+    LRESULT OnAppMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
 
-    // TuningObserver: the page draws itself again whenever the model asks for its views.
-    void RefreshPages() override { Redraw(true); }
+    // TuningObserver: the page draws itself and its chart again whenever the model asks for its
+    // views.
+    void RefreshPages() override;
+    void ResetDisplaySwitches() override { view_.ResetSwitches(false); }
+    void ClearChartCurves() override { view_.ClearCurves(); }
+    void EqualiserCurveChanged(int output) override;
+
+    // The panels (each may be null when it could not be made) and the page's view of them.
+    DeviceInfo* Info() { return info_.get(); }
+    DisplaySettings* Settings() { return settings_.get(); }
+    DisplayChart* Chart() { return chart_.get(); }
+    // The output whose curves the chart shows: the first assigned one of the current preset, -1.
+    int ChartedOutput() const;
 
     // The five device status lines.
-    const std::array<std::string, 5>& StatusLines() const { return lines_; }
+    const DeviceInfoLines& StatusLines() const { return lines_; }
 
 private:
+    void ShowStatusLines();
+    void DrawChart();
+    void ShowChannelEq(int output, bool redraw);
+    void ShowChannelCrossover(int output, bool redraw);
+    void UpdateChartCurves(int position, int kind, bool redraw);
+    void UpdateChartCurve(int position, int kind);
+
     model::TuningModel model_;
+    std::unique_ptr<DeviceInfo> info_;
+    std::unique_ptr<DisplaySettings> settings_;
+    std::unique_ptr<DisplayChart> chart_;
+    DisplayPanelsView view_{nullptr, nullptr, nullptr};
     std::unique_ptr<model::TuningSection> section_;
     std::ofstream sendLog_;
-    std::array<std::string, 5> lines_;
+    DeviceInfoLines lines_;  // what the status panel shows
     int remoteConnected_ = 0;
     int source_ = -1;
     HFONT font_ = nullptr;

@@ -44,3 +44,14 @@
 #define IDI_APP 171                // the program's icon, 32 and 16 pixels
 #define IDI_APP_SMALL 172          // its small icon
 #define IDD_SPLASH 165             // the start-up dialog: mode combobox 1001, focus button 1002
+
+// The tuning page's information panels and the response chart ----------------------------------
+#define IDB_DEVICE_INFO 104        // 458 x 199, the device status lines (light text on dark)
+#define IDB_DISPLAY_SETTINGS 105   // 460 x 106, the source name and the chart's curve switches
+#define IDB_CHART_BG 106           // 747 x 159, the chart's own background: plot (20, 21)-(712, 150)
+#define IDB_SWITCH_CROSSOVER 116   // 3 frames of 64 x 18: off, on, disabled
+#define IDB_SWITCH_EQUALISER 117   // 3 frames of 42 x 18: off, on, disabled
+#define IDB_SWITCH_TOTAL 118       // 2 frames of 46 x 17: off, on
+#define IDB_CHART_ZOOM_TRACK 140   // 19 x 83, the zoom slider's track
+#define IDB_CHART_ZOOM_THUMB 141   // 17 x 5, its thumb
+#define IDB_CHART_BG_SOURCES 184   // 771 x 147, the external-source page's chart: plot (36, 13)-(728, 143)

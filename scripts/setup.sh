@@ -4,7 +4,8 @@
 set -euo pipefail
 
 packages=(g++ make cmake googletest g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
-          wine wine32:i386 wine64 xvfb xauth xdotool imagemagick fonts-dejavu-core fonts-liberation clang-14 libclang-rt-14-dev python3)
+          wine wine32:i386 wine64 xvfb xauth xdotool imagemagick fonts-dejavu-core fonts-liberation clang-14 libclang-rt-14-dev python3
+          libfftw3-dev)  # libfftw3-dev: only the chart benchmark compares with it
 
 missing=()
 for p in "${packages[@]}"; do

@@ -1,44 +1,31 @@
 #include "ui/text.h"
 
-// GDI+'s headers need the COM interfaces declared first.
-#include <objidl.h>
-#include <gdiplus.h>
+#include "ui/text_gdiplus.h"
+
+#include <map>
+#include <string>
 
 namespace ui {
+
+namespace gp {
+
+long& LiveCounter() {
+    static long live = 0;
+    return live;
+}
+
+bool MakeSolidBrush(uint32_t argb, Brush& out) {
+    Gdiplus::GpSolidFill* fill = nullptr;
+    const GpStatus made = flat::GdipCreateSolidFill(argb, &fill);
+    *out.Out() = fill;
+    return out.Made(made);
+}
+
+}  // namespace gp
+
 namespace {
 
-namespace flat = Gdiplus::DllExports;
-using Gdiplus::GpStatus;
-
-long g_live = 0;
-
-// One GDI+ object for one drawing, freed by its scope; the counter shows nothing outlives it.
-template <class T, GpStatus(WINGDIPAPI* Delete)(T*)>
-class Owned {
-public:
-    Owned() = default;
-    ~Owned() {
-        if (p_ && Delete(p_) == Gdiplus::Ok) --g_live;
-    }
-    Owned(const Owned&) = delete;
-    Owned& operator=(const Owned&) = delete;
-    T** Out() { return &p_; }
-    // Call after the creating function: counts what it made.
-    bool Made(GpStatus status) {
-        if (status != Gdiplus::Ok) p_ = nullptr;
-        if (p_) ++g_live;
-        return p_ != nullptr;
-    }
-    T* get() const { return p_; }
-
-private:
-    T* p_ = nullptr;
-};
-
-using Graphics = Owned<Gdiplus::GpGraphics, flat::GdipDeleteGraphics>;
-using Family = Owned<Gdiplus::GpFontFamily, flat::GdipDeleteFontFamily>;
-using Font = Owned<Gdiplus::GpFont, flat::GdipDeleteFont>;
-using Brush = Owned<Gdiplus::GpBrush, flat::GdipDeleteBrush>;
+using namespace gp;
 
 // Families tried, in order, after the one asked for.
 constexpr const wchar_t* kFallbackFamilies[] = {
@@ -52,10 +39,20 @@ bool MakeFamily(const wchar_t* name, Family& out) {
 
 // The asked family, else the first fallback GDI+ knows, else the generic sans serif (a clone, so
 // that freeing it is like freeing any other family).
+// Each asked name remembers the fallback that served it: a missing face is looked up once, not
+// on every drawing (the chart draws its labels on every paint).
 bool FindFamily(const wchar_t* name, Family& out) {
+    static std::map<std::wstring, std::wstring> served;  // UI thread only
+    const std::wstring asked = name ? name : L"";
+    const auto known = served.find(asked);
+    if (known != served.end() && MakeFamily(known->second.c_str(), out)) return true;
     if (MakeFamily(name, out)) return true;
-    for (const wchar_t* fallback : kFallbackFamilies)
-        if (MakeFamily(fallback, out)) return true;
+    for (const wchar_t* fallback : kFallbackFamilies) {
+        if (MakeFamily(fallback, out)) {
+            served[asked] = fallback;
+            return true;
+        }
+    }
     Gdiplus::GpFontFamily* generic = nullptr;
     if (flat::GdipGetGenericFontFamilySansSerif(&generic) != Gdiplus::Ok || !generic) return false;
     return out.Made(flat::GdipCloneFontFamily(generic, out.Out()));
@@ -95,7 +92,7 @@ bool DrawTextAntialiased(HDC dc, const char* text, const RECT& layout, const Tex
     if (!dc || wide.empty()) return false;
     Graphics graphics;
     if (!graphics.Made(flat::GdipCreateFromHDC(dc, graphics.Out()))) return false;
-    flat::GdipSetTextRenderingHint(graphics.get(), Gdiplus::TextRenderingHintAntiAlias);
+    flat::GdipSetTextRenderingHint(graphics.get(), static_cast<Gdiplus::TextRenderingHint>(style.hint));
     flat::GdipSetSmoothingMode(graphics.get(), Gdiplus::SmoothingModeAntiAlias);
 
     Family family;
@@ -106,19 +103,25 @@ bool DrawTextAntialiased(HDC dc, const char* text, const RECT& layout, const Tex
                                         font.Out())))
         return false;
     Brush brush;
-    Gdiplus::GpSolidFill* fill = nullptr;
-    const GpStatus made = flat::GdipCreateSolidFill(style.argb, &fill);
-    *brush.Out() = fill;
-    if (!brush.Made(made)) return false;
-
+    if (!MakeSolidBrush(style.argb, brush)) return false;
+    StringFormat format;
+    if (style.formatFlags >= 0) {
+        if (!format.Made(flat::GdipCreateStringFormat(style.formatFlags, LANG_NEUTRAL, format.Out())))
+            return false;
+        flat::GdipSetStringFormatAlign(format.get(), static_cast<Gdiplus::StringAlignment>(style.alignment));
+    }
+    // From a point, GDI+ lays the text out in a box without size: no wrapping, no clipping.
     const Gdiplus::RectF box(static_cast<Gdiplus::REAL>(layout.left),
                              static_cast<Gdiplus::REAL>(layout.top),
-                             static_cast<Gdiplus::REAL>(layout.right - layout.left),
-                             static_cast<Gdiplus::REAL>(layout.bottom - layout.top));
-    return flat::GdipDrawString(graphics.get(), wide.c_str(), static_cast<INT>(wide.size()),
-                                font.get(), &box, nullptr, brush.get()) == Gdiplus::Ok;
+                             style.atPoint ? 0.0f : static_cast<Gdiplus::REAL>(layout.right - layout.left),
+                             style.atPoint ? 0.0f : static_cast<Gdiplus::REAL>(layout.bottom - layout.top));
+    const INT length = static_cast<INT>(style.maxChars >= 0 && static_cast<size_t>(style.maxChars) < wide.size()
+                                            ? static_cast<size_t>(style.maxChars)
+                                            : wide.size());
+    return flat::GdipDrawString(graphics.get(), wide.c_str(), length, font.get(), &box, format.get(),
+                                brush.get()) == Gdiplus::Ok;
 }
 
-long LiveGdiplusObjects() { return g_live; }
+long LiveGdiplusObjects() { return LiveCounter(); }
 
 }  // namespace ui

@@ -27,10 +27,16 @@ struct TextStyle {
     float points = 12.0f;
     bool bold = false;
     uint32_t argb = 0xFF000000;  // Gdiplus::Color layout: alpha in the top byte
+    int hint = 4;                // text rendering hint: 4 anti-alias, 5 ClearType grid fit
+    int formatFlags = -1;        // -1: no string format; else StringFormatFlags (0x5000 no wrap, no clip)
+    int alignment = 0;           // with a format: 0 near, 1 centre, 2 far
+    bool atPoint = false;        // from the layout's top-left point, without a box
+    int maxChars = -1;           // at most this many characters; -1 all
 };
 
 // Draws `text` (the program's ANSI code page) into `dc` with GDI+ DrawString: anti-aliased,
-// wrapped inside `layout`, from its top-left corner (the default string format). When GDI+ does
+// wrapped inside `layout`, from its top-left corner (the default string format), unless the
+// style asks for a format, an alignment or a point origin. When GDI+ does
 // not know the family (no "LCD5x8H" on most machines, and a fresh Wine knows none), the text is
 // drawn in one that exists rather than not at all. False when nothing could be drawn.
 bool DrawTextAntialiased(HDC dc, const char* text, const RECT& layout, const TextStyle& style);

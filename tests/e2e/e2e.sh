@@ -421,6 +421,73 @@ firmware-unplug)
     answer_box "'darvix' device disconnected. Try to riconnect." 1   # Cancel: offline
     wait_idle "$main"
     close_main "$main"; expect_exit 0 ;;
+chart-setup)
+    prepare; set_com 1; start; splash 1
+    main=$(main_window) || fail "no main window"
+    wait_trace "DEV>PC  5A 46 00 07 93 01"
+    wait_idle "$main"
+    file=$(winepath -w "$work/tuning.bit")
+    drv post "$main" 0x8012 0 0 >/dev/null
+    dlg=$(drv wait '#32770' 'Save As' 20000) || fail "no save dialog"
+    drv item "$dlg" 1148 "$file" || fail "no file-name field"
+    drv post "$dlg" 0x111 1 0 >/dev/null
+    for ((i = 0; i < 100; ++i)); do [[ -s $work/tuning.bit ]] && break; sleep 0.1; done
+    wait_idle "$main"
+    # Every preset's first output: band 17 (1 kHz) at +6 dB, and stored sections that are garbage
+    # (orders of 200, a0 of 0, NaN coefficients). The chart must show the band as designed.
+    python3 - "$work/tuning.bit" <<'PY' || fail "cannot patch the setup"
+import struct, sys
+path = sys.argv[1]
+b = bytearray(open(path, "rb").read())
+for preset in range(4):
+    record = 12 + 40580 * preset + 4
+    for k in range(31):
+        struct.pack_into("<f", b, record + 92 + 4 * k, 6.0 if k == 17 else 0.0)
+        section = record + 344 + 152 * k
+        struct.pack_into("<i", b, section + 144, 200 if k % 3 == 0 else 2)
+        if k % 3 == 1:
+            struct.pack_into("<d", b, section + 72, 0.0)
+        if k % 3 == 2:
+            struct.pack_into("<d", b, section + 8, float("nan"))
+open(path, "wb").write(bytes(b))
+PY
+    drv post "$main" 0x8012 1 0 >/dev/null
+    dlg=$(drv wait '#32770' 'Open' 20000) || fail "no open dialog"
+    drv item "$dlg" 1148 "$file" || fail "no file-name field"
+    drv post "$dlg" 0x111 1 0 >/dev/null
+    wait_trace "PC>DEV  46 5A 00 06 A6"
+    wait_idle "$main"
+    sleep 1
+    drv shot "$main" "$bin/e2e-chart.bmp" >/dev/null || fail "no screenshot"
+    # The chart sits at (264, 311) of the page, the page at (0, 65) of the client area (the window's
+    # frame adds a few pixels). 1 kHz lies on column 412.6 of the chart; +6 dB lies 6 * 129 / 24
+    # rows above 0 dB, which the crossover's flat red line marks. The first output's equaliser
+    # curve is green: its highest pixel at 1 kHz must be on the +6 dB row.
+    python3 - "$bin/e2e-chart.bmp" <<'PY' || fail "the 1 kHz peak is not on the +6 dB row"
+import struct, sys
+data = open(sys.argv[1], "rb").read()
+offset, = struct.unpack_from("<I", data, 10)
+width, height = struct.unpack_from("<ii", data, 18)
+bpp, = struct.unpack_from("<H", data, 28)
+stride = (width * bpp // 8 + 3) & ~3
+def pixel(x, y):
+    row = (height - 1 - y) if height > 0 else y
+    i = offset + row * stride + x * (bpp // 8)
+    return data[i + 2], data[i + 1], data[i]
+top0 = 311 + 65
+def first_row(columns, match):
+    for y in range(top0 + 10, top0 + 160):
+        if any(match(*pixel(x, y)) for x in columns):
+            return y
+    return None
+zero = first_row(range(264 + 100, 264 + 104), lambda r, g, b: r > 150 and r - g > 60)
+peak = first_row(range(264 + 411, 264 + 417), lambda r, g, b: g - r > 15 and g - b > 15)
+print("0 dB row", zero, "top of the 1 kHz curve", peak)
+sys.exit(0 if zero and peak and abs((zero - peak) - 6 * 129 / 24) <= 2 else 1)
+PY
+    close_main "$main"
+    drv wait MYFRAMEWND '' 10000 >/dev/null && drv post "$main" 0x8037 0 0 >/dev/null
+    expect_exit 0 ;;
 *) fail "unknown case" ;;
 esac
 echo "PASS $case_name"

@@ -1,0 +1,221 @@
+// Time of the response chart's work on the tuning page: a full refresh of every curve the page can
+// show (its eight default outputs, every band boosted or cut, 48 dB slopes: 24 curves and their
+// acoustic sum) and one slider step (one band on one output, and on outputs 0 to 5 as a linked
+// Standard-mode step: the changed curves, their totals and the sum). In the Windows build each
+// figure is taken again with the chart's paint. Natively our FFT is set beside FFTW's.
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <functional>
+#include <random>
+#include <vector>
+
+#include "dsp/response.h"
+#include "dsp/signal.h"
+#include "model/tuning_model.h"
+#include "pages/chart_view.h"
+#include "pages/display_chart_logic.h"
+
+#ifdef _WIN32
+#include "pages/display_chart.h"
+#include "ui/text.h"
+#endif
+#ifdef DARVIX_HAVE_FFTW
+#include <fftw3.h>
+#endif
+
+namespace {
+
+struct Figures {
+    double median, min, p95;
+};
+
+Figures Time(int rounds, const std::function<void(int)>& run) {
+    std::vector<double> ms;
+    ms.reserve(static_cast<size_t>(rounds));
+    run(-1);  // warm
+    for (int i = 0; i < rounds; ++i) {
+        const auto t0 = std::chrono::steady_clock::now();
+        run(i);
+        const auto t1 = std::chrono::steady_clock::now();
+        ms.push_back(std::chrono::duration<double, std::milli>(t1 - t0).count());
+    }
+    std::sort(ms.begin(), ms.end());
+    return {ms[ms.size() / 2], ms.front(), ms[std::min(ms.size() - 1, ms.size() * 95 / 100)]};
+}
+
+void Print(const char* what, const Figures& f, const char* target) {
+    std::printf("%-58s median %7.3f ms  min %7.3f ms  p95 %7.3f ms   (target %s)\n", what, f.median, f.min,
+                f.p95, target);
+}
+
+// The page's tuning for the figures: eight outputs, 48 dB slopes, every band away from 0 dB.
+void Tune(model::TuningModel& m) {
+    const int p = m.CurrentPreset();
+    for (int o = 0; o < model::kChannelCount; ++o) {
+        model::DspChannelRecord& r = m.Record(p, o);
+        r.crossover.LFSlope = r.crossover.HFSlope = 48.0f;
+        r.crossover.FilterModel = (o % 2) ? model::kButterworth : model::kLinkwitz;
+        for (int k = 0; k < model::kBandCount; ++k) r.EQGain[k] = (k % 2 ? 1.0f : -1.0f) * float(1 + (k + o) % 12);
+    }
+    m.DesignPreset(p);
+}
+
+struct Page {
+    model::TuningModel& m;
+    pages::DisplayChartLogic& chart;
+    int32_t triples[3 * model::kChannelCount];
+
+    Page(model::TuningModel& model, pages::DisplayChartLogic& c) : m(model), chart(c) {
+        const int p = m.CurrentPreset();
+        for (int o = 0; o < model::kChannelCount; ++o) {
+            triples[3 * o] = m.Record(p, o).position;
+            triples[3 * o + 1] = m.Record(p, o).kind;
+            triples[3 * o + 2] = o;
+        }
+    }
+    void Curve(int o) {
+        const int p = m.CurrentPreset();
+        const model::DspChannelRecord& r = m.Record(p, o);
+        chart.ShowResponse(pages::EqualiserCurveId(r.position, r.kind), r.eqSections, model::kBandCount, false);
+    }
+    void Crossover(int o) {
+        const int p = m.CurrentPreset();
+        const model::DspChannelRecord& r = m.Record(p, o);
+        chart.ShowCrossoverResponse(pages::CrossoverCurveId(r.position, r.kind), r.crossover, m.Sections(p, o), false);
+    }
+    void Sum() {
+        const int p = m.CurrentPreset();
+        chart.ShowSumResponse(true, &m.Record(p, 0), &m.Sections(p, 0), triples, model::kChannelCount, false);
+    }
+    void FullRefresh(bool paint) {
+        chart.Curves().SetHoldRedraw(true);
+        chart.Engine().ForgetSum();  // a refresh after the model changed computes every speaker
+        for (int o = 0; o < model::kChannelCount; ++o) {
+            Curve(o);
+            Crossover(o);
+        }
+        Sum();
+        chart.Curves().SetHoldRedraw(false);
+        if (!paint) return;
+    }
+    // One band of the given outputs moves by a step; their curves, totals and the sum follow.
+    void SliderStep(int first, int last, int round) {
+        const int p = m.CurrentPreset();
+        chart.Curves().SetHoldRedraw(true);
+        for (int o = first; o <= last; ++o) {
+            m.Record(p, o).EQGain[20] = (round % 2) ? 3.5f : -3.5f;
+            m.SetEqBandGain(o, 20);
+            Curve(o);
+        }
+        Sum();
+        chart.Curves().SetHoldRedraw(false);
+    }
+};
+
+void Run(pages::DisplayChartLogic& chart, const char* with) {
+    model::TuningModel m;
+    Tune(m);
+    Page page(m, chart);
+    char what[160];
+    std::snprintf(what, sizeof what, "full refresh, 24 curves + sum%s", with);
+#ifdef _WIN32
+    const char* full = "10 ms natively";
+    const char* step = "16 ms under Wine with its paint";
+#else
+    const char* full = "<= 10 ms";
+    const char* step = "<= 2 ms";
+#endif
+    Print(what, Time(30, [&](int) { page.FullRefresh(true); }), full);
+    std::snprintf(what, sizeof what, "slider step, one output%s", with);
+    Print(what, Time(100, [&](int i) { page.SliderStep(0, 0, i); }), step);
+    std::snprintf(what, sizeof what, "slider step, outputs 0..5 linked%s", with);
+    Print(what, Time(50, [&](int i) { page.SliderStep(0, 5, i); }), step);
+    // As the tuning page draws it: only the edited speaker's curves shown, without a sum.
+    chart.Curves().ShowAllCurves(false);
+    const model::DspChannelRecord& r = m.Record(m.CurrentPreset(), 0);
+    chart.Curves().ShowCurve(pages::EqualiserCurveId(r.position, r.kind), true, false);
+    chart.Curves().ShowCurve(pages::CrossoverCurveId(r.position, r.kind), true, false);
+    std::snprintf(what, sizeof what, "slider step, one output, page view%s", with);
+    Print(what, Time(100, [&](int i) {
+              chart.Curves().SetHoldRedraw(true);
+              m.Record(m.CurrentPreset(), 0).EQGain[20] = (i % 2) ? 3.5f : -3.5f;
+              m.SetEqBandGain(0, 20);
+              page.Curve(0);
+              chart.Curves().SetHoldRedraw(false);
+          }),
+          step);
+}
+
+#ifndef _WIN32
+void CompareFft() {
+    constexpr int n = dsp::kBlockLength;
+    std::vector<double> re0(n), im0(n);
+    std::mt19937_64 rng(3);
+    std::uniform_real_distribution<double> u(-1, 1);
+    for (int i = 0; i < n; ++i) {
+        re0[i] = u(rng);
+        im0[i] = 0.0;
+    }
+    std::vector<double> re(n), im(n);
+    const Figures ours = Time(400, [&](int) {
+        std::copy(re0.begin(), re0.end(), re.begin());
+        std::copy(im0.begin(), im0.end(), im.begin());
+        dsp::Fft(re.data(), im.data(), dsp::kBlockOrder);
+    });
+    Print("our FFT, 16384 points (with copying its input in)", ours, "<= 1.5 x FFTW's");
+#ifdef DARVIX_HAVE_FFTW
+    fftw_complex* in = fftw_alloc_complex(n);
+    fftw_complex* out = fftw_alloc_complex(n);
+    fftw_plan plan = fftw_plan_dft_1d(n, in, out, FFTW_FORWARD, FFTW_MEASURE);  // planned once
+    const Figures theirs = Time(400, [&](int) {
+        for (int i = 0; i < n; ++i) {
+            in[i][0] = re0[i];
+            in[i][1] = im0[i];
+        }
+        fftw_execute(plan);
+    });
+    Print("FFTW, 16384 points (with copying its input in)", theirs, "reference");
+    double largest = 0.0, diff = 0.0;
+    for (int i = 0; i < n; ++i) {
+        largest = std::max(largest, std::hypot(out[i][0], out[i][1]));
+        diff = std::max(diff, std::hypot(out[i][0] - re[i], out[i][1] - im[i]));
+    }
+    std::printf("our FFT / FFTW: %.2f x (median; target <= 1.5 x); largest difference %.3g (%.3g of the largest bin)\n",
+                ours.median / theirs.median, diff, diff / largest);
+    fftw_destroy_plan(plan);
+    fftw_free(in);
+    fftw_free(out);
+#else
+    std::printf("FFTW is not installed (libfftw3-dev): no comparison\n");
+#endif
+}
+#endif
+
+}  // namespace
+
+int main() {
+    {
+        pages::DisplayChartLogic chart(false, nullptr);
+        Run(chart, "");
+    }
+#ifdef _WIN32
+    {
+        ui::GdiplusSession gdiplus;
+        WNDCLASSA wc{};
+        wc.lpfnWndProc = DefWindowProcA;
+        wc.hInstance = GetModuleHandleA(nullptr);
+        wc.lpszClassName = "ChartBenchHost";
+        RegisterClassA(&wc);
+        HWND host = CreateWindowExA(0, "ChartBenchHost", "chart", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 800, 220,
+                                    nullptr, nullptr, wc.hInstance, nullptr);
+        pages::DisplayChart window(host, 0, 0, 0);
+        Run(window.Logic(), ", with its paint");
+        DestroyWindow(host);
+    }
+#else
+    CompareFft();
+#endif
+    return 0;
+}

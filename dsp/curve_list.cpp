@@ -1,0 +1,241 @@
+#include "dsp/curve_list.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <utility>
+
+namespace dsp {
+
+const ChartGeometry kDefaultChartGeometry{20, 21, 712, 150, 5, 23, 5, 140, 720, 67, 739, 150};
+const ChartGeometry kCustomChartGeometry{36, 13, 728, 143, 12, 10, 12, 135, 742, 62, 761, 145};
+const float kChartXMin = static_cast<float>(std::log10(19.69));
+const float kChartXMax = static_cast<float>(std::log10(20000.0));
+
+CurveList::CurveList(std::function<void(bool)> paint) : paint_(std::move(paint)) {}
+
+ChartCurve* CurveList::FindCurve(uint32_t id) {
+    for (auto& c : curves_)
+        if (c->id == id) return c.get();
+    return nullptr;
+}
+
+const ChartCurve* CurveList::FindCurve(uint32_t id) const {
+    for (const auto& c : curves_)
+        if (c->id == id) return c.get();
+    return nullptr;
+}
+
+bool CurveList::HasCurve(uint32_t id) const {
+    const ChartCurve* c = FindCurve(id);
+    return c && c->count >= 1;
+}
+
+void CurveList::SetCurve(uint32_t id, uint32_t kind, const float* xs, const float* ys, int n,
+                         int mode, bool repaint) {
+    ChartCurve* c = FindCurve(id);
+    if (!c || c->count == 0) {
+        // A curve without points starts afresh: the empty one is reused, else a new one heads
+        // the list.
+        if (!c) {
+            curves_.insert(curves_.begin(), std::make_unique<ChartCurve>());
+            c = curves_.front().get();
+        }
+        c->id = id;
+        c->kind = kind;
+        c->line = kDefaultLine;
+        c->fill = kDefaultFill;
+        c->shown = true;
+        c->count = 0;
+    }
+    if (n <= 0 || !xs || !ys) return;
+    if (static_cast<int>(c->points.size()) - 3 < n) c->points.assign(static_cast<size_t>(n) + 3, {});
+    ChartPoint* p = c->points.data();
+    float lowest = ys[0];
+    for (int i = 0; i < n; ++i) {
+        p[i] = {xs[i], ys[i]};
+        lowest = std::min(lowest, ys[i]);
+    }
+    if (mode == kCloseToZero) {
+        p[n] = {p[n - 1].x, 0.0f};
+        p[n + 1] = {p[0].x, 0.0f};
+        p[n + 2] = p[0];
+    } else if (mode == kCloseToBottom) {
+        const float m = std::min(yMin_, lowest);
+        p[n] = {p[n - 1].x, m};
+        p[n + 1] = {p[0].x, m};
+        p[n + 2] = p[0];
+    } else {
+        p[n] = p[n + 1] = p[n + 2] = p[n - 1];
+    }
+    c->count = n + 3;
+    if (repaint) Paint(repaint);
+}
+
+void CurveList::ShowCurve(uint32_t id, bool shown, bool repaint) {
+    ChartCurve* c = FindCurve(id);
+    if (c) c->shown = shown;
+    if (repaint || !c) Paint(repaint);
+}
+
+bool CurveList::IsCurveShown(uint32_t id) const {
+    const ChartCurve* c = FindCurve(id);
+    return c && c->shown;
+}
+
+void CurveList::ShowAllCurves(bool shown) {
+    for (auto& c : curves_) c->shown = shown;
+}
+
+void CurveList::SetHighlight(int32_t id1, int32_t id2, int32_t id3, bool repaint) {
+    highlight_[0] = id1;
+    highlight_[1] = id2;
+    highlight_[2] = id3;
+    if (repaint) Paint(true);
+}
+
+void CurveList::ClearCurves() {
+    for (auto& c : curves_) c->count = 0;
+    highlight_[0] = highlight_[1] = highlight_[2] = -1;
+}
+
+void CurveList::SetHoldRedraw(bool hold) {
+    hold_ = hold;
+    if (!hold) Paint(true);
+}
+
+void CurveList::SetColour(uint32_t id, bool lineColour, uint32_t argb, bool keepAlpha, bool repaint) {
+    ChartCurve* c = FindCurve(id);
+    if (!c) return;
+    uint32_t& target = lineColour ? c->line : c->fill;
+    target = keepAlpha ? (target & 0xFF000000u) | (argb & 0x00FFFFFFu) : argb;
+    if (repaint) Paint(true);
+}
+
+void CurveList::SetCurveLineArgb(uint32_t id, uint8_t r, uint8_t g, uint8_t b, uint8_t a, bool repaint) {
+    SetColour(id, true, Argb(a, r, g, b), false, repaint);
+}
+void CurveList::SetCurveFillArgb(uint32_t id, uint8_t r, uint8_t g, uint8_t b, uint8_t a, bool repaint) {
+    SetColour(id, false, Argb(a, r, g, b), false, repaint);
+}
+void CurveList::SetCurveLineRgb(uint32_t id, uint8_t r, uint8_t g, uint8_t b, bool repaint) {
+    SetColour(id, true, Argb(0, r, g, b), true, repaint);
+}
+void CurveList::SetCurveFillRgb(uint32_t id, uint8_t r, uint8_t g, uint8_t b, bool repaint) {
+    SetColour(id, false, Argb(0, r, g, b), true, repaint);
+}
+
+void CurveList::Paint(bool updateNow) {
+    if (hold_ || !paint_) return;
+    paint_(updateNow);
+}
+
+PixelPoint MapToPixel(const ChartGeometry& g, float yMin, float yMax, float x, float y) {
+    const double mid = (g.top + g.bottom) / 2.0;
+    return {g.left + (x - kChartXMin) * (g.right - g.left) / static_cast<double>(kChartXMax - kChartXMin),
+            mid - y * (g.bottom - g.top) / static_cast<double>(yMax - yMin)};
+}
+
+namespace {
+
+// "%d" of a value truncated toward zero, cut to at most `limit` characters.
+std::string Label(float value, size_t limit) {
+    char text[32];
+    const double v = std::trunc(static_cast<double>(value));
+    // Out-of-range values cannot come from the zoom; keep the conversion defined anyway.
+    const long long whole = std::isfinite(v) && std::fabs(v) < 1e15 ? static_cast<long long>(v) : 0;
+    std::snprintf(text, sizeof text, "%lld", whole);
+    std::string s(text);
+    if (s.size() > limit) s.resize(limit);
+    return s;
+}
+
+// Appends the curve's data points, thinned per pixel column, and its closing points to the
+// plan's storage; returns where they start and how many data points were kept.
+std::pair<size_t, int> Thin(PaintPlan& plan, const ChartCurve& c) {
+    const size_t start = plan.points.size();
+    const int n = c.count - 3;
+    const ChartPoint* p = c.points.data();
+    auto column = [&](float x) { return std::floor(plan.tx + plan.sx * (x + plan.ox)); };
+    int i = 0;
+    while (i < n) {
+        const double col = column(p[i].x);
+        int j = i, lo = i, hi = i;
+        while (j + 1 < n && column(p[j + 1].x) == col) {
+            ++j;
+            if (p[j].y < p[lo].y) lo = j;
+            if (p[j].y > p[hi].y) hi = j;
+        }
+        int keep[4] = {i, std::min(lo, hi), std::max(lo, hi), j};
+        int last = -1;
+        for (int k : keep) {
+            if (k == last) continue;
+            plan.points.push_back(p[k]);
+            last = k;
+        }
+        i = j + 1;
+    }
+    const int kept = static_cast<int>(plan.points.size() - start);
+    for (int k = n; k < c.count; ++k) plan.points.push_back(p[k]);
+    return {start, kept};
+}
+
+// Ops point into the storage once it stops growing.
+void AddCurve(PaintPlan& plan, const ChartCurve& c, uint32_t fill, uint32_t line, bool filled) {
+    const auto [start, kept] = Thin(plan, c);
+    if (filled) plan.ops.push_back({PaintOp::kFill, nullptr, kept + 3, fill, start});
+    plan.ops.push_back({PaintOp::kLine, nullptr, kept, line, start});
+}
+
+}  // namespace
+
+void MakePaintPlan(const CurveList& curves, const ChartGeometry& g, PaintPlan& plan) {
+    plan.topLabel = Label(curves.YMax(), 4);
+    plan.bottomLabel = Label(curves.YMin(), 5);
+    plan.topLabelX = static_cast<float>(g.topLabelX);
+    plan.topLabelY = static_cast<float>(g.topLabelY);
+    plan.bottomLabelX = static_cast<float>(g.bottomLabelX);
+    plan.bottomLabelY = static_cast<float>(g.bottomLabelY);
+    plan.labelArgb = kLabelColour;
+    plan.clipLeft = g.left;
+    plan.clipTop = g.top;
+    plan.clipRight = g.right;
+    plan.clipBottom = g.bottom;
+    plan.tx = static_cast<float>(g.left);
+    plan.ty = static_cast<float>((g.top + g.bottom) / 2.0);
+    plan.sx = static_cast<float>((g.right - g.left) / static_cast<double>(kChartXMax - kChartXMin));
+    plan.sy = static_cast<float>(-(g.bottom - g.top) / static_cast<double>(curves.YMax() - curves.YMin()));
+    plan.ox = -kChartXMin;
+    plan.penWidth = 0.0001f;
+    plan.ops.clear();
+    plan.points.clear();
+
+    const ChartCurve* sum = nullptr;
+    const ChartCurve* highlighted[3] = {};
+    int setAside = 0;
+    const int32_t* ids = curves.Highlights();
+    for (const auto& owned : curves.Curves()) {
+        const ChartCurve& c = *owned;
+        if (c.id == kSumId) {
+            if (c.shown) sum = &c;
+            continue;
+        }
+        if (c.count < 1 || !c.shown) continue;
+        const bool isHighlight = static_cast<int32_t>(c.id) == ids[0] ||
+                                 static_cast<int32_t>(c.id) == ids[1] ||
+                                 static_cast<int32_t>(c.id) == ids[2];
+        if (isHighlight && setAside < 3) {
+            highlighted[setAside++] = &c;
+            continue;
+        }
+        AddCurve(plan, c, kGreyFill, c.kind == kKindCrossover ? kGreyCrossoverLine : kGreyLine,
+                 c.kind != kKindCrossover);
+    }
+    for (int i = 0; i < setAside; ++i)
+        AddCurve(plan, *highlighted[i], highlighted[i]->fill, highlighted[i]->line,
+                 highlighted[i]->kind != kKindCrossover);
+    if (sum && sum->count >= 1) AddCurve(plan, *sum, 0, sum->line, false);
+    for (PaintOp& op : plan.ops) op.points = plan.points.data() + op.offset;
+}
+
+}  // namespace dsp

@@ -1,0 +1,102 @@
+// Frequency responses for the chart: a unit impulse through a cascade of sections, transformed
+// with a 16384-point FFT at 48000 Hz and turned into decibels, and the acoustic sum of several
+// speakers. The engine owns every work array (made once, with the engine) and keeps each
+// speaker's impulse response of the last sum, so that the next sum filters only the speakers
+// whose sections changed and still gives the same bits as computing everything anew.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+#include "model/records.h"
+
+namespace dsp {
+
+constexpr int kBlockOrder = 14;
+constexpr int kBlockLength = 1 << kBlockOrder;  // samples of impulse response
+constexpr int kBinCount = kBlockLength / 2;     // bins computed: 0 .. 8191
+constexpr double kBinHz = 24000.0 / 8192.0;     // 2.9296875 Hz
+// The curves keep bins 6 .. 6826: from just below 19.69 Hz to just below 20000 Hz (both limits
+// times 8192 over 24000, truncated).
+constexpr int kFirstKeptBin = 161300 / 24000;         // 6 (161300.48 / 24000)
+constexpr int kLastKeptBin = 163840000 / 24000;        // 6826
+constexpr int kKeptBins = kLastKeptBin - kFirstKeptBin + 1;  // 6821
+
+// How one speaker enters the acoustic sum, from the shown flags of its three curves.
+enum class SumPart : int {
+    kNone = 0,       // adds nothing
+    kChain = 1,      // crossover (with its polarity), then equaliser
+    kEqualiser = 2,  // equaliser only
+    kCrossover = 3,  // crossover only, with its polarity
+};
+
+// The speakers of a sum: the output's record and sections, and how it enters.
+struct SumSpeaker {
+    int output;  // 0..7; any other output adds nothing
+    SumPart part;
+};
+
+class ResponseEngine {
+public:
+    ResponseEngine();
+    ResponseEngine(const ResponseEngine&) = delete;
+    ResponseEngine& operator=(const ResponseEngine&) = delete;
+
+    // h (kBlockLength samples, as given) through the sections in order, in place. A section whose
+    // order lies outside 0..8, whose a0 is 0 or whose coefficients are not all finite passes the
+    // block unchanged; a null array or a count below 1 passes everything unchanged.
+    static void Cascade(const model::BiquadSection* sections, int count, double* h);
+    // A unit impulse through the sections.
+    static void ImpulseResponse(const model::BiquadSection* sections, int count, double* h);
+
+    // xs[i] = log10(i * 2.9296875 Hz), ys[i] = the level in dB, for the 8192 bins (bin 0 at
+    // x = -18). A count of 0 gives 0 dB everywhere.
+    void ComputeSectionsResponse(const model::BiquadSection* sections, int count, float* xs,
+                                 float* ys);
+    // The same over the block's first sectionCount sections; a count outside 0..9 adds no
+    // section. Returns 8192.
+    int ComputeCrossoverResponse(const model::CrossoverParams& block,
+                                 const model::CrossoverSections& sections, float* xs, float* ys);
+
+    // The acoustic sum: 20 log10 of the magnitude of the speakers' summed responses, per bin.
+    // records and sections are the eight outputs of the current preset.
+    void ComputeSum(const model::DspChannelRecord* records,
+                    const model::CrossoverSections* sections, const SumSpeaker* speakers,
+                    int count, float* xs, float* ys);
+
+    // Impulse-response passes run since construction (benchmarks and tests of the cache).
+    long Passes() const { return passes_; }
+    // Forgets the speakers' cached responses.
+    void ForgetSum();
+
+private:
+    struct SpeakerCache {
+        bool valid = false;
+        SumPart part = SumPart::kNone;
+        bool inverted = false;
+        int crossoverCount = 0;
+        std::array<model::BiquadSection, model::kMaxCrossoverSections> crossover{};
+        std::array<model::BiquadSection, model::kBandCount> equaliser{};
+        std::vector<double> response;  // what the speaker adds
+        bool crossoverValid = false;    // crossoverImpulse matches crossoverCount / crossover
+        std::vector<double> crossoverImpulse;
+    };
+
+    void Decibels(const double* mag, float* ys) const;
+    const std::vector<double>& SpeakerResponse(int output, SumPart part,
+                                               const model::DspChannelRecord& record,
+                                               const model::CrossoverSections& sections);
+    void CountPasses(const model::BiquadSection* sections, int count);
+
+    std::vector<double> re_, im_, mag_, magB_, a_, b_;
+    std::vector<float> xs_;
+    std::array<SpeakerCache, model::kChannelCount> cache_;
+    long passes_ = 0;
+};
+
+// The sections of a crossover block that its curve and the sum use: the block's count when it
+// lies within 0..9, else none.
+int UsableCrossoverCount(const model::CrossoverParams& block);
+
+}  // namespace dsp

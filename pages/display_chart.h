@@ -1,0 +1,50 @@
+// DisplayChart: the frequency-response chart of the tuning page, the external-source page and
+// the dynamic-equalisation dialog. A FrameWnd over its background image with a small zoom slider
+// at the right of the plot; its curves, responses and paint plans come from DisplayChartLogic,
+// and Paint executes a plan with GDI+ into the back buffer.
+#pragma once
+
+#include <windows.h>
+
+#include "pages/display_chart_logic.h"
+#include "ui/frame_wnd.h"
+#include "ui/gdi.h"
+#include "ui/slider.h"
+
+namespace pages {
+
+class DisplayChart : public ui::FrameWnd {
+public:
+    // backgroundId 0: the chart's own background (and its geometry).
+    DisplayChart(HWND parent, int x, int y, UINT backgroundId);
+    ~DisplayChart() override;
+
+    DisplayChartLogic& Logic() { return logic_; }
+    dsp::CurveList& Curves() { return logic_.Curves(); }
+    ui::Slider& ZoomSlider() { return slider_; }
+
+    void ShowResponse(uint32_t id, const model::BiquadSection* sections, int count, bool repaint) {
+        logic_.ShowResponse(id, sections, count, repaint);
+    }
+    void ShowCrossoverResponse(uint32_t id, const model::CrossoverParams& block,
+                               const model::CrossoverSections& sections, bool repaint) {
+        logic_.ShowCrossoverResponse(id, block, sections, repaint);
+    }
+    void ShowSumResponse(bool show, const model::DspChannelRecord* records,
+                         const model::CrossoverSections* sections, const int32_t* triples, int count,
+                         bool repaint) {
+        logic_.ShowSumResponse(show, records, sections, triples, count, repaint);
+    }
+    void Paint(bool updateNow) { logic_.Paint(updateNow); }
+
+    LRESULT OnAppMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    void Execute(const dsp::PaintPlan& plan, bool updateNow);
+
+    ui::gdi::MemoryDC background_, track_, thumb_;
+    DisplayChartLogic logic_;
+    ui::Slider slider_;
+};
+
+}  // namespace pages

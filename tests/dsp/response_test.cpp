@@ -1,0 +1,151 @@
+// Curves of the response engine against the designed cascades' own frequency response,
+// evaluated directly on the unit circle, and against a plain DFT where the block cuts a slow
+// response short.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "dsp/crossover.h"
+#include "dsp/eq.h"
+#include "dsp/response.h"
+#include "model/tables.h"
+#include "response.h"
+
+using namespace model;
+using namespace testing_response;
+
+namespace {
+
+constexpr double kTolerance = 1e-4;  // dB
+
+std::vector<BiquadSection> Equaliser(const float gains[kBandCount]) {
+    DspChannelRecord r{};
+    for (int k = 0; k < kBandCount; ++k) r.EQGain[k] = gains[k];
+    dsp::ComputeEqBands(&r);
+    return std::vector<BiquadSection>(r.eqSections, r.eqSections + kBandCount);
+}
+
+// The cascade dies out inside the block, so the block's DFT is its frequency response.
+void ExpectDiesOut(const std::vector<BiquadSection>& s, const std::string& what) {
+    std::vector<double> h(dsp::kBlockLength);
+    dsp::ResponseEngine::ImpulseResponse(s.data(), static_cast<int>(s.size()), h.data());
+    double tail = 0.0;
+    for (int t = dsp::kBlockLength - 256; t < dsp::kBlockLength; ++t) tail = std::max(tail, std::fabs(h[t]));
+    ASSERT_LT(tail, 1e-10) << what;
+}
+
+void ExpectAnalytic(dsp::ResponseEngine& engine, const std::vector<BiquadSection>& s, const std::string& what) {
+    ExpectDiesOut(s, what);
+    std::vector<float> xs(dsp::kBinCount), ys(dsp::kBinCount);
+    engine.ComputeSectionsResponse(s.data(), static_cast<int>(s.size()), xs.data(), ys.data());
+    int checked = 0;
+    for (int i = dsp::kFirstKeptBin; i <= dsp::kLastKeptBin; ++i) {
+        const double f = i * dsp::kBinHz;
+        const double want = Db(std::abs(CascadeResponse(s.data(), static_cast<int>(s.size()), f)));
+        if (want < -60.0) continue;
+        ++checked;
+        ASSERT_NEAR(ys[i], want, kTolerance) << what << " at " << f << " Hz";
+        ASSERT_EQ(xs[i], static_cast<float>(std::log10(f + 1e-18)));
+    }
+    EXPECT_GT(checked, 100) << what;
+}
+
+TEST(ResponseCurves, EqualiserBandsFollowTheirAnalyticMagnitude) {
+    dsp::ResponseEngine engine;
+    for (int band = 9; band < kBandCount; ++band) {
+        for (float g : {12.0f, -12.0f}) {
+            float gains[kBandCount] = {};
+            gains[band] = g;
+            ExpectAnalytic(engine, Equaliser(gains), "band " + std::to_string(band) + " " + std::to_string(g));
+        }
+    }
+    float mixed[kBandCount] = {};
+    for (int band = 9; band < kBandCount; ++band) mixed[band] = (band % 3 == 0) ? -12.0f : (band % 3 == 1 ? 7.5f : 12.0f);
+    ExpectAnalytic(engine, Equaliser(mixed), "mixed bands 9..30");
+}
+
+TEST(ResponseCurves, CrossoversOfEveryFamilyTypeAndSlopeFollowTheirAnalyticMagnitude) {
+    dsp::ResponseEngine engine;
+    struct Edges {
+        float low, high;
+    };
+    const Edges edges[] = {{150, 300}, {1000, 2000}, {8000, 16000}};
+    int designs = 0;
+    for (int family : {kLinkwitz, kButterworth}) {
+        for (int type : {kLowPass, kHighPass, kBandPass}) {
+            for (int n = 1; n <= 8; ++n) {
+                for (const Edges& e : edges) {
+                    CrossoverParams x{};
+                    x.FilterType = type;
+                    x.FilterModel = family;
+                    x.LFSlope = x.HFSlope = 6.0f * n;
+                    // Low and high passes take the edge itself; band passes an octave.
+                    x.LPFreq = e.low;
+                    x.HPFreq = type == kBandPass ? e.high : e.low;
+                    CrossoverSections s;
+                    s.section.fill(IdentitySection());
+                    if (dsp::DesignCrossover(x, s) != 1) continue;
+                    ++designs;
+                    std::vector<BiquadSection> cascade(s.section.begin(), s.section.begin() + x.sectionCount);
+                    ExpectAnalytic(engine, cascade,
+                                   "family " + std::to_string(family) + " type " + std::to_string(type) +
+                                       " slope " + std::to_string(6 * n) + " at " + std::to_string(e.low));
+                    // The crossover form reads the same sections through the block's count.
+                    std::vector<float> a(dsp::kBinCount), b(dsp::kBinCount), xs(dsp::kBinCount);
+                    engine.ComputeSectionsResponse(cascade.data(), x.sectionCount, xs.data(), a.data());
+                    EXPECT_EQ(engine.ComputeCrossoverResponse(x, s, xs.data(), b.data()), dsp::kBinCount);
+                    EXPECT_EQ(a, b);
+                }
+            }
+        }
+    }
+    EXPECT_GE(designs, 100);
+}
+
+TEST(ResponseCurves, ASlowBandCutShortByTheBlockIsTheDftOfTheFilteredBlock) {
+    float gains[kBandCount] = {};
+    gains[1] = 12.0f;
+    const std::vector<BiquadSection> s = Equaliser(gains);
+
+    // The block filtered by a plain recurrence, independently of the engine.
+    std::vector<double> h(dsp::kBlockLength, 0.0);
+    h[0] = 1.0;
+    for (const BiquadSection& q : s) {
+        std::vector<double> y(h.size(), 0.0);
+        for (size_t t = 0; t < h.size(); ++t) {
+            double acc = 0.0;
+            for (int j = 0; j <= 2 && static_cast<size_t>(j) <= t; ++j) acc += q.b[j] * h[t - j];
+            for (int j = 1; j <= 2 && static_cast<size_t>(j) <= t; ++j) acc -= q.a[j] * y[t - j];
+            y[t] = acc / q.a[0];
+        }
+        h = y;
+    }
+    std::vector<double> c(dsp::kBlockLength), sn(dsp::kBlockLength);
+    for (int t = 0; t < dsp::kBlockLength; ++t) {
+        c[t] = std::cos(2.0 * dsp::kPi * t / dsp::kBlockLength);
+        sn[t] = std::sin(2.0 * dsp::kPi * t / dsp::kBlockLength);
+    }
+    dsp::ResponseEngine engine;
+    std::vector<float> xs(dsp::kBinCount), ys(dsp::kBinCount);
+    engine.ComputeSectionsResponse(s.data(), kBandCount, xs.data(), ys.data());
+    double worstAnalytic = 0.0;
+    for (int i = dsp::kFirstKeptBin; i <= dsp::kLastKeptBin; ++i) {
+        double re = 0.0, im = 0.0;
+        size_t k = 0;
+        for (int t = 0; t < dsp::kBlockLength; ++t) {
+            re += h[t] * c[k];
+            im -= h[t] * sn[k];
+            k = (k + static_cast<size_t>(i)) & (dsp::kBlockLength - 1);
+        }
+        ASSERT_NEAR(ys[i], Db(std::hypot(re, im)), kTolerance) << "bin " << i;
+        worstAnalytic = std::max(
+            worstAnalytic, std::fabs(ys[i] - Db(std::abs(CascadeResponse(s.data(), kBandCount, i * dsp::kBinHz)))));
+    }
+    // The block is too short for this band: the grid, not the arithmetic, sets how far it lies.
+    EXPECT_GT(worstAnalytic, 0.1);
+}
+
+}  // namespace

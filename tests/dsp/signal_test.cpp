@@ -1,0 +1,203 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <complex>
+#include <memory>
+#include <random>
+#include <vector>
+
+#include "dsp/signal.h"
+
+namespace {
+
+// y[t] a0 = sum b_j x[t-j] - sum_{j>=1} a_j y[t-j], written out plainly.
+std::vector<double> Recurrence(const std::vector<double>& b, const std::vector<double>& a,
+                               const std::vector<double>& x) {
+    std::vector<double> y(x.size(), 0.0);
+    for (size_t t = 0; t < x.size(); ++t) {
+        double s = 0.0;
+        for (size_t j = 0; j < b.size() && j <= t; ++j) s += b[j] * x[t - j];
+        for (size_t j = 1; j < a.size() && j <= t; ++j) s -= a[j] * y[t - j];
+        y[t] = s / a[0];
+    }
+    return y;
+}
+
+std::vector<std::complex<double>> NaiveDft(const std::vector<double>& re, const std::vector<double>& im) {
+    const size_t n = re.size();
+    std::vector<std::complex<double>> out(n);
+    for (size_t k = 0; k < n; ++k) {
+        std::complex<double> s = 0;
+        for (size_t t = 0; t < n; ++t) {
+            const double angle = -2.0 * 3.141592653589793 * static_cast<double>((k * t) % n) / static_cast<double>(n);
+            s += std::complex<double>(re[t], im[t]) * std::polar(1.0, angle);
+        }
+        out[k] = s;
+    }
+    return out;
+}
+
+TEST(Fft, ImpulseGivesExactlyOneInEveryBin) {
+    for (int order = 1; order <= 14; ++order) {
+        const size_t n = size_t{1} << order;
+        std::vector<double> re(n, 0.0), im(n, 0.0);
+        re[0] = 1.0;
+        ASSERT_TRUE(dsp::Fft(re.data(), im.data(), order));
+        for (size_t k = 0; k < n; ++k) {
+            ASSERT_EQ(re[k], 1.0) << "order " << order << " bin " << k;
+            ASSERT_EQ(im[k], 0.0) << "order " << order << " bin " << k;
+        }
+    }
+}
+
+TEST(Fft, MatchesANaiveDftOnRandomData) {
+    std::mt19937_64 rng(7);
+    std::uniform_real_distribution<double> u(-1.0, 1.0);
+    for (int order : {1, 2, 3, 5, 8, 11}) {
+        const size_t n = size_t{1} << order;
+        std::vector<double> re(n), im(n);
+        for (size_t i = 0; i < n; ++i) {
+            re[i] = u(rng);
+            im[i] = u(rng);
+        }
+        const auto want = NaiveDft(re, im);
+        ASSERT_TRUE(dsp::Fft(re.data(), im.data(), order));
+        double largest = 0.0, worst = 0.0;
+        for (size_t k = 0; k < n; ++k) {
+            largest = std::max(largest, std::abs(want[k]));
+            worst = std::max(worst, std::abs(want[k] - std::complex<double>(re[k], im[k])));
+        }
+        EXPECT_LT(worst, 1e-12 * largest) << "order " << order;
+    }
+}
+
+TEST(Fft, RefusesOrdersItCannotDo) {
+    double re[2] = {1, 2}, im[2] = {3, 4};
+    EXPECT_FALSE(dsp::Fft(re, im, -1));
+    EXPECT_FALSE(dsp::Fft(re, im, dsp::kMaxFftOrder + 1));
+    EXPECT_FALSE(dsp::Fft(nullptr, im, 1));
+    EXPECT_EQ(re[0], 1.0);
+    EXPECT_TRUE(dsp::Fft(re, im, 0));  // one point: itself
+    EXPECT_EQ(re[0], 1.0);
+    EXPECT_EQ(im[0], 3.0);
+}
+
+TEST(Magnitudes, AreTheComplexAbsoluteValues) {
+    const double re[3] = {3, 0, -1e-3}, im[3] = {4, -2, 0};
+    double mag[3];
+    dsp::Magnitudes(re, im, mag, 3);
+    EXPECT_EQ(mag[0], 5.0);
+    EXPECT_EQ(mag[1], 2.0);
+    EXPECT_EQ(mag[2], 1e-3);
+}
+
+TEST(Iir, FollowsTheRecurrenceWithA0NotOne) {
+    std::mt19937_64 rng(11);
+    std::uniform_real_distribution<double> u(-1.0, 1.0);
+    for (int order : {0, 1, 2, 4, 7, 8}) {
+        std::vector<double> b(order + 1), a(order + 1), x(400);
+        for (double& v : b) v = u(rng);
+        a[0] = 2.5;
+        // Small feedback keeps every order stable.
+        for (int j = 1; j <= order; ++j) a[j] = 0.2 * u(rng) / order;
+        for (double& v : x) v = u(rng);
+        const auto want = Recurrence(b, a, x);
+        std::vector<double> y(x.size(), 99.0);
+        ASSERT_TRUE(dsp::IirPass(b.data(), a.data(), order, x.data(), y.data(), static_cast<int>(x.size())));
+        for (size_t t = 0; t < x.size(); ++t)
+            ASSERT_NEAR(y[t], want[t], 1e-12 * (1.0 + std::fabs(want[t]))) << "order " << order << " t " << t;
+        // In place gives the same.
+        std::vector<double> z = x;
+        ASSERT_TRUE(dsp::IirPass(b.data(), a.data(), order, z.data(), z.data(), static_cast<int>(z.size())));
+        EXPECT_EQ(z, y) << "order " << order;
+    }
+}
+
+TEST(Iir, EqualNumeratorAndDenominatorPassAnImpulseBitForBit) {
+    std::mt19937_64 rng(5);
+    std::uniform_real_distribution<double> u(-1.0, 1.0);
+    for (double a0 : {1.0, 2.5, -0.3}) {
+        for (int order = 0; order <= 8; ++order) {
+            std::vector<double> c(order + 1);
+            c[0] = a0;
+            for (int j = 1; j <= order; ++j) c[j] = u(rng);
+            std::vector<double> x(300, 0.0), y(300, 7.0);
+            x[0] = 1.0;
+            ASSERT_TRUE(dsp::IirPass(c.data(), c.data(), order, x.data(), y.data(), 300));
+            EXPECT_EQ(y, x) << "a0 " << a0 << " order " << order;
+        }
+    }
+}
+
+TEST(Iir, RefusedSectionsChangeNothingAndReadNothingBeyond) {
+    struct Case {
+        const char* what;
+        int order;
+        double a0;
+        double bad;  // put into b[order] when the order is usable
+    };
+    const Case cases[] = {
+        {"order 9", 9, 1.0, 0.0},         {"order 200", 200, 1.0, 0.0},
+        {"order -1", -1, 1.0, 0.0},       {"a0 zero", 2, 0.0, 0.0},
+        {"NaN", 2, 1.0, std::nan("")},    {"infinity", 2, 1.0, INFINITY},
+    };
+    for (const Case& c : cases) {
+        // Exactly nine coefficients each, as a section holds: ASan sees any read past them.
+        auto b = std::make_unique<double[]>(9);
+        auto a = std::make_unique<double[]>(9);
+        for (int j = 0; j < 9; ++j) b[j] = a[j] = 0.5;
+        a[0] = c.a0;
+        if (c.order >= 0 && c.order <= 8) b[c.order] = c.bad == 0.0 ? b[c.order] : c.bad;
+        std::vector<double> in(64, 1.0), out(64, 3.0);
+        EXPECT_FALSE(dsp::IirSectionUsable(b.get(), a.get(), c.order)) << c.what;
+        EXPECT_FALSE(dsp::IirPass(b.get(), a.get(), c.order, in.data(), out.data(), 64)) << c.what;
+        EXPECT_EQ(out, std::vector<double>(64, 3.0)) << c.what;
+    }
+}
+
+TEST(ErrorMode, IsAWordKept) {
+    const int before = dsp::GetErrorMode();
+    dsp::SetErrorMode(2);
+    EXPECT_EQ(dsp::GetErrorMode(), 2);
+    dsp::SetErrorMode(before);
+    EXPECT_EQ(dsp::GetErrorMode(), before);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(Iir, APairOfSectionsGivesWhatTwoPassesGive) {
+    std::mt19937_64 rng(13);
+    std::uniform_real_distribution<double> u(-1.0, 1.0);
+    for (int orders : {22, 21, 12, 20, 0}) {
+        const int o1 = orders / 10, o2 = orders % 10;
+        double b1[3], a1[3], b2[3], a2[3];
+        for (int j = 0; j < 3; ++j) {
+            b1[j] = u(rng);
+            b2[j] = u(rng);
+            a1[j] = 0.3 * u(rng);
+            a2[j] = 0.3 * u(rng);
+        }
+        a1[0] = 1.7;
+        a2[0] = -0.8;
+        std::vector<double> x(500);
+        for (double& v : x) v = u(rng);
+        std::vector<double> want = x;
+        ASSERT_TRUE(dsp::IirPass(b1, a1, o1, want.data(), want.data(), 500));
+        ASSERT_TRUE(dsp::IirPass(b2, a2, o2, want.data(), want.data(), 500));
+        dsp::Biquad q1, q2;
+        ASSERT_TRUE(dsp::MakeBiquad(b1, a1, o1, q1));
+        ASSERT_TRUE(dsp::MakeBiquad(b2, a2, o2, q2));
+        dsp::BiquadPair(q1, q2, x.data(), 500);
+        EXPECT_EQ(x, want) << "orders " << o1 << " and " << o2;  // equal values (a zero's sign aside)
+    }
+    // Only sections whose taps above 2 are zero pair up.
+    double b[9] = {1, 0.5, 0.1, 0.2}, a[9] = {1, 0.1};
+    dsp::Biquad q;
+    EXPECT_FALSE(dsp::MakeBiquad(b, a, 3, q));
+    b[3] = 0.0;
+    EXPECT_TRUE(dsp::MakeBiquad(b, a, 3, q));
+}
+
+}  // namespace

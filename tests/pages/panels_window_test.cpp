@@ -1,0 +1,360 @@
+// The chart and the two information panels as windows under Wine: sizes and places, the zoom,
+// what a paint puts where, what it frees, and the switches' clicks. Pixels, not glyphs.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "dsp/crossover.h"
+#include "dsp/eq.h"
+#include "pages/chart_view.h"
+#include "pages/device_info.h"
+#include "pages/display_chart.h"
+#include "pages/display_settings.h"
+#include "res/resource.h"
+#include "tests/ui/harness.h"
+#include "ui/messages.h"
+#include "ui/text.h"
+
+using namespace pages;
+
+namespace {
+
+SIZE ClientSize(HWND w) {
+    RECT r;
+    GetClientRect(w, &r);
+    return {r.right, r.bottom};
+}
+
+RECT RectIn(HWND child, HWND parent) {
+    RECT r;
+    GetWindowRect(child, &r);
+    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+void Band17(model::DspChannelRecord& r, float dB) {
+    r = model::DspChannelRecord{};
+    r.EQGain[17] = dB;
+    dsp::ComputeEqBands(&r);
+}
+
+// The pixels of a DC's area or of a skin, read at once (one GetPixel per pixel is slow under Wine).
+struct Pixels {
+    int width = 0, height = 0;
+    std::vector<uint32_t> px;  // 0x00RRGGBB, top row first
+    uint32_t at(int x, int y) const { return px[static_cast<size_t>(y) * width + x]; }
+};
+
+Pixels Read(HDC dc, int width, int height) {
+    Pixels out;
+    out.width = width;
+    out.height = height;
+    out.px.resize(static_cast<size_t>(width) * height);
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP dib = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HDC mem = CreateCompatibleDC(dc);
+    HGDIOBJ old = SelectObject(mem, dib);
+    BitBlt(mem, 0, 0, width, height, dc, 0, 0, SRCCOPY);
+    GdiFlush();
+    const uint32_t* p = static_cast<const uint32_t*>(bits);
+    for (size_t i = 0; i < out.px.size(); ++i) out.px[i] = p[i] & 0xFFFFFF;
+    SelectObject(mem, old);
+    DeleteDC(mem);
+    DeleteObject(dib);
+    return out;
+}
+
+Pixels Skin(UINT id) {
+    HBITMAP b = ui::gdi::LoadSkinBitmap(id);
+    const SIZE size = ui::gdi::BitmapSize(b);
+    HDC screen = GetDC(nullptr);
+    HDC mem = CreateCompatibleDC(screen);
+    HGDIOBJ old = SelectObject(mem, b);
+    Pixels out = Read(mem, size.cx, size.cy);
+    SelectObject(mem, old);
+    DeleteDC(mem);
+    ReleaseDC(nullptr, screen);
+    ui::gdi::Free(b);
+    return out;
+}
+
+int DifferingPixels(const Pixels& a, const Pixels& b, int left, int top, int right, int bottom) {
+    int n = 0;
+    for (int y = top; y < bottom; ++y)
+        for (int x = left; x < right; ++x) n += a.at(x, y) != b.at(x, y);
+    return n;
+}
+
+struct Session {
+    ui::GdiplusSession gdiplus;
+};
+
+TEST(ChartWindow, BothGeometriesSizesAndSliderPlaces) {
+    Session s;
+    uitest::RecordingParent parent(1100, 500);
+    DisplayChart def(parent.hwnd(), 10, 10, 0);
+    DisplayChart custom(parent.hwnd(), 10, 200, IDB_CHART_BG_SOURCES);
+    EXPECT_EQ(ClientSize(def.GetHwnd()).cx, 747);
+    EXPECT_EQ(ClientSize(def.GetHwnd()).cy, 159);
+    EXPECT_EQ(ClientSize(custom.GetHwnd()).cx, 771);
+    EXPECT_EQ(ClientSize(custom.GetHwnd()).cy, 147);
+    const RECT a = RectIn(def.ZoomSlider().GetWindow(), def.GetHwnd());
+    EXPECT_EQ(a.left, 720);
+    EXPECT_EQ(a.top, 67);
+    EXPECT_EQ(a.right, 739);
+    EXPECT_EQ(a.bottom, 150);
+    const RECT b = RectIn(custom.ZoomSlider().GetWindow(), custom.GetHwnd());
+    EXPECT_EQ(b.left, 742);
+    EXPECT_EQ(b.top, 62);
+    EXPECT_EQ(b.right, 761);
+    EXPECT_EQ(b.bottom, 145);
+    EXPECT_FLOAT_EQ(def.ZoomSlider().GetValue(), 1.0f);
+}
+
+TEST(ChartWindow, ZoomFollowsTheSliderAndADoubleClickRestoresIt) {
+    Session s;
+    uitest::RecordingParent parent;
+    DisplayChart chart(parent.hwnd(), 0, 0, 0);
+    HWND slider = chart.ZoomSlider().GetWindow();
+    // The thumb to the top, as the user puts it there: 2.0, +-24 dB.
+    chart.ZoomSlider().JumpTo(9, 0);
+    EXPECT_FLOAT_EQ(chart.Curves().YMax(), 24.0f);
+    EXPECT_FLOAT_EQ(chart.Curves().YMin(), -24.0f);
+    SendMessageA(slider, WM_LBUTTONDBLCLK, MK_LBUTTON, uitest::Point(9, 40));
+    EXPECT_FLOAT_EQ(chart.ZoomSlider().GetValue(), 1.0f);
+    EXPECT_FLOAT_EQ(chart.Curves().YMax(), 12.0f);
+}
+
+TEST(ChartWindow, APlusSixDecibelPeakLandsOnItsPixelAndNothingLeavesThePlot) {
+    Session s;
+    uitest::RecordingParent parent;
+    DisplayChart chart(parent.hwnd(), 0, 0, 0);
+    model::DspChannelRecord r;
+    Band17(r, 6.0f);
+    chart.ShowResponse(0, r.eqSections, model::kBandCount, false);
+    chart.Curves().SetCurveLineArgb(0, 255, 0, 0, 255, false);
+    chart.Curves().SetCurveFillArgb(0, 0, 0, 0, 0, false);
+    chart.Curves().SetHighlight(0, -1, -1, true);
+    const Pixels shot = Read(chart.BackBuffer(), 747, 159);
+    const Pixels skin = Skin(IDB_CHART_BG);
+    // 1 kHz at +6 dB: x = 20 + (3 - log10 19.69) * 692 / (log10 20000 - log10 19.69), y = 85.5 - 6 * 129 / 24.
+    const dsp::PixelPoint p = dsp::MapToPixel(dsp::kDefaultChartGeometry, -12, 12, 3.0f, 6.0f);
+    int found = -1;
+    for (int y = 21; y < 150; ++y) {
+        const uint32_t c = shot.at(static_cast<int>(std::lround(p.x)), y);
+        if (((c >> 16) & 0xFF) > 150 && ((c >> 8) & 0xFF) < 120 && (c & 0xFF) < 120) {
+            found = y;
+            break;
+        }
+    }
+    ASSERT_GE(found, 0) << "no red pixel in the column of 1 kHz";
+    EXPECT_NEAR(found, p.y, 1.5);
+    // Outside the plot only the labels change the background (and the slider is a window).
+    const RECT labels[2] = {{0, 18, 20, 36}, {0, 135, 20, 153}};
+    int outside = 0;
+    for (int y = 0; y < 159; ++y) {
+        for (int x = 0; x < 747; ++x) {
+            const POINT pt{x, y};
+            if (x >= 19 && x < 713 && y >= 20 && y < 151) continue;
+            if (PtInRect(&labels[0], pt) || PtInRect(&labels[1], pt)) continue;
+            if (shot.at(x, y) != skin.at(x, y)) ++outside;
+        }
+    }
+    EXPECT_EQ(outside, 0);
+}
+
+TEST(ChartWindow, HeldChartsDoNotChangeAndReleasePaintsOnce) {
+    Session s;
+    uitest::RecordingParent parent;
+    DisplayChart chart(parent.hwnd(), 0, 0, 0);
+    model::DspChannelRecord r;
+    Band17(r, 6.0f);
+    HDC dc = chart.BackBuffer();
+    const COLORREF before = uitest::Pixel(dc, 413, 60);
+    const long paints = chart.Logic().Paints();
+    chart.Curves().SetHoldRedraw(true);
+    chart.ShowResponse(0, r.eqSections, model::kBandCount, true);
+    chart.Curves().SetHighlight(0, -1, -1, true);
+    chart.Paint(true);
+    EXPECT_EQ(chart.Logic().Paints(), paints);
+    EXPECT_EQ(uitest::Pixel(dc, 413, 60), before);
+    chart.Curves().SetHoldRedraw(false);
+    EXPECT_EQ(chart.Logic().Paints(), paints + 1);
+}
+
+TEST(ChartWindow, PaintsFreeTheirObjects) {
+    Session s;
+    uitest::RecordingParent parent;
+    const ui::gdi::LiveCounts gdiBefore = ui::gdi::Live();
+    model::DspChannelRecord r;
+    Band17(r, -9.0f);
+    for (int i = 0; i < 100; ++i) {
+        DisplayChart chart(parent.hwnd(), 0, 0, i % 2 ? IDB_CHART_BG_SOURCES : 0);
+        chart.ShowResponse(0, r.eqSections, model::kBandCount, true);
+        EXPECT_EQ(ui::LiveGdiplusObjects(), 0);
+    }
+    EXPECT_EQ(ui::gdi::Live(), gdiBefore);
+}
+
+TEST(DeviceInfoWindow, ANewPanelDrawsLineFourAloneAndKeeps63Characters) {
+    Session s;
+    uitest::RecordingParent parent;
+    DeviceInfo info(parent.hwnd(), 0, 0);
+    EXPECT_EQ(ClientSize(info.GetHwnd()).cx, 458);
+    EXPECT_EQ(ClientSize(info.GetHwnd()).cy, 199);
+    const Pixels shot = Read(info.BackBuffer(), 458, 199);
+    const Pixels skin = Skin(IDB_DEVICE_INFO);
+    for (int i = 0; i < 5; ++i) {
+        const LineRect& l = info.Lines().Rect(i);
+        const int differ = DifferingPixels(shot, skin, l.left, l.top, l.right, l.bottom);
+        if (i == 4)
+            EXPECT_GT(differ, 20) << "line 4";
+        else
+            EXPECT_EQ(differ, 0) << "line " << i;
+    }
+    const std::string hundred(100, 'W');
+    info.SetLine(2, hundred.c_str());
+    EXPECT_EQ(std::string(info.Line(2)), std::string(63, 'W'));
+    info.RefreshText(true);
+    EXPECT_EQ(ui::LiveGdiplusObjects(), 0);
+}
+
+TEST(DisplaySettingsWindow, ClicksSwitchesAndSource) {
+    Session s;
+    uitest::RecordingParent parent;
+    DisplaySettings panel(parent.hwnd(), 0, 0);
+    EXPECT_EQ(ClientSize(panel.GetHwnd()).cx, 460);
+    EXPECT_EQ(ClientSize(panel.GetHwnd()).cy, 106);
+    ui::ChkWnd* xo = panel.Switch(kCrossoverSwitch);
+    ui::ChkWnd* eq = panel.Switch(kEqualiserSwitch);
+    ui::ChkWnd* total = panel.Switch(kTotalSwitch);
+    EXPECT_EQ(RectIn(xo->GetHwnd(), panel.GetHwnd()).left, 26);
+    EXPECT_EQ(RectIn(eq->GetHwnd(), panel.GetHwnd()).top, 56);
+    EXPECT_EQ(RectIn(total->GetHwnd(), panel.GetHwnd()).left, 50);
+
+    auto click = [&](ui::ChkWnd* sw) {
+        SendMessageA(sw->GetHwnd(), WM_LBUTTONDOWN, MK_LBUTTON, uitest::Point(3, 3));
+        SendMessageA(sw->GetHwnd(), WM_LBUTTONUP, 0, uitest::Point(3, 3));
+        uitest::Pump();
+    };
+    parent.Clear();
+    click(eq);
+    EXPECT_EQ(parent.Of(ui::MsgCurveSwitches).size(), 1u);
+    click(total);
+    EXPECT_EQ(parent.Of(ui::MsgCurveSwitches).size(), 2u);
+    EXPECT_EQ(xo->State(), ui::BtnWnd::kDisabled);  // the third frame
+    EXPECT_EQ(eq->State(), ui::BtnWnd::kDisabled);
+    int e, x, t;
+    panel.GetSwitches(&e, &x, &t);
+    EXPECT_EQ(e, 2);
+    EXPECT_EQ(x, 2);
+    EXPECT_EQ(t, 1);
+    panel.Reset(false);
+    uitest::Pump();
+    EXPECT_EQ(parent.Of(ui::MsgCurveSwitches).size(), 2u);  // a reset reports nothing
+    EXPECT_TRUE(IsWindowEnabled(eq->GetHwnd()));
+    EXPECT_TRUE(IsWindowEnabled(xo->GetHwnd()));
+    EXPECT_EQ(eq->GetCheck(), 1);
+    click(eq);
+    EXPECT_EQ(eq->GetCheck(), 0);
+
+    // An unchanged source paints nothing: a mark in its area stays.
+    panel.SetSource(4);
+    HDC dc = panel.BackBuffer();
+    const RECT& sr = DisplaySettings::kSourceRect;
+    EXPECT_GT(DifferingPixels(Read(dc, 460, 106), Skin(IDB_DISPLAY_SETTINGS), sr.left, sr.top, sr.right,
+                              sr.bottom),
+              20);  // "Phone"
+    SetPixel(dc, sr.left + 2, sr.top + 2, RGB(1, 2, 3));
+    panel.SetSource(4);
+    EXPECT_EQ(uitest::Pixel(dc, sr.left + 2, sr.top + 2), RGB(1, 2, 3));
+    panel.SetSource(-1);
+    EXPECT_NE(uitest::Pixel(dc, sr.left + 2, sr.top + 2), RGB(1, 2, 3));
+    EXPECT_EQ(ui::LiveGdiplusObjects(), 0);
+}
+
+// Pictures for a person to look at.
+TEST(ChartScreenshots, EveryKindOfCurveAndBothPanels) {
+    Session s;
+    uitest::RecordingParent parent(1100, 720);
+    for (UINT bg : {0u, static_cast<UINT>(IDB_CHART_BG_SOURCES)}) {
+        for (float zoom : {1.0f, 2.0f}) {
+            DisplayChart chart(parent.hwnd(), 0, 0, bg);
+            model::DspChannelRecord a, b;
+            Band17(a, 6.0f);
+            b = model::DspChannelRecord{};
+            for (int k = 0; k < model::kBandCount; ++k) b.EQGain[k] = (k % 4 == 0) ? -5.0f : 2.0f;
+            dsp::ComputeEqBands(&b);
+            model::CrossoverParams lp{}, hp{};
+            lp.FilterType = model::kLowPass;
+            lp.FilterModel = model::kLinkwitz;
+            lp.LPFreq = 2000;
+            lp.LFSlope = 24;
+            hp = lp;
+            hp.FilterType = model::kHighPass;
+            hp.HPFreq = 2000;
+            hp.HFSlope = 24;
+            model::CrossoverSections ls, hs;
+            ls.section.fill(model::IdentitySection());
+            hs.section.fill(model::IdentitySection());
+            dsp::DesignCrossover(lp, ls);
+            dsp::DesignCrossover(hp, hs);
+            model::DspChannelRecord records[8]{};
+            records[0] = a;
+            records[0].crossover = lp;
+            records[1] = b;
+            records[1].crossover = hp;
+            model::CrossoverSections sections[8];
+            sections[0] = ls;
+            sections[1] = hs;
+            chart.Curves().SetHoldRedraw(true);
+            // A front-left and a front-right woofer: equaliser ids 2 and 50, crossovers 3 and 51.
+            chart.ShowResponse(2, a.eqSections, 31, true);
+            chart.ShowCrossoverResponse(3, lp, ls, true);
+            chart.ShowResponse(50, b.eqSections, 31, true);
+            chart.ShowCrossoverResponse(51, hp, hs, true);
+            const int32_t triples[6] = {0, 1, 0, 2, 1, 1};
+            chart.ShowSumResponse(true, records, sections, triples, 2, false);
+            chart.Curves().SetCurveFillArgb(2, 120, 255, 120, 120, false);
+            chart.Curves().SetCurveLineArgb(2, 200, 250, 200, 205, false);
+            chart.Curves().SetCurveFillArgb(3, 255, 120, 120, 120, false);
+            chart.Curves().SetCurveLineArgb(3, 250, 20, 20, 180, false);
+            chart.Curves().SetHighlight(2, 3, static_cast<int32_t>(pages::TotalCurveId(0, 1)), false);
+            chart.ZoomSlider().SetValue(zoom);
+            chart.Logic().SetZoom(zoom);
+            chart.Curves().SetHoldRedraw(false);
+            UpdateWindow(chart.GetHwnd());
+            const SIZE size = ClientSize(chart.GetHwnd());
+            const std::string path = uitest::ScreenshotFolder() + "\\chart_" + (bg ? "sources" : "page") +
+                                     (zoom == 1.0f ? "_zoom1" : "_zoom2") + ".bmp";
+            EXPECT_TRUE(uitest::SaveBmp(chart.BackBuffer(), {0, 0, size.cx, size.cy}, path)) << path;
+        }
+    }
+    DeviceInfo info(parent.hwnd(), 0, 200);
+    info.SetLine(0, "firmware: ver. 1.0.0.0");
+    info.SetLine(3, "Vexa connected (ver. 1.02)");
+    info.SetLine(4, "darvix connected.");
+    info.RefreshText(true);
+    EXPECT_TRUE(uitest::SaveBmp(info.BackBuffer(), {0, 0, 458, 199}, uitest::ScreenshotFolder() + "\\device_info.bmp"));
+    DisplaySettings panel(parent.hwnd(), 0, 420);
+    SendMessageA(panel.Switch(kTotalSwitch)->GetHwnd(), WM_LBUTTONDOWN, MK_LBUTTON, uitest::Point(3, 3));
+    uitest::Pump();
+    panel.SetSource(4);
+    // The switches are windows of their own: shoot the panel from the parent's screen.
+    UpdateWindow(parent.hwnd());
+    HDC screen = GetDC(panel.GetHwnd());
+    EXPECT_TRUE(uitest::SaveBmp(screen, {0, 0, 460, 106}, uitest::ScreenshotFolder() + "\\display_settings.bmp"));
+    ReleaseDC(panel.GetHwnd(), screen);
+}
+
+}  // namespace
