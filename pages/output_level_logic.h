@@ -21,6 +21,7 @@
 #include "link/notifier.h"
 #include "link/reply_channel.h"
 #include "model/file_section.h"
+#include "ui/messages.h"
 
 namespace pages {
 
@@ -151,7 +152,7 @@ public:
 
     OutputLevelSection& Section() { return section_; }
 
-    static constexpr uint32_t kMsgClipMask = 0x8022;
+    static constexpr uint32_t kMsgClipMask = ui::MsgClipMask;
 
 private:
     friend class OutputLevelSection;

@@ -2,7 +2,6 @@
 
 #include <cstring>
 
-#include "os/settings.h"
 #include "ui/messages.h"
 
 namespace pages {
@@ -144,8 +143,6 @@ MenuAction CommandAction(int menuId, int id, int preset, int deviceCount) {
     }
     return action;
 }
-
-void ResetDefaultAnswers(os::Settings& settings) { os::ResetDefaultAnswers(settings); }
 
 std::optional<TabMessage> TabBarLogic::OnClick(int x, int y) {
     std::optional<TabMessage> m = ClickMessage(x, y, rescue_);

@@ -11,10 +11,6 @@
 
 #include "link/ftdi.h"
 
-namespace os {
-class Settings;
-}
-
 namespace pages {
 
 // The menu resources.
@@ -131,7 +127,8 @@ constexpr int kFileLoadPos = 0, kFileSavePos = 1, kFileFinalizePos = 3, kFileSyn
 
 MenuPlan PrepareMenu(const MenuFacts& facts);
 
-// What a menu command does: a message for the main window, or resetting the remembered answers.
+// What a menu command does: a message for the main window, or resetting the remembered answers
+// (os::ResetDefaultAnswers).
 struct MenuAction {
     bool resetDefaultAnswers = false;
     std::optional<TabMessage> post;
@@ -140,9 +137,6 @@ struct MenuAction {
 // The action of a command id chosen from the menu last shown; nothing for an id that menu does not
 // hold. preset: the tab bar's selected preset; deviceCount: CountDevices at the time.
 MenuAction CommandAction(int menuId, int id, int preset, int deviceCount);
-
-// Writes "ask again" to the seven remembered answers.
-void ResetDefaultAnswers(os::Settings& settings);
 
 // The tab bar's state.
 class TabBarLogic {

@@ -239,10 +239,11 @@ TEST(MenuCommands, OnlyPlainMenuCommandsAct) {
     EXPECT_EQ(bar.OnCommand(0, 0, 40137, 0).post, (TabMessage{ui::MsgPresetFile, 1, 3}));
 }
 
+// What the tab bar calls for "Reset Default Answer".
 TEST(MenuCommands, ResetDefaultAnswerAsksAgain) {
     os::MemorySettings settings;
     settings.CreateKeys();
-    pages::ResetDefaultAnswers(settings);
+    os::ResetDefaultAnswers(settings);
     const std::vector<std::string> order = {"AskEqLink", "AskXoLink", "AskStdSwtLink", "AskReset",
                                             "AskFineDelay", "AskMinFDS", "AskDelayRif"};
     EXPECT_EQ(settings.Writes(), order);
