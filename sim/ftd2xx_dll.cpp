@@ -28,6 +28,7 @@
 #include "os/version.h"
 #include "sim/bus.h"
 #include "sim/scenario_file.h"
+#include "sim/level_store.h"
 #include "sim/tuning_store.h"
 #include "sim/trace_text.h"
 
@@ -93,9 +94,12 @@ public:
             auto g = bus_.Lock();
             sim::Darvix& unit = bus_.AddUnit(d.config);
             unit.faults() = d.faults;
-            // Each unit keeps the tuning it is sent and streams it back on a read-all.
+            // Each unit keeps the tuning and the levels it is sent and streams them back on a
+            // read-all.
             stores_.push_back(std::make_unique<sim::TuningStore>());
             sim::InstallTuningStore(unit, *stores_.back());
+            levelStores_.push_back(std::make_unique<sim::LevelStore>());
+            sim::InstallLevelStore(unit, *levelStores_.back());
         }
         tracePath_ = scenario.trace;
     }
@@ -172,6 +176,7 @@ private:
 
     sim::Bus bus_;
     std::vector<std::unique_ptr<sim::TuningStore>> stores_;
+    std::vector<std::unique_ptr<sim::LevelStore>> levelStores_;
     uint64_t origin_;
     std::mutex traceLock_;
     std::string tracePath_;

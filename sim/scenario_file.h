@@ -32,6 +32,7 @@
 //   unplug_after_frames = 3           the unit vanishes when that many frames have come in
 //   unplug_on_command = 0x7D          the unit vanishes when a frame of that command comes in
 //   readback_failures = 1             the first that many read-backs end incomplete
+//   clip_mask = 0x05                  the outputs whose clip indicators the unit reports lit
 //
 // Without a scenario the driver lists one healthy unit whose firmware is the program's version.
 #pragma once
