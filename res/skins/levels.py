@@ -10,7 +10,7 @@ PAGE_BOTTOM = (0xDC, 0xE1, 0xE7)
 PANEL = (0xF6, 0xF7, 0xF9)
 PANEL_RULE = (0xC6, 0xCD, 0xD5)
 READOUT = style.INK
-FADER_Y, FADER_H = 118, 229
+FADER_H = 229
 
 
 def fader_places():
@@ -33,10 +33,6 @@ def page_levels():
     for left, label in fader_places():
         centre = left + 17
         c.text_in_box((centre - 30, 56, centre + 30, 72), label, fonts.sans(True), 10.5, style.TEXT_MUTED)
-        # The dB scale beside each fader: ticks at its ends and middle.
-        for t in (0.0, 0.5, 1.0):
-            y = FADER_Y + 15 + t * (212 - 15)
-            c.fill_rect(left - 6, int(y), left - 1, int(y) + 1, style.STEEL_400)
         # The readout box under the fader.
         c.rounded_rect(left + 1, 352, left + 33, 380, 3, READOUT)
     c.text_in_box((712, 80, 886, 100), "VOLUME", fonts.sans(True), 10, style.STEEL_500)
