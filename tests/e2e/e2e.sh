@@ -318,13 +318,19 @@ levels)
     # Preset B: its eight channel levels, then the preset messages.
     drv click "$tabs" 355 5 >/dev/null
     wait_trace "PC>DEV  46 5A 00 07 7D 01"
+    # The levels go in the same poll cycle as the preset, or the next when the click fell between.
+    for ((i = 0; i < 30; ++i)); do [[ $(trace_count "PC>DEV  46 5A 00 09 7E 01") -ge 8 ]] && break; sleep 0.1; done
     [[ $(trace_count "PC>DEV  46 5A 00 09 7E 01") == 8 ]] || fail "not eight levels of preset B"
     trace_has "PC>DEV  80 5A 00 07 0F" || fail "no preset notice"
     # Another page: the polls stop.
     drv click "$tabs" 600 20 >/dev/null
     sleep 1; n=$(trace_count "46 5A 00 06 7F 25"); sleep 1.5
     [[ $(trace_count "46 5A 00 06 7F 25") == "$n" ]] || fail "clip polls while the page is hidden"
-    close_main "$main"; expect_exit 0 ;;
+    # The preset chosen by the user is a change: closing asks first; NO closes.
+    close_main "$main"
+    drv wait MYFRAMEWND '' 10000 >/dev/null || fail "no exit dialog"
+    drv post "$main" 0x8037 0 0 >/dev/null
+    expect_exit 0 ;;
 menus)
     prepare; set_com 1; start; splash 1
     main=$(main_window) || fail "no main window"
