@@ -115,6 +115,11 @@ void Darvix::SetHandler(uint8_t command, CommandHandler handler) {
 
 void Darvix::RemoveHandler(uint8_t command) { handlers_.erase(command); }
 
+void Darvix::SetReadAllStream(std::function<std::vector<Frame>(Darvix&)> stream) {
+    readAllStreams_.clear();
+    AddReadAllStream(std::move(stream));
+}
+
 void Darvix::AddReadAllStream(std::function<std::vector<Frame>(Darvix&)> stream) {
     if (stream) readAllStreams_.push_back(std::move(stream));
 }

@@ -166,6 +166,8 @@ public:
     // Adds frames streamed in answer to 0x92 before the closing 0x93 (each store's hook); the
     // streams go out in the order they were added.
     void AddReadAllStream(std::function<std::vector<Frame>(Darvix&)> stream);
+    // Replaces every stream with this one (a unit that streams only what a test gives it).
+    void SetReadAllStream(std::function<std::vector<Frame>(Darvix&)> stream);
 
     // --- what handlers call ---
     // Queues a reply to the PC after the reply delay, with the reply faults applied.

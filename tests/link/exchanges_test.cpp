@@ -228,7 +228,7 @@ TEST_F(ExchangeTest, ReadAllTrigger) {
     {
         // The tuning stream plugs in ahead of the closing 0x93.
         auto g = h.bus.Lock();
-        unit.AddReadAllStream([](sim::Darvix&) {
+        unit.SetReadAllStream([](sim::Darvix&) {
             return std::vector<Frame>{sim::Darvix::BuildReply(kNodeDsp, 0x7D, {2}),
                                       sim::Darvix::BuildReply(kNodeDsp, 0xCF, {0})};
         });

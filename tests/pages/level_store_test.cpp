@@ -6,6 +6,8 @@
 
 #include "pages/output_level_logic.h"
 #include "sim/level_store.h"
+#include "sim/tuning_store.h"
+#include "tests/link/link_harness.h"
 #include "tests/messages/frame_helpers.h"
 
 namespace {
@@ -74,6 +76,75 @@ TEST(LevelStore, RoundTripThroughTheDeviceToAFreshPage) {
     // Master and subwoofer are truncated towards their bottom: -33.3 -> -33.5, -7.8 -> -8.0.
     EXPECT_EQ(fresh.Fader(8), -33.5f);
     EXPECT_EQ(fresh.Fader(9), -8.0f);
+}
+
+}  // namespace
+
+namespace {
+
+// The page over the real USB link and a simulated unit with both stores: the clip poll's
+// exchange, the write, and the read-all that brings the levels into a fresh page.
+class LevelsOnTheLink : public ::testing::Test {
+protected:
+    LevelsOnTheLink() {
+        sim::UnitConfig config;
+        config.clipMask = 0x21;
+        sim::Darvix& unit = h.AddUnit(config);
+        {
+            auto g = h.bus.Lock();
+            sim::InstallTuningStore(unit, tuning);
+            sim::InstallLevelStore(unit, levels);
+        }
+        link = h.MakeLink();
+        page.SetNotifier(&posts);
+    }
+    ~LevelsOnTheLink() override {
+        if (link) link->Close();
+    }
+
+    // Declared first: the unit's handlers use them until the bus is gone.
+    sim::TuningStore tuning;
+    sim::LevelStore levels;
+    linktest::SimHarness h;
+    std::unique_ptr<devlink::UsbLink> link;
+    devlink::RecordingNotifier posts;
+    pages::OutputLevelLogic page;
+};
+
+TEST_F(LevelsOnTheLink, ClipPollWriteAndReadBack) {
+    ASSERT_EQ(link->Open(1), 1);
+    link->SetReceiveGate(1);
+    page.OnShow(true);
+    for (int poll = 0; poll < 2; ++poll) {
+        page.OnClipTimer();
+        EXPECT_EQ(page.SendPendingLevels(link->Sender(), link.get()), 1);
+    }
+    ASSERT_EQ(posts.Posts().size(), 1u);  // the second poll's answer
+    EXPECT_EQ(posts.Posts()[0], (devlink::RecordingNotifier::Posted{0x8022, 0x21, 0}));
+    EXPECT_EQ(link->ReceiveGateClosed(), 1);
+    EXPECT_EQ(link->ReceivedCount(), 0u);
+
+    page.OnFaderMoved(5, -17.3f, 0.0f);
+    page.OnFaderMoved(8, -20.0f, 0.0f);
+    page.RequestFullSend();
+    EXPECT_EQ(page.SendPendingLevels(link->Sender(), link.get()), 1);
+    EXPECT_EQ(levels.Attenuation(0, 5), 35);
+    EXPECT_EQ(levels.Master(), 80);
+
+    // The read-all, with the gate open as the poll thread opens it: the tuning's frames, then
+    // the level report.
+    link->SetReceiveGate(0);
+    ASSERT_EQ(link->QueryCommand92(), 1);
+    pages::OutputLevelLogic fresh;
+    int reports = 0;
+    for (const devlink::ReceivedFrame& f : link->ReceivedFrames()) {
+        bool applied = false;
+        if (fresh.ParseLevelResponse(f.bytes.data(), f.bytes.size(), &applied) && applied) ++reports;
+    }
+    EXPECT_EQ(reports, 1);
+    EXPECT_EQ(fresh.Level(0, 5), -17.5f);
+    EXPECT_EQ(fresh.Fader(8), -20.0f);
+    EXPECT_EQ(fresh.Level(3, 7), -3.0f);
 }
 
 }  // namespace
