@@ -229,7 +229,11 @@ unplug)
     drv post "$main" 0x8014 1 0 >/dev/null   # select preset B: the device goes as it is told
     answer_box "'darvix' device disconnected. Try to riconnect." 1   # Cancel: offline
     wait_idle "$main"
-    close_main "$main"; expect_exit 0 ;;
+    # The preset the user chose is a change: closing asks first; NO closes.
+    close_main "$main"
+    drv wait MYFRAMEWND '' 10000 >/dev/null || fail "no exit dialog"
+    drv post "$main" 0x8037 0 0 >/dev/null
+    expect_exit 0 ;;
 exit-finalize)
     prepare; set_com 1; start; splash 1
     main=$(main_window) || fail "no main window"
@@ -321,7 +325,7 @@ levels)
     # The levels go in the same poll cycle as the preset, or the next when the click fell between.
     for ((i = 0; i < 30; ++i)); do [[ $(trace_count "PC>DEV  46 5A 00 09 7E 01") -ge 8 ]] && break; sleep 0.1; done
     [[ $(trace_count "PC>DEV  46 5A 00 09 7E 01") == 8 ]] || fail "not eight levels of preset B"
-    trace_has "PC>DEV  80 5A 00 07 0F" || fail "no preset notice"
+    wait_trace "PC>DEV  80 5A 00 07 0F"
     # Another page: the polls stop.
     drv click "$tabs" 600 20 >/dev/null
     sleep 1; n=$(trace_count "46 5A 00 06 7F 25"); sleep 1.5
@@ -387,6 +391,20 @@ menus)
     drv wait MYFRAMEWND '' 10000 >/dev/null || fail "no exit dialog"
     drv post "$main" 0x8037 0 0 >/dev/null
     expect_exit 0 ;;
+menus-devices)
+    prepare; set_com 1; scenario "[device]" "[device]" "description = Darvix B"; start; splash 1
+    main=$(main_window) || fail "no main window"
+    wait_trace "DEV>PC  5A 46 00 07 93 01"
+    wait_idle "$main"
+    tabs=$(tab_bar "$main") || fail "no tab bar"
+    # Config > Com Setup lists both units; the second one's item connects to it.
+    show_menu "$tabs" 48
+    menu_command "$tabs" 58002                   # beyond the two units: nothing
+    menu_command "$tabs" 58001
+    for ((i = 0; i < 100; ++i)); do [[ $(get_com) == 0x2* ]] && break; sleep 0.1; done
+    [[ $(get_com) == 0x2* ]] || fail "Com is $(get_com), not 2"
+    wait_idle "$main"
+    close_main "$main"; expect_exit 0 ;;
 *) fail "unknown case" ;;
 esac
 echo "PASS $case_name"
