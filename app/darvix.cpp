@@ -19,6 +19,8 @@
 #include "os/version.h"
 #include "pages/dsp_setting.h"
 #include "pages/interim_pages.h"
+#include "pages/output_level.h"
+#include "pages/tab_bar.h"
 #include "res/resource.h"
 #include "ui/caption_bar.h"
 #include "ui/messages.h"
@@ -157,7 +159,7 @@ void Darvix::OnCreate(HWND main) {
     sources_->SetOutputLevelWindow(levels_->GetHwnd());
     ShowPage(0);
     caption_ = new ui::CaptionBar(main, 0, 0);
-    tabs_ = new pages::TabBarCtrl(main, 0, 28, on, &ftdi_, rescue_ != 0);
+    tabs_ = new pages::TabBarCtrl(main, 0, 28, on, &ftdi_, rescue_ != 0, &settings_);
     wizard_ = new dialogs::WizardDlg(main, kDialogX, kDialogY, on);
     eqDynamic_ = new dialogs::EqDynamicDlg(main, kDialogX, kDialogY);
     scan_ = new dialogs::ScanPortDlg(main, kDialogX, kDialogY, &ftdi_);
@@ -197,7 +199,7 @@ void Darvix::ShowPage(int page) {
 void Darvix::SelectPreset(int preset, int fromUser) {
     if (sources_) sources_->SelectPreset(preset, fromUser);
     if (dsp_) dsp_->SelectPreset(preset);
-    if (levels_) levels_->SelectPreset(preset);
+    if (levels_) levels_->SelectPreset(preset, fromUser);
     if (eqDynamic_) eqDynamic_->SelectPreset(preset);
     pending_.SetPendingPreset(preset);
 }
@@ -314,7 +316,7 @@ void Darvix::SendAllPending(devlink::UsbLink& link) {
     if (dsp_) dsp_->SendPendingChanges(link.Sender());
     if (sources_) sources_->SendPendingChanges(link.Sender());
     if (eqDynamic_) eqDynamic_->SendPendingChanges(link.Sender());
-    if (levels_) levels_->SendPendingLevels(link.Sender());
+    if (levels_) levels_->SendPendingLevels(link);
 }
 
 void Darvix::RequestExternalSourceResend() {
@@ -324,7 +326,7 @@ void Darvix::RequestExternalSourceResend() {
 void Darvix::IdleSenders(devlink::UsbLink& link) {
     if (dsp_) dsp_->SendPendingChanges(link.Sender());
     if (sources_) sources_->SendPendingChanges(link.Sender());
-    if (levels_) levels_->SendPendingLevels(link.Sender());
+    if (levels_) levels_->SendPendingLevels(link);
     pending_.SendPendingPreset(link.Sender());
     pending_.SendPendingDynamicEq(link.Sender());
 }

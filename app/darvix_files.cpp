@@ -15,6 +15,8 @@
 #include "model/setup_file.h"
 #include "pages/dsp_setting.h"
 #include "pages/interim_pages.h"
+#include "pages/output_level.h"
+#include "pages/tab_bar.h"
 #include "res/resource.h"
 #include "ui/messages.h"
 #include "ui/msg_box.h"

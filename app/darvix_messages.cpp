@@ -11,6 +11,8 @@
 #include "dialogs/software_update_dlg.h"
 #include "pages/dsp_setting.h"
 #include "pages/interim_pages.h"
+#include "pages/output_level.h"
+#include "pages/tab_bar.h"
 #include "res/resource.h"
 #include "ui/messages.h"
 #include "ui/msg_box.h"
@@ -150,15 +152,14 @@ LRESULT Darvix::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM l
             if (float* out = reinterpret_cast<float*>(wParam); out && levels_) {
                 *out = 0.0f;
                 float values[10];
-                if (levels_->GetLevels(values) > 7) *out = values[8];
+                if (levels_->GetLevels(values, 10) > 8) *out = values[8];
             }
             break;
         case ui::MsgQueryLevelsMaster:
             if (float* out = reinterpret_cast<float*>(lParam); out && levels_) {
                 *out = 0.0f;
                 float values[10];
-                levels_->GetLevels(values);
-                *out = values[8];
+                if (levels_->GetLevels(values, 10) > 8) *out = values[8];
             }
             break;
         case ui::MsgRestartBox: {

@@ -35,7 +35,7 @@ const CommandInfo kCommandTable[] = {
     {C::SourceEq, "SourceEq", Exact(136), Exact(140), kNodeDsp, -1},
     {C::PresetSelect, "PresetSelect", Exact(7), Exact(7), kNodeDsp, -1},
     {C::ChannelLevel, "ChannelLevel", Exact(9), Exact(41), kNodeDsp, -1},
-    {C::LevelsRequest, "LevelsRequest", Exact(6), Exact(6), kNodeDsp, -1},
+    {C::LevelsRequest, "LevelsRequest", Exact(6), AtLeast(6), kNodeDsp, -1},
     {C::OutputDetect, "OutputDetect", Exact(6), kNone, kNodeDsp, -1},
     {C::OutputDetectStatus, "OutputDetectStatus", kNone, AtLeast(6), kNodeDsp, -1},
     {C::InputDetect, "InputDetect", Exact(6), kNone, kNodeDsp, -1},

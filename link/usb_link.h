@@ -22,6 +22,7 @@
 #include "link/ftdi.h"
 #include "link/notifier.h"
 #include "link/receive.h"
+#include "link/reply_channel.h"
 #include "os/event.h"
 #include "os/time.h"
 
@@ -64,7 +65,7 @@ constexpr const char* kFirmwareOlderText =
     "Darvix firmware is too old. Please restart this application \nin rescue mode and upgrade "
     "firmware.";
 
-class UsbLink : public FrameWriter {
+class UsbLink : public FrameWriter, public ReplyChannel {
 public:
     static constexpr int kHandshakeTimeoutMs = 3000;
     static constexpr int kIdentifyTimeoutMs = 3000;
@@ -110,15 +111,15 @@ public:
     std::array<uint8_t, 4> FirmwareVersion() const { return firmwareVersion_; }
 
     // --- receiving ---
-    void SetReceiveGate(int closed);
+    void SetReceiveGate(int closed) override;
     int ReceiveGateClosed() const { return flags_.gateClosed.load(); }
     // 1 when a frame of that command came (copied into out, min(size, its length) bytes, the rest
     // of out zeroed), 0 on time-out (-1: none) or when *cancel becomes non-zero. Polls every 15 ms.
     int WaitResponse(uint8_t command, uint8_t* out, size_t size, int timeoutMs, bool remove,
-                     const std::atomic<int>* cancel);
+                     const std::atomic<int>* cancel) override;
     std::optional<ReceivedFrame> FindFrame(uint8_t command) const;
     bool RemoveFrame(uint64_t id);
-    void ClearReceived();
+    void ClearReceived() override;
     // A copy of the list, oldest first, for a walk that must not hold the lock.
     std::vector<ReceivedFrame> ReceivedFrames() const;
     size_t ReceivedCount() const;

@@ -28,20 +28,6 @@ void InterimPage::Redraw(bool updateNow) {
     if (updateNow) UpdateNow();
 }
 
-OutputLevel::OutputLevel(HWND parent, int x, int y)
-    : InterimPage(parent, {x, y, 1024, 768}, IDB_PAGE_LEVELS, RGB(164, 160, 160), true, "Output levels") {}
-
-void OutputLevel::SetMutes(const uint32_t mutes[8]) {
-    if (!mutes) return;
-    for (int i = 0; i < 8; ++i) mutes_[i] = mutes[i];
-}
-
-int OutputLevel::GetLevels(float out[10]) const {
-    for (int i = 0; i < 10; ++i) out[i] = 0.0f;
-    out[8] = master_;
-    return 10;
-}
-
 ExtSourceEq::ExtSourceEq(HWND parent, int x, int y, bool online)
     : InterimPage(parent, {x, y, x + 50, y + 50}, IDB_PAGE_SOURCES, 0, false, "External sources"),
       connected_(online ? 1 : 0) {}
@@ -54,9 +40,5 @@ void ExtSourceEq::ApplyToControls(const uint32_t* flags, int count, int inputTyp
     if (!flags) return;
     for (int i = 0; i < count && i < 5; ++i) flags_[i] = flags[i] ? 1 : 0;
 }
-
-TabBarCtrl::TabBarCtrl(HWND parent, int x, int y, bool online, const devlink::FtdiApiTable*, bool)
-    : ui::FrameWnd(nullptr, parent, {x, y, x + 50, y + 50}, IDB_TAB_BAR, 0, false, 0x56000000, 0),
-      connected_(online ? 1 : 0) {}
 
 }  // namespace pages

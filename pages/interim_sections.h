@@ -12,24 +12,6 @@
 
 namespace pages {
 
-// The output levels: 32 channel levels (4 presets x 8), the master and the subwoofer level; a
-// setup file holds all 34 behind their count, a preset file the included presets' 8 each.
-class LevelsSection : public model::FileSection {
-public:
-    LevelsSection();
-    void Write(model::SectionWriter& out, const model::SectionContext& context) const override;
-    std::string Read(model::SectionReader& in, const model::SectionContext& context) override;
-    void Apply(const model::SectionContext& context) override;
-    void Discard() override { staged_.clear(); }
-
-    static constexpr int kSetupCount = 34;
-
-private:
-    std::vector<float> Values(const model::SectionContext& context) const;
-    std::array<float, kSetupCount> levels_;
-    std::vector<float> staged_;
-};
-
 // A size word and a fixed number of further bytes (dynamic equalisation: 4976 and 9960 more; the
 // external sources: 4992 and 24968 more).
 class BlockSection : public model::FileSection {

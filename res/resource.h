@@ -55,3 +55,21 @@
 #define IDB_CHART_ZOOM_TRACK 140   // 19 x 83, the zoom slider's track
 #define IDB_CHART_ZOOM_THUMB 141   // 17 x 5, its thumb
 #define IDB_CHART_BG_SOURCES 184   // 771 x 147, the external-source page's chart: plot (36, 13)-(728, 143)
+
+// The tab bar and its menus ------------------------------------------------------------------
+#define IDB_PAGE_TABS 122          // 512 x 111: the page tabs, one row of 37 per selected page
+#define IDB_PRESET_TABS 189        // 211 x 88: the preset tabs, one row of 22 per selected preset
+#define IDB_BTN_FILE 143           // menu buttons: 3 frames (normal, pressed, disabled)
+#define IDB_BTN_CONFIG 144
+#define IDB_BTN_PRESET 195
+#define IDR_MENU_FILE 167          // popup menus, each shown as its first submenu
+#define IDR_MENU_CONFIG 168
+#define IDR_MENU_PRESET 196
+
+// The output-level page ------------------------------------------------------------------------
+#define IDB_LEVEL_FADER 135        // 34 x 229, a fader's background (track x 18..20, y 15..212)
+#define IDB_LEVEL_THUMB 136        // 21 x 31, its thumb
+#define IDB_LEVEL_CLIP 137         // 2 frames of 37 x 38: clip indicator off, lit
+#define IDB_LEVEL_LINK 139         // 2 frames of 35 x 38: Link off, on
+#define IDB_LEVEL_ICONS 292        // 71 x 828: 23 channel icons of 71 x 36, top to bottom
+#define IDB_LEVEL_MUTE 293         // 2 frames of 21 x 20: mute off, on

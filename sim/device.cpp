@@ -72,8 +72,8 @@ void Darvix::InstallDefaultHandlers() {
     });
     SetHandler(Cmd(DeviceCommand::ReadAllRequest), [](Darvix& unit, const Frame& request) {
         if (request[0] != devlink::kNodeDsp) return;
-        if (unit.readAllStream_)
-            for (Frame& f : unit.readAllStream_(unit)) unit.Reply(request, std::move(f));
+        for (const auto& stream : unit.readAllStreams_)
+            for (Frame& f : stream(unit)) unit.Reply(request, std::move(f));
         if (unit.config_.readAll == ReadAllOutcome::None) return;
         uint8_t complete = unit.config_.readAll == ReadAllOutcome::Complete ? 1 : 0;
         if (unit.faults_.readAllFailures > 0) {
@@ -118,7 +118,12 @@ void Darvix::SetHandler(uint8_t command, CommandHandler handler) {
 void Darvix::RemoveHandler(uint8_t command) { handlers_.erase(command); }
 
 void Darvix::SetReadAllStream(std::function<std::vector<Frame>(Darvix&)> stream) {
-    readAllStream_ = std::move(stream);
+    readAllStreams_.clear();
+    AddReadAllStream(std::move(stream));
+}
+
+void Darvix::AddReadAllStream(std::function<std::vector<Frame>(Darvix&)> stream) {
+    if (stream) readAllStreams_.push_back(std::move(stream));
 }
 
 bool Darvix::ReplyFaultApplies(uint8_t replyCommand) const {

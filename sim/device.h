@@ -65,6 +65,7 @@ struct UnitConfig {
     uint16_t accessoryVersion = 0x0205;  // low byte major, high byte minor (5.02)
     ReadAllOutcome readAll = ReadAllOutcome::Complete;
     uint16_t finalizeResult = 1;    // the low half of FINALIZE's result word (1: success)
+    uint8_t clipMask = 0;           // the outputs whose clip indicators the level store reports lit
 
     uint32_t replyDelayMs = 5;      // from the end of a request to the reply
     Delivery delivery = Delivery::Instant;
@@ -162,7 +163,10 @@ public:
     // --- the command table ---
     void SetHandler(uint8_t command, CommandHandler handler);
     void RemoveHandler(uint8_t command);
-    // Frames streamed in answer to 0x92 before the closing 0x93 (the tuning store's hook).
+    // Adds frames streamed in answer to 0x92 before the closing 0x93 (each store's hook); the
+    // streams go out in the order they were added.
+    void AddReadAllStream(std::function<std::vector<Frame>(Darvix&)> stream);
+    // Replaces every stream with this one (a unit that streams only what a test gives it).
     void SetReadAllStream(std::function<std::vector<Frame>(Darvix&)> stream);
 
     // --- what handlers call ---
@@ -225,7 +229,7 @@ private:
     Faults faults_;
     const os::Clock& clock_;
     std::map<uint8_t, CommandHandler> handlers_;
-    std::function<std::vector<Frame>(Darvix&)> readAllStream_;
+    std::vector<std::function<std::vector<Frame>(Darvix&)>> readAllStreams_;
     std::function<void(Darvix&)> connectHook_;
     std::function<bool(uint8_t)> accept_;
     int identifyReplies_ = 0;

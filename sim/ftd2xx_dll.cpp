@@ -29,6 +29,7 @@
 #include "sim/bus.h"
 #include "sim/scenario_file.h"
 #include "sim/firmware_store.h"
+#include "sim/level_store.h"
 #include "sim/tuning_store.h"
 #include "sim/trace_text.h"
 
@@ -112,6 +113,9 @@ public:
             const std::string serial = device.config.serial;
             flash_.back()->SetOnStateChange([this, serial](const sim::UnitFlashState& state) { KeepState(serial, state); });
             sim::InstallFirmwareStore(unit, *flash_.back());
+            // And the levels, streamed back on a read-all too.
+            levelStores_.push_back(std::make_unique<sim::LevelStore>());
+            sim::InstallLevelStore(unit, *levelStores_.back());
         }
         tracePath_ = scenario.trace;
     }
@@ -198,6 +202,7 @@ private:
     std::vector<std::unique_ptr<sim::FirmwareStore>> flash_;
     std::string statePath_;
     std::map<std::string, sim::UnitFlashState> states_;
+    std::vector<std::unique_ptr<sim::LevelStore>> levelStores_;
     uint64_t origin_;
     std::mutex traceLock_;
     std::string tracePath_;

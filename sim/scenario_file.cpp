@@ -200,6 +200,10 @@ bool SetDeviceKey(DeviceDraft& draft, const std::string& key, const std::string&
         if (ok) (key == "damaged_block"        ? draft.device.firmware.damagedBlock
                  : key == "unplug_after_block" ? draft.device.firmware.unplugAfterBlock
                                                : draft.device.firmware.backAfterMs) = static_cast<int>(n);
+    } else if (key == "clip_mask") {
+        uint64_t n = 0;
+        ok = ParseNumber(v, 0xFF, n);
+        if (ok) c.clipMask = static_cast<uint8_t>(n);
     } else if (key == "readback_failures") {
         uint64_t n = 0;
         ok = ParseNumber(v, 1000, n);

@@ -42,6 +42,7 @@
 //   damaged_block = 5                 that firmware data block arrives damaged
 //   unplug_after_block = 5            the unit vanishes after that firmware data block ...
 //   back_after = 3000                 ... and comes back, in rescue, that many ms later
+//   clip_mask = 0x05                  the outputs whose clip indicators the unit reports lit
 //
 // Without a scenario the driver lists one healthy unit whose firmware is the program's version.
 #pragma once

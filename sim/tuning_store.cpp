@@ -174,7 +174,7 @@ void InstallTuningStore(Darvix& unit, TuningStore& store) {
         unit.SetHandler(static_cast<uint8_t>(c), [&store](Darvix&, const Frame& request) {
             store.Apply(request.data(), request.size());
         });
-    unit.SetReadAllStream([&store](Darvix&) { return store.ReadAllFrames(); });
+    unit.AddReadAllStream([&store](Darvix&) { return store.ReadAllFrames(); });
 }
 
 }  // namespace sim

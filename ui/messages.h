@@ -35,6 +35,7 @@ namespace ui {
     X(MsgWorkingMode, 0x8018, "mode / 0")                                                           \
     X(MsgButtonClicked, 0x8020, "push button: 0 / HWND; switch: new state / HWND (posted)")      \
     X(MsgDragToggle, 0x8021, "switch drag-toggle: 1 / new state at the press, 0 / 0 at release") \
+    X(MsgClipMask, 0x8022, "poll thread to the output-level page: clip bits / 0 (posted)")         \
     X(MsgDynamicEqDialog, 0x8030, "1 open, 0 closed / 0")                                           \
     X(MsgScan, 0x8031, "1 start / 0; 0 ended / result 0, 1, 2")                                     \
     X(MsgScanProgress, 0x8032, "poll thread to the scan dialog")                                    \

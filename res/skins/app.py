@@ -1,4 +1,4 @@
-"""Skins of the program's pages and dialogs: the page backgrounds, the tab strip, the dialog titles,
+"""Skins of the program's pages and dialogs: the page backgrounds, the dialog titles,
 the start-up picture, the question backgrounds and the icons."""
 from skingen import fonts, style
 from skingen.canvas import Canvas, mix
@@ -29,19 +29,6 @@ def page_dsp():
 @bitmap("IDB_PAGE_SOURCES", 1024, 704)
 def page_sources():
     return page(1024, 704)
-
-
-@bitmap("IDB_PAGE_LEVELS", 1007, 503)
-def page_levels():
-    return page(1007, 503)
-
-
-@bitmap("IDB_TAB_BAR", 1024, 37)
-def tab_bar():
-    c = Canvas(1024, 37, style.GRAPHITE_700)
-    c.vgradient(0, 0, 1024, 37, style.GRAPHITE_700, style.GRAPHITE_800)
-    c.fill_rect(0, 36, 1024, 37, style.ACCENT_DARK)
-    return c
 
 
 @bitmap("IDB_WIZARD_BG", 300, 380)

@@ -97,6 +97,21 @@ wait_trace() {
 }
 trace_count() { grep -c "$1" "$work/trace.txt" 2>/dev/null || true; }
 close_main() { drv post "$1" 0x10 0 0 >/dev/null; }  # WM_CLOSE
+# The tab bar of the main window, and one of its menu buttons by its left edge (3 File, 48 Config,
+# 250 Preset).
+tab_bar() { drv child "$1" MYFRAMEWND 0 28 1024 37; }
+menu_button() { drv children "$1" | awk -v x="$2" '$2 == "MYBTNWND" && $4 == x {print $1; exit}'; }
+# Shows a menu as its button would and closes it unchosen (Escape in its loop): its commands are
+# the ones the tab bar then takes.
+show_menu() {  # show_menu TAB_BAR BUTTON_LEFT
+    local button popup
+    button=$(menu_button "$1" "$2"); [[ -n $button ]] || fail "no menu button at $2"
+    drv post "$1" 0x8020 0 "0x$button" >/dev/null
+    popup=$(drv wait '#32768' '' 10000) || fail "no popup menu from the button at $2"
+    drv key "$popup" 0x1B >/dev/null
+    drv wait-gone "$popup" 10000 || fail "the popup menu stayed open"
+}
+menu_command() { drv post "$1" 0x111 "$2" 0 >/dev/null; }  # WM_COMMAND of a menu item
 expect_exit() {
     local code
     code=$(exit_code "${2:-30}")
@@ -244,7 +259,11 @@ unplug)
     drv post "$main" 0x8014 1 0 >/dev/null   # select preset B: the device goes as it is told
     answer_box "'darvix' device disconnected. Try to riconnect." 1   # Cancel: offline
     wait_idle "$main"
-    close_main "$main"; expect_exit 0 ;;
+    # The preset the user chose is a change: closing asks first; NO closes.
+    close_main "$main"
+    drv wait MYFRAMEWND '' 10000 >/dev/null || fail "no exit dialog"
+    drv post "$main" 0x8037 0 0 >/dev/null
+    expect_exit 0 ;;
 exit-finalize)
     prepare; set_com 1; start; splash 1
     main=$(main_window) || fail "no main window"
@@ -488,6 +507,104 @@ PY
     close_main "$main"
     drv wait MYFRAMEWND '' 10000 >/dev/null && drv post "$main" 0x8037 0 0 >/dev/null
     expect_exit 0 ;;
+levels)
+    prepare; set_com 1; scenario "[device]" "clip_mask = 0x05"; start; splash 1
+    main=$(main_window) || fail "no main window"
+    wait_trace "DEV>PC  5A 46 00 07 93 01"
+    wait_idle "$main"
+    tabs=$(tab_bar "$main") || fail "no tab bar"
+    trace_has "46 5A 00 06 7F 25" && fail "clip polls before the page showed"
+    drv click "$tabs" 880 20 >/dev/null           # the output-level tab
+    wait_trace "DEV>PC  5A 46 00 07 7F 05 2B"
+    for ((i = 0; i < 30; ++i)); do [[ $(trace_count "46 5A 00 06 7F 25") -ge 3 ]] && break; sleep 0.2; done
+    sleep 0.5
+    drv shot "$main" "$bin/e2e-levels.bmp" >/dev/null
+    # Preset B: its eight channel levels, then the preset messages.
+    drv click "$tabs" 355 5 >/dev/null
+    wait_trace "PC>DEV  46 5A 00 07 7D 01"
+    # The levels go in the same poll cycle as the preset, or the next when the click fell between.
+    for ((i = 0; i < 30; ++i)); do [[ $(trace_count "PC>DEV  46 5A 00 09 7E 01") -ge 8 ]] && break; sleep 0.1; done
+    [[ $(trace_count "PC>DEV  46 5A 00 09 7E 01") == 8 ]] || fail "not eight levels of preset B"
+    wait_trace "PC>DEV  80 5A 00 07 0F"
+    # Another page: the polls stop.
+    drv click "$tabs" 600 20 >/dev/null
+    sleep 1; n=$(trace_count "46 5A 00 06 7F 25"); sleep 1.5
+    [[ $(trace_count "46 5A 00 06 7F 25") == "$n" ]] || fail "clip polls while the page is hidden"
+    # The preset chosen by the user is a change: closing asks first; NO closes.
+    close_main "$main"
+    drv wait MYFRAMEWND '' 10000 >/dev/null || fail "no exit dialog"
+    drv post "$main" 0x8037 0 0 >/dev/null
+    expect_exit 0 ;;
+menus)
+    prepare; set_com 1; start; splash 1
+    main=$(main_window) || fail "no main window"
+    wait_trace "DEV>PC  5A 46 00 07 93 01"
+    wait_idle "$main"
+    tabs=$(tab_bar "$main") || fail "no tab bar"
+    # File > Synchronize > Pc -> Darvix: the whole tuning between 0xA5 and 0xA6, levels included.
+    show_menu "$tabs" 3
+    menu_command "$tabs" 40268
+    wait_trace "PC>DEV  46 5A 00 06 A6"
+    wait_idle "$main"
+    levels=$(sed -n '/PC>DEV  46 5A 00 06 A5/,/PC>DEV  46 5A 00 06 A6/p' "$work/trace.txt" |
+             grep -c "PC>DEV  46 5A 00 09 7E\|PC>DEV  00 5A 00 07 0A\|PC>DEV  00 5A 00 07 0D")
+    [[ $levels == 40 ]] || fail "$levels level frames in the write, not 40"
+    # File > Reset Default Answer: the seven answers ask again.
+    wine reg add 'HKCU\software\Morvane\Darvix' /v AskReset /t REG_DWORD /d 1 /f >/dev/null 2>&1
+    show_menu "$tabs" 3
+    menu_command "$tabs" 40279
+    for ((i = 0; i < 50; ++i)); do
+        wine reg query 'HKCU\software\Morvane\Darvix' /v AskReset 2>/dev/null | grep -qi 0xffffffff && break
+        sleep 0.1
+    done
+    for v in AskEqLink AskXoLink AskStdSwtLink AskReset AskFineDelay AskMinFDS AskDelayRif; do
+        wine reg query 'HKCU\software\Morvane\Darvix' /v $v 2>/dev/null | grep -qi 0xffffffff || fail "$v not reset"
+    done
+    # File > FINALIZE to Darvix.
+    show_menu "$tabs" 3
+    menu_command "$tabs" 40266
+    wait_trace "DEV>PC  5A 46 00 09 CB"
+    wait_idle "$main"
+    # Config > Working Mode > Expert, then Dynamic Equalization > Off.
+    show_menu "$tabs" 48
+    menu_command "$tabs" 40147
+    wait_trace "PC>DEV  46 5A 00 07 CF 00"
+    menu_command "$tabs" 40283
+    wait_trace "PC>DEV  46 5A 00 07 95"
+    # Preset > Copy Preset From > C into A, then Current Preset Default: each is written at once.
+    show_menu "$tabs" 250
+    n=$(trace_count "PC>DEV  46 5A 00 06 A6")
+    menu_command "$tabs" 40143
+    for ((i = 0; i < 100; ++i)); do [[ $(trace_count "PC>DEV  46 5A 00 06 A6") -gt $n ]] && break; sleep 0.1; done
+    [[ $(trace_count "PC>DEV  46 5A 00 06 A6") -gt $n ]] || fail "no write after a copy"
+    wait_idle "$main"
+    # File > Synchronize > Pc <- Darvix: a read-back.
+    n=$(trace_count " 92 38")
+    show_menu "$tabs" 3
+    menu_command "$tabs" 40269
+    for ((i = 0; i < 100; ++i)); do [[ $(trace_count " 92 38") -gt $n ]] && break; sleep 0.1; done
+    [[ $(trace_count " 92 38") -gt $n ]] || fail "no read-back"
+    wait_idle "$main"
+    # File > Exit: the changes made ask first; NO closes.
+    show_menu "$tabs" 3
+    menu_command "$tabs" 40132
+    drv wait MYFRAMEWND '' 10000 >/dev/null || fail "no exit dialog"
+    drv post "$main" 0x8037 0 0 >/dev/null
+    expect_exit 0 ;;
+menus-devices)
+    prepare; set_com 1; scenario "[device]" "[device]" "description = Darvix B"; start; splash 1
+    main=$(main_window) || fail "no main window"
+    wait_trace "DEV>PC  5A 46 00 07 93 01"
+    wait_idle "$main"
+    tabs=$(tab_bar "$main") || fail "no tab bar"
+    # Config > Com Setup lists both units; the second one's item connects to it.
+    show_menu "$tabs" 48
+    menu_command "$tabs" 58002                   # beyond the two units: nothing
+    menu_command "$tabs" 58001
+    for ((i = 0; i < 100; ++i)); do [[ $(get_com) == 0x2* ]] && break; sleep 0.1; done
+    [[ $(get_com) == 0x2* ]] || fail "Com is $(get_com), not 2"
+    wait_idle "$main"
+    close_main "$main"; expect_exit 0 ;;
 *) fail "unknown case" ;;
 esac
 echo "PASS $case_name"

@@ -99,6 +99,7 @@ LRESULT CALLBACK RecordingParent::Proc(HWND window, UINT message, WPARAM wParam,
         const bool sent = !IsBeingDispatched(window, message, wParam, lParam);
         float value = 0.0f;
         if (message == 0x8040 && lParam) value = *reinterpret_cast<const float*>(lParam);
+        if (self->onPrivate) self->onPrivate(message, wParam, lParam);
         self->received.push_back({message, wParam, lParam, value, sent});
         return self->reply;
     }

@@ -30,6 +30,8 @@ public:
     HWND hwnd() const { return window_; }
     std::vector<Received> received;
     LRESULT reply = 0;  // returned for the private messages sent to it
+    // Called for every private message while it is handled (pointers in it are valid then).
+    std::function<void(UINT message, WPARAM wParam, LPARAM lParam)> onPrivate;
     // Called on WM_ENTERIDLE, which a modal dialog it owns sends when its queue is empty.
     std::function<void(HWND dialog)> onIdle;
 
