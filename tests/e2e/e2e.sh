@@ -575,7 +575,8 @@ menus)
     show_menu "$tabs" 250
     n=$(trace_count "PC>DEV  46 5A 00 06 A6")
     menu_command "$tabs" 40143
-    for ((i = 0; i < 100; ++i)); do [[ $(trace_count "PC>DEV  46 5A 00 06 A6") -gt $n ]] && break; sleep 0.1; done
+    # The whole tuning and the levels take about 17 s on the line.
+    for ((i = 0; i < 400; ++i)); do [[ $(trace_count "PC>DEV  46 5A 00 06 A6") -gt $n ]] && break; sleep 0.1; done
     [[ $(trace_count "PC>DEV  46 5A 00 06 A6") -gt $n ]] || fail "no write after a copy"
     wait_idle "$main"
     # File > Synchronize > Pc <- Darvix: a read-back.
