@@ -7,7 +7,10 @@
 #include "app/ask.h"
 #include "app/darvix.h"
 #include "app/splash_dialog.h"
+#include "dialogs/exit_dlg.h"
 #include "dialogs/interim_dialogs.h"
+#include "dialogs/sync_dsp_dlg.h"
+#include "dialogs/update_dsp_dlg.h"
 #include "pages/dsp_setting.h"
 #include "pages/interim_pages.h"
 #include "res/resource.h"
@@ -57,6 +60,14 @@ void Darvix::LinkFailure(WPARAM w) {
     } else {
         GoOffline();
     }
+}
+
+// A link failure held back while a device dialog was open is asked about once it has ended.
+void Darvix::AskDeferredLinkFailure() {
+    if (!deferredLinkFailure_) return;
+    const WPARAM w = deferredLinkFailure_;
+    deferredLinkFailure_ = 0;
+    LinkFailure(w);
 }
 
 LRESULT Darvix::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -119,9 +130,9 @@ LRESULT Darvix::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM l
             }
             break;
         case ui::MsgLinkFailed:
-            // During a read-back the read-back's own result reports the failure; the question is
-            // asked once it has ended.
-            if (requests_.readFromDevice) {
+            // During a read-back, a write or FINALIZE the dialog's own result reports the failure;
+            // the question is asked once the dialog has ended, so that it never comes over it.
+            if (requests_.readFromDevice || requests_.sendAll || requests_.finalize) {
                 deferredLinkFailure_ = wParam ? wParam : deferredLinkFailure_;
                 break;
             }
@@ -271,11 +282,7 @@ LRESULT Darvix::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM l
                     DestroyWindow(main_);
                     break;
                 }
-                if (deferredLinkFailure_) {
-                    const WPARAM w = deferredLinkFailure_;
-                    deferredLinkFailure_ = 0;
-                    LinkFailure(w);
-                }
+                AskDeferredLinkFailure();
             }
             break;
         case ui::MsgWriteToDevice:
@@ -288,9 +295,9 @@ LRESULT Darvix::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM l
                 if (w.finalize) requests_.finalize = 1;
                 else requests_.sendAll = 1;
             } else {
-                // A write or FINALIZE that failed leaves the changes marked: they are not on the
-                // device yet.
-                if (requests_.finalize && lParam != 0 && update_->Succeeded()) {
+                const WriteEnd end = DecideWriteEnd(requests_.finalize != 0, lParam != 0, update_->Succeeded(),
+                                                    online_ != 0, closing_ != 0);
+                if (end.clearChanged) {
                     changed_ = 0;
                     if (dsp_) dsp_->SetChanged(0);
                     if (levels_) levels_->SetChanged(0);
@@ -302,10 +309,12 @@ LRESULT Darvix::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM l
                 requests_.routingResend = 0;
                 CloseDialogSteps(update_->GetHwnd(), true);
                 if (lParam == 1 && dsp_) dsp_->ShowConnectionStatus(0xFFFFFFFFu, 0, 0, 0);
-                if (online_ && closing_) {
-                    closing_ = 0;
+                if (end.clearClosing) closing_ = 0;
+                if (end.destroyWindow) {
                     DestroyWindow(main_);
+                    break;
                 }
+                AskDeferredLinkFailure();
             }
             break;
         case ui::MsgExit:

@@ -32,7 +32,7 @@ public:
     virtual void StartTimer(uint32_t periodMs) = 0;
     virtual void StopTimer() = 0;
     // Anti-aliased text in the dialogs' font and colour, wrapped inside the box.
-    virtual void DrawText(const std::string& text, TextBox box) = 0;
+    virtual void DrawMessage(const std::string& text, TextBox box) = 0;
     // A bitmap whose picture is text; `says` is what it says (the window keeps it as its text).
     virtual void DrawImage(uint32_t bitmapId, int x, int y, const std::string& says) = 0;
     virtual void ShowDialog(bool show) = 0;

@@ -42,14 +42,14 @@ void SyncDspLogic::ShowResult(int success) {
     view_.StopTimer();
     view_.EnableButton(DlgButton::Ok, true);
     if (success) {
-        view_.DrawText(kSyncSuccessText, kSuccessBox);
+        view_.DrawMessage(kSyncSuccessText, kSuccessBox);
         return;
     }
     view_.ShowButton(DlgButton::Close, false);
     view_.ShowButton(DlgButton::Ok, false);
     view_.SetSkin(IDB_SYNC_FAILED_BG);
     failureFace_ = true;
-    view_.DrawText(kSyncFailureText, kFailureBox);
+    view_.DrawMessage(kSyncFailureText, kFailureBox);
     view_.MoveButton(DlgButton::Ok, kFailureOkX, kFailureOkY);
     view_.ShowButton(DlgButton::Ok, true);
 }

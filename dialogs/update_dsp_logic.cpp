@@ -32,7 +32,7 @@ void UpdateDspLogic::Start(int a, int b, int c) {
         StartRun();
     } else {
         view_.Repaint();
-        view_.DrawText(kOverwriteQuestion, kQuestionBox);
+        view_.DrawMessage(kOverwriteQuestion, kQuestionBox);
     }
 }
 
@@ -94,9 +94,9 @@ void UpdateDspLogic::ShowResult(bool success) {
     view_.EnableButton(DlgButton::Ok, true);
     view_.Repaint();
     succeeded_ = a_ ? (success && (result_ & 0xFFFF) == 1) : success;
-    if (succeeded_) view_.DrawText(kUpdateSuccessText, kSuccessBox);
-    else if (c_) view_.DrawText(kUpdateFailedKeptText, kSuccessBox);
-    else view_.DrawText(kUpdateFailureText, kFailureBox);
+    if (succeeded_) view_.DrawMessage(kUpdateSuccessText, kSuccessBox);
+    else if (c_) view_.DrawMessage(kUpdateFailedKeptText, kSuccessBox);
+    else view_.DrawMessage(kUpdateFailureText, kFailureBox);
 }
 
 void UpdateDspLogic::SetStateAndSend(devlink::UsbLink* link, int state) {

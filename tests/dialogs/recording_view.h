@@ -43,7 +43,7 @@ public:
     }
     void StartTimer(uint32_t ms) override { timerMs = ms; }
     void StopTimer() override { timerMs = 0; }
-    void DrawText(const std::string& t, dialogs::TextBox box) override {
+    void DrawMessage(const std::string& t, dialogs::TextBox box) override {
         text = t;
         textBox = box;
         drawn.push_back(t);
