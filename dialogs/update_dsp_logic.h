@@ -23,7 +23,7 @@ constexpr const char* kUpdateSuccessText = "'darvix' successfully updated.";
 constexpr const char* kUpdateFailureText = "'darvix' update failed.";
 // On the way out a failed FINALIZE keeps the program open, so that the changes are not lost.
 constexpr const char* kUpdateFailedKeptText =
-    "'darvix' update failed.\nYour changes were not stored. The program stays open.";
+    "'darvix' update failed. Your changes were not stored; the program stays open.";
 // What the FINALIZE warning image says.
 constexpr const char* kFinalizeWarningText =
     "FINALIZE stores the current settings in 'darvix' permanently. Press 'Yes' to proceed.";

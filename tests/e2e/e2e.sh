@@ -85,6 +85,30 @@ warning_text() {
     drv statics "$box"
     drv button "$box" OK >/dev/null || fail "could not press OK"
 }
+# A dialog of the program by the text it shows last (its window text).
+dialog() { drv wait MYFRAMEWND "$1" "${2:-20000}"; }
+# Presses the button of a dialog at client (X, Y) once it is enabled (W H: 78 39 unless given).
+press() {  # press DIALOG X Y [W H]
+    local b
+    b=$(drv child "$1" MYBTNWND "$2" "$3" "${4:-78}" "${5:-39}") || fail "no button at $2,$3"
+    for ((i = 0; i < 200; ++i)); do
+        [[ $(drv state "$b") == "1 1 "* ]] && { drv click "$b" 5 5 || fail "could not press"; return 0; }
+        sleep 0.1
+    done
+    fail "the button at $2,$3 never became usable"
+}
+ok_text="Synchronization to 'darvix' completed with success."
+# The read-back's dialog after a success: OK.
+sync_ok() {
+    local d
+    d=$(dialog "$ok_text" "${1:-30000}") || fail "no read-back success"
+    press "$d" 110 160
+}
+updated="'darvix' successfully updated."
+update_failed="'darvix' update failed."
+kept="'darvix' update failed. Your changes were not stored; the program stays open."
+overwrite="This operation will overwrite current 'darvix' settings. Press 'Yes' to proceed."
+finalize_warning="FINALIZE stores the current settings in 'darvix' permanently. Press 'Yes' to proceed."
 trace_has() { grep -q "$1" "$work/trace.txt" 2>/dev/null; }
 # Waits up to $2 seconds for a line of the device's trace (written a few times a second).
 wait_trace() {
@@ -115,7 +139,7 @@ offline)
 target)
     prepare; set_com 1; start; splash 1
     main=$(main_window) || fail "no main window"
-    wait_trace "DEV>PC  5A 46 00 07 93 01"
+    sync_ok
     wait_idle "$main"
     drv shot "$main" "$bin/e2e-target.bmp" >/dev/null
     close_main "$main"; expect_exit 0
@@ -165,7 +189,7 @@ poll-open)
 change-device)
     prepare; set_com 1; scenario "[device]" "[device]" "description = Darvix B" "firmware = 1.7"; start; splash 1
     main=$(main_window) || fail "no main window"
-    wait_trace "DEV>PC  5A 46 00 07 93 01"
+    sync_ok
     wait_idle "$main"
     drv post "$main" 0x8034 2 0 >/dev/null
     [[ $(warning_text) == "$newer" ]] || fail "wrong warning text"
@@ -174,7 +198,7 @@ change-device)
 change-device-fallback)
     prepare; set_com 1; scenario "[device]" "later_firmware = 2: 1.7"; start; splash 1
     main=$(main_window) || fail "no main window"
-    wait_trace "DEV>PC  5A 46 00 07 93 01"
+    sync_ok
     wait_idle "$main"
     drv post "$main" 0x8034 5 0 >/dev/null
     [[ $(warning_text) == "$newer" ]] || fail "wrong warning text"
@@ -182,11 +206,12 @@ change-device-fallback)
 change-device-ok)
     prepare; set_com 1; scenario "[device]" "[device]" "description = Darvix B"; start; splash 1
     main=$(main_window) || fail "no main window"
-    wait_trace "DEV>PC  5A 46 00 07 93 01"
+    sync_ok
     wait_idle "$main"
     drv post "$main" 0x8034 2 0 >/dev/null
     for ((i = 0; i < 100; ++i)); do [[ $(get_com) == 0x2* ]] && break; sleep 0.1; done
     [[ $(get_com) == 0x2* ]] || fail "Com is $(get_com), not 2"
+    sync_ok
     wait_idle "$main"
     close_main "$main"; expect_exit 0 ;;
 blank-unit)
@@ -197,19 +222,28 @@ blank-unit)
 readback-retry)
     prepare; set_com 1; scenario "[device]" "readback_failures = 1"; start; splash 1
     main=$(main_window) || fail "no main window"
-    wait_trace "DEV>PC  5A 46 00 07 93 01"
+    sync_ok
     wait_idle "$main"
     [[ $(trace_count " 92 38") == 2 ]] || fail "expected two read-all requests"
     close_main "$main"; expect_exit 0 ;;
 readback-fails)
     prepare; set_com 1; scenario "[device]" "readback = incomplete"; start; splash 1
-    # Three failed read-backs end the program.
-    expect_exit 0 60
+    # Three failed read-backs end in the advice; its OK ends the program.
+    d=$(drv list | awk '$2 == "MYFRAMEWND" && $3 == 1 && /Synchronization failed/ {print $1; exit}')
+    for ((i = 0; i < 600 && -z $d; ++i)); do
+        sleep 0.1
+        d=$(drv list | awk '$2 == "MYFRAMEWND" && $3 == 1 && /Synchronization failed/ {print $1; exit}')
+    done
+    [[ -n $d ]] || fail "no failure advice"
+    [[ $(drv state "$d" | awk '{print $5, $6}') == "392 480" ]] || fail "not the larger face"
+    drv shot "$d" "$bin/e2e-sync-failed.bmp" >/dev/null
+    press "$d" 157 420
+    expect_exit 0 30
     [[ $(trace_count " 92 38") == 3 ]] || fail "expected three read-all requests" ;;
 unplug)
     prepare; set_com 1; scenario "[device]" "unplug_on_command = 0x7D"; start; splash 1
     main=$(main_window) || fail "no main window"
-    wait_trace "DEV>PC  5A 46 00 07 93 01"
+    sync_ok
     wait_idle "$main"
     drv post "$main" 0x8014 1 0 >/dev/null   # select preset B: the device goes as it is told
     answer_box "'darvix' device disconnected. Try to riconnect." 1   # Cancel: offline
@@ -218,20 +252,23 @@ unplug)
 exit-finalize)
     prepare; set_com 1; start; splash 1
     main=$(main_window) || fail "no main window"
-    wait_trace "DEV>PC  5A 46 00 07 93 01"
+    sync_ok
     wait_idle "$main"
     drv post "$main" 0x8018 0 0 >/dev/null      # Config > Working Mode > Expert: a change
     wait_trace "PC>DEV  46 5A 00 07 CF 00"
     close_main "$main"
-    drv wait MYFRAMEWND '' 10000 >/dev/null || fail "no exit dialog"
-    drv post "$main" 0x8037 0 1 >/dev/null      # the exit dialog's YES: FINALIZE, then close
+    d=$(dialog "The settings have changed. FINALIZE them in 'darvix' before closing?") || fail "no exit dialog"
+    drv shot "$d" "$bin/e2e-exit-online.bmp" >/dev/null
+    press "$d" 30 168                           # YES: FINALIZE, then close
+    d=$(dialog "$updated") || fail "no FINALIZE result"
+    press "$d" 110 160
     expect_exit 0
     trace_has "PC>DEV  46 5A 00 06 C9" || fail "no FINALIZE"
     trace_has "DEV>PC  5A 46 00 09 CB" || fail "no FINALIZE result" ;;
 reset-online)
     prepare; set_com 1; start; splash 1
     main=$(main_window) || fail "no main window"
-    wait_trace "DEV>PC  5A 46 00 07 93 01"
+    sync_ok
     wait_idle "$main"
     drv post "$main" 0x80A0 0 0 >/dev/null      # File > Reset Settings
     answer_box "This action resets all current settings.Are you sure?" 0   # YES
@@ -242,7 +279,7 @@ reset-online)
 setup-files)
     prepare; set_com 1; start; splash 1
     main=$(main_window) || fail "no main window"
-    wait_trace "DEV>PC  5A 46 00 07 93 01"
+    sync_ok
     wait_idle "$main"
     file=$(winepath -w "$work/tuning.bit")
     # File > Save Setup through the system's dialog: the name in its file-name field, then OK.
@@ -260,6 +297,8 @@ setup-files)
     drv post "$dlg" 0x111 1 0 >/dev/null
     wait_trace "PC>DEV  46 5A 00 06 A6"
     trace_has "PC>DEV  46 5A 00 06 A5" || fail "no write bracket"
+    d=$(dialog "$updated") || fail "no write result"
+    press "$d" 110 160
     wait_idle "$main"
     # A damaged file is refused with its reason and changes nothing.
     head -c 1000 "$work/tuning.bit" > "$work/broken.bit"
@@ -284,10 +323,141 @@ setup-files)
     wait_idle "$main"
     # The loaded setup counts as a change: closing asks first; NO closes without FINALIZE.
     close_main "$main"
-    drv wait MYFRAMEWND '' 10000 >/dev/null || fail "no exit dialog"
-    drv post "$main" 0x8037 0 0 >/dev/null
+    d=$(dialog "The settings have changed. FINALIZE them in 'darvix' before closing?") || fail "no exit dialog"
+    press "$d" 110 168                          # NO
     expect_exit 0
     trace_has "PC>DEV  46 5A 00 06 C9" && fail "FINALIZE after NO" ;;
+write-menu)
+    prepare; set_com 1; start; splash 1
+    main=$(main_window) || fail "no main window"
+    sync_ok
+    wait_idle "$main"
+    # File > Write to device: the question first; NO sends nothing.
+    drv post "$main" 0x8036 1 0 >/dev/null
+    d=$(dialog "$overwrite") || fail "no question"
+    drv shot "$d" "$bin/e2e-write-question.bmp" >/dev/null
+    sleep 1
+    trace_has "PC>DEV  46 5A 00 06 A5" && fail "written before YES"
+    press "$d" 170 160
+    wait_idle "$main"
+    sleep 1
+    trace_has "PC>DEV  46 5A 00 06 A5" && fail "written after NO"
+    # YES: the whole tuning between 0xA5 and 0xA6, then the success.
+    drv post "$main" 0x8036 1 0 >/dev/null
+    d=$(dialog "$overwrite") || fail "no question"
+    press "$d" 50 160
+    wait_trace "PC>DEV  46 5A 00 06 A5"
+    drv shot "$d" "$bin/e2e-write-running.bmp" >/dev/null
+    d=$(dialog "$updated" 120000) || fail "no success"
+    trace_has "PC>DEV  46 5A 00 06 A6" || fail "no end of the write"
+    drv shot "$d" "$bin/e2e-write-done.bmp" >/dev/null
+    press "$d" 110 160
+    wait_idle "$main"
+    close_main "$main"; expect_exit 0 ;;
+write-unplug)
+    prepare; set_com 1; scenario "[device]" "unplug_after_command = 0xA5 20"; start; splash 1
+    main=$(main_window) || fail "no main window"
+    sync_ok
+    wait_idle "$main"
+    drv post "$main" 0x8036 1 0 >/dev/null
+    d=$(dialog "$overwrite") || fail "no question"
+    press "$d" 50 160
+    d=$(dialog "$update_failed" 120000) || fail "no failure"
+    drv shot "$d" "$bin/e2e-write-failed.bmp" >/dev/null
+    # The disconnect question waits until the dialog has ended.
+    drv list | grep -q "riconnect" && fail "the question came over the dialog"
+    press "$d" 110 160
+    answer_box "'darvix' device disconnected. Try to riconnect." 1   # Cancel: offline
+    wait_idle "$main"
+    close_main "$main"; expect_exit 0 ;;
+finalize-menu)
+    prepare; set_com 1; scenario "[device]" "finalize_delay = 3000"; start; splash 1
+    main=$(main_window) || fail "no main window"
+    sync_ok
+    wait_idle "$main"
+    drv post "$main" 0x8018 0 0 >/dev/null      # a change: Expert mode
+    wait_trace "PC>DEV  46 5A 00 07 CF 00"
+    drv post "$main" 0x8036 1 1 >/dev/null      # File > FINALIZE to Darvix
+    d=$(dialog "$finalize_warning") || fail "no FINALIZE warning"
+    drv shot "$d" "$bin/e2e-finalize-warning.bmp" >/dev/null
+    sleep 1
+    trace_has "PC>DEV  46 5A 00 06 C9" && fail "FINALIZE before YES"
+    press "$d" 50 160
+    wait_trace "PC>DEV  46 5A 00 06 C9"
+    sleep 1
+    drv shot "$d" "$bin/e2e-finalize-running.bmp" >/dev/null
+    d=$(dialog "$updated" 30000) || fail "no success"
+    trace_has "DEV>PC  5A 46 00 09 CB" || fail "no result"
+    press "$d" 110 160
+    wait_idle "$main"
+    close_main "$main"; expect_exit 0 ;;         # finalized: nothing left to ask about
+exit-finalize-fails)
+    prepare; set_com 1; scenario "[device]" "finalize_result = 0"; start; splash 1
+    main=$(main_window) || fail "no main window"
+    sync_ok
+    wait_idle "$main"
+    drv post "$main" 0x8018 0 0 >/dev/null
+    wait_trace "PC>DEV  46 5A 00 07 CF 00"
+    close_main "$main"
+    d=$(dialog "The settings have changed. FINALIZE them in 'darvix' before closing?") || fail "no exit dialog"
+    press "$d" 30 168
+    d=$(dialog "$kept") || fail "no kept-changes text"
+    drv shot "$d" "$bin/e2e-finalize-kept.bmp" >/dev/null
+    press "$d" 110 160
+    wait_idle "$main"                            # the program stays open
+    close_main "$main"
+    d=$(dialog "The settings have changed. FINALIZE them in 'darvix' before closing?") || fail "closing did not ask again"
+    press "$d" 110 168                           # NO
+    expect_exit 0 ;;
+exit-unplug)
+    prepare; set_com 1; scenario "[device]" "unplug_on_command = 0xC9"; start; splash 1
+    main=$(main_window) || fail "no main window"
+    sync_ok
+    wait_idle "$main"
+    drv post "$main" 0x8018 0 0 >/dev/null
+    wait_trace "PC>DEV  46 5A 00 07 CF 00"
+    close_main "$main"
+    d=$(dialog "The settings have changed. FINALIZE them in 'darvix' before closing?") || fail "no exit dialog"
+    press "$d" 30 168
+    d=$(dialog "$kept" 20000) || fail "no kept-changes text at once"
+    press "$d" 110 160
+    answer_box "'darvix' device disconnected. Try to riconnect." 1
+    wait_idle "$main"
+    close_main "$main"
+    d=$(dialog "The settings have changed and are not saved. Save them to a setup file before closing?") ||
+        fail "closing offline did not ask"
+    press "$d" 110 168
+    expect_exit 0 ;;
+exit-cancel)
+    prepare; set_com 1; start; splash 1
+    main=$(main_window) || fail "no main window"
+    sync_ok
+    wait_idle "$main"
+    drv post "$main" 0x8018 0 0 >/dev/null
+    wait_trace "PC>DEV  46 5A 00 07 CF 00"
+    close_main "$main"
+    d=$(dialog "The settings have changed. FINALIZE them in 'darvix' before closing?") || fail "no exit dialog"
+    press "$d" 190 168                           # Cancel: the window stays
+    wait_idle "$main"
+    close_main "$main"
+    d=$(dialog "The settings have changed. FINALIZE them in 'darvix' before closing?") || fail "no exit dialog"
+    press "$d" 110 168                           # NO: closes without FINALIZE
+    expect_exit 0
+    trace_has "PC>DEV  46 5A 00 06 C9" && fail "FINALIZE without YES" ;;
+exit-offline)
+    prepare; set_com 1; start; splash 0
+    main=$(main_window) || fail "no main window"
+    wait_idle "$main"
+    drv post "$main" 0x8018 0 0 >/dev/null
+    sleep 0.5
+    close_main "$main"
+    d=$(dialog "The settings have changed and are not saved. Save them to a setup file before closing?") ||
+        fail "no exit dialog"
+    drv shot "$d" "$bin/e2e-exit-offline.bmp" >/dev/null
+    press "$d" 30 168                            # YES: the save dialog, cancelled, still closes
+    dlg=$(drv wait '#32770' 'Save As' 20000) || fail "no save dialog"
+    drv post "$dlg" 0x111 2 0 >/dev/null         # IDCANCEL
+    expect_exit 0 ;;
 *) fail "unknown case" ;;
 esac
 echo "PASS $case_name"
