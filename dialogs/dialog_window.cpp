@@ -15,11 +15,13 @@ size_t Slot(DlgButton b) { return static_cast<size_t>(b); }
 
 }  // namespace
 
-DialogWindow::DialogWindow(HWND parent, int x, int y, UINT titleBitmap)
+DialogWindow::DialogWindow(HWND parent, int x, int y, UINT titleBitmap, const char* name)
     : ui::FrameWnd(nullptr, parent, {x, y, x + 50, y + 50}, IDB_DIALOG_BG, 0, false,
                    WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0),
-      title_(titleBitmap) {
+      title_(titleBitmap),
+      name_(name) {
     FrameWnd::SetSkin(IDB_DIALOG_BG, title_);
+    if (GetHwnd()) SetWindowTextA(GetHwnd(), name_);
     Centre();
 }
 
@@ -49,10 +51,14 @@ HWND DialogWindow::ButtonWindow(DlgButton button) const {
     return b ? b->GetHwnd() : nullptr;
 }
 
-void DialogWindow::Repaint() { Redraw(true); }
+void DialogWindow::Repaint() {
+    Redraw(true);
+    if (GetHwnd()) SetWindowTextA(GetHwnd(), name_);
+}
 
 void DialogWindow::SetSkin(uint32_t bitmapId) {
     FrameWnd::SetSkin(bitmapId, title_);
+    if (GetHwnd()) SetWindowTextA(GetHwnd(), name_);
     Centre();
 }
 

@@ -1,7 +1,7 @@
 // The window under a maintenance dialog's logic: a popup FrameWnd on the dialogs' skin with its
 // title, centred on the desktop, carrying the buttons and the bar the logic moves. It draws texts
 // and pictures into its face and keeps the last one as its window text (no caption shows it; tests
-// and tools read it).
+// and tools read it); a face repainted bare takes the dialog's name again.
 #pragma once
 
 #include <array>
@@ -20,7 +20,8 @@ public:
     static constexpr UINT_PTR kTimerId = 12500;
     static constexpr uint32_t kTextArgb = 0xC8282828;  // alpha 200, colour (40, 40, 40)
 
-    DialogWindow(HWND parent, int x, int y, UINT titleBitmap);
+    // name: the window text while nothing is drawn on the face.
+    DialogWindow(HWND parent, int x, int y, UINT titleBitmap, const char* name);
     ~DialogWindow() override;
 
     HWND ButtonWindow(DlgButton button) const;
@@ -59,6 +60,7 @@ private:
     void Centre();
 
     UINT title_;
+    const char* name_;
     std::array<std::unique_ptr<ui::BtnWnd>, 5> buttons_;
     ui::ProgressBar bar_;
     bool timer_ = false;

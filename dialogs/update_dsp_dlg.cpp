@@ -5,8 +5,7 @@
 
 namespace dialogs {
 
-UpdateDspDlg::UpdateDspDlg(HWND parent, int x, int y) : DialogWindow(parent, x, y, IDB_TITLE_UPDATE) {
-    SetWindowTextA(GetHwnd(), "UpdateDspDlg");
+UpdateDspDlg::UpdateDspDlg(HWND parent, int x, int y) : DialogWindow(parent, x, y, IDB_TITLE_UPDATE, "UpdateDspDlg") {
     AddButton(DlgButton::Close, IDB_CAPTION_CLOSE, 2, 273, 4, true);
     AddButton(DlgButton::Ok, IDB_BTN_OK, 3, 110, 160, false);
     AddButton(DlgButton::Yes, IDB_BTN_YES, 3, 50, 160, true);

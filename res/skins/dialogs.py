@@ -26,14 +26,22 @@ def wrap(text, font, size, width):
     return lines
 
 
-def text_picture(width, height, text, accent_rule=False):
+def text_picture(width, height, text, place_y, accent_rule=False):
+    """place_y: where the dialog draws it; rows that fall on the dialog's header repeat the header,
+    so that the picture does not cut into it."""
     c = Canvas(width, height, style.BODY)
+    for y in range(height):
+        if y + place_y < style.DIALOG_HEADER:
+            c.fill_rect(0, y, width, y + 1, style.header_colour(y + place_y))
+        elif y + place_y == style.DIALOG_HEADER:
+            c.fill_rect(0, y, width, y + 1, style.HEADER_RULE)
+    skip = max(0, style.DIALOG_HEADER + 1 - place_y)
     font = fonts.sans(False)
     x = 0
     if accent_rule:  # a warning: an accent bar down its left edge
-        c.fill_rect(0, 2, 3, height - 2, style.ACCENT)
+        c.fill_rect(0, skip + 2, 3, height - 2, style.ACCENT)
         x = 10
-    top = 4
+    top = skip + 4
     for line in wrap(text, font, 12.5, width - x - 2):
         c.text_in_box((x, top, width, top + 20), line, font, 12.5, style.TEXT_DARK, align="left")
         top += 20
@@ -57,14 +65,14 @@ def sync_failed_background():
 
 @bitmap("IDB_FINALIZE_WARNING", 222, 96)
 def finalize_warning():
-    return text_picture(222, 96, FINALIZE_WARNING, accent_rule=True)
+    return text_picture(222, 96, FINALIZE_WARNING, 35, accent_rule=True)
 
 
 @bitmap("IDB_EXIT_FINALIZE_QUESTION", 222, 100)
 def exit_finalize_question():
-    return text_picture(222, 100, EXIT_ONLINE)
+    return text_picture(222, 100, EXIT_ONLINE, 30)
 
 
 @bitmap("IDB_EXIT_SAVE_QUESTION", 260, 92)
 def exit_save_question():
-    return text_picture(260, 92, EXIT_OFFLINE)
+    return text_picture(260, 92, EXIT_OFFLINE, 39)

@@ -75,6 +75,7 @@ TEST_F(DialogWindows, SyncDialogRunsThenShowsEachResult) {
     EXPECT_FALSE(Visible(d.GetHwnd()));
     EXPECT_EQ(SizeOf(d.GetHwnd()).cx, 300);
     EXPECT_EQ(SizeOf(d.GetHwnd()).cy, 220);
+    EXPECT_EQ(TextOf(d.GetHwnd()), "SyncDspDlg");
     d.Start();
     ShowWindow(d.GetHwnd(), SW_SHOWNOACTIVATE);
     const HWND ok = d.ButtonWindow(DlgButton::Ok), close = d.ButtonWindow(DlgButton::Close);
@@ -117,6 +118,7 @@ TEST_F(DialogWindows, SyncDialogRunsThenShowsEachResult) {
     EXPECT_EQ(quit[0].lParam, 1);
     // A retry starts from the ordinary face.
     d.Start();
+    EXPECT_EQ(TextOf(d.GetHwnd()), "SyncDspDlg");  // a bare face again
     EXPECT_EQ(SizeOf(d.GetHwnd()).cx, 300);
     EXPECT_EQ(PlaceIn(ok, d.GetHwnd()).y, 160);
 }

@@ -327,6 +327,26 @@ setup-files)
     press "$d" 110 168                          # NO
     expect_exit 0
     trace_has "PC>DEV  46 5A 00 06 C9" && fail "FINALIZE after NO" ;;
+readback-line-rate)
+    prepare; set_com 1; scenario "delivery = line-rate" "[device]"; start; splash 1
+    main=$(main_window) || fail "no main window"
+    d=$(dialog SyncDspDlg 20000) || fail "no read-back dialog"
+    wait_trace "PC>DEV  46 5A 00 06 92"
+    drv shot "$d" "$bin/e2e-sync-running.bmp" >/dev/null
+    sync_ok 60000
+    wait_idle "$main"
+    close_main "$main"; expect_exit 0 ;;
+readback-unplug)
+    prepare; set_com 1; scenario "[device]" "unplug_on_command = 0x92"; start; splash 1
+    # Every attempt fails at once (no 30 s waits); the advice, then OK ends the program.
+    d=""
+    for ((i = 0; i < 600 && -z $d; ++i)); do
+        sleep 0.1
+        d=$(drv list | awk '$2 == "MYFRAMEWND" && $3 == 1 && /Synchronization failed/ {print $1; exit}')
+    done
+    [[ -n $d ]] || fail "no failure advice"
+    press "$d" 157 420
+    expect_exit 0 30 ;;
 write-menu)
     prepare; set_com 1; start; splash 1
     main=$(main_window) || fail "no main window"
