@@ -230,7 +230,8 @@ readback-fails)
     prepare; set_com 1; scenario "[device]" "readback = incomplete"; start; splash 1
     # Three failed read-backs end in the advice; its OK ends the program.
     d=$(drv list | awk '$2 == "MYFRAMEWND" && $3 == 1 && /Synchronization failed/ {print $1; exit}')
-    for ((i = 0; i < 600 && -z $d; ++i)); do
+    for ((i = 0; i < 600; ++i)); do
+        [[ -n $d ]] && break
         sleep 0.1
         d=$(drv list | awk '$2 == "MYFRAMEWND" && $3 == 1 && /Synchronization failed/ {print $1; exit}')
     done
@@ -340,7 +341,8 @@ readback-unplug)
     prepare; set_com 1; scenario "[device]" "unplug_on_command = 0x92"; start; splash 1
     # Every attempt fails at once (no 30 s waits); the advice, then OK ends the program.
     d=""
-    for ((i = 0; i < 600 && -z $d; ++i)); do
+    for ((i = 0; i < 600; ++i)); do
+        [[ -n $d ]] && break
         sleep 0.1
         d=$(drv list | awk '$2 == "MYFRAMEWND" && $3 == 1 && /Synchronization failed/ {print $1; exit}')
     done
@@ -369,7 +371,7 @@ write-menu)
     wait_trace "PC>DEV  46 5A 00 06 A5"
     drv shot "$d" "$bin/e2e-write-running.bmp" >/dev/null
     d=$(dialog "$updated" 120000) || fail "no success"
-    trace_has "PC>DEV  46 5A 00 06 A6" || fail "no end of the write"
+    wait_trace "PC>DEV  46 5A 00 06 A6" 10
     drv shot "$d" "$bin/e2e-write-done.bmp" >/dev/null
     press "$d" 110 160
     wait_idle "$main"
@@ -407,7 +409,7 @@ finalize-menu)
     sleep 1
     drv shot "$d" "$bin/e2e-finalize-running.bmp" >/dev/null
     d=$(dialog "$updated" 30000) || fail "no success"
-    trace_has "DEV>PC  5A 46 00 09 CB" || fail "no result"
+    wait_trace "DEV>PC  5A 46 00 09 CB" 10
     press "$d" 110 160
     wait_idle "$main"
     close_main "$main"; expect_exit 0 ;;         # finalized: nothing left to ask about
