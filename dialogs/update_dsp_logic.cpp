@@ -100,18 +100,17 @@ void UpdateDspLogic::ShowResult(bool success) {
 }
 
 void UpdateDspLogic::SetStateAndSend(devlink::UsbLink* link, int state) {
-    state_ = state;
-    if (!link) return;
-    if (state == 2) {
-        writeLost_ = 0;
-        link->Send(devlink::BuildSimpleFrame(devlink::kNodeDsp, devlink::DeviceCommand::StoreBegin));
-    }
-    if (state == 3) {
+    if (state == 2) writeLost_ = 0;
+    if (state == 3 && link) {
         link->Send(devlink::BuildSimpleFrame(devlink::kNodeDsp, devlink::DeviceCommand::StoreEnd));
         // The writes are not answered, so a link that failed (or closed) on the way is the only
-        // sign that the tuning did not all reach the device.
+        // sign that the tuning did not all reach the device. Known before the state says the
+        // write has ended: the dialog's timer reads the two on another thread.
         if (link->IsFailed() || !link->IsOpen()) writeLost_ = 1;
     }
+    state_ = state;
+    if (state == 2 && link)
+        link->Send(devlink::BuildSimpleFrame(devlink::kNodeDsp, devlink::DeviceCommand::StoreBegin));
 }
 
 void UpdateDspLogic::RunFinalize(devlink::UsbLink& link) {
