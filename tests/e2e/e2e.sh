@@ -109,6 +109,17 @@ update_failed="'darvix' update failed."
 kept="'darvix' update failed. Your changes were not stored; the program stays open."
 overwrite="This operation will overwrite current 'darvix' settings. Press 'Yes' to proceed."
 finalize_warning="FINALIZE stores the current settings in 'darvix' permanently. Press 'Yes' to proceed."
+# File > Save Setup to $1 through the system's dialog.
+save_setup() {  # save_setup MAIN PATH
+    local dlg
+    drv post "$1" 0x8012 0 0 >/dev/null
+    dlg=$(drv wait '#32770' 'Save As' 20000) || fail "no save dialog"
+    drv item "$dlg" 1148 "$(winepath -w "$2")" || fail "no file-name field"
+    drv post "$dlg" 0x111 1 0 >/dev/null
+    for ((i = 0; i < 100; ++i)); do [[ -s $2 ]] && break; sleep 0.1; done
+    [[ -s $2 ]] || fail "no setup file written"
+    wait_idle "$1"
+}
 trace_has() { grep -q "$1" "$work/trace.txt" 2>/dev/null; }
 # Waits up to $2 seconds for a line of the device's trace (written a few times a second).
 wait_trace() {
@@ -381,6 +392,7 @@ write-unplug)
     main=$(main_window) || fail "no main window"
     sync_ok
     wait_idle "$main"
+    save_setup "$main" "$work/before.bit"
     drv post "$main" 0x8036 1 0 >/dev/null
     d=$(dialog "$overwrite") || fail "no question"
     press "$d" 50 160
@@ -391,6 +403,9 @@ write-unplug)
     press "$d" 110 160
     answer_box "'darvix' device disconnected. Try to riconnect." 1   # Cancel: offline
     wait_idle "$main"
+    # The tuning on the PC is as it was.
+    save_setup "$main" "$work/after.bit"
+    cmp -s "$work/before.bit" "$work/after.bit" || fail "the tuning changed"
     close_main "$main"; expect_exit 0 ;;
 finalize-menu)
     prepare; set_com 1; scenario "[device]" "finalize_delay = 3000"; start; splash 1
