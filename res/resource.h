@@ -35,6 +35,12 @@
 #define IDB_TITLE_EXIT 267
 #define IDB_TITLE_SCAN 268
 #define IDB_TITLE_FIRMWARE 275
+#define IDB_BAR_SYNC 256           // the dialogs' bars: empty bar over full bar, 264 x 2 x 12
+#define IDB_BAR_UPDATE 262
+#define IDB_SYNC_FAILED_BG 301     // 392 x 480, the read-back's failure face with its advice
+#define IDB_EXIT_SAVE_QUESTION 271 // question images drawn on skin 152: offline exit
+#define IDB_FINALIZE_WARNING 272   //   FINALIZE from the menu
+#define IDB_EXIT_FINALIZE_QUESTION 288 //   online exit
 #define IDB_QUESTION_STANDARD 278  // 300 x 220, the Standard-mode question drawn in the background
 #define IDB_CAPTION_STANDARD 279   // 213 x 27, its caption
 #define IDB_CAPTION_MSGBOX 281     // 213 x 27, the caption of the program's messages
