@@ -1,5 +1,6 @@
 #include "pages/car_channel_logic.h"
 
+#include <cstdio>
 #include <cstring>
 
 #include "pages/speaker_rules.h"
@@ -116,6 +117,7 @@ int CarChannelLogic::ListSelected(SpeakerTriple* out, int max) const {
 void CarChannelLogic::SelectListeningPoint(int point) {
     if (mode_ != kViewMode || point < 0 || point >= kSeatCount) return;
     for (int i = 0; i < kSeatCount; ++i) seats_[i] = i == point;
+    if (onSeats_) onSeats_();
 }
 
 int CarChannelLogic::PassiveVariant(int position, int kind) const {
@@ -160,9 +162,13 @@ PanelRect CarChannelLogic::HitRect(int position, int kind) const {
 
 const std::vector<CarLayoutItem>& CarChannelLogic::Layout() {
     ++layouts_;
+    if (isEnabled_) enabled_ = isEnabled_();
     layout_.clear();
     layout_.push_back({kSkin, 0, {0, 0, 249, 406}, ""});
-    if (!enabled_) return layout_;
+    if (!enabled_) {
+        if (onLayout_) onLayout_();
+        return layout_;
+    }
     for (CarChannelSpot& s : spots_) {
         int w = 0, h = 0;
         for (int k = 0; k < model::kKindCount; ++k) {
@@ -196,11 +202,15 @@ const std::vector<CarLayoutItem>& CarChannelLogic::Layout() {
                 icon.frame = selected ? kKindSelectedFrame : 1 - kKindSelectedFrame;
             }
             layout_.push_back(icon);
-            if (s.count[k] > 1)
-                layout_.push_back({0, 0, {r.left, r.top, r.left + kCountBox, r.top + kCountBox},
-                                   "x" + std::to_string(s.count[k])});
+            if (s.count[k] > 1) {
+                char text[16];
+                std::snprintf(text, sizeof text, "x%d", static_cast<int>(s.count[k]));
+                layout_.push_back(
+                    {0, 0, {r.left, r.top, r.left + kCountBox, r.top + kCountBox}, text});
+            }
         }
     }
+    if (onLayout_) onLayout_();
     return layout_;
 }
 
@@ -239,6 +249,7 @@ Notification CarChannelLogic::OnSeatClicked(int seat, bool nowChecked) {
     // A seat cannot be switched off: pressing the checked one keeps it checked.
     (void)nowChecked;
     for (int i = 0; i < kSeatCount; ++i) seats_[i] = i == seat;
+    if (onSeats_) onSeats_();
     return {ui::MsgListeningPoint, seat, 0};
 }
 

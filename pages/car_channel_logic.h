@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -80,6 +81,14 @@ public:
     // rectangles; a disabled panel keeps the last ones.
     const std::vector<CarLayoutItem>& Layout();
     void SetEnabled(bool enabled) { enabled_ = enabled; }
+    // The window's hooks: whether it is enabled now (asked by every layout) and the drawing of
+    // a layout once it is made.
+    void SetHooks(std::function<bool()> enabled, std::function<void()> drawn,
+                  std::function<void()> seatsChanged) {
+        isEnabled_ = std::move(enabled);
+        onLayout_ = std::move(drawn);
+        onSeats_ = std::move(seatsChanged);
+    }
     int Layouts() const { return layouts_; }
     const std::vector<CarLayoutItem>& LastLayout() const { return layout_; }
     PanelRect HitRect(int position, int kind) const;
@@ -108,6 +117,9 @@ private:
     std::vector<CarLayoutItem> layout_;
     bool enabled_ = true;
     int layouts_ = 0;  // how often the panel was drawn (the window repaints each time)
+    std::function<bool()> isEnabled_;
+    std::function<void()> onLayout_;
+    std::function<void()> onSeats_;
 };
 
 }  // namespace pages

@@ -53,7 +53,7 @@ void ChannelMapLogic::SetRow(int row, int position, int kind, bool redraw, int v
     }
     // A newly assigned output starts playing.
     mute_[row] = 0;
-    if (redraw) ++repaints_;
+    if (redraw) Repainted();
 }
 
 void ChannelMapLogic::ResetRows(bool redraw) {
@@ -65,7 +65,7 @@ void ChannelMapLogic::ResetRows(bool redraw) {
         r.variant = -1;
     }
     on_.fill(0);
-    if (redraw) ++repaints_;
+    if (redraw) Repainted();
     // The output-level page clears its channel icons.
     if (messages_) messages_->SendToMain(ui::MsgChannelIcon, -1, 0);
 }
@@ -78,7 +78,7 @@ void ChannelMapLogic::LoadFromChannels(const model::DspChannelRecord* records) {
             SetRow(r.output, r.position, r.kind, false, r.passiveVariant,
                    static_cast<uint32_t>(r.amplifier));
         }
-    ++repaints_;
+    Repainted();
 }
 
 void ChannelMapLogic::SelectByAssignment(int position, int kind, bool state, bool clearFirst,
@@ -87,7 +87,7 @@ void ChannelMapLogic::SelectByAssignment(int position, int kind, bool state, boo
         for (Row& r : rows_) r.selected = false;
     for (Row& r : rows_)
         if (r.position == position && r.kind == kind) r.selected = state;
-    if (redraw) ++repaints_;
+    if (redraw) Repainted();
 }
 
 void ChannelMapLogic::SetCurrentRow(int row) {
@@ -95,7 +95,7 @@ void ChannelMapLogic::SetCurrentRow(int row) {
     for (Row& r : rows_) r.current = false;
     const int target = rows_[row].selected ? row : FirstSelected();
     if (target >= 0) rows_[target].current = true;
-    ++repaints_;
+    Repainted();
 }
 
 int ChannelMapLogic::GetCurrentRow() const {
@@ -158,7 +158,7 @@ bool ChannelMapLogic::HasAssignment(int position, int kind) const {
 void ChannelMapLogic::SetChannelOn(int output, bool on, bool redraw) {
     if (!Valid(output)) return;
     on_[output] = on ? 1 : 0;
-    if (redraw) ++repaints_;
+    if (redraw) Repainted();
 }
 
 int ChannelMapLogic::GetMuteFlags(uint32_t* out, int n) const {
@@ -172,7 +172,7 @@ int ChannelMapLogic::GetMuteFlags(uint32_t* out, int n) const {
 void ChannelMapLogic::SetMuteFlags(const uint32_t* flags) {
     if (!flags) return;
     for (int i = 0; i < model::kChannelCount; ++i) mute_[i] = flags[i] ? 1 : 0;
-    ++repaints_;
+    Repainted();
 }
 
 bool ChannelMapLogic::CanCombineKinds(int position, int kind) const {
@@ -198,7 +198,7 @@ Notification ChannelMapLogic::OnLButtonDown(int x, int y, bool ctrl) {
                 break;
             }
         }
-        ++repaints_;
+        Repainted();
         UpdateCursor(x, y, ctrl);
         return {ui::MsgChannelMapMutes, 0, 0};
     }
@@ -209,7 +209,7 @@ Notification ChannelMapLogic::OnLButtonDown(int x, int y, bool ctrl) {
         if (row >= 0 && rows_[row].selected && !rows_[row].current) {
             for (Row& r : rows_) r.current = false;
             rows_[row].current = true;
-            ++repaints_;
+            Repainted();
             UpdateCursor(x, y, ctrl);
             return {ui::MsgChannelMapCurrent, row, 0};
         }
@@ -247,7 +247,7 @@ Notification ChannelMapLogic::OnLButtonDown(int x, int y, bool ctrl) {
                 // page loads), not a row it has just deselected.
                 reported = cur;
             }
-            ++repaints_;
+            Repainted();
             if (changed && reported >= 0)
                 result = {ui::MsgChannelMapSelection, rows_[reported].position, rows_[reported].kind};
         }

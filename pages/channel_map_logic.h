@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -84,8 +85,9 @@ public:
 
     // The drawing of the rows over the skin.
     std::vector<MapPaintItem> PaintPlan() const;
-    // Counts every change that needs the window repainted (for the window layer).
+    // Counts every change that needs the window repainted; the window repaints in the handler.
     int Repaints() const { return repaints_; }
+    void SetRepaintHandler(std::function<void()> handler) { onRepaint_ = std::move(handler); }
 
 private:
     struct Row {
@@ -104,6 +106,11 @@ private:
     std::array<uint32_t, model::kChannelCount> mute_{};
     int cursor_ = kCursorArrow;
     int repaints_ = 0;
+    std::function<void()> onRepaint_;
+    void Repainted() {
+        ++repaints_;
+        if (onRepaint_) onRepaint_();
+    }
 };
 
 }  // namespace pages

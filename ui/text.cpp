@@ -39,6 +39,7 @@ using Graphics = Owned<Gdiplus::GpGraphics, flat::GdipDeleteGraphics>;
 using Family = Owned<Gdiplus::GpFontFamily, flat::GdipDeleteFontFamily>;
 using Font = Owned<Gdiplus::GpFont, flat::GdipDeleteFont>;
 using Brush = Owned<Gdiplus::GpBrush, flat::GdipDeleteBrush>;
+using Format = Owned<Gdiplus::GpStringFormat, flat::GdipDeleteStringFormat>;
 
 // Families tried, in order, after the one asked for.
 constexpr const wchar_t* kFallbackFamilies[] = {
@@ -115,8 +116,12 @@ bool DrawTextAntialiased(HDC dc, const char* text, const RECT& layout, const Tex
                              static_cast<Gdiplus::REAL>(layout.top),
                              static_cast<Gdiplus::REAL>(layout.right - layout.left),
                              static_cast<Gdiplus::REAL>(layout.bottom - layout.top));
+    Format format;
+    if (style.centred &&
+        format.Made(flat::GdipCreateStringFormat(0, LANG_NEUTRAL, format.Out())))
+        flat::GdipSetStringFormatAlign(format.get(), Gdiplus::StringAlignmentCenter);
     return flat::GdipDrawString(graphics.get(), wide.c_str(), static_cast<INT>(wide.size()),
-                                font.get(), &box, nullptr, brush.get()) == Gdiplus::Ok;
+                                font.get(), &box, format.get(), brush.get()) == Gdiplus::Ok;
 }
 
 long LiveGdiplusObjects() { return g_live; }

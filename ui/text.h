@@ -27,6 +27,7 @@ struct TextStyle {
     float points = 12.0f;
     bool bold = false;
     uint32_t argb = 0xFF000000;  // Gdiplus::Color layout: alpha in the top byte
+    bool centred = false;        // centred across the layout box rather than from its left
 };
 
 // Draws `text` (the program's ANSI code page) into `dc` with GDI+ DrawString: anti-aliased,
