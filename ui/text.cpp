@@ -119,7 +119,11 @@ bool DrawTextAntialiased(HDC dc, const char* text, const RECT& layout, const Tex
     Format format;
     if (style.centred &&
         format.Made(flat::GdipCreateStringFormat(0, LANG_NEUTRAL, format.Out())))
+    {
         flat::GdipSetStringFormatAlign(format.get(), Gdiplus::StringAlignmentCenter);
+        // A centred word stays one line even where the font at hand is wider than the box.
+        flat::GdipSetStringFormatFlags(format.get(), Gdiplus::StringFormatFlagsNoWrap);
+    }
     return flat::GdipDrawString(graphics.get(), wide.c_str(), static_cast<INT>(wide.size()),
                                 font.get(), &box, format.get(), brush.get()) == Gdiplus::Ok;
 }

@@ -188,4 +188,33 @@ TEST(SpeakerWindows, DisabledCarViewShowsOnlyItsSkin) {
     EXPECT_EQ(parent.Of(ui::MsgSpeakerPicked).size(), 1u);
 }
 
+// Pictures to look at: two rows Ctrl-selected, a muted row and an "fds" mark; a car view with
+// passive-crossover icons and a count.
+TEST(SpeakerWindows, Screenshots) {
+    RecordingParent parent;
+    pages::ChannelMap map(parent.hwnd());
+    map.Logic().LoadFromChannels(viewtest::DefaultRecords().data());
+    Press(map.GetHwnd(), 100, Mid(0), false);
+    Press(map.GetHwnd(), 100, Mid(1), true);
+    Press(map.GetHwnd(), 20, Mid(3), false);
+    map.Logic().SetChannelOn(4, true, true);
+    const std::string folder = uitest::ScreenshotFolder();
+    CreateDirectoryA(folder.c_str(), nullptr);
+    EXPECT_TRUE(uitest::SaveBmp(map.BackBuffer(), {0, 0, 314, 296}, folder + "/channel_map.bmp"));
+
+    pages::CarChannel car(parent.hwnd(), 400, 0);
+    std::vector<model::DspChannelRecord> records = viewtest::DefaultRecords();
+    records[0].kind = 0;
+    records[0].passiveVariant = 4;  // the left woofer, midrange and tweeter behind one passive
+    records[1].position = records[2].position = -1;
+    records[4].kind = 3;  // two right tweeters
+    records[6].kind = 5;
+    records[7].position = 1;
+    records[7].kind = 0;
+    records[7].passiveVariant = 9;
+    car.Logic().LoadFromChannels(records.data());
+    car.Logic().SetSpeakerSelected(2, 3, true, true, true);
+    EXPECT_TRUE(uitest::SaveBmp(car.BackBuffer(), {0, 0, 249, 406}, folder + "/car_view.bmp"));
+}
+
 }  // namespace
