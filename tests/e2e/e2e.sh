@@ -307,8 +307,8 @@ unplug)
     wait_idle "$main"
     # The preset the user chose is a change: closing asks first; NO closes.
     close_main "$main"
-    drv wait MYFRAMEWND '' 10000 >/dev/null || fail "no exit dialog"
-    drv post "$main" 0x8037 0 0 >/dev/null
+    d=$(dialog "The settings have changed. FINALIZE them in 'darvix' before closing?") || fail "no exit dialog"
+    press "$d" 110 168                          # NO
     expect_exit 0 ;;
 exit-finalize)
     prepare; set_com 1; start; splash 1
@@ -557,7 +557,8 @@ print("0 dB row", zero, "top of the 1 kHz curve", peak)
 sys.exit(0 if zero and peak and abs((zero - peak) - 6 * 129 / 24) <= 2 else 1)
 PY
     close_main "$main"
-    drv wait MYFRAMEWND '' 10000 >/dev/null && drv post "$main" 0x8037 0 0 >/dev/null
+    d=$(dialog "The settings have changed. FINALIZE them in 'darvix' before closing?") || fail "no exit dialog"
+    press "$d" 110 168                          # NO
     expect_exit 0 ;;
 levels)
     prepare; set_com 1; scenario "[device]" "clip_mask = 0x05"; start; splash 1
@@ -584,8 +585,8 @@ levels)
     [[ $(trace_count "46 5A 00 06 7F 25") == "$n" ]] || fail "clip polls while the page is hidden"
     # The preset chosen by the user is a change: closing asks first; NO closes.
     close_main "$main"
-    drv wait MYFRAMEWND '' 10000 >/dev/null || fail "no exit dialog"
-    drv post "$main" 0x8037 0 0 >/dev/null
+    d=$(dialog "The settings have changed. FINALIZE them in 'darvix' before closing?") || fail "no exit dialog"
+    press "$d" 110 168                          # NO
     expect_exit 0 ;;
 menus)
     prepare; set_com 1; start; splash 1
@@ -652,8 +653,8 @@ menus)
     # File > Exit: the changes made ask first; NO closes.
     show_menu "$tabs" 3
     menu_command "$tabs" 40132
-    drv wait MYFRAMEWND '' 10000 >/dev/null || fail "no exit dialog"
-    drv post "$main" 0x8037 0 0 >/dev/null
+    d=$(dialog "The settings have changed. FINALIZE them in 'darvix' before closing?") || fail "no exit dialog"
+    press "$d" 110 168                          # NO
     expect_exit 0 ;;
 menus-devices)
     prepare; set_com 1; scenario "[device]" "[device]" "description = Darvix B"; start; splash 1
