@@ -305,9 +305,10 @@ unplug)
     drv post "$main" 0x8014 1 0 >/dev/null   # select preset B: the device goes as it is told
     answer_box "'darvix' device disconnected. Try to riconnect." 1   # Cancel: offline
     wait_idle "$main"
-    # The preset the user chose is a change: closing asks first; NO closes.
+    # The preset the user chose is a change: closing (now offline) asks first; NO closes.
     close_main "$main"
-    d=$(dialog "The settings have changed. FINALIZE them in 'darvix' before closing?") || fail "no exit dialog"
+    d=$(dialog "The settings have changed and are not saved. Save them to a setup file before closing?") ||
+        fail "no exit dialog"
     press "$d" 110 168                          # NO
     expect_exit 0 ;;
 exit-finalize)
