@@ -90,6 +90,7 @@ bench: native wintree
 	@for b in $(NATIVE)/bin/*_bench; do echo "== $$(basename $$b)"; $$b; done
 	@echo "== chart_bench under Wine"; bash bench/chart_bench_wine.sh $(WINTREE)
 	@echo "== startup_bench"; bash bench/startup_bench.sh $(WINTREE)
+	@echo "== write_bench.sh"; bash bench/write_bench.sh $(WINTREE)
 
 run: wintree
 	@bash scripts/run.sh $(WINTREE)

@@ -113,6 +113,7 @@ private:
     void CloseDialogSteps(HWND dialog, bool showMain);
     void GoOffline();
     void LinkFailure(WPARAM w);
+    void AskDeferredLinkFailure();
     void StartPollThread();
     void StopPollThread();
     devlink::UsbLink* PollLink() const;

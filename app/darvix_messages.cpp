@@ -7,8 +7,11 @@
 #include "app/ask.h"
 #include "app/darvix.h"
 #include "app/splash_dialog.h"
+#include "dialogs/exit_dlg.h"
 #include "dialogs/interim_dialogs.h"
 #include "dialogs/software_update_dlg.h"
+#include "dialogs/sync_dsp_dlg.h"
+#include "dialogs/update_dsp_dlg.h"
 #include "pages/dsp_setting.h"
 #include "pages/interim_pages.h"
 #include "pages/output_level.h"
@@ -60,6 +63,14 @@ void Darvix::LinkFailure(WPARAM w) {
     } else {
         GoOffline();
     }
+}
+
+// A link failure held back while a device dialog was open is asked about once it has ended.
+void Darvix::AskDeferredLinkFailure() {
+    if (!deferredLinkFailure_) return;
+    const WPARAM w = deferredLinkFailure_;
+    deferredLinkFailure_ = 0;
+    LinkFailure(w);
 }
 
 LRESULT Darvix::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -122,10 +133,11 @@ LRESULT Darvix::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM l
             }
             break;
         case ui::MsgLinkFailed:
-            // During a read-back the read-back's own result reports the failure, and during a
-            // firmware update the dialog's result does (its end message finds the link gone); the
-            // question, and the scan it may start, wait until the dialog has ended.
-            if (requests_.readFromDevice || requests_.firmwareUpdate) {
+            // During a read-back, a write, FINALIZE or a firmware update the dialog's own result
+            // reports the failure (a firmware end message finds the link gone); the question, and
+            // the scan it may start, wait until the dialog has ended, so that it never comes over it.
+            if (requests_.readFromDevice || requests_.sendAll || requests_.finalize ||
+                requests_.firmwareUpdate) {
                 deferredLinkFailure_ = wParam ? wParam : deferredLinkFailure_;
                 break;
             }
@@ -274,11 +286,7 @@ LRESULT Darvix::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM l
                     DestroyWindow(main_);
                     break;
                 }
-                if (deferredLinkFailure_) {
-                    const WPARAM w = deferredLinkFailure_;
-                    deferredLinkFailure_ = 0;
-                    LinkFailure(w);
-                }
+                AskDeferredLinkFailure();
             }
             break;
         case ui::MsgWriteToDevice:
@@ -291,9 +299,9 @@ LRESULT Darvix::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM l
                 if (w.finalize) requests_.finalize = 1;
                 else requests_.sendAll = 1;
             } else {
-                // A write or FINALIZE that failed leaves the changes marked: they are not on the
-                // device yet.
-                if (requests_.finalize && lParam != 0 && update_->Succeeded()) {
+                const WriteEnd end = DecideWriteEnd(requests_.finalize != 0, lParam != 0, update_->Succeeded(),
+                                                    online_ != 0, closing_ != 0);
+                if (end.clearChanged) {
                     changed_ = 0;
                     if (dsp_) dsp_->SetChanged(0);
                     if (levels_) levels_->SetChanged(0);
@@ -305,10 +313,12 @@ LRESULT Darvix::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM l
                 requests_.routingResend = 0;
                 CloseDialogSteps(update_->GetHwnd(), true);
                 if (lParam == 1 && dsp_) dsp_->ShowConnectionStatus(0xFFFFFFFFu, 0, 0, 0);
-                if (online_ && closing_) {
-                    closing_ = 0;
+                if (end.clearClosing) closing_ = 0;
+                if (end.destroyWindow) {
                     DestroyWindow(main_);
+                    break;
                 }
+                AskDeferredLinkFailure();
             }
             break;
         case ui::MsgExit:
@@ -344,11 +354,7 @@ LRESULT Darvix::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM l
                 requests_.firmwareUpdate = 0;
                 CloseDialogSteps(nullptr, true);
                 firmware_->Hide();
-                if (deferredLinkFailure_) {
-                    const WPARAM w = deferredLinkFailure_;
-                    deferredLinkFailure_ = 0;
-                    LinkFailure(w);
-                }
+                AskDeferredLinkFailure();
             }
             break;
         case ui::MsgReadBackDone: {

@@ -16,6 +16,18 @@ PollWork ChoosePollWork(const PollRequests& r, const PollState& s) {
     return s.linkOpen ? PollWork::Idle : PollWork::Nothing;
 }
 
+// A write or FINALIZE that failed leaves the changes marked: they are not on the device. On the way
+// out a failed FINALIZE keeps the program open for the same reason, and closing asks again.
+WriteEnd DecideWriteEnd(bool finalizeRequested, bool okPressed, bool succeeded, bool online, bool closing) {
+    WriteEnd e{};
+    e.clearChanged = finalizeRequested && okPressed && succeeded;
+    if (online && closing) {
+        e.clearClosing = true;
+        e.destroyWindow = succeeded;
+    }
+    return e;
+}
+
 StartupEnd DecideStartupEnd(const StartupFacts& f) {
     StartupEnd e;
     const bool online = f.mode != ConnectionMode::Offline;

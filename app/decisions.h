@@ -87,6 +87,14 @@ struct WriteStart {
 };
 WriteStart DecodeWriteStart(uint32_t lParam);
 
+// 0x8036 (0, ok): the end of the write-to-device dialog.
+struct WriteEnd {
+    bool clearChanged;   // the changes are on the device now
+    bool clearClosing;
+    bool destroyWindow;  // the way out goes on
+};
+WriteEnd DecideWriteEnd(bool finalizeRequested, bool okPressed, bool succeeded, bool online, bool closing);
+
 // 0x803A: a failed read-back is retried in the same dialog until the third failure.
 struct ReadBackResult {
     bool retry;        // post 0x8035 (1, 1)

@@ -192,7 +192,8 @@ void UsbLink::Trace(const char* text) {
 }
 
 void UsbLink::ReportFailure() {
-    failed_.store(1);
+    // Once per failure: a link that has failed stays failed until it is opened again.
+    if (failed_.exchange(1) != 0) return;
     if (notifier_) notifier_->Post(kMsgLinkFailed, 1, 0);
 }
 
@@ -331,11 +332,18 @@ void UsbLink::SetReceiveGate(int closed) {
     sleeper_.SleepMs(kGateSettleMs);
 }
 
+// The one rule for every reply wait of the program. A queued reply is taken first; after each
+// 15 ms poll without one the wait gives up when there is no point in going on: its time-out is
+// spent, its caller or the program (going offline, ending) cancelled it, or the unit cannot answer
+// any more because the link is closed, has failed, or the driver no longer knows the handle (the
+// unit was unplugged after the request went out, so no write noticed). Without that last check an
+// unplugged unit would hold a FINALIZE for two minutes and each read-back attempt for half of one.
 int UsbLink::WaitResponse(uint8_t command, uint8_t* out, size_t size, int timeoutMs, bool remove,
                           const std::atomic<int>* cancel) {
     int polls = timeoutMs / static_cast<int>(kPollMs);
     if (polls < 1) polls = 1;
     const size_t minimum = MinimumReplyLength(command);
+    auto status = Entry<FT_GetStatus_t>(kFT_GetStatus);
     for (;;) {
         {
             std::lock_guard<std::mutex> g(listLock_);
@@ -354,6 +362,14 @@ int UsbLink::WaitResponse(uint8_t command, uint8_t* out, size_t size, int timeou
         if (timeoutMs != -1 && polls < 1) return 0;
         if (cancel && cancel->load() != 0) return 0;
         if (cancel_ && cancel_->load() != 0) return 0;
+        if (!open_.load() || failed_.load()) return 0;
+        FT_DWORD rx = 0, tx = 0, events = 0;
+        if (!status || status(handle_, &rx, &tx, &events) != FT_OK) {
+            // The unit is gone: no later write may pretend otherwise, and the user hears of it
+            // once, as of a write that gave up.
+            if (errorReporting_.load()) ReportFailure();
+            return 0;
+        }
     }
 }
 

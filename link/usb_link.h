@@ -114,7 +114,10 @@ public:
     void SetReceiveGate(int closed) override;
     int ReceiveGateClosed() const { return flags_.gateClosed.load(); }
     // 1 when a frame of that command came (copied into out, min(size, its length) bytes, the rest
-    // of out zeroed), 0 on time-out (-1: none) or when *cancel becomes non-zero. Polls every 15 ms.
+    // of out zeroed). 0, checked after each 15 ms poll, when the time-out is spent (-1: none),
+    // *cancel or the link's own cancel flag becomes non-zero, the link is closed or failed, or the
+    // driver's status query fails (then the link is marked failed and that is reported once).
+    // Every reply wait of the program goes through here.
     int WaitResponse(uint8_t command, uint8_t* out, size_t size, int timeoutMs, bool remove,
                      const std::atomic<int>* cancel) override;
     std::optional<ReceivedFrame> FindFrame(uint8_t command) const;

@@ -252,6 +252,10 @@ void TuningModel::SetDefaultCrossovers(int preset) {
 
 void TuningModel::SetDirty(int preset, int output, int flag) {
     if (!dirtyTracking_) return;
+    SetDirtyAlways(preset, output, flag);
+}
+
+void TuningModel::SetDirtyAlways(int preset, int output, int flag) {
     if (preset < 0 || preset >= kPresetCount || output < 0 || output >= kChannelCount || flag < 0 ||
         flag >= kDirtyFlagCount)
         return;

@@ -124,6 +124,10 @@ public:
     void SetListeningPointDirty() { if (dirtyTracking_) listeningPointDirty_ = 1; }
     bool TakeListeningPointDirty() { return listeningPointDirty_.exchange(0) != 0; }
     bool IsListeningPointDirty() const { return listeningPointDirty_.load() != 0; }
+    // A change of listening point and the distances it resets are sent whether or not the page
+    // tracks its edits: these two set their flags always.
+    void SetDirtyAlways(int preset, int output, int flag);
+    void SetListeningPointDirtyAlways() { listeningPointDirty_ = 1; }
 
     std::mutex& Lock(LockGroup group) { return locks_[group]; }
 

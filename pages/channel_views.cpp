@@ -30,6 +30,7 @@ ChannelMapStandIn::ChannelMapStandIn() = default;
 void ChannelMapStandIn::SetRow(int row, int position, int kind, bool, int variant,
                                uint32_t amplifier) {
     if (row < 0 || row >= model::kChannelCount) return;
+    mute_[row] = 0;
     Row& r = rows_[row];
     if (position >= 0 && kind >= 0) {
         r.position = position;
@@ -190,6 +191,18 @@ bool CarViewStandIn::IsSpeakerSelected(int position, int kind) const {
 
 int CarViewStandIn::SpeakerCount(int position, int kind) const {
     return InRange(position, kind) ? count_[position][kind] : 0;
+}
+
+int ChannelMapStandIn::GetMuteFlags(uint32_t* out, int n) const {
+    if (!out || n <= 0) return 0;
+    std::fill(out, out + n, 0u);
+    const int m = std::min(n, model::kChannelCount);
+    std::copy(mute_.begin(), mute_.begin() + m, out);
+    return m;
+}
+
+void ChannelMapStandIn::SetMuteFlags(const uint32_t* flags) {
+    if (flags) std::copy(flags, flags + model::kChannelCount, mute_.begin());
 }
 
 }  // namespace pages

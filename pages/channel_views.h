@@ -42,6 +42,9 @@ public:
     virtual std::string GetRowLabel(int row) const = 0;
     virtual bool HasWooferAt(int position) const = 0;
     virtual void SetChannelOn(int output, bool on, bool redraw) = 0;
+    // The eight mute flags: copies min(n, 8) after zeroing n; returns how many.
+    virtual int GetMuteFlags(uint32_t* out, int n) const = 0;
+    virtual void SetMuteFlags(const uint32_t* flags) = 0;
 };
 
 class CarView {
@@ -57,6 +60,8 @@ public:
     // Positions ascending, within a position kinds ascending; rows -1.
     virtual int ListSelected(SpeakerTriple* out, int max) const = 0;
     virtual void SelectListeningPoint(int point) = 0;
+    // The passive-crossover variant drawn for a speaker, 0 when none or out of range.
+    virtual int PassiveVariant(int /*position*/, int /*kind*/) const { return 0; }
 };
 
 // A row's name: "<position> <kind>", or the kind alone at the subwoofer spot; "Not Connected"
@@ -81,6 +86,8 @@ public:
     std::string GetRowLabel(int row) const override;
     bool HasWooferAt(int position) const override;
     void SetChannelOn(int output, bool on, bool redraw) override;
+    int GetMuteFlags(uint32_t* out, int n) const override;
+    void SetMuteFlags(const uint32_t* flags) override;
 
     // For the tests and the interim window.
     bool IsRowSelected(int row) const { return row >= 0 && row < 8 && rows_[row].selected; }
@@ -97,6 +104,7 @@ private:
         std::string name = "Not Connected";
     };
     std::array<Row, model::kChannelCount> rows_;
+    std::array<uint32_t, model::kChannelCount> mute_{};
 };
 
 class CarViewStandIn : public CarView {

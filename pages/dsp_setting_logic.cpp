@@ -552,6 +552,8 @@ intptr_t DSPSettingLogic::OnAppMessage(uint32_t message, intptr_t wParam, intptr
             OnChannelMapSelection(static_cast<int>(wParam), static_cast<int>(lParam));
             return 0;
         case ui::MsgChannelMapCurrent: OnChannelMapCurrent(); return 0;
+        case ui::MsgChannelMapMutes: OnChannelMapMutes(); return 0;
+        case ui::MsgListeningPoint: OnListeningPoint(static_cast<int>(wParam)); return 0;
         case ui::MsgSpeakerPicked: OnSpeakerPicked(); return 0;
         case ui::MsgCurveSwitches: OnCurveSwitches(); return 0;
         case ui::MsgEqBandChanged: OnEqBandChanged(static_cast<int>(wParam)); return 0;

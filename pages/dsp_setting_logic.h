@@ -14,6 +14,7 @@
 #include "pages/chart_view.h"
 #include "pages/eq_settings_logic.h"
 #include "pages/filter_settings_logic.h"
+#include "pages/page_messages.h"
 #include "pages/prompter.h"
 
 namespace os {
@@ -30,6 +31,7 @@ struct DspPageViews {
     CarView* carView = nullptr;
     Prompter* prompter = nullptr;
     os::Settings* settings = nullptr;
+    PageMessages* messages = nullptr;
 };
 
 class DSPSettingLogic : public model::TuningObserver, public ChannelQuery {
@@ -43,7 +45,8 @@ public:
     FilterSettingsLogic& Filter() { return filter_; }
     EqSettingsLogic& Eq() { return eq_; }
 
-    // The panels' notifications (0x8050, 0x8051, 0x8060, 0x8070..0x8073, 0x8080..0x8084, 0x8090)
+    // The panels' notifications (0x8050..0x8052, 0x8060, 0x8062, 0x8070..0x8073, 0x8080..0x8084,
+    // 0x8090)
     // and their results; any other message gives 0.
     intptr_t OnAppMessage(uint32_t message, intptr_t wParam, intptr_t lParam);
     // The notification a panel returned; nothing for an empty one.
@@ -70,6 +73,21 @@ public:
     int AskEraseCrossover();
     int AskEraseEqualisation();
     int WarnDelayLimit(bool farthest, intptr_t trimButton);
+    int AskListeningPointChange();
+
+    // The output-level page changed a mute: the channel map shows it and the model takes it when
+    // the posted 0x8052 arrives.
+    void NotifyChannelMap(const uint32_t* mutes);
+
+    // The device status lines of the information panel.
+    void ShowConnectionStatus(uint32_t version, int star, int remote, int rescue);
+    void ShowVexaStatus(int major, int minor);
+    void ShowCommError(int on);
+    // A timer fired: the communication-error line's timer clears the line. Says whether it was.
+    bool OnTimer(uintptr_t id);
+    // The communication-error line's timer (0: none runs).
+    uintptr_t CommErrorTimer() const { return commErrorTimer_; }
+    void SetCommErrorTimer(uintptr_t id) { commErrorTimer_ = id; }
 
     // Chart operations.
     void ShowChannelEq(int output, int position, int kind, bool redraw);
@@ -94,6 +112,9 @@ public:
     void ClearSpeakers() override;
     void AssignmentLoaded(int preset) override;
     void ChannelStatesChanged() override { UpdateChannelMapStates(); }
+    int PassiveVariant(int position, int kind) override {
+        return views_.carView ? views_.carView->PassiveVariant(position, kind) : 0;
+    }
 
 private:
     model::DspChannelRecord& Rec(int output) {
@@ -119,6 +140,9 @@ private:
     void OnEqOffChanged(int off);
     void OnCrossoverChanged(int distance, int link);
     void OnDelayTrimChanged(intptr_t button);
+    void OnChannelMapMutes();
+    void OnListeningPoint(int point);
+    bool HasDeviceInfo() const { return views_.chart && views_.chart->HasDeviceInfo(); }
 
     // Equaliser writes under the gains lock and, for the flags 's' carries as well, their own.
     void TakeEqualiser(int output, const float* gains, const bool* bands, uint32_t link,
@@ -134,6 +158,8 @@ private:
     FilterSettingsLogic filter_;
     EqSettingsLogic eq_;
     std::unique_ptr<model::TuningModel> model_;
+    int remoteConnected_ = 0;
+    uintptr_t commErrorTimer_ = 0;
 };
 
 }  // namespace pages

@@ -27,11 +27,14 @@ def read_ids(header):
                 ids[m.group(1)] = int(m.group(2))
     if not ids:
         raise SystemExit(f"skins: no resource ids in {header}")
+    # Cursors are a resource type of their own: a cursor may share its number with an icon or a
+    # bitmap. Every other id is unique across the header.
     seen = {}
     for name, value in ids.items():
-        if value in seen:
-            raise SystemExit(f"skins: {name} and {seen[value]} share the id {value}")
-        seen[value] = name
+        key = (name.startswith("IDC_"), value)
+        if key in seen:
+            raise SystemExit(f"skins: {name} and {seen[key]} share the id {value}")
+        seen[key] = name
     return ids
 
 
@@ -56,11 +59,12 @@ def main():
     ids = read_ids(args.header)
     load_modules(args.skins)
     entries = registry.entries()
-    drawn = {e.name for e in entries} | {name for name, _, _ in registry.icons()}
+    drawn = ({e.name for e in entries} | {name for name, _, _ in registry.icons()}
+             | {name for name, _, _, _ in registry.cursors()})
     unknown = sorted(drawn - ids.keys())
     if unknown:
         raise SystemExit(f"skins: {', '.join(unknown)} not defined in {args.header}")
-    missing = sorted(n for n in ids if n.startswith(("IDB_", "IDI_")) and n not in drawn)
+    missing = sorted(n for n in ids if n.startswith(("IDB_", "IDI_", "IDC_")) and n not in drawn)
     if missing:
         raise SystemExit(f"skins: no drawing for {', '.join(missing)} of {args.header}")
 
@@ -86,6 +90,13 @@ def main():
         path = os.path.abspath(os.path.join(args.out, f"{ids[name]}_{name.lower()}.ico"))
         bmp.write_file(path, bmp.encode_ico(images))
         lines.append(f'{name} ICON "{path}"')
+    for name, size, hotspot, draw in registry.cursors():
+        colour, shape = draw(size)
+        if (colour.width, colour.height, shape.width, shape.height) != (size, size, size, size):
+            raise SystemExit(f"skins: {name} is not {size}x{size}")
+        path = os.path.abspath(os.path.join(args.out, f"{ids[name]}_{name.lower()}.cur"))
+        bmp.write_file(path, bmp.encode_cur(size, colour.rgb(), shape.rgb(), hotspot))
+        lines.append(f'{name} CURSOR "{path}"')
     lines.append("")
     lines += registry.rc_blocks()
     # Written every time: the build runs this only when a skin or the header changed, and the

@@ -35,6 +35,12 @@
 #define IDB_TITLE_EXIT 267
 #define IDB_TITLE_SCAN 268
 #define IDB_TITLE_FIRMWARE 275
+#define IDB_BAR_SYNC 256           // the dialogs' bars: empty bar over full bar, 264 x 2 x 12
+#define IDB_BAR_UPDATE 262
+#define IDB_SYNC_FAILED_BG 301     // 392 x 480, the read-back's failure face with its advice
+#define IDB_EXIT_SAVE_QUESTION 271 // question images drawn on skin 152: offline exit
+#define IDB_FINALIZE_WARNING 272   //   FINALIZE from the menu
+#define IDB_EXIT_FINALIZE_QUESTION 288 //   online exit
 #define IDB_QUESTION_STANDARD 278  // 300 x 220, the Standard-mode question drawn in the background
 #define IDB_CAPTION_STANDARD 279   // 213 x 27, its caption
 #define IDB_CAPTION_MSGBOX 281     // 213 x 27, the caption of the program's messages
@@ -73,3 +79,28 @@
 #define IDB_LEVEL_LINK 139         // 2 frames of 35 x 38: Link off, on
 #define IDB_LEVEL_ICONS 292        // 71 x 828: 23 channel icons of 71 x 36, top to bottom
 #define IDB_LEVEL_MUTE 293         // 2 frames of 21 x 20: mute off, on
+
+// Tuning page: channel map and car view ------------------------------------------------------
+#define IDB_CHANNEL_MAP 103        // 314 x 296, the channel map's rows
+#define IDB_CAR_VIEW 108           // 249 x 406, the car seen from above
+#define IDB_ICON_WOOFER 129        // kind icons, 2 frames (selected, plain): 38 x 38, also Full
+#define IDB_ICON_MIDRANGE 130      // 30 x 30
+#define IDB_ICON_SUBWOOFER 131     // 56 x 43
+#define IDB_ICON_TWEETER 132       // 23 x 23
+#define IDB_ICON_SUB_R 220         // 56 x 43
+#define IDB_ICON_SUB_L 221         // 56 x 43
+#define IDB_PASSIVE_WMT_R 205      // passive-crossover icons, 2 frames (plain, selected): 49 x 90
+#define IDB_PASSIVE_WMT_L 206      // 49 x 90
+#define IDB_PASSIVE_MT_R 207       // 49 x 69
+#define IDB_PASSIVE_MT_L 208       // 49 x 69
+#define IDB_PASSIVE_WM_R 209       // 49 x 68
+#define IDB_PASSIVE_WM_L 210       // 49 x 68
+#define IDB_PASSIVE_WT_R 211       // 49 x 74
+#define IDB_PASSIVE_WT_L 212       // 49 x 74
+#define IDB_PASSIVE_WT_C 213       // 70 x 47
+#define IDB_SEAT_0 282             // listening-point seats, 2 frames of 18 x 17 (off, on)
+#define IDB_SEAT_2 283
+#define IDB_SEAT_1 284
+#define IDB_SEAT_3 285
+#define IDC_PLUS 172               // 32 x 32 cursors: add to the selection
+#define IDC_MINUS 173              //   and take from it

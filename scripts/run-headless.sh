@@ -16,7 +16,14 @@ status=1
 if dlg=$(drv wait '#32770' '' 30000); then
     drv dblclick "$dlg" 20 20 >/dev/null                  # "Target" is the default
     if main=$(drv wait DIALOGUIMODULE darvix 30000); then
-        sleep 6                                          # the read-back of the tuning
+        # The read-back of the tuning ends in its dialog; its OK gives the main window back.
+        for ((i = 0; i < 300; ++i)); do
+            ok=$(drv list | awk '$2 == "MYFRAMEWND" && $3 == 1 && /completed with success/ {print $1; exit}')
+            [[ -n $ok ]] && break
+            sleep 0.1
+        done
+        [[ -n $ok ]] && btn=$(drv child "$ok" MYBTNWND 110 160 78 39) && sleep 0.3 && drv click "$btn" 5 5 >/dev/null
+        sleep 1
         drv shot "$main" "$shot" >/dev/null
         command -v convert >/dev/null && convert "$shot" "${shot%.bmp}.png" && shot="${shot%.bmp}.png"
         echo "Screenshot of the main window: $shot"

@@ -95,7 +95,8 @@ void Darvix::InstallDefaultHandlers() {
         // The result word is byte 6 | byte 7 << 16 of the 9-byte reply; 1 in its low half is success.
         const uint16_t r = unit.config_.finalizeResult;
         unit.Reply(request, BuildReply(devlink::kNodeDsp, Cmd(DeviceCommand::UpdateResult),
-                                       {0, static_cast<uint8_t>(r), static_cast<uint8_t>(r >> 8)}));
+                                       {0, static_cast<uint8_t>(r), static_cast<uint8_t>(r >> 8)}),
+                   unit.config_.finalizeDelayMs);
     });
     SetHandler(Cmd(DeviceCommand::ResetSettings), [](Darvix& unit, const Frame& request) {
         // The unit forgets its settings: from now on it identifies as blank.
@@ -304,6 +305,17 @@ void Darvix::FrameComplete() {
     trace_.push_back(entry);
 
     ++framesReceived_;
+    if (faults_.unplugAfterCommand >= 0) {
+        if (unplugCountdown_ < 0 && f.size() > 4 && f[4] == faults_.unplugAfterCommand)
+            unplugCountdown_ = faults_.unplugAfterCount;
+        else if (unplugCountdown_ > 0)
+            --unplugCountdown_;
+        if (unplugCountdown_ == 0) {
+            unplugCountdown_ = -1;
+            Unplug();
+            return;
+        }
+    }
     if ((faults_.unplugAfterFrames >= 0 && framesReceived_ >= faults_.unplugAfterFrames) ||
         (faults_.unplugOnCommand >= 0 && f.size() > 4 && f[4] == faults_.unplugOnCommand)) {
         Unplug();

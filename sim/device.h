@@ -66,6 +66,7 @@ struct UnitConfig {
     ReadAllOutcome readAll = ReadAllOutcome::Complete;
     uint16_t finalizeResult = 1;    // the low half of FINALIZE's result word (1: success)
     uint8_t clipMask = 0;           // the outputs whose clip indicators the level store reports lit
+    uint32_t finalizeDelayMs = 0;   // FINALIZE's result comes this much later than other replies
 
     uint32_t replyDelayMs = 5;      // from the end of a request to the reply
     Delivery delivery = Delivery::Instant;
@@ -99,6 +100,10 @@ struct Faults {
     CallFault statusFails;         // FT_GetStatus returns an error
     int unplugAfterFrames = -1;    // the unit vanishes when this many frames have come in
     int unplugOnCommand = -1;      // the unit vanishes when a frame of this command comes in
+    // The unit vanishes when unplugAfterCount more frames have come in after one of command
+    // unplugAfterCommand (0: with that frame), midway through a write, say.
+    int unplugAfterCommand = -1;
+    int unplugAfterCount = 0;
     int readAllFailures = 0;       // the first this many read-alls end incomplete
 
     // The replies (not the hello). A reply fault applies to every reply, or only to the replies of
@@ -250,6 +255,7 @@ private:
     bool haveLastFrame_ = false;
     bool lastWasFirmwareData_ = false;
     int framesReceived_ = 0;
+    int unplugCountdown_ = -1;  // frames still to come before the unit vanishes (-1: not counting)
 
     // Towards the PC.
     struct Segment {

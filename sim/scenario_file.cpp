@@ -171,6 +171,7 @@ bool SetDeviceKey(DeviceDraft& draft, const std::string& key, const std::string&
     else if (key == "delivery") ok = ParseChoice(v, kDeliveries, c.delivery);
     else if (key == "reply_delay") ok = ParseInto(v, c.replyDelayMs);
     else if (key == "finalize_result") ok = ParseInto(v, c.finalizeResult);
+    else if (key == "finalize_delay") ok = ParseInto(v, c.finalizeDelayMs);
     else if (key == "chunk") ok = ParseInto(v, c.chunkSize);
     else if (key == "no_reply_to") ok = ParseCommands(v, f.noReplyTo);
     else if (key == "bad_checksum") ok = ParseChoice(v, kYesNo, f.badChecksum);
@@ -204,6 +205,16 @@ bool SetDeviceKey(DeviceDraft& draft, const std::string& key, const std::string&
         uint64_t n = 0;
         ok = ParseNumber(v, 0xFF, n);
         if (ok) c.clipMask = static_cast<uint8_t>(n);
+    } else if (key == "unplug_after_command") {
+        // "0xA5 10": the unit vanishes 10 frames after the first 0xA5.
+        const size_t space = v.find_first_of(" \t");
+        uint64_t command = 0, count = 0;
+        ok = space != std::string::npos && ParseNumber(Trim(v.substr(0, space)), 0xFF, command) &&
+             ParseNumber(Trim(v.substr(space + 1)), 100000, count);
+        if (ok) {
+            f.unplugAfterCommand = static_cast<int>(command);
+            f.unplugAfterCount = static_cast<int>(count);
+        }
     } else if (key == "readback_failures") {
         uint64_t n = 0;
         ok = ParseNumber(v, 1000, n);

@@ -23,6 +23,7 @@
 //   delivery = instant                or line-rate, for this unit
 //   reply_delay = 5                   ms from the end of a request to its reply
 //   finalize_result = 1               the result FINALIZE reports (1: success)
+//   finalize_delay = 0                ms FINALIZE's result comes later than other replies
 //   chunk = 0                         replies reach the PC in pieces of this many bytes (0: whole)
 //   no_reply_to = 0xCC 0x13           request commands left unanswered
 //   bad_checksum = no                 yes: every reply carries a wrong checksum
@@ -33,6 +34,7 @@
 //   parity_ok_count = 0               with parity = fail: that many calls succeed first
 //   unplug_after_frames = 3           the unit vanishes when that many frames have come in
 //   unplug_on_command = 0x7D          the unit vanishes when a frame of that command comes in
+//   unplug_after_command = 0xA5 10    the unit vanishes 10 frames after the first 0xA5
 //   readback_failures = 1             the first that many read-backs end incomplete
 //   new_firmware = 1.0                the version after a completed firmware update (default: the
 //                                     program's)

@@ -51,6 +51,29 @@ def encode_ico(images):
     return header + b"".join(entries) + b"".join(blobs)
 
 
+def encode_cur(size, rgb, shape, hotspot):
+    """A cursor file of one size x size image with its hot spot: a 32-bit image whose alpha is the
+    shape's brightness, and an AND mask that is set where the cursor is fully transparent."""
+    pixels = bytearray()
+    mask_row = ((size + 31) // 32) * 4
+    mask = bytearray()
+    for y in range(size - 1, -1, -1):
+        bits = bytearray(mask_row)
+        for x in range(size):
+            i = (y * size + x) * 3
+            alpha = shape[i]
+            pixels += bytes((rgb[i + 2], rgb[i + 1], rgb[i], alpha))
+            if alpha == 0:
+                bits[x // 8] |= 0x80 >> (x % 8)
+        mask += bits
+    info = struct.pack("<IiiHHIIiiII", 40, size, size * 2, 1, 32, 0, 0, 0, 0, 0, 0)
+    blob = info + bytes(pixels) + bytes(mask)
+    header = struct.pack("<HHH", 0, 2, 1)
+    entry = struct.pack("<BBBBHHII", size % 256, size % 256, 0, 0, hotspot[0], hotspot[1],
+                        len(blob), 6 + 16)
+    return header + entry + blob
+
+
 def write_file(path, data):
     try:
         with open(path, "rb") as f:

@@ -74,6 +74,24 @@ def icons():
     return [(k, _icons[k][0], _icons[k][1]) for k in sorted(_icons)]
 
 
+_cursors = {}
+
+
+def cursor(name, hotspot, size=32):
+    """A CURSOR resource: draw(size) returns (colour, shape), two size x size canvases; the shape's
+    brightness is the cursor's opacity (black is transparent)."""
+    def decorate(fn):
+        if name in _cursors:
+            raise SystemExit(f"skins: {name} is drawn twice")
+        _cursors[name] = (size, tuple(hotspot), fn)
+        return fn
+    return decorate
+
+
+def cursors():
+    return [(k,) + _cursors[k] for k in sorted(_cursors)]
+
+
 def rc_block(text):
     """Resource-script text other than bitmaps (dialog templates); names from the header."""
     _rc_blocks.append(text.strip() + "\n")

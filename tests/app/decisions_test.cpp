@@ -195,6 +195,33 @@ TEST(Flows, ExitAnswers) {
     }
 }
 
+TEST(Flows, WriteEnd) {
+    const struct {
+        bool finalize, ok, succeeded, online, closing;
+        bool clearChanged, clearClosing, destroy;
+    } cases[] = {
+        // FINALIZE from the menu: OK after a success stores the changes; a failure keeps them marked.
+        {true, true, true, true, false, true, false, false},
+        {true, true, false, true, false, false, false, false},
+        {true, false, false, true, false, false, false, false},  // NO or close
+        // A write never clears the changes (they are not final in the device).
+        {false, true, true, true, false, false, false, false},
+        // On the way out: a success closes, a failure keeps the program open and asks again later.
+        {true, true, true, true, true, true, true, true},
+        {true, true, false, true, true, false, true, false},
+        // Offline the dialog does not end this way; closing is left to the exit flow.
+        {true, true, true, false, true, true, false, false},
+    };
+    for (const auto& c : cases) {
+        const WriteEnd e = DecideWriteEnd(c.finalize, c.ok, c.succeeded, c.online, c.closing);
+        const std::string what = std::to_string(c.finalize) + std::to_string(c.ok) + std::to_string(c.succeeded) +
+                                 std::to_string(c.online) + std::to_string(c.closing);
+        EXPECT_EQ(e.clearChanged, c.clearChanged) << what;
+        EXPECT_EQ(e.clearClosing, c.clearClosing) << what;
+        EXPECT_EQ(e.destroyWindow, c.destroy) << what;
+    }
+}
+
 TEST(Flows, CloseQueryAndRememberedAnswers) {
     EXPECT_EQ(DecideQueryClose(false, false, false, false), 0);
     EXPECT_EQ(DecideQueryClose(false, false, false, true), 1);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <functional>
 #include <mutex>
@@ -186,17 +187,22 @@ TEST_F(PollLoopTest, StopEndsAReplyWaitInProgress) {
     unit.readAll = sim::ReadAllOutcome::None;  // the 30 s wait would run to its end
     bus.AddUnit(unit);
     requests.readFromDevice = 1;
-    Start();
-    // Once the read-all request is on the line, stop the loop.
-    ASSERT_TRUE(WaitFor([&] {
+    // Once the read-all request is on the line, stop the loop from its own thread's next pause,
+    // so that the time is read where the stop happens rather than whenever this thread wakes.
+    std::atomic<uint64_t> at{0};
+    sleeper.SetOnSleep([&](uint32_t) {
+        if (at.load() != 0) return;
         for (const auto& f : bus.FramesFromPc(0))
-            if (f.size() > 4 && f[4] == 0x92) return true;
-        return false;
-    }));
-    const uint64_t at = clock.NowMs();
-    loop->Stop();
+            if (f.size() > 4 && f[4] == 0x92) {
+                at = clock.NowMs();
+                loop->Stop();
+            }
+    });
+    Start();
+    ASSERT_TRUE(WaitFor([&] { return at.load() != 0; }));
     thread.join();
-    EXPECT_LT(clock.NowMs() - at, 1000u);
+    // The wait ends at its next poll; the rest is the loop's own way out (gate, disconnect).
+    EXPECT_LT(clock.NowMs() - at.load(), 1000u);
     EXPECT_TRUE(notifier.Posts(kMsgReadBackDone).empty() || Posted(kMsgReadBackDone, 0));
 }
 

@@ -86,6 +86,41 @@ warning_text() {
     drv statics "$box"
     drv button "$box" OK >/dev/null || fail "could not press OK"
 }
+# A dialog of the program by the text it shows last (its window text).
+dialog() { drv wait MYFRAMEWND "$1" "${2:-20000}"; }
+# Presses the button of a dialog at client (X, Y) once it is enabled (W H: 78 39 unless given).
+press() {  # press DIALOG X Y [W H]
+    local b
+    b=$(drv child "$1" MYBTNWND "$2" "$3" "${4:-78}" "${5:-39}") || fail "no button at $2,$3"
+    for ((i = 0; i < 200; ++i)); do
+        [[ $(drv state "$b") == "1 1 "* ]] && { drv click "$b" 5 5 || fail "could not press"; return 0; }
+        sleep 0.1
+    done
+    fail "the button at $2,$3 never became usable"
+}
+ok_text="Synchronization to 'darvix' completed with success."
+# The read-back's dialog after a success: OK.
+sync_ok() {
+    local d
+    d=$(dialog "$ok_text" "${1:-30000}") || fail "no read-back success"
+    press "$d" 110 160
+}
+updated="'darvix' successfully updated."
+update_failed="'darvix' update failed."
+kept="'darvix' update failed. Your changes were not stored; the program stays open."
+overwrite="This operation will overwrite current 'darvix' settings. Press 'Yes' to proceed."
+finalize_warning="FINALIZE stores the current settings in 'darvix' permanently. Press 'Yes' to proceed."
+# File > Save Setup to $1 through the system's dialog.
+save_setup() {  # save_setup MAIN PATH
+    local dlg
+    drv post "$1" 0x8012 0 0 >/dev/null
+    dlg=$(drv wait '#32770' 'Save As' 20000) || fail "no save dialog"
+    drv item "$dlg" 1148 "$(winepath -w "$2")" || fail "no file-name field"
+    drv post "$dlg" 0x111 1 0 >/dev/null
+    for ((i = 0; i < 100; ++i)); do [[ -s $2 ]] && break; sleep 0.1; done
+    [[ -s $2 ]] || fail "no setup file written"
+    wait_idle "$1"
+}
 trace_has() { grep -q "$1" "$work/trace.txt" 2>/dev/null; }
 # Waits up to $2 seconds for a line of the device's trace (written a few times a second).
 wait_trace() {
@@ -160,7 +195,7 @@ offline)
 target)
     prepare; set_com 1; start; splash 1
     main=$(main_window) || fail "no main window"
-    wait_trace "DEV>PC  5A 46 00 07 93 01"
+    sync_ok
     wait_idle "$main"
     drv shot "$main" "$bin/e2e-target.bmp" >/dev/null
     close_main "$main"; expect_exit 0
@@ -210,7 +245,7 @@ poll-open)
 change-device)
     prepare; set_com 1; scenario "[device]" "[device]" "description = Darvix B" "firmware = 1.7"; start; splash 1
     main=$(main_window) || fail "no main window"
-    wait_trace "DEV>PC  5A 46 00 07 93 01"
+    sync_ok
     wait_idle "$main"
     drv post "$main" 0x8034 2 0 >/dev/null
     [[ $(warning_text) == "$newer" ]] || fail "wrong warning text"
@@ -219,7 +254,7 @@ change-device)
 change-device-fallback)
     prepare; set_com 1; scenario "[device]" "later_firmware = 2: 1.7"; start; splash 1
     main=$(main_window) || fail "no main window"
-    wait_trace "DEV>PC  5A 46 00 07 93 01"
+    sync_ok
     wait_idle "$main"
     drv post "$main" 0x8034 5 0 >/dev/null
     [[ $(warning_text) == "$newer" ]] || fail "wrong warning text"
@@ -227,11 +262,12 @@ change-device-fallback)
 change-device-ok)
     prepare; set_com 1; scenario "[device]" "[device]" "description = Darvix B"; start; splash 1
     main=$(main_window) || fail "no main window"
-    wait_trace "DEV>PC  5A 46 00 07 93 01"
+    sync_ok
     wait_idle "$main"
     drv post "$main" 0x8034 2 0 >/dev/null
     for ((i = 0; i < 100; ++i)); do [[ $(get_com) == 0x2* ]] && break; sleep 0.1; done
     [[ $(get_com) == 0x2* ]] || fail "Com is $(get_com), not 2"
+    sync_ok
     wait_idle "$main"
     close_main "$main"; expect_exit 0 ;;
 blank-unit)
@@ -242,45 +278,59 @@ blank-unit)
 readback-retry)
     prepare; set_com 1; scenario "[device]" "readback_failures = 1"; start; splash 1
     main=$(main_window) || fail "no main window"
-    wait_trace "DEV>PC  5A 46 00 07 93 01"
+    sync_ok
     wait_idle "$main"
     [[ $(trace_count " 92 38") == 2 ]] || fail "expected two read-all requests"
     close_main "$main"; expect_exit 0 ;;
 readback-fails)
     prepare; set_com 1; scenario "[device]" "readback = incomplete"; start; splash 1
-    # Three failed read-backs end the program.
-    expect_exit 0 60
+    # Three failed read-backs end in the advice; its OK ends the program.
+    d=$(drv list | awk '$2 == "MYFRAMEWND" && $3 == 1 && /Synchronization failed/ {print $1; exit}')
+    for ((i = 0; i < 600; ++i)); do
+        [[ -n $d ]] && break
+        sleep 0.1
+        d=$(drv list | awk '$2 == "MYFRAMEWND" && $3 == 1 && /Synchronization failed/ {print $1; exit}')
+    done
+    [[ -n $d ]] || fail "no failure advice"
+    [[ $(drv state "$d" | awk '{print $5, $6}') == "392 480" ]] || fail "not the larger face"
+    drv shot "$d" "$bin/e2e-sync-failed.bmp" >/dev/null
+    press "$d" 157 420
+    expect_exit 0 30
     [[ $(trace_count " 92 38") == 3 ]] || fail "expected three read-all requests" ;;
 unplug)
     prepare; set_com 1; scenario "[device]" "unplug_on_command = 0x7D"; start; splash 1
     main=$(main_window) || fail "no main window"
-    wait_trace "DEV>PC  5A 46 00 07 93 01"
+    sync_ok
     wait_idle "$main"
     drv post "$main" 0x8014 1 0 >/dev/null   # select preset B: the device goes as it is told
     answer_box "'darvix' device disconnected. Try to riconnect." 1   # Cancel: offline
     wait_idle "$main"
-    # The preset the user chose is a change: closing asks first; NO closes.
+    # The preset the user chose is a change: closing (now offline) asks first; NO closes.
     close_main "$main"
-    drv wait MYFRAMEWND '' 10000 >/dev/null || fail "no exit dialog"
-    drv post "$main" 0x8037 0 0 >/dev/null
+    d=$(dialog "The settings have changed and are not saved. Save them to a setup file before closing?") ||
+        fail "no exit dialog"
+    press "$d" 110 168                          # NO
     expect_exit 0 ;;
 exit-finalize)
     prepare; set_com 1; start; splash 1
     main=$(main_window) || fail "no main window"
-    wait_trace "DEV>PC  5A 46 00 07 93 01"
+    sync_ok
     wait_idle "$main"
     drv post "$main" 0x8018 0 0 >/dev/null      # Config > Working Mode > Expert: a change
     wait_trace "PC>DEV  46 5A 00 07 CF 00"
     close_main "$main"
-    drv wait MYFRAMEWND '' 10000 >/dev/null || fail "no exit dialog"
-    drv post "$main" 0x8037 0 1 >/dev/null      # the exit dialog's YES: FINALIZE, then close
+    d=$(dialog "The settings have changed. FINALIZE them in 'darvix' before closing?") || fail "no exit dialog"
+    drv shot "$d" "$bin/e2e-exit-online.bmp" >/dev/null
+    press "$d" 30 168                           # YES: FINALIZE, then close
+    d=$(dialog "$updated") || fail "no FINALIZE result"
+    press "$d" 110 160
     expect_exit 0
     trace_has "PC>DEV  46 5A 00 06 C9" || fail "no FINALIZE"
     trace_has "DEV>PC  5A 46 00 09 CB" || fail "no FINALIZE result" ;;
 reset-online)
     prepare; set_com 1; start; splash 1
     main=$(main_window) || fail "no main window"
-    wait_trace "DEV>PC  5A 46 00 07 93 01"
+    sync_ok
     wait_idle "$main"
     drv post "$main" 0x80A0 0 0 >/dev/null      # File > Reset Settings
     answer_box "This action resets all current settings.Are you sure?" 0   # YES
@@ -291,7 +341,7 @@ reset-online)
 setup-files)
     prepare; set_com 1; start; splash 1
     main=$(main_window) || fail "no main window"
-    wait_trace "DEV>PC  5A 46 00 07 93 01"
+    sync_ok
     wait_idle "$main"
     file=$(winepath -w "$work/tuning.bit")
     # File > Save Setup through the system's dialog: the name in its file-name field, then OK.
@@ -309,6 +359,8 @@ setup-files)
     drv post "$dlg" 0x111 1 0 >/dev/null
     wait_trace "PC>DEV  46 5A 00 06 A6"
     trace_has "PC>DEV  46 5A 00 06 A5" || fail "no write bracket"
+    d=$(dialog "$updated") || fail "no write result"
+    press "$d" 110 160
     wait_idle "$main"
     # A damaged file is refused with its reason and changes nothing.
     head -c 1000 "$work/tuning.bit" > "$work/broken.bit"
@@ -333,8 +385,8 @@ setup-files)
     wait_idle "$main"
     # The loaded setup counts as a change: closing asks first; NO closes without FINALIZE.
     close_main "$main"
-    drv wait MYFRAMEWND '' 10000 >/dev/null || fail "no exit dialog"
-    drv post "$main" 0x8037 0 0 >/dev/null
+    d=$(dialog "The settings have changed. FINALIZE them in 'darvix' before closing?") || fail "no exit dialog"
+    press "$d" 110 168                          # NO
     expect_exit 0
     trace_has "PC>DEV  46 5A 00 06 C9" && fail "FINALIZE after NO" ;;
 firmware-rescue)
@@ -368,7 +420,7 @@ firmware-rescue)
     rm -f "$work/rc"; : > "$work/trace.txt"
     start; splash 1
     main=$(main_window) || fail "no main window after the restart"
-    wait_trace "DEV>PC  5A 46 00 07 93 01"
+    sync_ok
     wait_idle "$main"
     close_main "$main"; expect_exit 0 ;;
 firmware-damaged)
@@ -376,7 +428,7 @@ firmware-damaged)
     make_image "$work/update.bin" 3000
     start; splash 1
     main=$(main_window) || fail "no main window"
-    wait_trace "DEV>PC  5A 46 00 07 93 01"
+    sync_ok
     wait_idle "$main"
     choose_image "$main" "$work/update.bin"
     answer_box "" 0
@@ -390,7 +442,7 @@ firmware-refused)
     # An invalid image is refused with its name and reason; Cancel on the question sends nothing.
     prepare; set_com 1; start; splash 1
     main=$(main_window) || fail "no main window"
-    wait_trace "DEV>PC  5A 46 00 07 93 01"
+    sync_ok
     wait_idle "$main"
     make_image "$work/broken.bin" 1000 bad
     choose_image "$main" "$work/broken.bin"
@@ -429,12 +481,11 @@ firmware-unplug)
     make_image "$work/update.bin" 3000
     start; splash 1
     main=$(main_window) || fail "no main window"
-    wait_trace "DEV>PC  5A 46 00 07 93 01"
+    sync_ok
     wait_idle "$main"
     choose_image "$main" "$work/update.bin"
     answer_box "" 0
-    # Until the unit's answer is given up (the link's failure does not end the wait yet).
-    dlg=$(firmware_result "Firmware update not completed." 150000) || fail "no not-completed text"
+    dlg=$(firmware_result "Firmware update not completed." 30000) || fail "no not-completed text"
     drv list | awk '$2 == "#32770" && $3 == 1' | grep -q . && fail "a question over the firmware dialog"
     press_ok "$dlg"
     answer_box "'darvix' device disconnected. Try to riconnect." 1   # Cancel: offline
@@ -443,7 +494,7 @@ firmware-unplug)
 chart-setup)
     prepare; set_com 1; start; splash 1
     main=$(main_window) || fail "no main window"
-    wait_trace "DEV>PC  5A 46 00 07 93 01"
+    sync_ok
     wait_idle "$main"
     file=$(winepath -w "$work/tuning.bit")
     drv post "$main" 0x8012 0 0 >/dev/null
@@ -475,6 +526,8 @@ PY
     drv item "$dlg" 1148 "$file" || fail "no file-name field"
     drv post "$dlg" 0x111 1 0 >/dev/null
     wait_trace "PC>DEV  46 5A 00 06 A6"
+    d=$(dialog "$updated") || fail "no write result"
+    press "$d" 110 160
     wait_idle "$main"
     sleep 1
     drv shot "$main" "$bin/e2e-chart.bmp" >/dev/null || fail "no screenshot"
@@ -505,12 +558,13 @@ print("0 dB row", zero, "top of the 1 kHz curve", peak)
 sys.exit(0 if zero and peak and abs((zero - peak) - 6 * 129 / 24) <= 2 else 1)
 PY
     close_main "$main"
-    drv wait MYFRAMEWND '' 10000 >/dev/null && drv post "$main" 0x8037 0 0 >/dev/null
+    d=$(dialog "The settings have changed. FINALIZE them in 'darvix' before closing?") || fail "no exit dialog"
+    press "$d" 110 168                          # NO
     expect_exit 0 ;;
 levels)
     prepare; set_com 1; scenario "[device]" "clip_mask = 0x05"; start; splash 1
     main=$(main_window) || fail "no main window"
-    wait_trace "DEV>PC  5A 46 00 07 93 01"
+    sync_ok
     wait_idle "$main"
     tabs=$(tab_bar "$main") || fail "no tab bar"
     trace_has "46 5A 00 06 7F 25" && fail "clip polls before the page showed"
@@ -532,19 +586,23 @@ levels)
     [[ $(trace_count "46 5A 00 06 7F 25") == "$n" ]] || fail "clip polls while the page is hidden"
     # The preset chosen by the user is a change: closing asks first; NO closes.
     close_main "$main"
-    drv wait MYFRAMEWND '' 10000 >/dev/null || fail "no exit dialog"
-    drv post "$main" 0x8037 0 0 >/dev/null
+    d=$(dialog "The settings have changed. FINALIZE them in 'darvix' before closing?") || fail "no exit dialog"
+    press "$d" 110 168                          # NO
     expect_exit 0 ;;
 menus)
     prepare; set_com 1; start; splash 1
     main=$(main_window) || fail "no main window"
-    wait_trace "DEV>PC  5A 46 00 07 93 01"
+    sync_ok
     wait_idle "$main"
     tabs=$(tab_bar "$main") || fail "no tab bar"
     # File > Synchronize > Pc -> Darvix: the whole tuning between 0xA5 and 0xA6, levels included.
     show_menu "$tabs" 3
     menu_command "$tabs" 40268
+    d=$(dialog "$overwrite") || fail "no write question"
+    press "$d" 50 160                             # YES
     wait_trace "PC>DEV  46 5A 00 06 A6"
+    d=$(dialog "$updated" 120000) || fail "no write result"
+    press "$d" 110 160
     wait_idle "$main"
     levels=$(sed -n '/PC>DEV  46 5A 00 06 A5/,/PC>DEV  46 5A 00 06 A6/p' "$work/trace.txt" |
              grep -c "PC>DEV  46 5A 00 09 7E\|PC>DEV  00 5A 00 07 0A\|PC>DEV  00 5A 00 07 0D")
@@ -563,7 +621,11 @@ menus)
     # File > FINALIZE to Darvix.
     show_menu "$tabs" 3
     menu_command "$tabs" 40266
+    d=$(dialog "$finalize_warning") || fail "no FINALIZE warning"
+    press "$d" 50 160                             # YES
     wait_trace "DEV>PC  5A 46 00 09 CB"
+    d=$(dialog "$updated" 30000) || fail "no FINALIZE result"
+    press "$d" 110 160
     wait_idle "$main"
     # Config > Working Mode > Expert, then Dynamic Equalization > Off.
     show_menu "$tabs" 48
@@ -578,6 +640,8 @@ menus)
     # The whole tuning and the levels take about 17 s on the line.
     for ((i = 0; i < 400; ++i)); do [[ $(trace_count "PC>DEV  46 5A 00 06 A6") -gt $n ]] && break; sleep 0.1; done
     [[ $(trace_count "PC>DEV  46 5A 00 06 A6") -gt $n ]] || fail "no write after a copy"
+    d=$(dialog "$updated" 30000) || fail "no write result after a copy"
+    press "$d" 110 160
     wait_idle "$main"
     # File > Synchronize > Pc <- Darvix: a read-back.
     n=$(trace_count " 92 38")
@@ -585,17 +649,18 @@ menus)
     menu_command "$tabs" 40269
     for ((i = 0; i < 100; ++i)); do [[ $(trace_count " 92 38") -gt $n ]] && break; sleep 0.1; done
     [[ $(trace_count " 92 38") -gt $n ]] || fail "no read-back"
+    sync_ok
     wait_idle "$main"
     # File > Exit: the changes made ask first; NO closes.
     show_menu "$tabs" 3
     menu_command "$tabs" 40132
-    drv wait MYFRAMEWND '' 10000 >/dev/null || fail "no exit dialog"
-    drv post "$main" 0x8037 0 0 >/dev/null
+    d=$(dialog "The settings have changed. FINALIZE them in 'darvix' before closing?") || fail "no exit dialog"
+    press "$d" 110 168                          # NO
     expect_exit 0 ;;
 menus-devices)
     prepare; set_com 1; scenario "[device]" "[device]" "description = Darvix B"; start; splash 1
     main=$(main_window) || fail "no main window"
-    wait_trace "DEV>PC  5A 46 00 07 93 01"
+    sync_ok
     wait_idle "$main"
     tabs=$(tab_bar "$main") || fail "no tab bar"
     # Config > Com Setup lists both units; the second one's item connects to it.
@@ -604,8 +669,165 @@ menus-devices)
     menu_command "$tabs" 58001
     for ((i = 0; i < 100; ++i)); do [[ $(get_com) == 0x2* ]] && break; sleep 0.1; done
     [[ $(get_com) == 0x2* ]] || fail "Com is $(get_com), not 2"
+    sync_ok
     wait_idle "$main"
     close_main "$main"; expect_exit 0 ;;
+readback-line-rate)
+    prepare; set_com 1; scenario "delivery = line-rate" "[device]"; start; splash 1
+    main=$(main_window) || fail "no main window"
+    d=$(dialog SyncDspDlg 20000) || fail "no read-back dialog"
+    wait_trace "PC>DEV  46 5A 00 06 92"
+    drv shot "$d" "$bin/e2e-sync-running.bmp" >/dev/null
+    sync_ok 60000
+    wait_idle "$main"
+    close_main "$main"; expect_exit 0 ;;
+readback-unplug)
+    prepare; set_com 1; scenario "[device]" "unplug_on_command = 0x92"; start; splash 1
+    # Every attempt fails at once (no 30 s waits); the advice, then OK ends the program.
+    d=""
+    for ((i = 0; i < 600; ++i)); do
+        [[ -n $d ]] && break
+        sleep 0.1
+        d=$(drv list | awk '$2 == "MYFRAMEWND" && $3 == 1 && /Synchronization failed/ {print $1; exit}')
+    done
+    [[ -n $d ]] || fail "no failure advice"
+    press "$d" 157 420
+    expect_exit 0 30 ;;
+write-menu)
+    prepare; set_com 1; start; splash 1
+    main=$(main_window) || fail "no main window"
+    sync_ok
+    wait_idle "$main"
+    # File > Write to device: the question first; NO sends nothing.
+    drv post "$main" 0x8036 1 0 >/dev/null
+    d=$(dialog "$overwrite") || fail "no question"
+    drv shot "$d" "$bin/e2e-write-question.bmp" >/dev/null
+    sleep 1
+    trace_has "PC>DEV  46 5A 00 06 A5" && fail "written before YES"
+    press "$d" 170 160
+    wait_idle "$main"
+    sleep 1
+    trace_has "PC>DEV  46 5A 00 06 A5" && fail "written after NO"
+    # YES: the whole tuning between 0xA5 and 0xA6, then the success.
+    drv post "$main" 0x8036 1 0 >/dev/null
+    d=$(dialog "$overwrite") || fail "no question"
+    press "$d" 50 160
+    wait_trace "PC>DEV  46 5A 00 06 A5"
+    drv shot "$d" "$bin/e2e-write-running.bmp" >/dev/null
+    d=$(dialog "$updated" 120000) || fail "no success"
+    wait_trace "PC>DEV  46 5A 00 06 A6" 10
+    drv shot "$d" "$bin/e2e-write-done.bmp" >/dev/null
+    press "$d" 110 160
+    wait_idle "$main"
+    close_main "$main"; expect_exit 0 ;;
+write-unplug)
+    prepare; set_com 1; scenario "[device]" "unplug_after_command = 0xA5 20"; start; splash 1
+    main=$(main_window) || fail "no main window"
+    sync_ok
+    wait_idle "$main"
+    save_setup "$main" "$work/before.bit"
+    drv post "$main" 0x8036 1 0 >/dev/null
+    d=$(dialog "$overwrite") || fail "no question"
+    press "$d" 50 160
+    d=$(dialog "$update_failed" 60000) || { drv list | grep -v ' 0 ' >&2; fail "no failure"; }
+    drv shot "$d" "$bin/e2e-write-failed.bmp" >/dev/null
+    # The disconnect question waits until the dialog has ended.
+    drv list | grep -q "riconnect" && fail "the question came over the dialog"
+    press "$d" 110 160
+    answer_box "'darvix' device disconnected. Try to riconnect." 1   # Cancel: offline
+    wait_idle "$main"
+    # The tuning on the PC is as it was.
+    save_setup "$main" "$work/after.bit"
+    cmp -s "$work/before.bit" "$work/after.bit" || fail "the tuning changed"
+    close_main "$main"; expect_exit 0 ;;
+finalize-menu)
+    prepare; set_com 1; scenario "[device]" "finalize_delay = 3000"; start; splash 1
+    main=$(main_window) || fail "no main window"
+    sync_ok
+    wait_idle "$main"
+    drv post "$main" 0x8018 0 0 >/dev/null      # a change: Expert mode
+    wait_trace "PC>DEV  46 5A 00 07 CF 00"
+    drv post "$main" 0x8036 1 1 >/dev/null      # File > FINALIZE to Darvix
+    d=$(dialog "$finalize_warning") || fail "no FINALIZE warning"
+    drv shot "$d" "$bin/e2e-finalize-warning.bmp" >/dev/null
+    sleep 1
+    trace_has "PC>DEV  46 5A 00 06 C9" && fail "FINALIZE before YES"
+    press "$d" 50 160
+    wait_trace "PC>DEV  46 5A 00 06 C9"
+    sleep 1
+    drv shot "$d" "$bin/e2e-finalize-running.bmp" >/dev/null
+    d=$(dialog "$updated" 30000) || fail "no success"
+    wait_trace "DEV>PC  5A 46 00 09 CB" 10
+    press "$d" 110 160
+    wait_idle "$main"
+    close_main "$main"; expect_exit 0 ;;         # finalized: nothing left to ask about
+exit-finalize-fails)
+    prepare; set_com 1; scenario "[device]" "finalize_result = 0"; start; splash 1
+    main=$(main_window) || fail "no main window"
+    sync_ok
+    wait_idle "$main"
+    drv post "$main" 0x8018 0 0 >/dev/null
+    wait_trace "PC>DEV  46 5A 00 07 CF 00"
+    close_main "$main"
+    d=$(dialog "The settings have changed. FINALIZE them in 'darvix' before closing?") || fail "no exit dialog"
+    press "$d" 30 168
+    d=$(dialog "$kept") || fail "no kept-changes text"
+    drv shot "$d" "$bin/e2e-finalize-kept.bmp" >/dev/null
+    press "$d" 110 160
+    wait_idle "$main"                            # the program stays open
+    close_main "$main"
+    d=$(dialog "The settings have changed. FINALIZE them in 'darvix' before closing?") || fail "closing did not ask again"
+    press "$d" 110 168                           # NO
+    expect_exit 0 ;;
+exit-unplug)
+    prepare; set_com 1; scenario "[device]" "unplug_on_command = 0xC9"; start; splash 1
+    main=$(main_window) || fail "no main window"
+    sync_ok
+    wait_idle "$main"
+    drv post "$main" 0x8018 0 0 >/dev/null
+    wait_trace "PC>DEV  46 5A 00 07 CF 00"
+    close_main "$main"
+    d=$(dialog "The settings have changed. FINALIZE them in 'darvix' before closing?") || fail "no exit dialog"
+    press "$d" 30 168
+    d=$(dialog "$kept" 20000) || fail "no kept-changes text at once"
+    press "$d" 110 160
+    answer_box "'darvix' device disconnected. Try to riconnect." 1
+    wait_idle "$main"
+    close_main "$main"
+    d=$(dialog "The settings have changed and are not saved. Save them to a setup file before closing?") ||
+        fail "closing offline did not ask"
+    press "$d" 110 168
+    expect_exit 0 ;;
+exit-cancel)
+    prepare; set_com 1; start; splash 1
+    main=$(main_window) || fail "no main window"
+    sync_ok
+    wait_idle "$main"
+    drv post "$main" 0x8018 0 0 >/dev/null
+    wait_trace "PC>DEV  46 5A 00 07 CF 00"
+    close_main "$main"
+    d=$(dialog "The settings have changed. FINALIZE them in 'darvix' before closing?") || fail "no exit dialog"
+    press "$d" 190 168                           # Cancel: the window stays
+    wait_idle "$main"
+    close_main "$main"
+    d=$(dialog "The settings have changed. FINALIZE them in 'darvix' before closing?") || fail "no exit dialog"
+    press "$d" 110 168                           # NO: closes without FINALIZE
+    expect_exit 0
+    trace_has "PC>DEV  46 5A 00 06 C9" && fail "FINALIZE without YES" ;;
+exit-offline)
+    prepare; set_com 1; start; splash 0
+    main=$(main_window) || fail "no main window"
+    wait_idle "$main"
+    drv post "$main" 0x8018 0 0 >/dev/null
+    sleep 0.5
+    close_main "$main"
+    d=$(dialog "The settings have changed and are not saved. Save them to a setup file before closing?") ||
+        fail "no exit dialog"
+    drv shot "$d" "$bin/e2e-exit-offline.bmp" >/dev/null
+    press "$d" 30 168                            # YES: the save dialog, cancelled, still closes
+    dlg=$(drv wait '#32770' 'Save As' 20000) || fail "no save dialog"
+    drv post "$dlg" 0x111 2 0 >/dev/null         # IDCANCEL
+    expect_exit 0 ;;
 *) fail "unknown case" ;;
 esac
 echo "PASS $case_name"

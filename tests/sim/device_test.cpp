@@ -334,6 +334,26 @@ TEST_F(DeviceTest, FinalizeResetAndDumpReplies) {
     EXPECT_EQ(id[5], 0xFF) << "a reset unit identifies as blank";
 }
 
+TEST_F(DeviceTest, FinalizeResultLateAndUnplugSomeFramesAfterACommand) {
+    unit.config().hello = HelloMode::Never;
+    unit.config().finalizeDelayMs = 900;
+    unit.Connect();
+    Send(devlink::BuildSimpleFrame(devlink::kNodeDsp, devlink::DeviceCommand::Finalize));
+    EXPECT_TRUE(Drain(800).empty()) << "not yet";
+    EXPECT_EQ(Drain(200).size(), 9u);
+
+    unit.faults().unplugAfterCommand = 0xA5;
+    unit.faults().unplugAfterCount = 2;
+    Send(kIdentify);
+    EXPECT_FALSE(Drain(50).empty()) << "before the command: still there";
+    Send(devlink::BuildSimpleFrame(devlink::kNodeDsp, devlink::DeviceCommand::StoreBegin));
+    Send(kIdentify);
+    EXPECT_FALSE(Drain(50).empty()) << "one frame after it";
+    Send(kIdentify);
+    EXPECT_TRUE(Drain(50).empty()) << "the second: gone";
+    EXPECT_EQ(Entries(TraceKind::Unplugged).size(), 1u);
+}
+
 TEST_F(DeviceTest, ReadBackFailuresAndUnplugOnACommand) {
     unit.config().hello = HelloMode::Never;
     unit.faults().readAllFailures = 1;

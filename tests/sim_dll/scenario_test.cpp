@@ -59,6 +59,8 @@ TEST(ScenarioFile, EveryKey) {
         "parity_ok_count = 2\n"
         "unplug_after_frames = 9\n"
         "unplug_on_command = 0x7D\n"
+        "unplug_after_command = 0xA5 12\n"
+        "finalize_delay = 2500\n"
         "readback_failures = 2\n"
         "[device]\r\n"
         "firmware = 1.4\r\n"
@@ -95,6 +97,9 @@ TEST(ScenarioFile, EveryKey) {
     EXPECT_TRUE(af.parityFails.Hits(2));
     EXPECT_EQ(af.unplugAfterFrames, 9);
     EXPECT_EQ(af.unplugOnCommand, 0x7D);
+    EXPECT_EQ(af.unplugAfterCommand, 0xA5);
+    EXPECT_EQ(af.unplugAfterCount, 12);
+    EXPECT_EQ(a.finalizeDelayMs, 2500u);
     EXPECT_EQ(af.readAllFailures, 2);
     // The second keeps the defaults of unit 2 except what it sets.
     const sim::UnitConfig& b = s.devices[1].config;
