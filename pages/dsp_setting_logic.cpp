@@ -229,11 +229,26 @@ void DSPSettingLogic::DrawSingle(int output) {
 
 // ---- Selection ----------------------------------------------------------------------------------
 
+// Two or more speakers selected: with the chart held, their sum, then the edited channel loaded and
+// highlighted (or the panels emptied when there is none).
+void DSPSettingLogic::DrawMultiSelection() {
+    ChartView* chart = views_.chart;
+    const bool chartThere = chart && chart->HasChart();
+    if (chartThere) chart->SetHoldRedraw(true);
+    DrawMultiView(false);
+    const int c = EditedChannel();
+    if (c >= 0) {
+        LoadPanels(c);
+        if (Assigned(c)) UpdateChartCurve(Rec(c).position, Rec(c).kind, true);
+    } else {
+        EmptyPanels();
+    }
+    if (chartThere) chart->SetHoldRedraw(false);
+}
+
 void DSPSettingLogic::OnChannelMapSelection(int, int) {
     ChannelMapView* map = views_.channelMap;
     if (!map) return;
-    ChartView* chart = views_.chart;
-    const bool chartThere = chart && chart->HasChart();
     if (map->CountSelected() < 2) {
         const int r = map->FirstSelected();
         if (!ValidOutput(r)) return;
@@ -250,16 +265,7 @@ void DSPSettingLogic::OnChannelMapSelection(int, int) {
         for (int i = 0; i < n; ++i)
             views_.carView->SetSpeakerSelected(triples[i].position, triples[i].kind, true, i == 0,
                                                i == n - 1);
-    if (chartThere) chart->SetHoldRedraw(true);
-    DrawMultiView(false);
-    const int c = EditedChannel();
-    if (c >= 0) {
-        LoadPanels(c);
-        if (Assigned(c)) UpdateChartCurve(Rec(c).position, Rec(c).kind, true);
-    } else {
-        EmptyPanels();
-    }
-    if (chartThere) chart->SetHoldRedraw(false);
+    DrawMultiSelection();
 }
 
 void DSPSettingLogic::OnChannelMapCurrent() {
@@ -294,18 +300,7 @@ void DSPSettingLogic::OnSpeakerPicked() {
     for (int i = 0; i < n; ++i)
         map->SelectByAssignment(speakers[i].position, speakers[i].kind, true, i == 0, i == n - 1);
     if (map->GetCurrentRow() < 0) map->SetCurrentRow(0);
-    ChartView* chart = views_.chart;
-    const bool chartThere = chart && chart->HasChart();
-    if (chartThere) chart->SetHoldRedraw(true);
-    DrawMultiView(false);
-    const int c = EditedChannel();
-    if (c >= 0) {
-        LoadPanels(c);
-        if (Assigned(c)) UpdateChartCurve(Rec(c).position, Rec(c).kind, true);
-    } else {
-        EmptyPanels();
-    }
-    if (chartThere) chart->SetHoldRedraw(false);
+    DrawMultiSelection();
 }
 
 void DSPSettingLogic::OnCurveSwitches() {

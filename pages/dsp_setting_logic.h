@@ -125,6 +125,7 @@ private:
     void EmptyPanels();
     void DrawSingle(int output);
     void DrawMultiView(bool redraw);
+    void DrawMultiSelection();
     void ClearSum();
     void SelectSpeakerOfRow(int row);
     bool OneRowSelected() const;
