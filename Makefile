@@ -10,6 +10,8 @@ WIN64 := $(BUILD)/win64
 TSAN := $(BUILD)/tsan
 FUZZ := $(BUILD)/fuzz
 FUZZ_SECONDS ?= 60
+# Paths relative to the checkout, so that worktrees share compiler-cache entries.
+export CCACHE_BASEDIR := $(CURDIR)
 
 .PHONY: all setup native sanitize win32 win64 wintree tsan fuzz test test-native test-sanitize test-win32 \
         test-tsan test-fuzz run-fuzz bench run clean
