@@ -444,4 +444,39 @@ TEST(EqSettingsWindow, ForeignMessagesAndIndexesAreIgnored) {
     for (int k = 0; k < 31; ++k) EXPECT_EQ(panel.Band(k).GetValue(), 0.0f);
 }
 
+// Pictures for a person to look at: the tuning page's panel with a curve, a moved group and the
+// crossover's pass band marked, then disabled.
+TEST(EqSettingsWindow, Screenshots) {
+    RecordingParent parent(800, 240);
+    pages::EqSettings panel(parent.hwnd(), 0, 0, 0, 0);
+    float gains[31];
+    for (int k = 0; k < 31; ++k) gains[k] = static_cast<float>((k % 7) - 3) * 1.5f;
+    panel.SetGains(gains, 31, 1, 0);
+    uint32_t on[31] = {};
+    for (int k = 12; k <= 16; ++k) on[k] = 1;
+    panel.SetBandEnables(on, 31);
+    model::CrossoverParams block{};
+    block.FilterType = model::kLowPass;
+    block.LPFreq = 500.0f;
+    panel.MarkCrossoverBands(block);
+    DragThumb(panel, 14, -24);
+    EXPECT_EQ(WParamOf(EqMessages(parent).back()), -2);
+    UpdateWindow(parent.hwnd());
+    auto save = [&parent](const char* name) {
+        HDC dc = GetDC(parent.hwnd());
+        const std::string path = uitest::ScreenshotFolder() + "\\" + name;
+        EXPECT_TRUE(uitest::SaveBmp(dc, RECT{0, 0, 773, 219}, path)) << path;
+        ReleaseDC(parent.hwnd(), dc);
+    };
+    save("eq_panel_group_moved.bmp");
+    // On screen the moved band's readout holds its text.
+    HDC dc = GetDC(parent.hwnd());
+    const RECT r = panel.ReadoutRect(14);
+    EXPECT_GT(uitest::PixelsDifferentFrom(dc, r, uitest::Pixel(dc, r.left, r.top)), 5);
+    ReleaseDC(parent.hwnd(), dc);
+    panel.SetEnabled(0);
+    UpdateWindow(parent.hwnd());
+    save("eq_panel_disabled.bmp");
+}
+
 }  // namespace
