@@ -225,12 +225,19 @@ void EqSettings::OnSliderMoved(int band, float change) {
     }
     if (n.wParam == -2) {
         // The group moved by the clamped step: every switched-on band shows it, the moved one
-        // included (it went back to its old value first).
+        // included (it went back to its old value first). Each slider would paint itself at
+        // once; held back, the bands are painted together in one pass.
+        HWND window = GetHwnd();
+        SendMessageA(window, WM_SETREDRAW, FALSE, 0);
         for (int k = 0; k < kBands; ++k) {
             if (!logic_->BandSwitch(k)) continue;
             sliders_[k].SetValue(logic_->Value(k));
             DrawReadout(k);
         }
+        SendMessageA(window, WM_SETREDRAW, TRUE, 0);
+        const RECT first = SliderRect(0, layout_.bandShift), last = SliderRect(kBands - 1, layout_.bandShift);
+        const RECT bands{first.left, first.top, last.right, last.bottom};
+        RedrawWindow(window, &bands, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     } else {
         sliders_[band].SetValue(logic_->Value(band));
         DrawReadout(band);
