@@ -12,6 +12,7 @@
 #include "res/resource.h"
 #include "tests/pages/page_doubles.h"
 #include "tests/ui/harness.h"
+#include "ui/gdi.h"
 #include "ui/messages.h"
 
 namespace {
@@ -477,6 +478,26 @@ TEST(EqSettingsWindow, Screenshots) {
     panel.SetEnabled(0);
     UpdateWindow(parent.hwnd());
     save("eq_panel_disabled.bmp");
+}
+
+// Every panel frees what it made: device contexts, bitmaps and its font, in each configuration,
+// also over an owner's logic that outlives it (which then no longer calls it).
+TEST(EqSettingsWindow, PanelsBuiltAndDestroyedLeaveNoHandles) {
+    RecordingParent parent;
+    { pages::EqSettings warm(parent.hwnd(), 0, 0, 0, 0); }
+    const ui::gdi::LiveCounts before = ui::gdi::Live();
+    pages::EqSettingsLogic owners;
+    for (int i = 0; i < 30; ++i) {
+        pages::EqSettings panel(parent.hwnd(), 0, 0, i % 3 == 1, i % 3 == 2, i % 3 == 0 ? &owners : nullptr);
+        panel.SetEnabled(0);
+        panel.SetEnabled(1);
+    }
+    Pump();
+    EXPECT_EQ(ui::gdi::Live(), before);
+    float gains[31] = {};
+    gains[0] = 5.0f;
+    owners.SetGains(gains, 31, 0, 0);  // no panel listens any more
+    EXPECT_EQ(owners.Value(0), 5.0f);
 }
 
 }  // namespace
