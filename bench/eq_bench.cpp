@@ -11,7 +11,8 @@
 #include <vector>
 
 #include "os/settings.h"
-#include "pages/channel_views.h"
+#include "pages/car_channel_logic.h"
+#include "pages/channel_map_logic.h"
 #include "pages/chart_view.h"
 #include "pages/display_chart_logic.h"
 #include "pages/dsp_setting_logic.h"
@@ -97,8 +98,8 @@ public:
 
 // The tuning page's logic with its stand-in views, every band of every output away from 0 dB.
 struct PageLogic {
-    pages::ChannelMapStandIn map;
-    pages::CarViewStandIn car;
+    pages::ChannelMapLogic map;
+    pages::CarChannelLogic car;
     os::MemorySettings settings;
     std::unique_ptr<pages::DSPSettingLogic> logic;
 

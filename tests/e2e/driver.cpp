@@ -17,12 +17,12 @@
 //   key HWND VK                           WM_KEYDOWN then WM_KEYUP
 //   click HWND X Y                        WM_LBUTTONDOWN, WM_LBUTTONUP at client (X, Y)
 //   dblclick HWND X Y                     WM_LBUTTONDBLCLK then WM_LBUTTONUP
-//   wheel HWND X Y DELTA [KEYS]           WM_MOUSEWHEEL at client (X, Y): DELTA 120 is one notch
-//                                         away from the user; KEYS the MK_ bits held (0x8 Ctrl)
 //   button HWND TEXT                      clicks the button child with that text (BM_CLICK)
 //   shot HWND FILE.bmp                    the window's pixels from the screen, 24-bit BMP
 //   item HWND ID TEXT                     sets the text of the dialog item ID (WM_SETTEXT)
 //   memory HWND                           working set and private bytes of the window's process (KiB)
+//   wheel HWND X Y DELTA [KEYS]           WM_MOUSEWHEEL at client (X, Y): DELTA 120 is one notch
+//                                         away from the user; KEYS the MK_ bits held (0x8 Ctrl)
 #include <windows.h>
 #include <psapi.h>
 
