@@ -52,6 +52,11 @@ DSPSetting::DSPSetting(HWND parent, int x, int y, bool connected, os::Settings* 
     views.messages = this;
     logic_ = std::make_unique<DSPSettingLogic>(views, connected);
     if (filter_) filter_->Attach(&logic_->Filter());
+    // The equaliser shows the page's own panel logic, which the page has loaded by now.
+    if (self) {
+        eq_ = std::make_unique<EqSettings>(self, 251, 485, 0, 0, &logic_->Eq());
+        DropIfWindowless(eq_);
+    }
     section_ = std::make_unique<model::TuningSection>(logic_->Model());
     view_.SetLine(0, "Offline Mode");
     view_.RefreshText(true);
@@ -65,6 +70,7 @@ DSPSetting::~DSPSetting() {
     info_.reset();
     settings_.reset();
     chart_.reset();
+    eq_.reset();
     car_.reset();
     view_ = DisplayPanelsView(nullptr, nullptr, nullptr);
     // The timer goes with the window; the send log closes with the page.
@@ -100,6 +106,7 @@ void DSPSetting::OnEnable(bool enabled) {
     EnableChild(filter_, enabled);
     EnableChild(settings_, enabled);
     EnableChild(chart_, enabled);
+    EnableChild(eq_, enabled);
     EnableChild(info_, enabled);
 }
 

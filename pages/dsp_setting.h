@@ -1,6 +1,6 @@
 // DSPSetting: page 0 of the main window, a FrameWnd over the tuning page's logic. It creates the
 // page's panels at their places (crossover and delay, channel map, device information, curve
-// switches, response chart, car view), hands the logic its views of them (the chart's, the
+// switches, response chart, equaliser, car view), hands the logic its views of them (the chart's, the
 // channel map's and the car view's logic, the skinned questions, the remembered answers), maps
 // the panels' notifications one to one onto the logic and forwards the main window's calls. The
 // logic owns the tuning model; the poll thread sends it through SendPendingChanges.
@@ -20,6 +20,7 @@
 #include "pages/display_chart_view.h"
 #include "pages/display_settings.h"
 #include "pages/dsp_setting_logic.h"
+#include "pages/eq_settings.h"
 #include "pages/filter_settings.h"
 #include "pages/msg_box_prompter.h"
 #include "pages/page_messages.h"
@@ -79,6 +80,7 @@ public:
     DeviceInfo* Info() { return info_.get(); }
     DisplaySettings* Settings() { return settings_.get(); }
     DisplayChart* Chart() { return chart_.get(); }
+    EqSettings* Eq() { return eq_.get(); }
     CarChannel* Car() { return car_.get(); }
 
 private:
@@ -91,6 +93,7 @@ private:
     std::unique_ptr<DeviceInfo> info_;
     std::unique_ptr<DisplaySettings> settings_;
     std::unique_ptr<DisplayChart> chart_;
+    std::unique_ptr<EqSettings> eq_;
     std::unique_ptr<CarChannel> car_;
     DisplayPanelsView view_{nullptr, nullptr, nullptr};
     MsgBoxPrompter prompter_;

@@ -958,7 +958,7 @@ page-rescue)
     sleep 2
     page=$(tuning_page "$main") || fail "no tuning page"
     for place in "1 2 248 294" "250 3 314 296" "564 2 458 199" "564 202 460 106" "264 311 747 159" \
-                 "2 297 249 406"; do
+                 "251 485 773 219" "2 297 249 406"; do
         p=$(drv child "$page" MYFRAMEWND $place) || fail "no panel at $place"
         [[ $(drv state "$p" | cut -d' ' -f2) == 0 ]] || fail "the panel at $place is enabled in rescue mode"
     done

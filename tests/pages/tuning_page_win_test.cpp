@@ -117,13 +117,15 @@ TEST(TuningPageWin, ChildrenAndControlsAtTheirPlaces) {
     settings.CreateKeys();
     pages::DSPSetting page(parent.hwnd(), 0, 65, false, &settings);
     ASSERT_NE(page.GetHwnd(), nullptr);
-    ASSERT_TRUE(page.Filter() && page.Map() && page.Info() && page.Settings() && page.Chart() && page.Car());
+    ASSERT_TRUE(page.Filter() && page.Map() && page.Info() && page.Settings() && page.Chart() && page.Eq() &&
+                page.Car());
     const std::vector<Place> children = {
         {page.Filter()->GetHwnd(), {1, 2, 1 + 248, 2 + 294}},
         {page.Map()->GetHwnd(), {250, 3, 250 + 314, 3 + 296}},
         {page.Info()->GetHwnd(), {564, 2, 564 + 458, 2 + 199}},
         {page.Settings()->GetHwnd(), {564, 202, 564 + 460, 202 + 106}},
         {page.Chart()->GetHwnd(), {264, 311, 264 + 747, 311 + 159}},
+        {page.Eq()->GetHwnd(), {251, 485, 251 + 773, 485 + 219}},
         {page.Car()->GetHwnd(), {2, 297, 2 + 249, 297 + 406}},
     };
     ExpectPlaces(children, page.GetHwnd());
@@ -505,8 +507,9 @@ TEST(TuningPageWin, NothingLeaksFromPagesAndPopups) {
 TEST(TuningPageWin, DisablingThePageDisablesEveryChild) {
     uitest::RecordingParent parent(1100, 800);
     pages::DSPSetting page(parent.hwnd(), 0, 65, false, nullptr);
-    const HWND children[] = {page.Filter()->GetHwnd(), page.Map()->GetHwnd(), page.Info()->GetHwnd(),
-                             page.Settings()->GetHwnd(), page.Chart()->GetHwnd(), page.Car()->GetHwnd()};
+    const HWND children[] = {page.Filter()->GetHwnd(), page.Map()->GetHwnd(),      page.Info()->GetHwnd(),
+                             page.Settings()->GetHwnd(), page.Chart()->GetHwnd(), page.Eq()->GetHwnd(),
+                             page.Car()->GetHwnd()};
     EnableWindow(page.GetHwnd(), FALSE);
     for (HWND c : children) EXPECT_FALSE(IsWindowEnabled(c));
     EnableWindow(page.GetHwnd(), TRUE);
