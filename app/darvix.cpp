@@ -157,7 +157,7 @@ void Darvix::OnCreate(HWND main) {
 
     const bool on = online_ != 0;
     levels_ = new pages::OutputLevel(main, 0, kPageY);
-    dsp_ = new pages::DSPSetting(main, 0, kPageY, on);
+    dsp_ = new pages::DSPSetting(main, 0, kPageY, on, &settings_);
     sources_ = new pages::ExtSourceEq(main, 0, kPageY, on);
     sources_->SetOutputLevelWindow(levels_->GetHwnd());
     ShowPage(0);

@@ -96,7 +96,7 @@ public:
 };
 #endif
 
-// The tuning page's logic with its stand-in views, every band of every output away from 0 dB.
+// The tuning page's logic with the channel map's and the car view's.
 struct PageLogic {
     pages::ChannelMapLogic map;
     pages::CarChannelLogic car;

@@ -1,12 +1,9 @@
 // The tuning page's two views of its speakers: the channel map (one row per output) and the car
 // view (one spot per position, one icon per kind). The page's logic keeps them in step through
-// these interfaces; until their windows exist, the stand-ins below keep the selection over the
-// rows and speakers the same way.
+// these interfaces (the channel map's and the car view's logic implement them).
 #pragma once
 
-#include <array>
 #include <cstdint>
-#include <initializer_list>
 #include <string>
 
 #include "model/records.h"
@@ -67,71 +64,5 @@ public:
 // A row's name: "<position> <kind>", or the kind alone at the subwoofer spot; "Not Connected"
 // for a row without a speaker.
 std::string SpeakerRowName(int position, int kind);
-
-class ChannelMapStandIn : public ChannelMapView {
-public:
-    ChannelMapStandIn();
-    void SetRow(int row, int position, int kind, bool redraw, int variant,
-                uint32_t amplifier) override;
-    void ResetRows(bool redraw) override;
-    void LoadFromChannels(const model::DspChannelRecord* records) override;
-    void SelectByAssignment(int position, int kind, bool state, bool clearFirst,
-                            bool redraw) override;
-    void SetCurrentRow(int row) override;
-    int GetCurrentRow() const override;
-    int FirstSelected() const override;
-    int CountSelected() const override;
-    int ListSelected(SpeakerTriple* out, int max) const override;
-    void GetRowAssignment(int row, int* position, int* kind) const override;
-    std::string GetRowLabel(int row) const override;
-    bool HasWooferAt(int position) const override;
-    void SetChannelOn(int output, bool on, bool redraw) override;
-    int GetMuteFlags(uint32_t* out, int n) const override;
-    void SetMuteFlags(const uint32_t* flags) override;
-
-    // For the tests and the interim window.
-    bool IsRowSelected(int row) const { return row >= 0 && row < 8 && rows_[row].selected; }
-    bool IsChannelOn(int row) const { return row >= 0 && row < 8 && rows_[row].on; }
-    std::string GetRowName(int row) const { return row >= 0 && row < 8 ? rows_[row].name : ""; }
-    // A row click as the channel map takes it: plain selects this row alone, Ctrl toggles it.
-    void SelectRows(std::initializer_list<int> rows, int current);
-
-private:
-    struct Row {
-        int position = -1, kind = -1, variant = -1;
-        uint32_t amplifier = 0;
-        bool selected = false, current = false, on = false;
-        std::string name = "Not Connected";
-    };
-    std::array<Row, model::kChannelCount> rows_;
-    std::array<uint32_t, model::kChannelCount> mute_{};
-};
-
-class CarViewStandIn : public CarView {
-public:
-    void ClearSpeakers(bool redraw) override;
-    bool AddSpeaker(int position, int kind, bool redraw, int variant) override;
-    void LoadFromChannels(const model::DspChannelRecord* records) override;
-    bool SetSpeakerSelected(int position, int kind, bool state, bool clearOthers,
-                            bool redraw) override;
-    int CountSelected() const override;
-    int ListSelected(SpeakerTriple* out, int max) const override;
-    void SelectListeningPoint(int point) override {
-        if (point >= 0 && point < 4) listeningPoint_ = point;
-    }
-
-    bool IsSpeakerSelected(int position, int kind) const;
-    int SpeakerCount(int position, int kind) const;
-    int ListeningPoint() const { return listeningPoint_; }
-
-private:
-    static bool InRange(int position, int kind) {
-        return position >= 0 && position < model::kPositionCount && kind >= 0 &&
-               kind < model::kKindCount;
-    }
-    int count_[model::kPositionCount][model::kKindCount]{};
-    bool selected_[model::kPositionCount][model::kKindCount]{};
-    int listeningPoint_ = 0;
-};
 
 }  // namespace pages

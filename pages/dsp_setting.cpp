@@ -1,313 +1,133 @@
 #include "pages/dsp_setting.h"
 
-#include <cstring>
-
-#include "model/tables.h"
 #include "model/tuning_receive.h"
 #include "res/resource.h"
-#include "ui/gdi.h"
 #include "ui/messages.h"
 
 namespace pages {
 namespace {
 
-const char* kPositionNames[] = {"Front Left", "Center", "Front Right", "Rear Right", "Subwoofer", "Rear Left"};
-const char* kKindNames[] = {"Full", "Woofer", "Midrange", "Tweeter", "Subwoofer R", "Subwoofer", "Subwoofer L"};
-const char* kTypeNames[] = {"Full Range", "Low Pass", "High Pass", "Band Pass"};
+// A panel without its window is as good as none: every use of it is skipped.
+template <class T>
+void DropIfWindowless(std::unique_ptr<T>& panel) {
+    if (panel && !panel->GetHwnd()) panel.reset();
+}
 
-std::string SpeakerName(const model::DspChannelRecord& r) {
-    if (!model::IsAssigned(r)) return "Not Connected";
-    std::string name = r.position >= 0 && r.position < 6 ? kPositionNames[r.position] : "?";
-    name += " ";
-    name += r.kind >= 0 && r.kind < 7 ? kKindNames[r.kind] : "?";
-    return name;
+template <class T>
+void EnableChild(const std::unique_ptr<T>& panel, bool enabled) {
+    if (panel && panel->GetHwnd()) EnableWindow(panel->GetHwnd(), enabled ? TRUE : FALSE);
 }
 
 }  // namespace
 
-DSPSetting::DSPSetting(HWND parent, int x, int y, bool connected)
+DSPSetting::DSPSetting(HWND parent, int x, int y, bool connected, os::Settings* settings)
     : ui::FrameWnd(nullptr, parent, {x, y, x + 50, y + 50}, IDB_PAGE_DSP, 0, false, ui::kChildStyle, 0),
-      model_(this) {
-    section_ = std::make_unique<model::TuningSection>(model_);
+      prompter_(parent) {
     // The send cycle's log, in the current folder as it has always been.
     sendLog_.open("tmp.log", std::ios::binary | std::ios::trunc);
-    model_.SetConnected(connected ? 1 : 0);
-    lines_.SetLine(0, "Offline Mode");
-    font_ = ui::gdi::MakeFont(-15, FW_BOLD, "Tahoma");
-    small_ = ui::gdi::MakeFont(-13, FW_NORMAL, "Tahoma");
-    if (GetHwnd()) {
-        info_ = std::make_unique<DeviceInfo>(GetHwnd(), 564, 2);
-        settings_ = std::make_unique<DisplaySettings>(GetHwnd(), 564, 202);
-        chart_ = std::make_unique<DisplayChart>(GetHwnd(), 264, 311, 0);
-        // A panel without its window is as good as none.
-        if (!info_->GetHwnd()) info_.reset();
-        if (!settings_->GetHwnd()) settings_.reset();
-        if (!chart_->GetHwnd()) chart_.reset();
+    HWND self = GetHwnd();
+    // The panels exist before the model assigns its speakers: the assignment fills the channel
+    // map and the car view.
+    if (self) {
+        filter_ = std::make_unique<FilterSettings>(self, FilterSettings::kLeft, FilterSettings::kTop);
+        map_ = std::make_unique<ChannelMap>(self, ChannelMap::kLeft, ChannelMap::kTop);
+        info_ = std::make_unique<DeviceInfo>(self, 564, 2);
+        settings_ = std::make_unique<DisplaySettings>(self, 564, 202);
+        chart_ = std::make_unique<DisplayChart>(self, 264, 311, 0);
+        car_ = std::make_unique<CarChannel>(self, CarChannel::kLeft, CarChannel::kTop, kViewMode);
+        DropIfWindowless(filter_);
+        DropIfWindowless(map_);
+        DropIfWindowless(info_);
+        DropIfWindowless(settings_);
+        DropIfWindowless(chart_);
+        DropIfWindowless(car_);
     }
     view_ = DisplayPanelsView(chart_.get(), settings_.get(), info_.get());
-    ShowStatusLines();
-    DrawChart();
+    DspPageViews views;
+    views.chart = &view_;
+    views.channelMap = map_ ? &map_->Logic() : nullptr;
+    views.carView = car_ ? &car_->Logic() : nullptr;
+    views.prompter = &prompter_;
+    views.settings = settings;
+    views.messages = this;
+    logic_ = std::make_unique<DSPSettingLogic>(views, connected);
+    if (filter_) filter_->Attach(&logic_->Filter());
+    // The equaliser shows the page's own panel logic, which the page has loaded by now.
+    if (self) {
+        eq_ = std::make_unique<EqSettings>(self, 251, 485, 0, 0, &logic_->Eq());
+        DropIfWindowless(eq_);
+    }
+    section_ = std::make_unique<model::TuningSection>(logic_->Model());
+    view_.SetLine(0, "Offline Mode");
+    view_.RefreshText(true);
     Redraw(true);
 }
 
 DSPSetting::~DSPSetting() {
-    // The panels go before the page's window; the window goes before the fonts, so that no
-    // message reaches the page while they are freed.
-    view_ = DisplayPanelsView(nullptr, nullptr, nullptr);
-    chart_.reset();
-    settings_.reset();
+    // The panels go in the page's order, each before the logic that draws into it.
+    filter_.reset();
+    map_.reset();
     info_.reset();
-    ui::gdi::Free(font_);
-    ui::gdi::Free(small_);
+    settings_.reset();
+    chart_.reset();
+    eq_.reset();
+    car_.reset();
+    view_ = DisplayPanelsView(nullptr, nullptr, nullptr);
+    // The timer goes with the window; the send log closes with the page.
+    if (logic_ && logic_->CommErrorTimer() && GetHwnd()) KillTimer(GetHwnd(), logic_->CommErrorTimer());
 }
 
 void DSPSetting::SetDisplayValue(int source) {
-    source_ = source;
-    view_.SetSource(source);
-}
-
-void DSPSetting::ShowStatusLines() {
-    for (int i = 0; i < 5; ++i) view_.SetLine(i, lines_.Line(i));
-    view_.RefreshText(true);
-}
-
-int DSPSetting::ChartedOutput() const {
-    const int p = model_.CurrentPreset();
-    for (int o = 0; o < model::kChannelCount; ++o)
-        if (model::IsAssigned(model_.Record(p, o))) return o;
-    return -1;
-}
-
-void DSPSetting::UpdateChartCurves(int position, int kind, bool redraw) {
-    if (!view_.HasSettings() || !view_.HasChart()) return;
-    view_.ShowAllCurves(false);
-    int eq = 0, xo = 0, total = 0;
-    view_.GetSwitches(&eq, &xo, &total);
-    const uint32_t e = EqualiserCurveId(position, kind), x = CrossoverCurveId(position, kind),
-                   t = TotalCurveId(position, kind);
-    if (total == 1) {
-        view_.ShowCurve(e, false, false);
-        view_.ShowCurve(x, false, false);
-        view_.ShowCurve(t, true, redraw);
-    } else if (eq == 1 || xo == 1) {
-        view_.ShowCurve(e, eq == 1, false);
-        view_.ShowCurve(x, xo == 1, false);
-        view_.ShowCurve(t, false, redraw);
-    } else {
-        view_.ShowCurve(e, false, false);
-        view_.ShowCurve(x, false, false);
-        view_.ShowCurve(t, false, redraw);
-    }
-}
-
-void DSPSetting::UpdateChartCurve(int position, int kind) {
-    view_.SetHighlight(static_cast<int32_t>(EqualiserCurveId(position, kind)),
-                       static_cast<int32_t>(CrossoverCurveId(position, kind)),
-                       static_cast<int32_t>(TotalCurveId(position, kind)), false);
-}
-
-void DSPSetting::ShowChannelEq(int output, bool redraw) {
-    if (!view_.HasChart() || output < 0 || output >= model::kChannelCount) return;
-    const model::DspChannelRecord& r = model_.Record(model_.CurrentPreset(), output);
-    const uint32_t id = EqualiserCurveId(r.position, r.kind);
-    view_.ShowResponse(id, r.eqSections, model::kBandCount, redraw);
-    view_.SetCurveFillArgb(id, kEqualiserFill, false);
-    view_.SetCurveLineArgb(id, kEqualiserLine, false);
-    UpdateChartCurves(r.position, r.kind, redraw);
-}
-
-void DSPSetting::ShowChannelCrossover(int output, bool redraw) {
-    if (!view_.HasChart() || output < 0 || output >= model::kChannelCount) return;
-    const int p = model_.CurrentPreset();
-    const model::DspChannelRecord& r = model_.Record(p, output);
-    const uint32_t id = CrossoverCurveId(r.position, r.kind);
-    view_.ShowCrossoverResponse(id, r.crossover, model_.Sections(p, output), redraw);
-    view_.SetCurveFillArgb(id, kCrossoverFill, false);
-    view_.SetCurveLineArgb(id, kCrossoverLine, false);
-    UpdateChartCurves(r.position, r.kind, redraw);
-}
-
-// Every other assigned output drawn, then the charted one highlighted and drawn, in one paint.
-void DSPSetting::DrawChart() {
-    if (!view_.HasChart()) return;
-    view_.ShowSumResponse(false, nullptr, nullptr, nullptr, 0, false);
-    const int f = ChartedOutput();
-    if (f < 0) {
-        view_.Paint(true);
-        return;
-    }
-    const int p = model_.CurrentPreset();
-    view_.SetHoldRedraw(true);
-    for (int o = 0; o < model::kChannelCount; ++o) {
-        if (o == f || !model::IsAssigned(model_.Record(p, o))) continue;
-        ShowChannelEq(o, true);
-        ShowChannelCrossover(o, true);
-    }
-    const model::DspChannelRecord& r = model_.Record(p, f);
-    UpdateChartCurve(r.position, r.kind);
-    ShowChannelEq(f, true);
-    ShowChannelCrossover(f, true);
-    view_.SetHoldRedraw(false);
-}
-
-void DSPSetting::RefreshPages() {
-    DrawChart();
-    Redraw(true);
-}
-
-void DSPSetting::EqualiserCurveChanged(int output) {
-    const int f = ChartedOutput();
-    if (output < 0 || output >= model::kChannelCount || !model::IsAssigned(model_.Record(model_.CurrentPreset(), output)))
-        return;
-    view_.SetHoldRedraw(true);
-    ShowChannelEq(output, true);
-    if (f >= 0) {
-        const model::DspChannelRecord& r = model_.Record(model_.CurrentPreset(), f);
-        UpdateChartCurves(r.position, r.kind, true);
-    }
-    view_.SetHoldRedraw(false);
-}
-
-LRESULT DSPSetting::OnAppMessage(HWND, UINT message, WPARAM, LPARAM) {
-    if (message == ui::MsgCurveSwitches) {
-        const int f = ChartedOutput();
-        if (f >= 0) {
-            const model::DspChannelRecord& r = model_.Record(model_.CurrentPreset(), f);
-            UpdateChartCurves(r.position, r.kind, true);
-        }
-    }
-    return 0;
-}
-
-void DSPSetting::NotifyChannelMap(const uint32_t mutes[8]) {
-    if (!mutes) return;
-    {
-        std::lock_guard<std::mutex> g(model_.Lock(model::kLockMute));
-        for (int o = 0; o < model::kChannelCount; ++o) model_.SetMuteValue(o, mutes[o]);
-    }
-    model_.SetMuteDirty();
-    Redraw(true);
+    if (view_.HasSettings()) view_.SetSource(source);
 }
 
 void DSPSetting::ShowCommError(int on) {
-    if (on) {
-        lines_.SetLine(1, "Comunication Error.");
-        lines_.SetLine(3, " ");
-        lines_.SetLine(4, " ");
-    } else {
-        lines_.SetLine(1, " ");
-    }
-    ShowStatusLines();
+    const uintptr_t timer = logic_->CommErrorTimer();
+    logic_->ShowCommError(on);
+    if (timer && !logic_->CommErrorTimer() && GetHwnd()) KillTimer(GetHwnd(), timer);
 }
 
-void DSPSetting::ShowConnectionStatus(uint32_t version, int star, int remote, int rescue) {
-    remoteConnected_ = remote;
-    if (version != 0xFFFFFFFFu) {
-        const int b3 = (version >> 24) & 0xFF, b2 = (version >> 16) & 0xFF, b1 = (version >> 8) & 0xFF,
-                  b0 = version & 0xFF;
-        char text[96];
-        if (version == 0)
-            std::snprintf(text, sizeof text, "Offline Mode");
-        else if (rescue)
-            std::snprintf(text, sizeof text, "firmware: %d.%d.%d.%d - Rescue", b3, b2, b1, b0);
-        else
-            std::snprintf(text, sizeof text, "firmware: ver. %d.%d.%d.%d", b3, b2, b1, b0);
-        lines_.SetLine(0, text);
-        lines_.SetLine(3, remote ? "Vexa connected" : "Vexa not connected.");
-    }
-    if (version != 0) lines_.SetLine(4, star ? "darvix connected (*)." : "darvix connected.");
-    ShowStatusLines();
+void DSPSetting::OnTimer(WPARAM timerId, LPARAM) {
+    const uintptr_t timer = logic_->CommErrorTimer();
+    if (logic_->OnTimer(timerId) && GetHwnd()) KillTimer(GetHwnd(), timer);
 }
 
-void DSPSetting::ShowVexaStatus(int major, int minor) {
-    char text[64];
-    if (remoteConnected_)
-        std::snprintf(text, sizeof text, "Vexa connected (ver. %d.%02d)", major, minor);
-    else
-        std::snprintf(text, sizeof text, "Vexa not connected.");
-    lines_.SetLine(3, text);
-    ShowStatusLines();
+LRESULT DSPSetting::OnAppMessage(HWND, UINT message, WPARAM wParam, LPARAM lParam) {
+    // The panels' notifications and queries; the logic answers every other message with 0.
+    if (message < ui::MsgChannelMapSelection || message > ui::MsgCurveSwitches) return 0;
+    return static_cast<LRESULT>(
+        logic_->OnAppMessage(message, static_cast<intptr_t>(wParam), static_cast<intptr_t>(lParam)));
 }
 
-void DSPSetting::StoreWorkingMode(int mode) {
-    model_.SetWorkingModeValue(static_cast<uint32_t>(mode));
-    Redraw(true);
-}
-
-void DSPSetting::SetConfigMode(int mode) {
-    model_.SetConfigMode(static_cast<uint32_t>(mode));
-    Redraw(true);
-}
-
-void DSPSetting::SelectPreset(int preset) {
-    model_.SelectPreset(preset);
-    Redraw(true);
-}
-
-void DSPSetting::CopyPreset(int from, int to) {
-    model_.CopyPreset(from, to);
-    Redraw(true);
-}
-
-void DSPSetting::ReloadAllPages() {
-    model_.ResetToDefaults();
-    // The page's own reset also brings the source back to "Master".
-    view_.ResetSwitches(true);
-    view_.ClearCurves();
-    RefreshPages();
-}
-
-void DSPSetting::RefreshFromModel(bool) {
-    model_.DesignPreset(model_.CurrentPreset());
-    RefreshPages();
+// Rescue mode disables the page: every panel follows, so that none takes input of its own.
+void DSPSetting::OnEnable(bool enabled) {
+    EnableChild(car_, enabled);
+    EnableChild(map_, enabled);
+    EnableChild(filter_, enabled);
+    EnableChild(settings_, enabled);
+    EnableChild(chart_, enabled);
+    EnableChild(eq_, enabled);
+    EnableChild(info_, enabled);
 }
 
 int DSPSetting::OnDeviceMessage(const uint8_t* frame, size_t length) {
-    const int taken = model::ParseTuningMessage(model_, frame, length);
+    model::TuningModel& m = Model();
+    const int taken = model::ParseTuningMessage(m, frame, length);
     // A live equaliser curve is taken above and applied here.
-    if (length == devlink::kLiveEqCurveLength) model_.ApplyEqCurve({frame, length});
+    if (length == devlink::kLiveEqCurveLength) m.ApplyEqCurve({frame, length});
     return taken;
 }
 
 int DSPSetting::SendPendingChanges(const devlink::FrameSender& sender) {
-    return model_.SendPendingChanges(sender, sendLog_.is_open() ? &sendLog_ : nullptr);
+    return Model().SendPendingChanges(sender, sendLog_.is_open() ? &sendLog_ : nullptr);
 }
 
-void DSPSetting::Redraw(bool updateNow) {
-    ui::FrameWnd::Redraw(false);
-    HDC dc = BackBuffer();
-    if (dc && font_) {
-        SetBkMode(dc, TRANSPARENT);
-        HGDIOBJ old = SelectObject(dc, font_);
-        SetTextColor(dc, RGB(0x1E, 0x2A, 0x36));
-        // The summary keeps left of the status panels and above the chart.
-        int y = 24 - 16;
-        char head[96];
-        std::snprintf(head, sizeof head, "Preset %c  -  %s mode%s", 'A' + model_.CurrentPreset(),
-                      model_.WorkingMode() ? "Standard" : "Expert",
-                      source_ >= 0 ? "  -  external source" : "");
-        TextOutA(dc, 40, y + 16, head, static_cast<int>(std::strlen(head)));
-        SelectObject(dc, small_);
-        y += 46;
-        for (int o = 0; o < model::kChannelCount; ++o) {
-            const model::DspChannelRecord& r = model_.Record(model_.CurrentPreset(), o);
-            char row[160];
-            if (model::IsAssigned(r)) {
-                const model::CrossoverParams& x = r.crossover;
-                const char* type = x.FilterType >= 0 && x.FilterType < 4 ? kTypeNames[x.FilterType] : "?";
-                std::snprintf(row, sizeof row, "%d: %s - %s %.0f / %.0f Hz %.0f dB %s%s", o + 1,
-                              SpeakerName(r).c_str(), type, x.LPFreq, x.HPFreq, x.LFSlope,
-                              x.FilterModel == model::kButterworth ? "BW" : "LR",
-                              model_.Mute(o) ? " (mute)" : "");
-            } else {
-                std::snprintf(row, sizeof row, "%d: Not Connected", o + 1);
-            }
-            TextOutA(dc, 40, y, row, static_cast<int>(std::strlen(row)));
-            y += 20;
-        }
-        SelectObject(dc, old);
-    }
-    if (updateNow) UpdateNow();
+void DSPSetting::PostToPage(uint32_t id, intptr_t wParam, intptr_t lParam) {
+    PostMessageA(GetHwnd(), id, static_cast<WPARAM>(wParam), lParam);
+}
+
+intptr_t DSPSetting::SendToMain(uint32_t id, intptr_t wParam, intptr_t lParam) {
+    return Parent() ? SendMessageA(Parent(), id, static_cast<WPARAM>(wParam), lParam) : 0;
 }
 
 }  // namespace pages

@@ -92,6 +92,7 @@ void FilterSettingsLogic::SetDefaults() {
     block_.FilterModel = model::kLinkwitz;
     model::CrossoverToMenuIds(&block_);
     UpdateBandPassSwitches();
+    Changed();
 }
 
 void FilterSettingsLogic::SetCrossover(const CrossoverParams& block) {
@@ -100,6 +101,7 @@ void FilterSettingsLogic::SetCrossover(const CrossoverParams& block) {
     block_.sectionArray = 0;
     UpdateBandPassSwitches();
     shown_ = true;
+    Changed();
 }
 
 void FilterSettingsLogic::GetCrossover(CrossoverParams* out) const {

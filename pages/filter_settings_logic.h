@@ -7,7 +7,9 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "model/records.h"
@@ -60,11 +62,17 @@ public:
     const model::CrossoverParams& Block() const { return block_; }
     void SetDefaults();
     bool IsXoverLinked() const { return block_.bXoLink != 0; }
-    void SetXoverLinked(bool on) { block_.bXoLink = on ? 1u : 0u; }
+    void SetXoverLinked(bool on) {
+        block_.bXoLink = on ? 1u : 0u;
+        Changed();
+    }
     void SetWorkingMode(uint32_t mode) { workingMode_ = mode; }
     uint32_t WorkingMode() const { return workingMode_; }
     // No channel: every field and readout blank, field, distance and phase buttons disabled.
-    void DrawAllDisabled() { shown_ = false; }
+    void DrawAllDisabled() {
+        shown_ = false;
+        Changed();
+    }
     bool Shown() const { return shown_; }
 
     // What the window draws.
@@ -97,6 +105,9 @@ public:
     Notification OnKey(bool up);
 
     int StepFilterType(int index, bool next);
+    // Called whenever the page changes what the panel shows (a channel loaded or emptied, the
+    // defaults, the link turned off again), so that the window draws it.
+    void SetChangeHandler(std::function<void()> handler) { onChange_ = std::move(handler); }
     // The text of a menu's item ("" when the menu has no such item); the labels the fields show.
     static std::string MenuItemText(int menu, uint32_t id);
     std::vector<uint32_t> RestrictTypeMenu();
@@ -119,7 +130,12 @@ private:
     Notification StepDistance(int delta);
     Notification StepTrim(int delta, intptr_t button);
 
+    void Changed() {
+        if (onChange_) onChange_();
+    }
+
     ChannelQuery* query_;
+    std::function<void()> onChange_;
     model::CrossoverParams block_{};
     uint32_t workingMode_ = 1;
     bool swapped_ = false;

@@ -115,3 +115,16 @@
 #define IDB_SEAT_3 285
 #define IDC_PLUS 172               // 32 x 32 cursors: add to the selection
 #define IDC_MINUS 173              //   and take from it
+
+// Tuning page: crossover and delay panel ------------------------------------------------------
+#define IDB_CROSSOVER_PANEL 102    // 248 x 294, the panel's face with its field wells
+#define IDB_CROSSOVER_FIELD 113    // 3 frames of 17 x 21: a field's popup button
+#define IDB_CROSSOVER_UP 114       // 3 frames of 17 x 9: distance and trim up (auto-repeat)
+#define IDB_CROSSOVER_DOWN 115     // 3 frames of 17 x 9: distance and trim down
+#define IDB_CROSSOVER_LINK 119     // 2 frames of 88 x 20: Xover Link off, on
+#define IDB_CROSSOVER_PHASE 142    // 3 frames of 62 x 22: phase off, inverted, disabled
+#define IDR_MENU_SLOPE 123         // popup menus of the fields, each shown as its first submenu
+#define IDR_MENU_FILTER_TYPE 124
+#define IDR_MENU_FAMILY 125
+#define IDR_MENU_FREQUENCY 126     //   70 frequencies in five submenus
+

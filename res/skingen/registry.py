@@ -97,6 +97,30 @@ def rc_block(text):
     _rc_blocks.append(text.strip() + "\n")
 
 
+def _menu_items(items, indent):
+    lines = []
+    pad = " " * indent
+    for text, what in items:
+        quoted = text.replace('"', '""')
+        if isinstance(what, list):
+            lines.append(f'{pad}POPUP "{quoted}"')
+            lines.append(f"{pad}BEGIN")
+            lines += _menu_items(what, indent + 4)
+            lines.append(f"{pad}END")
+        else:
+            lines.append(f'{pad}MENUITEM "{quoted}", {int(what)}')
+    return lines
+
+
+def menu(name, title, items):
+    """A MENU resource shown as its first submenu: one POPUP named title holding the items, each
+    (text, command id) or (text, [items]) for a submenu."""
+    lines = [f"{name} MENU", "BEGIN", f'    POPUP "{title}"', "    BEGIN"]
+    lines += _menu_items(items, 8)
+    lines += ["    END", "END"]
+    rc_block("\n".join(lines))
+
+
 def entries():
     return [_entries[k] for k in sorted(_entries)]
 

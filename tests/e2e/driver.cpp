@@ -17,12 +17,13 @@
 //   key HWND VK                           WM_KEYDOWN then WM_KEYUP
 //   click HWND X Y                        WM_LBUTTONDOWN, WM_LBUTTONUP at client (X, Y)
 //   dblclick HWND X Y                     WM_LBUTTONDBLCLK then WM_LBUTTONUP
+//   ctrlclick HWND X Y                    as click, with the Ctrl key held (MK_CONTROL)
+//   wheel HWND X Y DELTA [KEYS]           WM_MOUSEWHEEL at client (X, Y): DELTA 120 is one notch
+//                                         away from the user; KEYS the MK_ bits held (0x8 Ctrl)
 //   button HWND TEXT                      clicks the button child with that text (BM_CLICK)
 //   shot HWND FILE.bmp                    the window's pixels from the screen, 24-bit BMP
 //   item HWND ID TEXT                     sets the text of the dialog item ID (WM_SETTEXT)
 //   memory HWND                           working set and private bytes of the window's process (KiB)
-//   wheel HWND X Y DELTA [KEYS]           WM_MOUSEWHEEL at client (X, Y): DELTA 120 is one notch
-//                                         away from the user; KEYS the MK_ bits held (0x8 Ctrl)
 #include <windows.h>
 #include <psapi.h>
 
@@ -243,6 +244,14 @@ int main(int argc, char** argv) {
         HWND h = ParseHwnd(argv[2]);
         const WPARAM vk = static_cast<WPARAM>(ParseNum(argv[3]));
         return PostMessageA(h, WM_KEYDOWN, vk, 1) && PostMessageA(h, WM_KEYUP, vk, 0xC0000001) ? 0 : 1;
+    }
+    if (cmd == "ctrlclick" && need(3)) {
+        HWND h = ParseHwnd(argv[2]);
+        const LPARAM at = MAKELPARAM(ParseNum(argv[3]), ParseNum(argv[4]));
+        return PostMessageA(h, WM_LBUTTONDOWN, MK_LBUTTON | MK_CONTROL, at) &&
+                       PostMessageA(h, WM_LBUTTONUP, MK_CONTROL, at)
+                   ? 0
+                   : 1;
     }
     if ((cmd == "click" || cmd == "dblclick") && need(3)) {
         HWND h = ParseHwnd(argv[2]);

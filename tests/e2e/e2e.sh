@@ -185,6 +185,92 @@ firmware_frames() { grep -c "PC>DEV  46 5A .. .. C8\|PC>DEV  46 5A 00 06 CA" "$w
 newer="This software is outdated compared with device firmware. Please update 'darvix' PC Software."
 older="Darvix firmware is too old. Please restart this application "
 
+# ---- the tuning page --------------------------------------------------------------------------
+# The page and its panels by their places (in the main window's and the page's client area).
+tuning_page() { drv child "$1" MYFRAMEWND 0 65 1024 704; }
+crossover_panel() { drv child "$1" MYFRAMEWND 1 2 248 294; }
+channel_map() { drv child "$1" MYFRAMEWND 250 3 314 296; }
+car_view() { drv child "$1" MYFRAMEWND 2 297 249 406; }
+forget_answer() { wine reg delete 'HKCU\software\Morvane\Darvix' /v "$1" /f >/dev/null 2>&1; }
+get_answer() { wine reg query 'HKCU\software\Morvane\Darvix' /v "$1" 2>/dev/null | tr -d '\r' | awk -v n="$1" '$1 == n {print $3}'; }
+trace_lines() { if [[ -f $work/trace.txt ]]; then wc -l < "$work/trace.txt"; else echo 0; fi; }
+# The tuning frames the program sent after line $1 of the trace, one per line:
+#   t CH phase P link L      crossover of output CH       u CH delay D distance S trim R
+#   y MASK                   mute mask (hex)              96 PACKED  listening points (hex)
+#   CMD CH                   any other (command in hex)
+sent_since() {
+    python3 - "$work/trace.txt" "$1" <<'PY'
+import sys
+lines = open(sys.argv[1], errors="replace").read().splitlines()[int(sys.argv[2]):]
+for line in lines:
+    if "PC>DEV" not in line:
+        continue
+    b = []
+    for tok in line.split("PC>DEV", 1)[1].split():
+        if tok.startswith("("):
+            break
+        b.append(int(tok, 16))
+    if len(b) < 6 or b[0] != 0x46:
+        continue
+    cmd = b[4]
+    if cmd == 0x74 and len(b) > 8:
+        t = 8 + 20 * b[7]
+        print(f"t {b[6]} phase {b[t + 12]} link {b[t + 13]}")
+    elif cmd == 0x75 and len(b) >= 15:
+        trim = int.from_bytes(bytes(b[11:15]), "big", signed=True)
+        print(f"u {b[6]} delay {(b[7] << 8) | b[8]} distance {(b[9] << 8) | b[10]} trim {trim}")
+    elif cmd == 0x79:
+        print(f"y {b[5]:02X}")
+    elif cmd == 0x96:
+        print(f"96 {b[5]:02X}")
+    else:
+        print(f"{cmd:02X} {b[6] if len(b) > 6 else 0}")
+PY
+}
+# Waits up to 15 s until every given line is among the frames sent since the mark.
+wait_sent() {  # wait_sent MARK LINE...
+    local mark=$1 got all end=$((SECONDS + 15))
+    shift
+    while ((SECONDS < end)); do
+        got=$(sent_since "$mark")
+        all=1
+        for l in "$@"; do grep -qxF "$l" <<<"$got" || { all=0; break; }; done
+        ((all)) && return 0
+        sleep 0.1
+    done
+    echo "sent since the mark:" >&2; sent_since "$mark" >&2
+    fail "not sent: $*"
+}
+# How many frames of a kind ("t", "u" ...) went since the mark, after a moment for stragglers.
+count_sent() { sleep 1; sent_since "$1" | grep -c "^$2 " || true; }
+# A question of the page: its row of buttons (the check box left out), the one at index $2.
+question_button() {  # question_button BOX INDEX
+    local btn
+    btn=$(drv children "$1" | awk '$2 == "MYBTNWND" && $3 == 1 && $6 != 145 {print $4, $1}' | sort -n |
+          awk '{print $2}' | sed -n "$(( $2 + 1 ))p")
+    [[ -n $btn ]] || fail "no button $2 in the question"
+    drv click "$btn" 5 5 || fail "could not press the button"
+}
+# The page's changes make closing ask first; NO closes.
+close_changed() {
+    close_main "$1"
+    local d
+    d=$(dialog "The settings have changed. FINALIZE them in 'darvix' before closing?") || fail "no exit dialog"
+    press "$d" 110 168
+    expect_exit 0
+}
+# A started unit, read back, with its tuning page and crossover panel in $main, $page, $panel.
+tuning_start() {
+    prepare; set_com 1; start; splash 1
+    main=$(main_window) || fail "no main window"
+    sync_ok
+    wait_idle "$main"
+    page=$(tuning_page "$main") || fail "no tuning page"
+    panel=$(crossover_panel "$page") || fail "no crossover panel"
+}
+xo_text="This action will erase previous 'Front Right Woofer' Crossover Settings. Press 'Ok' to Continue."
+lp_text="You have changed current listening point, and you have to set new distances for current memory. Reset previous values?"
+
 case $case_name in
 offline)
     prepare; set_com 1; start; splash 0
@@ -828,6 +914,92 @@ exit-offline)
     dlg=$(drv wait '#32770' 'Save As' 20000) || fail "no save dialog"
     drv post "$dlg" 0x111 2 0 >/dev/null         # IDCANCEL
     expect_exit 0 ;;
+page-phase)
+    tuning_start
+    phase=$(drv child "$panel" MYBTNWND 6 268 62 22) || fail "no phase button"
+    mark=$(trace_lines)
+    drv click "$phase" 5 5
+    # The front-left woofer and, through its Xover Link, the front-right one.
+    wait_sent "$mark" "t 0 phase 1 link 1" "t 3 phase 1 link 1"
+    [[ $(count_sent "$mark" t) == 2 ]] || fail "crossovers other than outputs 0 and 3 were sent"
+    close_changed "$main" ;;
+page-distance)
+    tuning_start
+    up=$(drv child "$panel" MYBTNWND 101 212 17 9) || fail "no distance button"
+    mark=$(trace_lines)
+    drv click "$up" 5 4
+    # The woofer 4 samples farther: it becomes the farthest, every other output waits 4 samples.
+    wait_sent "$mark" "u 0 delay 0 distance 4 trim 0" "u 1 delay 4 distance 0 trim 0" \
+        "u 2 delay 4 distance 0 trim 0" "u 3 delay 4 distance 0 trim 0" "u 4 delay 4 distance 0 trim 0" \
+        "u 5 delay 4 distance 0 trim 0" "u 6 delay 4 distance 0 trim 0" "u 7 delay 4 distance 0 trim 0"
+    close_changed "$main" ;;
+page-xover-link)
+    forget_answer AskXoLink
+    tuning_start
+    link=$(drv child "$panel" MYBTNWND 118 270 88 20) || fail "no Xover Link button"
+    drv click "$link" 5 5                       # off: unlinking asks nothing
+    sleep 1
+    drv wait '#32770' "$xo_text" 500 >/dev/null && fail "a question when unlinking"
+    mark=$(trace_lines)
+    drv click "$link" 5 5                       # on: the question, ticked, OK
+    box=$(drv wait '#32770' "$xo_text" 20000) || fail "no question before linking"
+    drv shot "$box" "$bin/e2e-xover-link-question.bmp" >/dev/null
+    tick=$(drv children "$box" | awk '$2 == "MYBTNWND" && $3 == 1 && $6 == 145 {print $1; exit}')
+    [[ -n $tick ]] || fail "no check box in the question"
+    drv click "$tick" 5 5
+    question_button "$box" 0                    # OK
+    wait_sent "$mark" "t 0 phase 0 link 1" "t 1 phase 0 link 1" "t 2 phase 0 link 1" \
+        "t 3 phase 0 link 1" "t 4 phase 0 link 1" "t 5 phase 0 link 1"
+    [[ $(get_answer AskXoLink) == 0x1 ]] || fail "AskXoLink is '$(get_answer AskXoLink)', not 1"
+    close_changed "$main" ;;
+page-rescue)
+    prepare; set_com 1; scenario "[device]" "firmware = 1.7"; start; splash 2
+    main=$(main_window) || fail "no main window"
+    sleep 2
+    page=$(tuning_page "$main") || fail "no tuning page"
+    for place in "1 2 248 294" "250 3 314 296" "564 2 458 199" "564 202 460 106" "264 311 747 159" \
+                 "251 485 773 219" "2 297 249 406"; do
+        p=$(drv child "$page" MYFRAMEWND $place) || fail "no panel at $place"
+        [[ $(drv state "$p" | cut -d' ' -f2) == 0 ]] || fail "the panel at $place is enabled in rescue mode"
+    done
+    close_main "$main"; expect_exit 0 ;;
+page-picks)
+    forget_answer AskDelayRif
+    tuning_start
+    map=$(channel_map "$page") || fail "no channel map"
+    car=$(car_view "$page") || fail "no car view"
+    mark=$(trace_lines)
+    drv click "$map" 30 105                     # the mute zone of row 2
+    wait_sent "$mark" "y 04"
+    drv ctrlclick "$map" 100 217                # row 6, Subwoofer L, joins the front-left woofer
+    sleep 0.5
+    mark=$(trace_lines)
+    drv click "$(drv child "$panel" MYBTNWND 6 268 62 22)" 5 5
+    # The current row is the one Ctrl-click added: its phase, and its partner's through the link.
+    wait_sent "$mark" "t 6 phase 1 link 1" "t 7 phase 1 link 1"
+    mark=$(trace_lines)
+    drv click "$(drv child "$panel" MYBTNWND 211 212 17 9)" 5 4   # trim up: the "fds" mark
+    wait_sent "$mark" "u 6 delay 0 distance 0 trim 1"
+    sleep 0.5
+    drv shot "$page" "$bin/e2e-page-picks.bmp" >/dev/null
+    seat=$(drv child "$car" MYBTNWND 115 232 18 17) || fail "no seat 2"
+    mark=$(trace_lines)
+    drv click "$seat" 5 5
+    box=$(drv wait '#32770' "$lp_text" 20000) || fail "no listening-point question"
+    question_button "$box" 0                    # YES: every distance reset
+    wait_sent "$mark" "96 02" "u 0 delay 0 distance 0 trim 0" "u 1 delay 0 distance 0 trim 0" \
+        "u 2 delay 0 distance 0 trim 0" "u 3 delay 0 distance 0 trim 0" "u 4 delay 0 distance 0 trim 0" \
+        "u 5 delay 0 distance 0 trim 0" "u 6 delay 0 distance 0 trim 0" "u 7 delay 0 distance 0 trim 0"
+    seat=$(drv child "$car" MYBTNWND 115 260 18 17) || fail "no seat 3"
+    mark=$(trace_lines)
+    drv click "$seat" 5 5
+    box=$(drv wait '#32770' "$lp_text" 20000) || fail "no listening-point question"
+    drv dblclick "$box" 150 100                 # closed without a button: nothing reset
+    wait_sent "$mark" "96 03"
+    [[ $(count_sent "$mark" u) == 0 ]] || fail "distances sent after a double click"
+    [[ $(get_answer AskDelayRif) == 0xffffffff || -z $(get_answer AskDelayRif) ]] ||
+        fail "AskDelayRif written: $(get_answer AskDelayRif)"
+    close_changed "$main" ;;
 *) fail "unknown case" ;;
 esac
 echo "PASS $case_name"

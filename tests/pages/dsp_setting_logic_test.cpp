@@ -113,13 +113,13 @@ TEST(DspSettingLogic, ResetLeavesFourFullSpeakersLinked) {
     EXPECT_TRUE(p.map.IsRowSelected(0));
     EXPECT_TRUE(p.car.IsSpeakerSelected(model::kFrontLeft, model::kFull));
     EXPECT_EQ(p.logic->Filter().FieldLabel(XoField::Type), "Full Range");
-    EXPECT_EQ(p.car.ListeningPoint(), 0);
+    EXPECT_TRUE(p.car.IsSeatChecked(0));
 }
 
 TEST(DspSettingLogic, SelectionFlowsKeepViewsPanelsAndChartInStep) {
     Page p;
     // Two rows, row 3 current: both speakers in the car view, their sum, row 3 in the panels.
-    p.map.SelectRows({0, 3}, 3);
+    pagetest::SelectRows(p.map, {0, 3}, 3);
     p.chart.calls.clear();
     p.Msg(ui::MsgChannelMapSelection, model::kFrontRight, model::kWoofer);
     EXPECT_EQ(p.car.CountSelected(), 2);
@@ -139,13 +139,13 @@ TEST(DspSettingLogic, SelectionFlowsKeepViewsPanelsAndChartInStep) {
     EXPECT_EQ(p.logic->Eq().Value(4), 2.5f);
 
     // Two rows and no current one: nothing in the panels.
-    p.map.SelectRows({0, 3}, -1);
+    pagetest::SelectRows(p.map, {0, 3}, -1);
     p.Msg(ui::MsgChannelMapSelection, 0, 1);
     EXPECT_FALSE(p.logic->Filter().Shown());
     EXPECT_EQ(p.logic->Eq().ReadoutText(0), "---");
 
     // The curve switches with no row selected change nothing.
-    p.map.SelectRows({}, -1);
+    pagetest::SelectRows(p.map, {}, -1);
     p.chart.calls.clear();
     p.Msg(ui::MsgCurveSwitches);
     EXPECT_TRUE(p.chart.calls.empty());
@@ -179,7 +179,7 @@ TEST(DspSettingLogic, QueriesDescribeTheEditedChannel) {
     EXPECT_EQ(p.Msg(ui::MsgQueryWays), 3);
     EXPECT_EQ(p.Msg(ui::MsgQueryKind), model::kMidrange);
     EXPECT_EQ(p.Msg(ui::MsgQueryWooferAtPosition), 1);
-    p.map.SelectRows({}, -1);
+    pagetest::SelectRows(p.map, {}, -1);
     EXPECT_EQ(p.Msg(ui::MsgQueryWays), 0);
     EXPECT_EQ(p.Msg(ui::MsgQueryKind), -1);
     EXPECT_EQ(p.Msg(ui::MsgQueryWooferAtPosition), 0);
@@ -533,7 +533,7 @@ TEST(DspSettingLogic, EditsThatMustDoNothing) {
     {
         SCOPED_TRACE("no edited channel");
         Page p;
-        p.map.SelectRows({}, -1);
+        pagetest::SelectRows(p.map, {}, -1);
         everyEdit(p);
         EXPECT_FALSE(AnyFlag(p));
         EXPECT_FALSE(p.M().IsChanged());

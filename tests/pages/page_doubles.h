@@ -1,16 +1,19 @@
 // Doubles of the tuning page's collaborators: a chart that records its calls, a prompter that
-// answers from a script, and a page fixture over the channel-map and car-view stand-ins.
+// answers from a script, and a page fixture over the channel-map and car-view logic.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <initializer_list>
 #include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "os/settings.h"
+#include "pages/car_channel_logic.h"
+#include "pages/channel_map_logic.h"
 #include "pages/dsp_setting_logic.h"
 #include "ui/messages.h"
 #include "tests/messages/frame_helpers.h"
@@ -96,6 +99,23 @@ public:
     std::vector<intptr_t> cancelled;
 };
 
+// Selects exactly `rows` of the channel map (assigned rows of distinct speakers), the mark of the
+// current row on `current` (-1: none), as clicks would have left them.
+inline void SelectRows(pages::ChannelMapLogic& map, std::initializer_list<int> rows, int current) {
+    map.SelectByAssignment(-2, -2, false, true, false);
+    if (rows.size() == 0) return;
+    // A plain click selects its row alone and leaves no row current.
+    const int first = *rows.begin();
+    map.OnLButtonDown(100, pages::ChannelMapLogic::kRowTop + pages::ChannelMapLogic::kRowHeight * first + 14,
+                      false);
+    for (int row : rows) {
+        int p = -1, k = -1;
+        map.GetRowAssignment(row, &p, &k);
+        map.SelectByAssignment(p, k, true, false, false);
+    }
+    if (current >= 0) map.SetCurrentRow(current);
+}
+
 // The page with every collaborator, a remembered-answer store and a recording link for the
 // send cycle.
 class Page {
@@ -120,7 +140,7 @@ public:
     // A plain click on one row of the channel map (what the map's own click does, then its
     // notification).
     void ClickRow(int row) {
-        map.SelectRows({row}, -1);
+        SelectRows(map, {row}, -1);
         int p = -1, k = -1;
         map.GetRowAssignment(row, &p, &k);
         Msg(ui::MsgChannelMapSelection, p, k);
@@ -152,8 +172,8 @@ public:
     void Remember(os::Question q, int32_t value) { os::SetRememberedAnswer(settings, q, value); }
 
     RecordingChart chart;
-    pages::ChannelMapStandIn map;
-    pages::CarViewStandIn car;
+    pages::ChannelMapLogic map;
+    pages::CarChannelLogic car;
     ScriptedPrompter prompter;
     os::MemorySettings settings;
     msgtest::RecordingLink link;

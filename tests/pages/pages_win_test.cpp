@@ -12,6 +12,7 @@
 #include "pages/output_level.h"
 #include "pages/tab_bar.h"
 #include "res/resource.h"
+#include "tests/pages/popup_reader.h"
 #include "tests/ui/harness.h"
 #include "ui/messages.h"
 
@@ -46,33 +47,8 @@ devlink::FtdiApiTable TwoDevices() {
 
 // ---- reading a popup inside its menu loop -------------------------------------------------------
 
-struct MenuItem {
-    std::string text;
-    UINT id;
-    bool greyed;
-    bool checked;
-    std::vector<MenuItem> items;  // a submenu's
-};
-
-std::vector<MenuItem> ReadMenu(HMENU menu) {
-    std::vector<MenuItem> out;
-    const int n = GetMenuItemCount(menu);
-    for (int i = 0; i < n; ++i) {
-        char text[128] = {};
-        GetMenuStringA(menu, static_cast<UINT>(i), text, sizeof text, MF_BYPOSITION);
-        // GetMenuState mixes a submenu's item count into its flags: ask for type and state apart.
-        MENUITEMINFOA info{};
-        info.cbSize = sizeof info;
-        info.fMask = MIIM_FTYPE | MIIM_STATE;
-        GetMenuItemInfoA(menu, static_cast<UINT>(i), TRUE, &info);
-        const bool separator = (info.fType & MFT_SEPARATOR) != 0;
-        MenuItem item{text, GetMenuItemID(menu, i), !separator && (info.fState & MFS_GRAYED) != 0,
-                      (info.fState & MFS_CHECKED) != 0, {}};
-        if (HMENU sub = GetSubMenu(menu, i)) item.items = ReadMenu(sub);
-        out.push_back(item);
-    }
-    return out;
-}
+using pagetest::MenuItem;
+using pagetest::ReadMenu;
 
 std::vector<MenuItem> g_shown;
 bool g_menuSeen = false;
