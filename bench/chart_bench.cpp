@@ -91,7 +91,7 @@ struct Page {
     }
     void FullRefresh(bool paint) {
         chart.Curves().SetHoldRedraw(true);
-        chart.Engine().ForgetSum();  // a refresh after the model changed computes every speaker
+        chart.Engine().Forget();  // a refresh after the model changed computes every speaker
         for (int o = 0; o < model::kChannelCount; ++o) {
             Curve(o);
             Crossover(o);

@@ -226,6 +226,41 @@ bool Fft(double* re, double* im, int order) {
     return true;
 }
 
+bool RealFft(double* re, double* im, int order) {
+    if (!re || !im || order < 1 || order > kMaxFftOrder) return false;
+    const size_t half = size_t{1} << (order - 1);
+    // Even samples as the real parts, odd ones as the imaginary parts.
+    for (size_t k = 0; k < half; ++k) {
+        im[k] = re[2 * k + 1];
+        re[k] = re[2 * k];
+    }
+    Fft(re, im, order - 1);
+    Twiddles& table = Table();
+    table.Grow(order);
+    const size_t stride = size_t{1} << (table.order - order);
+    // Z = the half-length transform; bin k and bin half - k come from Z[k] and Z[half - k]:
+    // E = (Z[k] + conj Z[half-k]) / 2, O = (Z[k] - conj Z[half-k]) / 2i, with W = e^(-2 pi i k / N)
+    // X[k] = E + W O and X[half - k] = conj(E - W O).
+    const double z0r = re[0], z0i = im[0];
+    re[0] = z0r + z0i;
+    im[0] = 0.0;
+    re[half] = z0r - z0i;
+    im[half] = 0.0;
+    for (size_t k = 1; k <= half / 2; ++k) {
+        const size_t m = half - k;
+        const double zr = re[k], zi = im[k], wr = re[m], wi = im[m];
+        const double er = 0.5 * (zr + wr), ei = 0.5 * (zi - wi);
+        const double orr = 0.5 * (zi + wi), oi = -0.5 * (zr - wr);
+        const double c = table.c[k * stride], s = table.s[k * stride];
+        const double tr = c * orr - s * oi, ti = c * oi + s * orr;
+        re[k] = er + tr;
+        im[k] = ei + ti;
+        re[m] = er - tr;
+        im[m] = -(ei - ti);
+    }
+    return true;
+}
+
 void Magnitudes(const double* re, const double* im, double* mag, int n) {
     if (!re || !im || !mag) return;
     for (int i = 0; i < n; ++i) mag[i] = std::sqrt(re[i] * re[i] + im[i] * im[i]);
