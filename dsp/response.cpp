@@ -156,8 +156,7 @@ void ResponseEngine::Forget() {
 }
 
 void ResponseEngine::Spectrum(const double* h, double* mag) {
-    std::copy(h, h + kBlockLength, re_.begin());
-    RealFft(re_.data(), im_.data(), kBlockOrder);
+    RealFft(h, re_.data(), im_.data(), kBlockOrder);
     Magnitudes(re_.data(), im_.data(), mag, kBinCount);
 }
 
