@@ -218,17 +218,17 @@ void ResponseEngine::ComputeSum(const model::DspChannelRecord* records,
         aImpulse = crossoverOnly;
         bImpulse = !crossoverOnly;
     }
-    // A unit impulse's transform is exactly 1 in every bin.
-    if (bImpulse)
-        std::fill(magB_.begin(), magB_.end(), 1.0);
-    else
-        Spectrum(b_.data(), magB_.data());
-    if (aImpulse)
-        std::fill(mag_.begin(), mag_.end(), 1.0);
-    else
-        Spectrum(a_.data(), mag_.data());
+    // A unit impulse's transform is exactly 1 in every bin: it is not transformed.
+    if (!bImpulse) Spectrum(b_.data(), magB_.data());
+    if (!aImpulse) Spectrum(a_.data(), mag_.data());
     if (xs) std::copy(xs_.begin(), xs_.end(), xs);
-    if (ys)
+    if (!ys) return;
+    // log10 of a unit impulse's bins is exactly 0: the other factor alone.
+    if (bImpulse)
+        for (int i = 0; i < kBinCount; ++i) ys[i] = static_cast<float>(20.0 * std::log10(std::max(mag_[i], kFloor)));
+    else if (aImpulse)
+        for (int i = 0; i < kBinCount; ++i) ys[i] = static_cast<float>(20.0 * std::log10(std::max(magB_[i], kFloor)));
+    else
         for (int i = 0; i < kBinCount; ++i)
             ys[i] = static_cast<float>(20.0 * (std::log10(std::max(magB_[i], kFloor)) +
                                                std::log10(std::max(mag_[i], kFloor))));
