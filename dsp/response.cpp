@@ -33,12 +33,13 @@ int UsableCrossoverCount(const model::CrossoverParams& block) {
 
 ResponseEngine::ResponseEngine()
     : re_(kBlockLength), im_(kBlockLength), mag_(kBinCount), magB_(kBinCount), a_(kBlockLength),
-      b_(kBlockLength), xs_(kBinCount) {
+      b_(kBlockLength), xs_(kBinCount), kept_(3 * model::kChannelCount) {
     for (int i = 0; i < kBinCount; ++i)
         xs_[i] = static_cast<float>(std::log10(i * 24000.0 / 8192.0 + kFloor));
-    for (SpeakerCache& c : cache_) {
-        c.response.assign(kBlockLength, 0.0);
-        c.crossoverImpulse.assign(kBlockLength, 0.0);
+    // Each output's equaliser, crossover and chain stay kept.
+    for (Kept& k : kept_) {
+        k.from.reserve(kMaxKeptSections);
+        k.h.assign(kBlockLength, 0.0);
     }
 }
 
@@ -93,13 +94,82 @@ void ResponseEngine::Decibels(const double* mag, float* ys) const {
         ys[i] = static_cast<float>(20.0 * std::log10(std::fabs(mag[i]) + kFloor));
 }
 
+namespace {
+
+uint64_t Hash(uint64_t h, const model::BiquadSection* s, int count) {
+    // FNV-1a over the sections' 64-bit words.
+    for (int i = 0; i < count; ++i) {
+        uint64_t words[sizeof(model::BiquadSection) / 8];
+        std::memcpy(words, &s[i], sizeof words);
+        for (uint64_t w : words) h = (h ^ w) * 1099511628211ull;
+    }
+    return h;
+}
+
+}  // namespace
+
+const double* ResponseEngine::Impulse(const model::BiquadSection* first, int firstCount,
+                                      const model::BiquadSection* second, int secondCount) {
+    if (!first) firstCount = 0;
+    if (!second) secondCount = 0;
+    const uint64_t hash = Hash(Hash(14695981039346656037ull ^ static_cast<uint64_t>(firstCount * 64 + secondCount),
+                                    first, firstCount),
+                               second, secondCount);
+    for (Kept& k : kept_) {
+        if (k.valid && k.hash == hash && k.firstCount == firstCount && k.secondCount == secondCount &&
+            SameSections(k.from.data(), first, firstCount) &&
+            SameSections(k.from.data() + firstCount, second, secondCount)) {
+            k.used = ++uses_;
+            return k.h.data();
+        }
+    }
+    // Filtered now, into a free entry or the one used longest ago. The response of `first`
+    // alone is found or made before the choice, so it has just been used and is never the
+    // entry overwritten.
+    const double* head = secondCount > 0 ? Impulse(first, firstCount, nullptr, 0) : nullptr;
+    Kept* oldest = &kept_.front();
+    for (Kept& k : kept_)
+        if (!k.valid || (oldest->valid && k.used < oldest->used)) oldest = &k;
+    Kept& k = *oldest;
+    k.valid = false;
+    double* h = k.h.data();
+    if (head) {
+        std::copy(head, head + kBlockLength, h);
+        Cascade(second, secondCount, h);
+        CountPasses(second, secondCount);
+    } else {
+        ImpulseResponse(first, firstCount, h);
+        CountPasses(first, firstCount);
+    }
+    k.from.assign(first, first + firstCount);
+    k.from.insert(k.from.end(), second, second + secondCount);
+    k.hash = hash;
+    k.firstCount = firstCount;
+    k.secondCount = secondCount;
+    k.used = ++uses_;
+    k.valid = true;
+    return h;
+}
+
+void ResponseEngine::Forget() {
+    for (Kept& k : kept_) k.valid = false;
+}
+
+void ResponseEngine::Spectrum(const double* h, double* mag) {
+    RealFft(h, re_.data(), im_.data(), kBlockOrder);
+    Magnitudes(re_.data(), im_.data(), mag, kBinCount);
+}
+
 void ResponseEngine::ComputeSectionsResponse(const model::BiquadSection* sections, int count,
                                              float* xs, float* ys) {
-    ImpulseResponse(sections, count, re_.data());
-    CountPasses(sections, count);
-    std::fill(im_.begin(), im_.end(), 0.0);
-    Fft(re_.data(), im_.data(), kBlockOrder);
-    Magnitudes(re_.data(), im_.data(), mag_.data(), kBinCount);
+    if (!sections || count < 0) count = 0;
+    if (count <= kMaxKeptSections) {
+        Spectrum(Impulse(sections, count, nullptr, 0), mag_.data());
+    } else {
+        ImpulseResponse(sections, count, a_.data());
+        CountPasses(sections, count);
+        Spectrum(a_.data(), mag_.data());
+    }
     if (xs) std::copy(xs_.begin(), xs_.end(), xs);
     if (ys) Decibels(mag_.data(), ys);
 }
@@ -111,63 +181,14 @@ int ResponseEngine::ComputeCrossoverResponse(const model::CrossoverParams& block
     return kBinCount;
 }
 
-void ResponseEngine::ForgetSum() {
-    for (SpeakerCache& c : cache_) {
-        c.valid = false;
-        c.crossoverValid = false;
-    }
-}
-
-const std::vector<double>& ResponseEngine::SpeakerResponse(int output, SumPart part,
-                                                           const model::DspChannelRecord& record,
-                                                           const model::CrossoverSections& sections) {
-    SpeakerCache& c = cache_[static_cast<size_t>(output)];
-    const int xoCount = UsableCrossoverCount(record.crossover);
-    const bool inverted = record.crossover.bInvPhase != 0;
-    const bool usesCrossover = part == SumPart::kChain || part == SumPart::kCrossover;
-    const bool usesEqualiser = part == SumPart::kChain || part == SumPart::kEqualiser;
-
-    const bool same = c.valid && c.part == part &&
-                      (!usesCrossover || (c.inverted == inverted && c.crossoverCount == xoCount &&
-                                          SameSections(c.crossover.data(), sections.section.data(), xoCount))) &&
-                      (!usesEqualiser || SameSections(c.equaliser.data(), record.eqSections, model::kBandCount));
-    if (same) return c.response;
-
-    double* h = c.response.data();
-    if (usesCrossover) {
-        // The crossover's own impulse response is kept apart: an equaliser edit filters only
-        // the equaliser again.
-        if (!c.crossoverValid || c.crossoverCount != xoCount ||
-            !SameSections(c.crossover.data(), sections.section.data(), xoCount)) {
-            ImpulseResponse(sections.section.data(), xoCount, c.crossoverImpulse.data());
-            CountPasses(sections.section.data(), xoCount);
-            std::copy(sections.section.begin(), sections.section.begin() + xoCount, c.crossover.begin());
-            c.crossoverCount = xoCount;
-            c.crossoverValid = true;
-        }
-        std::copy(c.crossoverImpulse.begin(), c.crossoverImpulse.end(), h);
-        if (inverted)
-            for (int t = 0; t < kBlockLength; ++t) h[t] = -h[t];
-    } else {
-        std::fill(h, h + kBlockLength, 0.0);
-        h[0] = 1.0;
-    }
-    if (usesEqualiser) {
-        Cascade(record.eqSections, model::kBandCount, h);
-        CountPasses(record.eqSections, model::kBandCount);
-        std::copy(record.eqSections, record.eqSections + model::kBandCount, c.equaliser.begin());
-    }
-    c.part = part;
-    c.inverted = inverted;
-    c.valid = true;
-    return c.response;
-}
-
 void ResponseEngine::ComputeSum(const model::DspChannelRecord* records,
                                 const model::CrossoverSections* sections,
                                 const SumSpeaker* speakers, int count, float* xs, float* ys) {
     std::fill(a_.begin(), a_.end(), 0.0);
     std::fill(b_.begin(), b_.end(), 0.0);
+    // A chain or an equaliser adds to A and leaves B a unit impulse; a crossover adds to B and
+    // leaves A one: the product of the two is the sum of what the speakers add.
+    bool aImpulse = false, bImpulse = false;  // both start as zeros
     auto impulse = [](std::vector<double>& v) {
         std::fill(v.begin(), v.end(), 0.0);
         v[0] = 1.0;
@@ -175,22 +196,39 @@ void ResponseEngine::ComputeSum(const model::DspChannelRecord* records,
     for (int i = 0; records && sections && speakers && i < count; ++i) {
         const SumSpeaker& s = speakers[i];
         if (s.output < 0 || s.output >= model::kChannelCount || s.part == SumPart::kNone) continue;
-        const std::vector<double>& h =
-            SpeakerResponse(s.output, s.part, records[s.output], sections[s.output]);
-        // A chain or an equaliser adds to A and leaves B a unit impulse; a crossover adds to B
-        // and leaves A one: the product of the two is the sum of what the speakers add.
-        std::vector<double>& into = s.part == SumPart::kCrossover ? b_ : a_;
-        for (int t = 0; t < kBlockLength; ++t) into[t] += h[t];
-        impulse(s.part == SumPart::kCrossover ? a_ : b_);
+        const model::DspChannelRecord& record = records[s.output];
+        const model::BiquadSection* crossover = sections[s.output].section.data();
+        const int xoCount = UsableCrossoverCount(record.crossover);
+        // The chain: the equaliser's response through the crossover (the same cascade in the
+        // other order), so that the equaliser's kept response serves both its curve and the sum.
+        const double* h = nullptr;
+        if (s.part == SumPart::kChain)
+            h = Impulse(record.eqSections, model::kBandCount, crossover, xoCount);
+        else if (s.part == SumPart::kEqualiser)
+            h = Impulse(record.eqSections, model::kBandCount, nullptr, 0);
+        else
+            h = Impulse(crossover, xoCount, nullptr, 0);
+        const bool crossoverOnly = s.part == SumPart::kCrossover;
+        std::vector<double>& into = crossoverOnly ? b_ : a_;
+        if (s.part != SumPart::kEqualiser && record.crossover.bInvPhase != 0)
+            for (int t = 0; t < kBlockLength; ++t) into[t] -= h[t];
+        else
+            for (int t = 0; t < kBlockLength; ++t) into[t] += h[t];
+        impulse(crossoverOnly ? a_ : b_);
+        aImpulse = crossoverOnly;
+        bImpulse = !crossoverOnly;
     }
-    std::fill(im_.begin(), im_.end(), 0.0);
-    Fft(b_.data(), im_.data(), kBlockOrder);
-    Magnitudes(b_.data(), im_.data(), magB_.data(), kBinCount);
-    std::fill(im_.begin(), im_.end(), 0.0);
-    Fft(a_.data(), im_.data(), kBlockOrder);
-    Magnitudes(a_.data(), im_.data(), mag_.data(), kBinCount);
+    // A unit impulse's transform is exactly 1 in every bin: it is not transformed.
+    if (!bImpulse) Spectrum(b_.data(), magB_.data());
+    if (!aImpulse) Spectrum(a_.data(), mag_.data());
     if (xs) std::copy(xs_.begin(), xs_.end(), xs);
-    if (ys)
+    if (!ys) return;
+    // log10 of a unit impulse's bins is exactly 0: the other factor alone.
+    if (bImpulse)
+        for (int i = 0; i < kBinCount; ++i) ys[i] = static_cast<float>(20.0 * std::log10(std::max(mag_[i], kFloor)));
+    else if (aImpulse)
+        for (int i = 0; i < kBinCount; ++i) ys[i] = static_cast<float>(20.0 * std::log10(std::max(magB_[i], kFloor)));
+    else
         for (int i = 0; i < kBinCount; ++i)
             ys[i] = static_cast<float>(20.0 * (std::log10(std::max(magB_[i], kFloor)) +
                                                std::log10(std::max(mag_[i], kFloor))));

@@ -65,33 +65,38 @@ public:
                     const model::CrossoverSections* sections, const SumSpeaker* speakers,
                     int count, float* xs, float* ys);
 
-    // Impulse-response passes run since construction (benchmarks and tests of the cache).
+    // Section passes run since construction (benchmarks and tests of the cache).
     long Passes() const { return passes_; }
-    // Forgets the speakers' cached responses.
-    void ForgetSum();
+    // Forgets every kept impulse response: the next curves and sum filter everything anew.
+    void Forget();
 
 private:
-    struct SpeakerCache {
+    // One cascade's impulse response, kept while the sections it came from stay the same, so that
+    // a speaker's curves, its part of the sum and the next sum share the filtering.
+    struct Kept {
         bool valid = false;
-        SumPart part = SumPart::kNone;
-        bool inverted = false;
-        int crossoverCount = 0;
-        std::array<model::BiquadSection, model::kMaxCrossoverSections> crossover{};
-        std::array<model::BiquadSection, model::kBandCount> equaliser{};
-        std::vector<double> response;  // what the speaker adds
-        bool crossoverValid = false;    // crossoverImpulse matches crossoverCount / crossover
-        std::vector<double> crossoverImpulse;
+        uint64_t hash = 0;
+        int firstCount = 0, secondCount = 0;
+        std::vector<model::BiquadSection> from;  // the first sections, then the second ones
+        std::vector<double> h;
+        long used = 0;
     };
+    static constexpr int kMaxKeptSections = model::kBandCount + model::kMaxCrossoverSections;
 
+    // The impulse response of `first` then `second` (counts of 0 or more, none above
+    // kMaxKeptSections together), kept or filtered now: a unit impulse through `first` (itself
+    // kept) and that through `second`.
+    const double* Impulse(const model::BiquadSection* first, int firstCount,
+                          const model::BiquadSection* second, int secondCount);
+    // The magnitudes of h's bins 0 .. 8191, through the real transform.
+    void Spectrum(const double* h, double* mag);
     void Decibels(const double* mag, float* ys) const;
-    const std::vector<double>& SpeakerResponse(int output, SumPart part,
-                                               const model::DspChannelRecord& record,
-                                               const model::CrossoverSections& sections);
     void CountPasses(const model::BiquadSection* sections, int count);
 
     std::vector<double> re_, im_, mag_, magB_, a_, b_;
     std::vector<float> xs_;
-    std::array<SpeakerCache, model::kChannelCount> cache_;
+    std::vector<Kept> kept_;
+    long uses_ = 0;
     long passes_ = 0;
 };
 

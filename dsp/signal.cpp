@@ -3,35 +3,51 @@
 #include <cmath>
 #include <vector>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace dsp {
 namespace {
 
 int g_errorMode = 0;
 
-// cos and sin of -2 pi k / N for k < N / 2 of the largest N asked for so far; a smaller transform
-// reads every (N / size)-th entry. Each entry is computed directly, so the table is as exact as
-// std::cos and std::sin whatever its size.
+// The twiddle factors of every radix-2 stage up to the largest order asked for so far: stage s
+// (butterflies of length 2^s) uses w_j = e^(-2 pi i j / 2^s) for j < 2^(s-1), kept
+// contiguously from entry 2^(s-1) - 1. The factors of a stage do not depend on the transform's
+// length, so a table grown once serves every smaller order. Each entry is computed directly
+// (the angle -2 pi / 2^s times j), so it is as exact as std::cos and std::sin.
 struct Twiddles {
-    int order = -1;
+    int order = 0;
     std::vector<double> c, s;
+    std::vector<uint32_t> rev;  // i with its `order` bits reversed
+    const double* Cos(int stage) const { return c.data() + ((size_t{1} << (stage - 1)) - 1); }
+    const double* Sin(int stage) const { return s.data() + ((size_t{1} << (stage - 1)) - 1); }
     void Grow(int wanted) {
         if (wanted <= order) return;
-        const size_t half = size_t{1} << (wanted > 0 ? wanted - 1 : 0);
-        c.resize(half);
-        s.resize(half);
-        const double step = -2.0 * 3.141592653589793238462643383279502884 / static_cast<double>(half * 2);
-        for (size_t k = 0; k < half; ++k) {
-            // The quarter points exactly: the first stages then multiply by 1 and -i without error.
-            if (4 * k == half * 2) {
-                c[k] = 0.0;
-                s[k] = -1.0;
-            } else {
-                c[k] = std::cos(step * static_cast<double>(k));
-                s[k] = std::sin(step * static_cast<double>(k));
+        c.resize((size_t{1} << wanted) - 1);
+        s.resize(c.size());
+        for (int stage = order + 1; stage <= wanted; ++stage) {
+            const size_t half = size_t{1} << (stage - 1);
+            double* wc = c.data() + (half - 1);
+            double* ws = s.data() + (half - 1);
+            const double step = -2.0 * 3.141592653589793238462643383279502884 / static_cast<double>(half * 2);
+            for (size_t j = 0; j < half; ++j) {
+                // The quarter point exactly: the first stages then multiply by 1 and -i without error.
+                if (4 * j == half * 2) {
+                    wc[j] = 0.0;
+                    ws[j] = -1.0;
+                } else {
+                    wc[j] = std::cos(step * static_cast<double>(j));
+                    ws[j] = std::sin(step * static_cast<double>(j));
+                }
             }
+            wc[0] = 1.0;
+            ws[0] = 0.0;
         }
-        c[0] = 1.0;
-        s[0] = 0.0;
+        rev.assign(size_t{1} << wanted, 0);
+        for (size_t i = 1; i < rev.size(); ++i)
+            rev[i] = (rev[i >> 1] >> 1) | static_cast<uint32_t>((i & 1) << (wanted - 1));
         order = wanted;
     }
 };
@@ -49,6 +65,91 @@ void BitReverse(double* re, double* im, size_t n) {
         if (i < j) {
             std::swap(re[i], re[j]);
             std::swap(im[i], im[j]);
+        }
+    }
+}
+
+#if defined(__SSE2__)
+using V2 = __m128d;
+inline V2 Load(const double* p) { return _mm_loadu_pd(p); }
+inline void Store(double* p, V2 v) { _mm_storeu_pd(p, v); }
+inline V2 Add(V2 a, V2 b) { return _mm_add_pd(a, b); }
+inline V2 Sub(V2 a, V2 b) { return _mm_sub_pd(a, b); }
+inline V2 Mul(V2 a, V2 b) { return _mm_mul_pd(a, b); }
+#else
+struct V2 {
+    double lo, hi;
+};
+inline V2 Load(const double* p) { return {p[0], p[1]}; }
+inline void Store(double* p, V2 v) {
+    p[0] = v.lo;
+    p[1] = v.hi;
+}
+inline V2 Add(V2 a, V2 b) { return {a.lo + b.lo, a.hi + b.hi}; }
+inline V2 Sub(V2 a, V2 b) { return {a.lo - b.lo, a.hi - b.hi}; }
+inline V2 Mul(V2 a, V2 b) { return {a.lo * b.lo, a.hi * b.hi}; }
+#endif
+
+// One radix-2 butterfly on two lanes: (r0, i0) +- w (r1, i1), w = (c, s).
+inline void Butterfly(V2& r0, V2& i0, V2& r1, V2& i1, V2 c, V2 s) {
+    const V2 tr = Sub(Mul(c, r1), Mul(s, i1));
+    const V2 ti = Add(Mul(c, i1), Mul(s, r1));
+    r1 = Sub(r0, tr);
+    i1 = Sub(i0, ti);
+    r0 = Add(r0, tr);
+    i0 = Add(i0, ti);
+}
+
+// Stages s and s + 1 (s >= 3) in one pass over the data: each group of four points, h = 2^(s-1)
+// apart, goes through both stages' butterflies while in registers. The arithmetic is each
+// stage's own, so the values are those of two separate passes.
+void TwoStages(double* re, double* im, size_t n, int stage, const Twiddles& table) {
+    const size_t h = size_t{1} << (stage - 1);
+    const double* c1 = table.Cos(stage);
+    const double* s1 = table.Sin(stage);
+    const double* c2 = table.Cos(stage + 1);
+    const double* s2 = table.Sin(stage + 1);
+    for (size_t i = 0; i < n; i += 4 * h) {
+        double* ra = re + i;
+        double* ia = im + i;
+        for (size_t j = 0; j < h; j += 2) {
+            V2 ar = Load(ra + j), ai = Load(ia + j);
+            V2 br = Load(ra + j + h), bi = Load(ia + j + h);
+            V2 cr = Load(ra + j + 2 * h), ci = Load(ia + j + 2 * h);
+            V2 dr = Load(ra + j + 3 * h), di = Load(ia + j + 3 * h);
+            const V2 w1c = Load(c1 + j), w1s = Load(s1 + j);
+            Butterfly(ar, ai, br, bi, w1c, w1s);
+            Butterfly(cr, ci, dr, di, w1c, w1s);
+            Butterfly(ar, ai, cr, ci, Load(c2 + j), Load(s2 + j));
+            Butterfly(br, bi, dr, di, Load(c2 + j + h), Load(s2 + j + h));
+            Store(ra + j, ar);
+            Store(ia + j, ai);
+            Store(ra + j + h, br);
+            Store(ia + j + h, bi);
+            Store(ra + j + 2 * h, cr);
+            Store(ia + j + 2 * h, ci);
+            Store(ra + j + 3 * h, dr);
+            Store(ia + j + 3 * h, di);
+        }
+    }
+}
+
+// One stage s >= 3 alone.
+void OneStage(double* re, double* im, size_t n, int stage, const Twiddles& table) {
+    const size_t h = size_t{1} << (stage - 1);
+    const double* wc = table.Cos(stage);
+    const double* ws = table.Sin(stage);
+    for (size_t i = 0; i < n; i += 2 * h) {
+        double* ra = re + i;
+        double* ia = im + i;
+        for (size_t j = 0; j < h; j += 2) {
+            V2 ar = Load(ra + j), ai = Load(ia + j);
+            V2 br = Load(ra + j + h), bi = Load(ia + j + h);
+            Butterfly(ar, ai, br, bi, Load(wc + j), Load(ws + j));
+            Store(ra + j, ar);
+            Store(ia + j, ai);
+            Store(ra + j + h, br);
+            Store(ia + j + h, bi);
         }
     }
 }
@@ -168,6 +269,51 @@ void BiquadPair(const Biquad& f, const Biquad& s, double* x, int n) {
     x[n - 1] = sa;
 }
 
+namespace {
+
+// Stages 1 and 2 (lengths 2 and 4: they multiply by 1 and -i only) on four points already in
+// bit-reversed order, written to re/im[0..3].
+inline void FirstStages(double r0, double i0, double r1, double i1, double r2, double i2, double r3, double i3,
+                        double* re, double* im) {
+    const double ar = r0 + r1, ai = i0 + i1, br = r0 - r1, bi = i0 - i1;
+    const double cr = r2 + r3, ci = i2 + i3;
+    // (dr + i di) (-i) = di - i dr
+    const double dr = i2 - i3, di = -(r2 - r3);
+    re[0] = ar + cr;
+    im[0] = ai + ci;
+    re[2] = ar - cr;
+    im[2] = ai - ci;
+    re[1] = br + dr;
+    im[1] = bi + di;
+    re[3] = br - dr;
+    im[3] = bi - di;
+}
+
+// Stages 3 .. order over data that has been through the first two.
+void LaterStages(double* re, double* im, size_t n, int order, const Twiddles& table) {
+    int stage = 3;
+    for (; stage + 1 <= order; stage += 2) TwoStages(re, im, n, stage, table);
+    if (stage <= order) OneStage(re, im, n, stage, table);
+}
+
+// The transform of (inRe + i inIm) (inIm null: zeros) into re, im; order 2 or more. The input
+// is read in bit-reversed order straight into the first stages, so no pass reorders the data.
+void Gathered(const double* inRe, const double* inIm, size_t step, double* re, double* im, int order,
+              const Twiddles& table) {
+    const size_t n = size_t{1} << order;
+    const uint32_t* rev = table.rev.data();
+    const int shift = table.order - order;
+    for (size_t i = 0; i < n; i += 4) {
+        const size_t a = rev[i] >> shift, b = rev[i + 1] >> shift, c = rev[i + 2] >> shift, d = rev[i + 3] >> shift;
+        FirstStages(inRe[a * step], inIm ? inIm[a * step] : 0.0, inRe[b * step], inIm ? inIm[b * step] : 0.0,
+                    inRe[c * step], inIm ? inIm[c * step] : 0.0, inRe[d * step], inIm ? inIm[d * step] : 0.0,
+                    re + i, im + i);
+    }
+    LaterStages(re, im, n, order, table);
+}
+
+}  // namespace
+
 bool Fft(double* re, double* im, int order) {
     if (!re || !im || order < 0 || order > kMaxFftOrder) return false;
     if (order == 0) return true;
@@ -175,53 +321,73 @@ bool Fft(double* re, double* im, int order) {
     Twiddles& table = Table();
     table.Grow(order);
     BitReverse(re, im, n);
+    if (order == 1) {
+        const double ar = re[0], ai = im[0], br = re[1], bi = im[1];
+        re[0] = ar + br;
+        im[0] = ai + bi;
+        re[1] = ar - br;
+        im[1] = ai - bi;
+        return true;
+    }
+    for (size_t i = 0; i < n; i += 4)
+        FirstStages(re[i], im[i], re[i + 1], im[i + 1], re[i + 2], im[i + 2], re[i + 3], im[i + 3], re + i, im + i);
+    LaterStages(re, im, n, order, table);
+    return true;
+}
 
-    // Lengths 2 and 4 multiply by 1 and -i only.
-    for (size_t i = 0; i < n; i += 2) {
-        const double ar = re[i], ai = im[i], br = re[i + 1], bi = im[i + 1];
-        re[i] = ar + br;
-        im[i] = ai + bi;
-        re[i + 1] = ar - br;
-        im[i + 1] = ai - bi;
-    }
-    if (order >= 2) {
-        for (size_t i = 0; i < n; i += 4) {
-            double ar = re[i], ai = im[i], br = re[i + 2], bi = im[i + 2];
-            re[i] = ar + br;
-            im[i] = ai + bi;
-            re[i + 2] = ar - br;
-            im[i + 2] = ai - bi;
-            // (br + i bi) (-i) = bi - i br
-            ar = re[i + 1];
-            ai = im[i + 1];
-            br = im[i + 3];
-            bi = -re[i + 3];
-            re[i + 1] = ar + br;
-            im[i + 1] = ai + bi;
-            re[i + 3] = ar - br;
-            im[i + 3] = ai - bi;
+bool FftFrom(const double* inRe, const double* inIm, double* re, double* im, int order) {
+    if (!inRe || !re || !im || order < 0 || order > kMaxFftOrder) return false;
+    if (order < 2) {
+        const size_t n = size_t{1} << order;
+        for (size_t i = 0; i < n; ++i) {
+            re[i] = inRe[i];
+            im[i] = inIm ? inIm[i] : 0.0;
         }
+        return Fft(re, im, order);
     }
-    const double* wc = table.c.data();
-    const double* ws = table.s.data();
-    for (int stage = 3; stage <= order; ++stage) {
-        const size_t len = size_t{1} << stage, half = len >> 1;
-        const size_t stride = size_t{1} << (table.order - stage);
-        for (size_t i = 0; i < n; i += len) {
-            double* r0 = re + i;
-            double* i0 = im + i;
-            double* r1 = r0 + half;
-            double* i1 = i0 + half;
-            for (size_t j = 0; j < half; ++j) {
-                const double c = wc[j * stride], s = ws[j * stride];
-                const double tr = c * r1[j] - s * i1[j];
-                const double ti = c * i1[j] + s * r1[j];
-                r1[j] = r0[j] - tr;
-                i1[j] = i0[j] - ti;
-                r0[j] += tr;
-                i0[j] += ti;
-            }
+    Twiddles& table = Table();
+    table.Grow(order);
+    Gathered(inRe, inIm, 1, re, im, order, table);
+    return true;
+}
+
+bool RealFft(const double* x, double* re, double* im, int order) {
+    if (!x || !re || !im || order < 1 || order > kMaxFftOrder) return false;
+    const size_t half = size_t{1} << (order - 1);
+    Twiddles& table = Table();
+    table.Grow(order);
+    // The half-length transform of the even samples as real parts and the odd ones as
+    // imaginary parts.
+    if (order >= 3) {
+        Gathered(x, x + 1, 2, re, im, order - 1, table);
+    } else {
+        for (size_t k = 0; k < half; ++k) {
+            re[k] = x[2 * k];
+            im[k] = x[2 * k + 1];
         }
+        Fft(re, im, order - 1);
+    }
+    const double* wc = table.Cos(order);
+    const double* ws = table.Sin(order);
+    // Z = the half-length transform; bin k and bin half - k come from Z[k] and Z[half - k]:
+    // E = (Z[k] + conj Z[half-k]) / 2, O = (Z[k] - conj Z[half-k]) / 2i, with W = e^(-2 pi i k / N)
+    // X[k] = E + W O and X[half - k] = conj(E - W O).
+    const double z0r = re[0], z0i = im[0];
+    re[0] = z0r + z0i;
+    im[0] = 0.0;
+    re[half] = z0r - z0i;
+    im[half] = 0.0;
+    for (size_t k = 1; k <= half / 2; ++k) {
+        const size_t m = half - k;
+        const double zr = re[k], zi = im[k], wr = re[m], wi = im[m];
+        const double er = 0.5 * (zr + wr), ei = 0.5 * (zi - wi);
+        const double orr = 0.5 * (zi + wi), oi = -0.5 * (zr - wr);
+        const double c = wc[k], s = ws[k];
+        const double tr = c * orr - s * oi, ti = c * oi + s * orr;
+        re[k] = er + tr;
+        im[k] = ei + ti;
+        re[m] = er - tr;
+        im[m] = -(ei - ti);
     }
     return true;
 }

@@ -39,6 +39,16 @@ void BiquadPair(const Biquad& first, const Biquad& second, double* x, int n);
 constexpr int kMaxFftOrder = 24;
 bool Fft(double* re, double* im, int order);
 
+// The same transform of inRe + i inIm (inIm null: zeros) into re and im, leaving the input as
+// it is (no array may be another's).
+bool FftFrom(const double* inRe, const double* inIm, double* re, double* im, int order);
+
+// The transform of 2^order real samples x (order 1..kMaxFftOrder) through one complex transform
+// of half the length: re[k] + i im[k] is bin k for k = 0 .. 2^(order-1) (the bins above mirror
+// these); re and im need 2^(order-1) + 1 entries and must not be x. False (and nothing
+// changed) for other orders or null arrays.
+bool RealFft(const double* x, double* re, double* im, int order);
+
 // mag[i] = sqrt(re[i]^2 + im[i]^2) for i < n.
 void Magnitudes(const double* re, const double* im, double* mag, int n);
 

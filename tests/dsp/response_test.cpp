@@ -149,3 +149,44 @@ TEST(ResponseCurves, ASlowBandCutShortByTheBlockIsTheDftOfTheFilteredBlock) {
 }
 
 }  // namespace
+
+namespace {
+
+// More cascades than the engine keeps, asked for again in another order: every curve equals a
+// fresh engine's, bit for bit, whichever responses were kept or filtered anew.
+TEST(ResponseCurves, KeptResponsesGiveTheSameBitsAsFilteringAnew) {
+    std::vector<std::vector<BiquadSection>> cascades;
+    for (int i = 0; i < 40; ++i) {
+        float gains[kBandCount] = {};
+        gains[9 + i % 22] = static_cast<float>(i % 2 ? 3 + i % 9 : -3 - i % 9);
+        gains[(i * 7) % kBandCount] = 2.5f;
+        cascades.push_back(Equaliser(gains));
+    }
+    dsp::ResponseEngine kept;
+    std::vector<float> xs(dsp::kBinCount), ys(dsp::kBinCount), want(dsp::kBinCount);
+    for (const auto& s : cascades) kept.ComputeSectionsResponse(s.data(), kBandCount, xs.data(), ys.data());
+    for (int round = 0; round < 2; ++round) {
+        for (size_t i = cascades.size(); i-- > 0;) {
+            if ((i + round) % 3 == 0) continue;
+            const auto& s = cascades[i];
+            const long before = kept.Passes();
+            kept.ComputeSectionsResponse(s.data(), kBandCount, xs.data(), ys.data());
+            const bool filtered = kept.Passes() != before;
+            dsp::ResponseEngine fresh;
+            fresh.ComputeSectionsResponse(s.data(), kBandCount, xs.data(), want.data());
+            ASSERT_EQ(std::memcmp(ys.data(), want.data(), sizeof(float) * ys.size()), 0)
+                << "cascade " << i << " round " << round << (filtered ? " (filtered)" : " (kept)");
+        }
+    }
+    // A response asked for twice in a row is kept.
+    const long before = kept.Passes();
+    kept.ComputeSectionsResponse(cascades[5].data(), kBandCount, xs.data(), ys.data());
+    kept.ComputeSectionsResponse(cascades[5].data(), kBandCount, xs.data(), ys.data());
+    EXPECT_LE(kept.Passes() - before, kBandCount);
+    const long known = kept.Passes();
+    kept.Forget();
+    kept.ComputeSectionsResponse(cascades[5].data(), kBandCount, xs.data(), ys.data());
+    EXPECT_EQ(kept.Passes() - known, kBandCount);
+}
+
+}  // namespace
