@@ -133,6 +133,9 @@ LRESULT Darvix::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM l
             }
             break;
         case ui::MsgLinkFailed:
+            // A unit that vanishes while the scan probes it is the scan's business: the finish
+            // step opens the link afresh, and a question over the scan could leave it unserved.
+            if (requests_.scan) break;
             // During a read-back, a write, FINALIZE or a firmware update the dialog's own result
             // reports the failure (a firmware end message finds the link gone); the question, and
             // the scan it may start, wait until the dialog has ended, so that it never comes over it.
