@@ -9,6 +9,7 @@
 #include "app/splash_dialog.h"
 #include "dialogs/exit_dlg.h"
 #include "dialogs/interim_dialogs.h"
+#include "dialogs/scan_port_dlg.h"
 #include "dialogs/software_update_dlg.h"
 #include "dialogs/sync_dsp_dlg.h"
 #include "dialogs/update_dsp_dlg.h"
@@ -248,6 +249,8 @@ LRESULT Darvix::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM l
         case ui::MsgScan:
             if (!scan_) break;
             if (wParam == 1) {
+                // The scan, like the wizard, takes the main window away while it runs.
+                ShowWindow(main_, SW_HIDE);
                 OpenDialog(scan_->GetHwnd());
                 scan_->StartScan();
                 requests_.scan = 1;

@@ -510,9 +510,10 @@ scan-menu)
     main=$(main_window) || fail "no main window"
     sync_ok
     wait_idle "$main"
-    : > "$work/mark"; before=$(wc -l < "$work/trace.txt")
+    before=$(wc -l < "$work/trace.txt")
     drv post "$main" 0x8031 1 0 >/dev/null
     dlg=$(scan_found "Darvix") || fail "the scan did not find the unit"
+    [[ $(drv state "$main" | cut -d' ' -f1) == 0 ]] || fail "the main window shows during the scan"
     after=$(tail -n +"$((before + 1))" "$work/trace.txt")
     l00=$(grep -n "PC>DEV  00 5A 00 06 35" <<<"$after" | head -n 1 | cut -d: -f1)
     l80=$(grep -n "PC>DEV  80 5A 00 06 35" <<<"$after" | head -n 1 | cut -d: -f1)
@@ -597,7 +598,7 @@ firmware-unplug-rescue)
     # An upload broken off by an unplug; the unit comes back in rescue. The scan finds it, its
     # version is refused (exit 22), and restarted in "Rescue Mode" the upload completes.
     prepare; set_com 1
-    scenario "state = $(winepath -w "$work/units.txt")" "[device]" "unplug_after_block = 3" "back_after = 2000"
+    scenario "state = $(winepath -w "$work/units.txt")" "[device]" "unplug_after_block = 3" "back_after = 500"
     make_image "$work/update.bin" 3000
     start; splash 1
     main=$(main_window) || fail "no main window"
@@ -635,7 +636,8 @@ firmware-unplug)
     wait_idle "$main"
     choose_image "$main" "$work/update.bin"
     answer_box "" 0
-    dlg=$(firmware_result "Firmware update not completed." 30000) || fail "no not-completed text"
+    # The wait for the unit's verdict ends as the link is found failed, not after its 120 s.
+    dlg=$(firmware_result "Firmware update not completed." 15000) || fail "no not-completed text"
     drv list | awk '$2 == "#32770" && $3 == 1' | grep -q . && fail "a question over the firmware dialog"
     press_ok "$dlg"
     answer_box "'darvix' device disconnected. Try to riconnect." 1   # Cancel: offline
