@@ -15,6 +15,7 @@
 #include "app/splash_dialog.h"
 #include "dialogs/exit_dlg.h"
 #include "dialogs/interim_dialogs.h"
+#include "dialogs/scan_port_dlg.h"
 #include "dialogs/software_update_dlg.h"
 #include "dialogs/sync_dsp_dlg.h"
 #include "dialogs/update_dsp_dlg.h"
@@ -285,7 +286,17 @@ void Darvix::DynEqSendPending(devlink::UsbLink& link) { eqDynamic_->SendPendingC
 
 int Darvix::WizardServeRequests(devlink::UsbLink& link) { return wizard_->ServeRequests(link); }
 
-int Darvix::ScanStep(devlink::UsbLink& link) { return scan_ ? scan_->ScanStep(link) : 0; }
+int Darvix::ScanStep(devlink::UsbLink& link) {
+    if (!scan_) return 0;
+    // The scan reads and stores "Com" through the application's settings.
+    struct Com : dialogs::ComSetting {
+        Darvix& app;
+        explicit Com(Darvix& a) : app(a) {}
+        int32_t Get() override { return app.GetComSetting(); }
+        void Set(int32_t number) override { app.SetComSetting(number); }
+    } com(*this);
+    return scan_->ScanStep(link, com, os::SystemSleeper());
+}
 
 int Darvix::UpdateDialogState() { return update_ ? update_->GetState() : 0; }
 

@@ -9,6 +9,7 @@
 #include "app/splash_dialog.h"
 #include "dialogs/exit_dlg.h"
 #include "dialogs/interim_dialogs.h"
+#include "dialogs/scan_port_dlg.h"
 #include "dialogs/software_update_dlg.h"
 #include "dialogs/sync_dsp_dlg.h"
 #include "dialogs/update_dsp_dlg.h"
@@ -133,6 +134,9 @@ LRESULT Darvix::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM l
             }
             break;
         case ui::MsgLinkFailed:
+            // A unit that vanishes while the scan probes it is the scan's business: the finish
+            // step opens the link afresh, and a question over the scan could leave it unserved.
+            if (requests_.scan) break;
             // During a read-back, a write, FINALIZE or a firmware update the dialog's own result
             // reports the failure (a firmware end message finds the link gone); the question, and
             // the scan it may start, wait until the dialog has ended, so that it never comes over it.
@@ -245,6 +249,8 @@ LRESULT Darvix::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM l
         case ui::MsgScan:
             if (!scan_) break;
             if (wParam == 1) {
+                // The scan, like the wizard, takes the main window away while it runs.
+                ShowWindow(main_, SW_HIDE);
                 OpenDialog(scan_->GetHwnd());
                 scan_->StartScan();
                 requests_.scan = 1;

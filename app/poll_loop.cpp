@@ -53,7 +53,11 @@ void PollLoop::Run() {
             case PollWork::ChangeDevice: ChangeDevice(r_.connectDevice.load()); break;
             case PollWork::ScanStep:
                 link_->SetReceiveGate(0);
-                linkOpen_ = host_.ScanStep(*link_) != 0;
+                // The link's own state, not the step's result: only the finish step opens it, and
+                // a cycle between the finish and the main window clearing the request must not
+                // mark the just-opened link closed.
+                host_.ScanStep(*link_);
+                linkOpen_ = link_->IsOpen() != 0;
                 break;
             case PollWork::ReadBack: ReadBack(); break;
             case PollWork::SendAll: SendAll(); break;

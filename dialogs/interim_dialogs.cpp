@@ -39,10 +39,4 @@ EqDynamicDlg::EqDynamicDlg(HWND parent, int x, int y) : InterimDialog(parent, x,
 
 void EqDynamicDlg::TurnOn() { PostToParent(ui::MsgDynamicEqDialog, 0, 0); }
 
-ScanPortDlg::ScanPortDlg(HWND parent, int x, int y, const devlink::FtdiApiTable*)
-    : InterimDialog(parent, x, y, IDB_DIALOG_BG, IDB_TITLE_SCAN) {}
-
-void ScanPortDlg::StartScan() { PostToParent(ui::MsgScan, 0, 0); }
-
-
 }  // namespace dialogs

@@ -56,12 +56,4 @@ private:
     pages::BlockSection section_{4976, 9960};
 };
 
-class ScanPortDlg : public InterimDialog {
-public:
-    ScanPortDlg(HWND parent, int x, int y, const devlink::FtdiApiTable* ftdi);
-    // Ends at once, cancelled: 0x8031 (0, 0).
-    void StartScan();
-    int ScanStep(devlink::UsbLink& link) { return 0; }
-};
-
 }  // namespace dialogs

@@ -71,6 +71,13 @@ UsbLink::UsbLink(const FtdiApiTable* ftdi, int lastGoodDevice, LinkNotifier* not
       stopEvent_(std::make_unique<os::Event>(os::EventMode::ManualReset)),
       receiveEvent_(std::make_unique<os::Event>(os::EventMode::AutoReset)),
       lastGoodDevice_(lastGoodDevice) {
+    RebuildDeviceList();
+}
+
+void UsbLink::RebuildDeviceList() {
+    // The handle of an open link belongs to an entry of the list; only a closed link starts over.
+    if (open_.load()) return;
+    devices_.clear();
     auto createList = Entry<FT_CreateDeviceInfoList_t>(kFT_CreateDeviceInfoList);
     auto detail = Entry<FT_GetDeviceInfoDetail_t>(kFT_GetDeviceInfoDetail);
     FT_DWORD count = 0;

@@ -94,6 +94,9 @@ public:
     void Close();
 
     const std::vector<UsbDeviceEntry>& DeviceList() const { return devices_; }
+    // Lists the attached devices anew (the constructor's list misses a unit plugged in later).
+    // Does nothing while the link is open.
+    void RebuildDeviceList();
     int HighestListIndex() const;
     int IsBlankUnit() const { return blankCopy_; }
     void SetErrorReporting(int on) { errorReporting_.store(on != 0 ? 1 : 0); }

@@ -47,6 +47,8 @@
 #define IDB_FIRMWARE_CONFIRM 297   // 300 x 220, the firmware question drawn in the background
 #define IDB_FIRMWARE_PROGRESS 286  // 264 x 192, the firmware bar: empty bar above, full bar below
 #define IDB_FIRMWARE_PROGRESS_ALT 273  // 253 x 194, the firmware dialog's second bar (kept hidden)
+#define IDB_BTN_RETRY 257          // 3 frames of 78 x 39: the scan's Retry button
+#define IDB_SCAN_PROGRESS 269      // 251 x 136, the scan's bar: empty bar above, full bar below
 #define IDI_APP 171                // the program's icon, 32 and 16 pixels
 #define IDI_APP_SMALL 172          // its small icon
 #define IDD_SPLASH 165             // the start-up dialog: mode combobox 1001, focus button 1002

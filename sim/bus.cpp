@@ -83,7 +83,7 @@ size_t Bus::PollLocked() {
     for (auto& u : units_) u->ReplugIfDue();
     size_t total = 0;
     for (auto& [id, open] : handles_) {
-        if (!open.unit->plugged()) continue;
+        if (!Live(open)) continue;
         const size_t moved = open.unit->Poll();
         total += moved;
         // The driver signals the event the application registered for received characters.
@@ -100,15 +100,20 @@ std::vector<Darvix*> Bus::Plugged() const {
     return out;
 }
 
+bool Bus::Live(const Open& open) {
+    return open.unit->plugged() && open.generation == open.unit->plugGeneration();
+}
+
 bool Bus::IsOpen(const Darvix* unit) const {
+    // A handle from before an unplug stays in the table until the PC closes it, but holds nothing.
     for (const auto& [id, open] : handles_)
-        if (open.unit == unit) return true;
+        if (open.unit == unit && Live(open)) return true;
     return false;
 }
 
 Bus::Open* Bus::Find(FT_HANDLE handle) {
     auto it = handles_.find(reinterpret_cast<uintptr_t>(handle));
-    if (it == handles_.end() || !it->second.unit->plugged()) return nullptr;
+    if (it == handles_.end() || !Live(it->second)) return nullptr;
     return &it->second;
 }
 
@@ -141,11 +146,17 @@ FT_STATUS Bus::GetDeviceInfoDetail(FT_DWORD index, FT_DWORD* flags, FT_DWORD* ty
     if (locationId) *locationId = u->config().locationId;
     // The driver's buffers: 16 bytes for the serial number, 64 for the description.
     CopyText(serial, 16, u->config().serial);
-    CopyText(description, 64, u->config().description);
+    if (description) {
+        // The driver fills its 64 bytes; a 64-character description leaves no room for a terminator.
+        const std::string& d = u->config().description;
+        const size_t n = std::min<size_t>(d.size(), 64);
+        std::memcpy(description, d.data(), n);
+        if (n < 64) static_cast<char*>(description)[n] = '\0';
+    }
     if (handle) {
         *handle = nullptr;
         for (const auto& [h, open] : handles_)
-            if (open.unit == u) *handle = reinterpret_cast<FT_HANDLE>(h);
+            if (open.unit == u && Live(open)) *handle = reinterpret_cast<FT_HANDLE>(h);
     }
     return FT_OK;
 }
@@ -166,7 +177,7 @@ FT_STATUS Bus::OpenEx(void* arg, FT_DWORD flags, FT_HANDLE* handle) {
         if (u->faults().openFails) return FT_DEVICE_NOT_OPENED;
         const uintptr_t h = nextHandle_;
         nextHandle_ += 0x10;
-        handles_[h] = Open{u};
+        handles_[h] = Open{u, u->plugGeneration()};
         u->Connect();
         *handle = reinterpret_cast<FT_HANDLE>(h);
         return FT_OK;
@@ -178,7 +189,8 @@ FT_STATUS Bus::Close(FT_HANDLE handle) {
     auto g = Lock();
     auto it = handles_.find(reinterpret_cast<uintptr_t>(handle));
     if (it == handles_.end()) return FT_INVALID_HANDLE;
-    it->second.unit->Disconnect();
+    // Closing a dead handle must not cut the unit off a later open.
+    if (Live(it->second)) it->second.unit->Disconnect();
     handles_.erase(it);
     return FT_OK;
 }

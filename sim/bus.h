@@ -79,12 +79,14 @@ public:
 private:
     struct Open {
         Darvix* unit;
+        uint32_t generation = 0;  // the unit's plug generation at the open
         void* event = nullptr;
         FT_DWORD eventMask = 0;
     };
     std::vector<Darvix*> Plugged() const;
     Open* Find(FT_HANDLE handle);  // a live handle on a plugged unit, else null
-    bool IsOpen(const Darvix* unit) const;
+    bool IsOpen(const Darvix* unit) const;  // a live handle is open on it
+    static bool Live(const Open& open);
     size_t PollLocked();
 
     const os::Clock& clock_;

@@ -28,6 +28,12 @@ bool IsFirmwareData(const Frame& f) {
 Darvix::Darvix(UnitConfig config, const os::Clock& clock)
     : config_(std::move(config)), clock_(clock) {
     InstallDefaultHandlers();
+    if (config_.arriveAfterMs > 0) {
+        // A late arrival: plugged in while the program already runs.
+        plugged_ = false;
+        replugPending_ = true;
+        replugAt_ = clock_.NowMs() + config_.arriveAfterMs;
+    }
 }
 
 Frame Darvix::BuildReply(uint8_t sender, uint8_t command, const std::vector<uint8_t>& payload) {
@@ -194,10 +200,12 @@ void Darvix::Connect() {
     line_ = {};
     lineFreeAt_ = clock_.NowMs();
     nextHelloAt_ = clock_.NowMs() + config_.helloDelayMs;
+    Note(TraceKind::Opened, {}, "opened");
     if (connectHook_) connectHook_(*this);
 }
 
 void Darvix::Disconnect() {
+    if (connected_) Note(TraceKind::Closed, {}, "closed");
     connected_ = false;
     pending_.clear();
     rx_.clear();
@@ -207,6 +215,7 @@ void Darvix::Disconnect() {
 void Darvix::Unplug() {
     if (!plugged_) return;
     plugged_ = false;
+    ++plugGeneration_;
     pending_.clear();
     rx_.clear();
     incoming_.clear();
@@ -223,7 +232,7 @@ void Darvix::ReplugIfDue() {
     if (!replugPending_ || clock_.NowMs() < replugAt_) return;
     replugPending_ = false;
     plugged_ = true;
-    Note(TraceKind::Unplugged, {}, "plugged in again");
+    Note(TraceKind::Unplugged, {}, "plugged in");
 }
 
 void Darvix::SetParity(uint8_t parity) {

@@ -73,6 +73,7 @@ struct UnitConfig {
     size_t chunkSize = 0;           // a reply reaches the PC in pieces of this many bytes (0: whole)
     uint32_t chunkGapMs = 1;        // between the pieces
     uint32_t pacingToleranceMs = 0; // gaps shorter than required by more than this are flagged
+    uint32_t arriveAfterMs = 0;     // listed only from this long after the driver starts (0: at once)
 };
 
 // Which calls of one driver operation fail: from call number `after` (0-based) on, `count` of them.
@@ -124,6 +125,8 @@ enum class TraceKind {
     ParitySwitch,  // the PC changed the parity; bytes holds the new parity
     BadInput,      // bytes that make no frame: stray data, an interrupted frame, a bad length
     Unplugged,
+    Opened,        // the PC opened the unit
+    Closed,        // the PC closed it
 };
 
 struct TraceEntry {
@@ -197,6 +200,8 @@ public:
     void UnplugFor(uint32_t ms);
     void ReplugIfDue();
     bool plugged() const { return plugged_; }
+    // Counts the unplugs: a handle opened before the last one is dead even once the unit is back.
+    uint32_t plugGeneration() const { return plugGeneration_; }
 
     // The PC writes bytes with the current parity; the unit reads them at the clock's time.
     void ReceiveFromPc(const uint8_t* bytes, size_t n);
@@ -242,6 +247,7 @@ private:
     uint64_t replugAt_ = 0;
 
     bool plugged_ = true;
+    uint32_t plugGeneration_ = 0;
     bool connected_ = false;
     uint8_t parity_ = 0;
     LineSettings line_;

@@ -129,11 +129,11 @@ bool SetDeviceKey(DeviceDraft& draft, const std::string& key, const std::string&
     Faults& f = draft.device.faults;
     bool ok = true;
     if (key == "description") {
-        if (!v.empty() && v.size() <= 63) {
+        if (!v.empty() && v.size() <= 64) {
             c.description = v;
             return true;
         }
-        why = "description must have 1 to 63 characters";
+        why = "description must have 1 to 64 characters";
         return false;
     }
     if (key == "serial") {
@@ -176,6 +176,7 @@ bool SetDeviceKey(DeviceDraft& draft, const std::string& key, const std::string&
     else if (key == "no_reply_to") ok = ParseCommands(v, f.noReplyTo);
     else if (key == "bad_checksum") ok = ParseChoice(v, kYesNo, f.badChecksum);
     else if (key == "open") ok = ParseChoice(v, kOkFail, f.openFails);
+    else if (key == "arrive_after") ok = ParseInto(v, c.arriveAfterMs);
     else if (key == "write") ok = ParseChoice(v, kWrites, draft.write);
     else if (key == "write_ok_count") ok = ParseInto(v, draft.writeOkCount);
     else if (key == "parity") ok = ParseChoice(v, kOkFail, draft.parityFails);

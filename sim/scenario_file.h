@@ -10,7 +10,7 @@
 //                                     of every [device] below
 //
 //   [device]                          one attached unit per section, in the driver's list order
-//   description = Darvix              what FT_OpenEx opens it by (1 to 63 characters)
+//   description = Darvix              what FT_OpenEx opens it by (1 to 64 characters)
 //   serial = DX000001                 at most 15 characters
 //   location = 0x0011                 location id
 //   firmware = 1.0.0.0                major.minor.third.fourth, each 0..255 (missing ones are 0)
@@ -28,6 +28,7 @@
 //   no_reply_to = 0xCC 0x13           request commands left unanswered
 //   bad_checksum = no                 yes: every reply carries a wrong checksum
 //   open = ok                         fail: FT_OpenEx refuses the unit
+//   arrive_after = 0                  ms after the driver starts until the unit is plugged in
 //   write = ok                        fail: FT_Write fails; stall: it succeeds writing nothing
 //   write_ok_count = 0                with write = fail or stall: that many calls succeed first
 //   parity = ok                       fail: FT_SetDataCharacteristics fails

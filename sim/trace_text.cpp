@@ -52,7 +52,11 @@ std::string TraceLine(const TraceEntry& e, size_t unit, uint64_t originMs) {
         case TraceKind::BadInput:
             return Head(e.timeMs, unit, originMs, "BAD") + Hex(e.bytes) + "  (" + e.note + ")";
         case TraceKind::Unplugged:
-            return Head(e.timeMs, unit, originMs, "GONE") + "unplugged";
+            return Head(e.timeMs, unit, originMs, "GONE") + (e.note.empty() ? "unplugged" : e.note);
+        case TraceKind::Opened:
+            return Head(e.timeMs, unit, originMs, "OPEN") + "opened";
+        case TraceKind::Closed:
+            return Head(e.timeMs, unit, originMs, "CLOSE") + "closed";
     }
     return Head(e.timeMs, unit, originMs, "?");
 }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/poll_loop.h"
+#include "dialogs/scan_port_logic.h"
 #include "link/notifier.h"
 #include "sim/bus.h"
 #include "sim/d2xx.h"
@@ -39,7 +40,9 @@ public:
         Note("wizard");
         return wizardSends;
     }
-    int ScanStep(devlink::UsbLink&) override {
+    int ScanStep(devlink::UsbLink& link) override {
+        scanSteps++;
+        if (scan) return scan(link);
         Note("scan");
         return 0;
     }
@@ -79,6 +82,8 @@ public:
     std::atomic<int> gateClosedAtIdle{-1};
     std::atomic<int> gateClosedAtDynEq{-1};
     int wizardSends = 0;
+    std::atomic<int> scanSteps{0};
+    std::function<int(devlink::UsbLink&)> scan;  // the scan's step, when a test runs one
     std::mutex lock;
     std::vector<std::string> calls;
 };
@@ -301,4 +306,46 @@ TEST_F(PollLoopTest, GoingOfflineEndsTheLoopAndSendsTheDisconnect) {
     EXPECT_EQ(frames[frames.size() - 2][4], 0x35);
     EXPECT_EQ(frames.back()[4], 0x35);
     EXPECT_EQ(loop->LastGoodDevice(), 1);
+}
+
+namespace {
+
+// The scan's reports from the poll thread, kept for the test thread that plays the dialog.
+class ScanReports : public dialogs::ScanReport, public dialogs::ComSetting {
+public:
+    void Progress(int) override {}
+    void Found(int n) override { found = n; }
+    void EndOfNumbers() override {}
+    void Outcome(int o) override { outcome = o; }
+    int32_t Get() override { return com.load(); }
+    void Set(int32_t n) override { com = n; }
+    std::atomic<int> found{-1};
+    std::atomic<int> outcome{-1};
+    std::atomic<int32_t> com{1};
+};
+
+}  // namespace
+
+TEST_F(PollLoopTest, CyclesAfterTheScansFinishKeepTheLinkOpen) {
+    // The main window clears the scan request only when the outcome reaches it; the cycles in
+    // between must not take the link for closed, or no read-back and no idle sending follow.
+    bus.AddUnit();
+    dialogs::ScanPortLogic logic(&table);
+    ScanReports reports;
+    host.scan = [&](devlink::UsbLink& link) { return logic.ScanStep(link, reports, reports, sleeper); };
+    Start();
+    ASSERT_TRUE(WaitFor([&] { return host.idleCycles.load() >= 1; }));
+    logic.StartScan();
+    requests.scan = 1;
+    ASSERT_TRUE(WaitFor([&] { return reports.found.load() == 1; }));
+    logic.OnScanMessage(1, 1);
+    EXPECT_EQ(logic.OnButton(dialogs::ScanButton::Ok), -1);
+    ASSERT_TRUE(WaitFor([&] { return reports.outcome.load() == 1; }));
+    const int steps = host.scanSteps.load();
+    ASSERT_TRUE(WaitFor([&] { return host.scanSteps.load() >= steps + 3; }));
+    const int idle = host.idleCycles.load();
+    requests.scan = 0;
+    ASSERT_TRUE(WaitFor([&] { return host.idleCycles.load() >= idle + 3; }));
+    loop->Stop();
+    thread.join();
 }

@@ -181,6 +181,12 @@ press_ok() {  # the dialog's one visible button
     drv click "$btn" 5 5 || fail "could not press OK"
 }
 firmware_frames() { grep -c "PC>DEV  46 5A .. .. C8\|PC>DEV  46 5A 00 06 CA" "$work/trace.txt" 2>/dev/null || true; }
+# The device scan's dialog by the text it shows: found on a unit, or nothing found.
+found_text() { echo "'darvix' found on '$1'. Press 'Ok' to connect or press 'Next' to continue scanning."; }
+not_found="'darvix' device not found."
+scan_found() { dialog "$(found_text "$1")" "${2:-60000}"; }
+# Line numbers in the trace of a unit's opens and closes (unit N counts from 1).
+trace_lines() { grep -n "unit $1  $2" "$work/trace.txt" 2>/dev/null | cut -d: -f1; }
 
 newer="This software is outdated compared with device firmware. Please update 'darvix' PC Software."
 older="Darvix firmware is too old. Please restart this application "
@@ -560,6 +566,160 @@ firmware-refused)
     [[ $(firmware_frames) == 0 ]] || fail "firmware frames went out"
     drv list | grep -q ' MYFRAMEWND 1 ' && fail "a dialog opened"
     close_main "$main"; expect_exit 0 ;;
+scan-startup)
+    # No unit answers on the stored number: 1 refuses its open, 2 says hello but never identifies,
+    # 3 is healthy. The scan probes them in order and stops at 3; OK stores it and reads it back.
+    prepare; set_com 1
+    scenario "[device]" "description = Darvix A" "open = fail" \
+             "[device]" "description = Darvix B" "no_reply_to = 0xCC" \
+             "[device]" "description = Darvix C" "serial = DX000003"
+    start; splash 1
+    dlg=$(scan_found "Darvix C") || fail "the scan did not stop at unit 3"
+    drv list | awk '$2 == "DIALOGUIMODULE" && $3 == 1' | grep -q . && fail "the main window shows during the scan"
+    # Unit 2 was opened and closed by the scan without identifying itself, before unit 3 opened.
+    last2=$(trace_lines 2 CLOSE | tail -n 1); first3=$(trace_lines 3 OPEN | head -n 1)
+    [[ -n $last2 && -n $first3 && $last2 -lt $first3 ]] || fail "unit 2 was not probed before unit 3"
+    grep "unit 2  DEV>PC" "$work/trace.txt" | grep -q " CD " && fail "unit 2 identified itself"
+    trace_has "unit 1  OPEN" && fail "unit 1 opened although it refuses"
+    press "$dlg" 31 168                                   # OK
+    main=$(main_window) || fail "no main window"
+    sync_ok
+    wait_idle "$main"
+    [[ $(get_com) == 0x3 ]] || fail "Com is $(get_com), not 3"
+    grep -q "unit 3  PC>DEV  80 5A 00 06 13" "$work/trace.txt" || fail "no remote version query on unit 3"
+    grep -q "unit 3  PC>DEV  46 5A 00 06 92" "$work/trace.txt" || fail "no read-back on unit 3"
+    close_main "$main"; expect_exit 0 ;;
+scan-menu)
+    # A scan asked for while connected says goodbye to the unit (0x35 to the level node, then to
+    # the accessory) before the first probe.
+    prepare; set_com 1; start; splash 1
+    main=$(main_window) || fail "no main window"
+    sync_ok
+    wait_idle "$main"
+    before=$(wc -l < "$work/trace.txt")
+    drv post "$main" 0x8031 1 0 >/dev/null
+    dlg=$(scan_found "Darvix") || fail "the scan did not find the unit"
+    [[ $(drv state "$main" | cut -d' ' -f1) == 0 ]] || fail "the main window shows during the scan"
+    after=$(tail -n +"$((before + 1))" "$work/trace.txt")
+    l00=$(grep -n "PC>DEV  00 5A 00 06 35" <<<"$after" | head -n 1 | cut -d: -f1)
+    l80=$(grep -n "PC>DEV  80 5A 00 06 35" <<<"$after" | head -n 1 | cut -d: -f1)
+    lopen=$(grep -n "unit 1  OPEN" <<<"$after" | head -n 1 | cut -d: -f1)
+    [[ -n $l00 && -n $l80 && -n $lopen && $l00 -lt $l80 && $l80 -lt $lopen ]] ||
+        fail "no disconnect to 0x00 then 0x80 before the first probe"
+    press "$dlg" 31 168
+    sync_ok
+    wait_idle "$main"
+    close_main "$main"; expect_exit 0 ;;
+scan-blank)
+    # OK on a blank unit starts the I/O wizard, not the read-back.
+    prepare; set_com 1
+    scenario "[device]" "description = Darvix A" "hello = never" "no_reply_to = 0xCC" \
+             "[device]" "description = Darvix B" "blank = yes"
+    start; splash 1
+    dlg=$(scan_found "Darvix B") || fail "the scan did not find the blank unit"
+    press "$dlg" 31 168
+    wait_trace "unit 2  OPEN" 10
+    sleep 3
+    trace_has " 92 " && fail "a read-back ran for a blank unit"
+    main=$(main_window) || fail "no main window"
+    [[ $(get_com) == 0x2 ]] || fail "Com is $(get_com), not 2"
+    close_main "$main"; expect_exit 0 ;;
+scan-mismatch)
+    # The unit found runs another major.minor: the firmware check's box, then exit code 22.
+    prepare; set_com 1
+    scenario "[device]" "description = Darvix A" "open = fail" "[device]" "description = Darvix B" "firmware = 1.7"
+    start; splash 1
+    dlg=$(scan_found "Darvix B") || fail "the scan did not find unit 2"
+    press "$dlg" 31 168
+    [[ $(warning_text) == "$newer" ]] || fail "wrong warning text"
+    expect_exit 22 ;;
+scan-late)
+    # A unit plugged in while the program runs is found when the user retries.
+    prepare; set_com 1
+    scenario "[device]" "description = Darvix A" "open = fail" \
+             "[device]" "description = Darvix Late" "arrive_after = 12000"
+    started=$SECONDS
+    start; splash 1
+    dlg=$(dialog "$not_found" 60000) || fail "no not-found text"
+    drv shot "$dlg" "$bin/e2e-scan-not-found.bmp" >/dev/null
+    # The unit is plugged in 12 s after the driver started (the driver notices it when asked).
+    while (( SECONDS - started < 15 )); do sleep 0.5; done
+    # Retry shares Next's place; the shown one of the two.
+    retry=$(drv children "$dlg" | awk '$2 == "MYBTNWND" && $3 == 1 && $4 == 110 && $5 == 168 {print $1; exit}')
+    [[ -n $retry ]] || fail "no Retry button"
+    drv click "$retry" 5 5 || fail "could not press Retry"
+    dlg=$(scan_found "Darvix Late") || fail "Retry did not find the late unit"
+    press "$dlg" 31 168
+    main=$(main_window) || fail "no main window"
+    sync_ok
+    wait_idle "$main"
+    close_main "$main"; expect_exit 0 ;;
+scan-write-fails)
+    # A unit whose writes fail while it is probed: no disconnect question, the scan goes on.
+    prepare; set_com 2
+    scenario "[device]" "description = Darvix A" "write = fail" "[device]" "description = Darvix B"
+    start; splash 1
+    main=$(main_window) || fail "no main window"
+    sync_ok
+    wait_idle "$main"
+    drv post "$main" 0x8031 1 0 >/dev/null
+    dlg=$(scan_found "Darvix B") || fail "the scan did not go on to unit 2"
+    drv list | awk '$2 == "#32770" && $3 == 1' | grep -q . && fail "a question over the scan"
+    press "$dlg" 31 168
+    sync_ok
+    wait_idle "$main"
+    close_main "$main"; expect_exit 0 ;;
+scan-cancel)
+    # Cancel: the stored number is opened again, then the program goes offline with its window.
+    prepare; set_com 1
+    scenario "[device]" "description = Darvix A" "hello = never" "no_reply_to = 0xCC"
+    start; splash 1
+    # Cancel while the scan probes the unit (its second open; the first was the start-up's).
+    # Opens: the start-up's probe, the poll thread's link, then the scan's probe.
+    for ((i = 0; i < 300; ++i)); do [[ $(trace_lines 1 OPEN | wc -l) -ge 3 ]] && break; sleep 0.1; done
+    [[ $(trace_lines 1 OPEN | wc -l) -ge 3 ]] || fail "the scan never probed the unit"
+    dlg=$(drv list | awk '$2 == "MYFRAMEWND" && $3 == 1 {print $1; exit}')
+    [[ -n $dlg ]] || fail "no scan dialog"
+    press "$dlg" 189 168                                  # Cancel
+    main=$(main_window 60000) || fail "no main window"
+    wait_idle "$main"
+    n=$(trace_lines 1 OPEN | wc -l)
+    [[ $n -ge 4 ]] || fail "the stored unit was not opened again ($n opens)"
+    close_main "$main"; expect_exit 0 ;;
+firmware-unplug-rescue)
+    # An upload broken off by an unplug; the unit comes back in rescue. The scan finds it, its
+    # version is refused (exit 22), and restarted in "Rescue Mode" the upload completes.
+    prepare; set_com 1
+    scenario "state = $(winepath -w "$work/units.txt")" "[device]" "unplug_after_block = 3" "back_after = 500"
+    make_image "$work/update.bin" 3000
+    start; splash 1
+    main=$(main_window) || fail "no main window"
+    sync_ok
+    wait_idle "$main"
+    choose_image "$main" "$work/update.bin"
+    answer_box "" 0
+    dlg=$(firmware_result "Firmware update not completed." 30000) || fail "no not-completed text"
+    press_ok "$dlg"
+    answer_box "'darvix' device disconnected. Try to riconnect." 0   # OK: scan
+    dlg=$(scan_found "Darvix") || fail "the scan did not find the unit again"
+    press "$dlg" 31 168
+    [[ $(warning_text) == "$older"* ]] || fail "wrong warning text"
+    expect_exit 22
+    grep -q "DX000001 .* rescue" "$work/units.txt" 2>/dev/null || fail "the unit's rescue mark was not kept"
+    # The same unit, now left plugged in.
+    rm -f "$work/rc"; : > "$work/trace.txt"
+    echo "trace = $(winepath -w "$work/trace.txt")" > "$work/scenario.txt"
+    scenario "state = $(winepath -w "$work/units.txt")" "[device]"
+    start; splash 2
+    main=$(main_window) || fail "no main window after the restart"
+    wait_idle "$main"
+    choose_image "$main" "$work/update.bin"
+    answer_box "" 0
+    dlg=$(firmware_result "Firmware update completed. Close this application and restart 'darvix' device.") ||
+        fail "no completed text"
+    press_ok "$dlg"
+    wait_idle "$main"
+    close_main "$main"; expect_exit 0 ;;
 firmware-unplug)
     # The unit is pulled out mid-upload: the image goes on silently, the end message finds the link
     # gone, and the disconnect question waits until the dialog has shown its result and ended.
@@ -571,7 +731,8 @@ firmware-unplug)
     wait_idle "$main"
     choose_image "$main" "$work/update.bin"
     answer_box "" 0
-    dlg=$(firmware_result "Firmware update not completed." 30000) || fail "no not-completed text"
+    # The wait for the unit's verdict ends as the link is found failed, not after its 120 s.
+    dlg=$(firmware_result "Firmware update not completed." 15000) || fail "no not-completed text"
     drv list | awk '$2 == "#32770" && $3 == 1' | grep -q . && fail "a question over the firmware dialog"
     press_ok "$dlg"
     answer_box "'darvix' device disconnected. Try to riconnect." 1   # Cancel: offline

@@ -2,6 +2,7 @@
 // the pacing and the rests, the result the unit gives and what ends the wait for it.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <numeric>
 
 #include "link/bytes.h"
@@ -272,4 +273,55 @@ TEST_F(UploadTest, TheProgramsStopEndsTheResultWaitAtOnce) {
     EXPECT_EQ(posted, (std::vector<uint32_t>{0}));
     ASSERT_NE(stoppedAt, 0u);
     EXPECT_LT(h.clock.NowMs() - stoppedAt, 1000u);
+}
+
+TEST(FirmwareUpload, AFailedLinkEndsTheResultWaitAtOnce) {
+    // However the unit is lost, the wait for its verdict ends at the first look after the end
+    // message instead of sitting out its two minutes: the link's one reply-wait rule ends it.
+    struct Case {
+        const char* what;
+        std::function<void(sim::Darvix&)> lose;
+    };
+    const Case cases[] = {
+        // Gone as the image begins: the image's failed writes are not reported, the end
+        // message's are and mark the link failed.
+        {"unplugged at the begin", [](sim::Darvix& u) { u.faults().unplugOnCommand = 0xC8; }},
+        // Gone as the end message arrives: the writes went out, the driver then reports it gone.
+        {"unplugged at the end", [](sim::Darvix& u) { u.faults().unplugOnCommand = 0xCA; }},
+        // The driver stops answering its status query once the image is out.
+        {"status query failing", [](sim::Darvix& u) {
+             u.faults().noReplyTo.insert(0xCA);
+             u.faults().statusFails = sim::CallFault::From(static_cast<int64_t>(u.statusCalls) + 1);
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        SimHarness h;
+        sim::FirmwareStore store;
+        h.AddUnit();
+        {
+            auto g = h.bus.Lock();
+            sim::InstallFirmwareStore(h.bus.unit(0), store);
+        }
+        auto link = h.MakeLink();
+        ASSERT_EQ(link->Open(1), 1);
+        std::atomic<int> phase{kFirmwarePhaseWaiting};
+        uint64_t endSentAt = 0;
+        h.sleeper.SetOnSleep([&](uint32_t) {
+            if (!endSentAt && phase.load() == kFirmwarePhaseResult) endSentAt = h.clock.NowMs();
+        });
+        {
+            auto g = h.bus.Lock();
+            c.lose(h.bus.unit(0));
+        }
+        std::vector<uint32_t> posted;
+        FirmwareUpload upload(ImageFile(1100), phase, [&](uint32_t r) { posted.push_back(r); });
+        upload.Run(*link);
+        EXPECT_FALSE(upload.Answered());
+        EXPECT_EQ(posted, (std::vector<uint32_t>{0}));
+        ASSERT_NE(endSentAt, 0u);
+        EXPECT_LT(h.clock.NowMs() - endSentAt, 1000u);
+        EXPECT_TRUE(link->IsFailed());
+        EXPECT_EQ(h.notifier.Posts(kMsgLinkFailed).size(), 1u);
+    }
 }

@@ -38,7 +38,7 @@ TEST_F(BusTest, DeviceList) {
     EXPECT_EQ(count, 2u);
 
     FT_DWORD flags, type, id, location;
-    char serial[64], description[64];
+    char serial[64], description[80];
     FT_HANDLE h = reinterpret_cast<FT_HANDLE>(1);
     ASSERT_EQ(bus.GetDeviceInfoDetail(0, &flags, &type, &id, &location, serial, description, &h),
               FT_OK);
@@ -47,10 +47,13 @@ TEST_F(BusTest, DeviceList) {
     EXPECT_EQ(location, 0x11u);
     EXPECT_EQ(flags, 0u);
     EXPECT_EQ(h, nullptr);
-    // Texts are cut to the driver's buffers: 16 bytes of serial, 64 of description.
+    // Texts are cut to the driver's buffers: 16 bytes of serial, 64 of description, which a long
+    // description fills to the last byte without a terminator (the byte after it stays as it was).
+    std::memset(description, '#', sizeof description);
     ASSERT_EQ(bus.GetDeviceInfoDetail(1, &flags, &type, &id, &location, serial, description, &h),
               FT_OK);
-    EXPECT_EQ(std::strlen(description), 63u);
+    EXPECT_EQ(std::string(description, 64), std::string(64, 'x'));
+    EXPECT_EQ(description[64], '#');
     EXPECT_EQ(std::strlen(serial), 15u);
     EXPECT_EQ(bus.GetDeviceInfoDetail(2, &flags, &type, &id, &location, serial, description, &h),
               FT_DEVICE_NOT_FOUND);
@@ -159,4 +162,51 @@ TEST_F(BusTest, WritesCarryTheParityAndFaultsCountCalls) {
     EXPECT_EQ(bus.Write(h, frame, 1, &written), FT_IO_ERROR);
     EXPECT_EQ(bus.Close(h), FT_OK);
     EXPECT_EQ(bus.GetStatus(reinterpret_cast<FT_HANDLE>(0x5), &rx, nullptr, nullptr), FT_IO_ERROR);
+}
+
+TEST_F(BusTest, LateArrivalAndComebackOnTheBussClock) {
+    UnitConfig late = Unit("Late", "L1", 2);
+    late.arriveAfterMs = 10000;
+    bus.AddUnit(Unit("Darvix", "A1", 1));
+    bus.AddUnit(late);
+    FT_DWORD count = 0;
+    ASSERT_EQ(bus.ListDevices(&count, nullptr, FT_LIST_NUMBER_ONLY), FT_OK);
+    EXPECT_EQ(count, 1u);
+    clock.Advance(9999);
+    ASSERT_EQ(bus.CreateDeviceInfoList(&count), FT_OK);
+    EXPECT_EQ(count, 1u);
+    clock.Advance(1);
+    ASSERT_EQ(bus.CreateDeviceInfoList(&count), FT_OK);
+    EXPECT_EQ(count, 2u);
+
+    // Unplugged with a handle open, back 3 s later: the old handle stays dead (it neither writes
+    // nor keeps the unit from a new open), and closing it leaves the new open alone.
+    char name[] = "Darvix";
+    FT_HANDLE old = nullptr, fresh = nullptr;
+    ASSERT_EQ(bus.OpenEx(name, FT_OPEN_BY_DESCRIPTION, &old), FT_OK);
+    bus.unit(0).UnplugFor(3000);
+    EXPECT_EQ(bus.OpenEx(name, FT_OPEN_BY_DESCRIPTION, &fresh), FT_DEVICE_NOT_FOUND);
+    clock.Advance(3000);
+    const uint8_t byte = 0x46;
+    FT_DWORD written = 0;
+    EXPECT_NE(bus.Write(old, &byte, 1, &written), FT_OK);
+    EXPECT_EQ(written, 0u);
+    ASSERT_EQ(bus.OpenEx(name, FT_OPEN_BY_DESCRIPTION, &fresh), FT_OK);
+    EXPECT_EQ(bus.Close(old), FT_OK);
+    EXPECT_TRUE(bus.unit(0).connected());
+    EXPECT_EQ(bus.Write(fresh, &byte, 1, &written), FT_OK);
+    EXPECT_EQ(written, 1u);
+
+    // Each open and close is in the unit's trace.
+    int opens = 0, closes = 0;
+    for (const TraceEntry& e : bus.Trace(0)) {
+        opens += e.kind == TraceKind::Opened;
+        closes += e.kind == TraceKind::Closed;
+    }
+    EXPECT_EQ(opens, 2);
+    EXPECT_EQ(closes, 0);
+    EXPECT_EQ(bus.Close(fresh), FT_OK);
+    closes = 0;
+    for (const TraceEntry& e : bus.Trace(0)) closes += e.kind == TraceKind::Closed;
+    EXPECT_EQ(closes, 1);
 }

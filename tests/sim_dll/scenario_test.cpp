@@ -140,7 +140,7 @@ TEST(ScenarioFile, ErrorsNameTheLineAndTheReason) {
         {"firmware = 1.0\n", "line 1: unknown key 'firmware' (device keys belong after [device])"},
         {"\n\n[devices]\n", "line 3: unknown section '[devices]' (only [device])"},
         {"[device]\njust words\n", "line 2: expected 'key = value', found 'just words'"},
-        {"[device]\ndescription =\n", "line 2: description must have 1 to 63 characters"},
+        {"[device]\ndescription =\n", "line 2: description must have 1 to 64 characters"},
         {"[device]\nserial = 0123456789abcdef\n", "line 2: serial must have at most 15 characters"},
         {"delivery = fast\n", "line 1: bad value 'fast' for 'delivery' (instant or line-rate)"},
     };
