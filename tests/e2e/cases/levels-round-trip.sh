@@ -30,6 +30,7 @@ sent=$(grep "PC>DEV  46 5A 00 09 7E" "$work/trace.txt" | tail -n +$((edits + 1))
 echo "$sent" | awk '$11 != "00" || $12 != "00" {bad = 1} END {exit bad}' || fail "other levels were sent: $sent"
 edited=$((16#$(echo "$sent" | tail -n 1 | awk '{print $13}')))
 (( edited > 1 )) || fail "the fader did not lower the level (byte $edited)"
+drv shot "$main" "$bin/e2e-levels-edited.bmp" >/dev/null
 # The second unit: its own (default) levels replace those on the PC.
 show_menu "$tabs" 48
 menu_command "$tabs" 58001

@@ -64,6 +64,18 @@ refused() {  # refused FILE_NAME
     [[ -n $found ]] || fail "no message naming $1"
 }
 
+# A Preset menu command that changes preset A (of levels as patch_setup writes them) and writes the
+# tuning: preset A's level bytes in that write, the other presets' as they were.
+copy_round() {  # copy_round TAB_BAR MAIN COMMAND PRESET_A_BYTES...
+    local tabs=$1 main=$2 command=$3 n
+    shift 3
+    n=$(trace_count "PC>DEV  46 5A 00 06 A6")
+    show_menu "$tabs" 250
+    menu_command "$tabs" "$command"
+    write_done "$main" "$n"
+    [[ $(written_levels) == "$(expected_levels "$@" $(seq 9 32))" ]] || fail "$command: not the levels expected"
+}
+
 # Setup files: a tuning section, then the output levels (a count and 34 values: four presets of
 # eight channels, master, subwoofer), then two sections of fixed size (9964 and 24972 bytes).
 setup_py() {  # setup_py SCRIPT ARGS... (the script gets the helpers below)
