@@ -90,12 +90,14 @@ warning_text() {
 dialog() { drv wait MYFRAMEWND "$1" "${2:-20000}"; }
 # Presses the button of a dialog at client (X, Y) once it is enabled (W H: 78 39 unless given).
 press() {  # press DIALOG X Y [W H]
-    local b
-    b=$(drv child "$1" MYBTNWND "$2" "$3" "${4:-78}" "${5:-39}") || fail "no button at $2,$3"
+    local b=""
+    # Looked up again while waiting: a dialog that has just changed its face may still be placing it.
     for ((i = 0; i < 200; ++i)); do
-        [[ $(drv state "$b") == "1 1 "* ]] && { drv click "$b" 5 5 || fail "could not press"; return 0; }
+        b=$(drv child "$1" MYBTNWND "$2" "$3" "${4:-78}" "${5:-39}") &&
+            [[ $(drv state "$b") == "1 1 "* ]] && { drv click "$b" 5 5 || fail "could not press"; return 0; }
         sleep 0.1
     done
+    [[ -n $b ]] || fail "no button at $2,$3"
     fail "the button at $2,$3 never became usable"
 }
 ok_text="Synchronization to 'darvix' completed with success."
@@ -1162,5 +1164,10 @@ page-picks)
         fail "AskDelayRif written: $(get_answer AskDelayRif)"
     close_changed "$main" ;;
 *) fail "unknown case" ;;
+*)
+    # Cases in files of their own (tests/e2e/cases/NAME.sh) run here with the helpers above.
+    case_file="$(dirname "${BASH_SOURCE[0]}")/cases/$case_name.sh"
+    [[ -f $case_file ]] || fail "unknown case"
+    . "$case_file" ;;
 esac
 echo "PASS $case_name"

@@ -1,0 +1,62 @@
+# Helpers of the cases that look at what a menu shows.
+
+# Config > External Source as the Config button shows it: the submenu opened by the keyboard
+# (its first item then highlighted), saved as a screenshot, then both menus closed unchosen.
+shot_source_menu() {  # shot_source_menu TAB_BAR FILE
+    local button popup sub=""
+    button=$(menu_button "$1" 48); [[ -n $button ]] || fail "no Config button"
+    drv post "$1" 0x8020 0 "0x$button" >/dev/null
+    popup=$(drv wait '#32768' '' 10000) || fail "no Config menu"
+    drv key "$popup" 0x28 >/dev/null                  # Down: "I/O Configuration Wizard"
+    drv key "$popup" 0x28 >/dev/null                  # Down: "External Source"
+    drv key "$popup" 0x27 >/dev/null                  # Right: its submenu
+    for ((i = 0; i < 100; ++i)); do
+        sub=$(drv list | awk -v p="$popup" '$2 == "#32768" && $3 == 1 && $1 != p {print $1; exit}')
+        [[ -n $sub ]] && break
+        sleep 0.1
+    done
+    [[ -n $sub ]] || fail "the External Source submenu did not open"
+    sleep 0.5
+    drv shot "$sub" "$2" >/dev/null || fail "no screenshot of the submenu"
+    drv key "$sub" 0x1B >/dev/null
+    drv key "$popup" 0x1B >/dev/null
+    drv wait-gone "$popup" 10000 || { drv key "$popup" 0x1B >/dev/null; drv wait-gone "$popup" 10000; } ||
+        fail "the Config menu stayed open"
+}
+# The items (0-based, top to bottom) of a menu of N items whose check-mark column differs between
+# two screenshots of it.
+ticks_changed() {  # ticks_changed BASE.bmp OTHER.bmp N
+    python3 - "$@" <<'PY'
+import struct, sys
+def load(path):
+    data = open(path, "rb").read()
+    offset, = struct.unpack_from("<I", data, 10)
+    w, h = struct.unpack_from("<ii", data, 18)
+    stride = (w * 3 + 3) & ~3
+    rows = [data[offset + (h - 1 - y) * stride: offset + (h - 1 - y) * stride + w * 3] for y in range(h)]
+    return w, h, rows
+w, h, a = load(sys.argv[1])
+w2, h2, b = load(sys.argv[2])
+n = int(sys.argv[3])
+if (w, h) != (w2, h2):
+    sys.exit("the menus differ in size")
+border = 3
+items = set()
+for y in range(h):
+    # The check marks stand left of the texts, within the first 20 columns.
+    if a[y][3 * border: 3 * 20] != b[y][3 * border: 3 * 20]:
+        items.add(min(n - 1, max(0, (y - border) * n // (h - 2 * border))))
+print(" ".join(str(i) for i in sorted(items)))
+PY
+}
+# A box of the program answered with the button at index n (left to right) of its row of buttons
+# (the row with the most; a check box of "ask no more" stands apart from it).
+answer_row() {  # answer_row TEXT BUTTON_INDEX
+    local box btn
+    box=$(drv wait '#32770' "$1" 20000) || fail "no box \"$1\""
+    btn=$(drv children "$box" | awk '$2 == "MYBTNWND" && $3 == 1 {print $5, $4, $1}' | sort -k1,1n -k2,2n |
+          awk '{y[NR] = $1; h[NR] = $3; n[$1]++} END {for (r in n) if (n[r] > most) {most = n[r]; row = r}
+               for (k = 1; k <= NR; ++k) if (y[k] == row) print h[k]}' | sed -n "$(( $2 + 1 ))p")
+    [[ -n $btn ]] || fail "no button in \"$1\""
+    drv click "$btn" 5 5 || fail "could not press the button"
+}

@@ -1,0 +1,45 @@
+# The Config menu's commands by their ids: working mode and dynamic equalisation reach the device;
+# the wizard and the dynamic equalisation dialog open and end; a scan that ends unconnected leaves
+# the program offline.
+. "$(dirname "${BASH_SOURCE[0]}")/lib/menus.sh"
+wine reg add 'HKCU\software\Morvane\Darvix' /v AskStdSwtLink /t REG_DWORD /d 0xffffffff /f >/dev/null 2>&1
+prepare; set_com 1; start; splash 1
+main=$(main_window) || fail "no main window"
+sync_ok
+wait_idle "$main"
+tabs=$(tab_bar "$main") || fail "no tab bar"
+# Working Mode: Expert, then Standard (asked first: OK).
+show_menu "$tabs" 48
+menu_command "$tabs" 40147
+wait_trace "PC>DEV  46 5A 00 07 CF 00"
+show_menu "$tabs" 48
+menu_command "$tabs" 40146
+answer_row "" 0                                   # OK
+wait_trace "PC>DEV  46 5A 00 07 CF 01"
+# Dynamic Equalization: Off, then On.
+show_menu "$tabs" 48
+menu_command "$tabs" 40283
+wait_trace "PC>DEV  46 5A 00 07 95 00"
+show_menu "$tabs" 48
+menu_command "$tabs" 40282
+wait_trace "PC>DEV  46 5A 00 07 95 01"
+# The wizard and the dynamic equalisation dialog: opened, ended, the main window back.
+for id in 40133 40148; do
+    show_menu "$tabs" 48
+    menu_command "$tabs" $id
+    sleep 0.5
+    wait_idle "$main"
+done
+# Scan Port: the scan ends unconnected; the program goes offline (the poll thread says goodbye).
+n=$(trace_count "PC>DEV  .. 5A 00 06 35")
+show_menu "$tabs" 48
+menu_command "$tabs" 40149
+wait_idle "$main"
+for ((i = 0; i < 100; ++i)); do [[ $(trace_count "PC>DEV  .. 5A 00 06 35") -gt $n ]] && break; sleep 0.1; done
+[[ $(trace_count "PC>DEV  .. 5A 00 06 35") -gt $n ]] || fail "no disconnect after the scan"
+# Offline with changes: closing offers a setup file; NO closes.
+close_main "$main"
+d=$(dialog "The settings have changed and are not saved. Save them to a setup file before closing?") ||
+    fail "not offline after the scan"
+press "$d" 110 168
+expect_exit 0
