@@ -23,6 +23,7 @@
 
 #include "link/frame.h"
 #include "os/time.h"
+#include "sim/source_store.h"
 
 namespace sim {
 
@@ -73,6 +74,7 @@ struct UnitConfig {
     size_t chunkSize = 0;           // a reply reaches the PC in pieces of this many bytes (0: whole)
     uint32_t chunkGapMs = 1;        // between the pieces
     uint32_t pacingToleranceMs = 0; // gaps shorter than required by more than this are flagged
+    SourceOptions sources;          // the external sources' state before the PC sends any
 };
 
 // Which calls of one driver operation fail: from call number `after` (0-based) on, `count` of them.
