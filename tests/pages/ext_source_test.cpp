@@ -2,10 +2,12 @@
 // cycle on a manual clock, the switches and readouts, and its section of setup files.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cmath>
 #include <cstring>
 #include <limits>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "dsp/eq.h"
@@ -637,6 +639,46 @@ TEST(ExtSourceControls, ResetAndTheOutputLevelsMaster) {
     EXPECT_EQ(p.logic.MasterText(), "-7.0");
     EXPECT_FALSE(p.logic.LevelDirty());
     EXPECT_EQ(p.view.masters.size(), told);
+}
+
+}  // namespace
+
+namespace {
+
+// The poll thread sends while the user edits, loads a file and the levels page moves the master:
+// every frame it builds carries one state of the record, never half of one.
+TEST(ExtSourceThreads, FramesAreBuiltFromWholeRecords) {
+    Page p;
+    p.Enable({0, 1});
+    p.logic.OnSourcePicked(0);
+    const std::vector<uint8_t> file = SectionBytes(p.logic);
+    std::atomic<bool> stop{false};
+    std::atomic<int> cycles{0};
+    std::thread poll([&] {
+        while (!stop) {
+            p.logic.SendPendingChanges(p.link.sender);
+            p.logic.MarkAllDirty();
+            p.logic.SendAll(p.link.sender);
+            ++cycles;
+        }
+    });
+    for (int i = 0; i < 300 || cycles < 100; ++i) {
+        std::vector<float> gains(31, static_cast<float>(i % 13 - 6));
+        p.logic.OnEqBandChanged(-2, gains.data(), 0);
+        p.logic.SetLevelAll(-1.0f * (i % 50));
+        if (i % 60 == 0) LoadBytes(p.logic, file);
+        uint32_t flags[5] = {1, 1, 0, 0, static_cast<uint32_t>(i & 1)};
+        p.logic.ApplyToControls(flags, 5, -1, i % 5);
+    }
+    stop = true;
+    poll.join();
+    int equalisers = 0;
+    for (const devlink::Frame& f : p.link.frames) {
+        if (f.size() != 136 || f[4] != 0x7B) continue;
+        ++equalisers;
+        for (int k = 1; k < 31; ++k) ASSERT_EQ(msgtest::F32At(f, 6 + 4 * k), msgtest::F32At(f, 6)) << "band " << k;
+    }
+    EXPECT_GT(equalisers, 0);
 }
 
 }  // namespace
