@@ -50,7 +50,7 @@ wintree: win32
 # cycle) and their tests.
 tsan: setup
 	@cmake -S . -B $(TSAN) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDARVIX_TSAN=ON >/dev/null
-	@cmake --build $(TSAN) -j$(JOBS) --target link_tests sim_tests app_tests pages_tests levels_tests fuzz_receive_replay \
+	@cmake --build $(TSAN) -j$(JOBS) --target link_tests sim_tests app_tests pages_tests levels_tests ext_source_tests fuzz_receive_replay \
 	    -- --no-print-directory
 
 # libFuzzer targets, built with clang.

@@ -22,7 +22,7 @@
 #include "model/setup_file.h"
 #include "os/version.h"
 #include "pages/dsp_setting.h"
-#include "pages/interim_pages.h"
+#include "pages/ext_source.h"
 #include "pages/output_level.h"
 #include "pages/tab_bar.h"
 #include "res/resource.h"
@@ -333,8 +333,8 @@ void Darvix::SendAllPending(devlink::UsbLink& link) {
     if (levels_) levels_->SendPendingLevels(link);
 }
 
-void Darvix::RequestExternalSourceResend() {
-    if (sources_) sources_->RequestSendAll();
+void Darvix::RequestExternalSourceResend(devlink::UsbLink& link) {
+    if (sources_) sources_->RequestSendAll(link.Sender());
 }
 
 void Darvix::IdleSenders(devlink::UsbLink& link) {
@@ -368,7 +368,7 @@ void Darvix::ResetSettings() {
         case Remembered::GoOn: break;
     }
     if (dsp_) dsp_->ReloadAllPages();
-    if (sources_) sources_->ResetRecords();
+    if (sources_) sources_->Reset();
     if (tabs_) tabs_->SetPreset(0);
     if (levels_) levels_->Reset();
     if (eqDynamic_) eqDynamic_->ResetCurves();

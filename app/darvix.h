@@ -105,7 +105,7 @@ public:
     void MarkAllDirty() override;
     void SendRoutingAndSources(devlink::UsbLink& link) override;
     void SendAllPending(devlink::UsbLink& link) override;
-    void RequestExternalSourceResend() override;
+    void RequestExternalSourceResend(devlink::UsbLink& link) override;
     void IdleSenders(devlink::UsbLink& link) override;
 
 private:

@@ -14,7 +14,7 @@
 #include "dialogs/software_update_dlg.h"
 #include "model/setup_file.h"
 #include "pages/dsp_setting.h"
-#include "pages/interim_pages.h"
+#include "pages/ext_source.h"
 #include "pages/output_level.h"
 #include "pages/tab_bar.h"
 #include "res/resource.h"
@@ -73,7 +73,7 @@ void Darvix::LoadSetupFile(HWND owner) {
         return;
     }
     dsp_->Refresh();
-    AfterLoad(-1);
+    AfterLoad(sources_->Section().LastResult());
 }
 
 bool Darvix::SaveSetupFile(HWND owner) {

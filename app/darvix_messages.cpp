@@ -14,7 +14,7 @@
 #include "dialogs/sync_dsp_dlg.h"
 #include "dialogs/update_dsp_dlg.h"
 #include "pages/dsp_setting.h"
-#include "pages/interim_pages.h"
+#include "pages/ext_source.h"
 #include "pages/output_level.h"
 #include "pages/tab_bar.h"
 #include "res/resource.h"

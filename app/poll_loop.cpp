@@ -145,7 +145,7 @@ void PollLoop::SendAll() {
 void PollLoop::Idle() {
     link_->SetReceiveGate(1);
     const int served = host_.WizardExists() ? host_.WizardServeRequests(*link_) : 0;
-    if (served == 0 && r_.extSourceResend.exchange(0)) host_.RequestExternalSourceResend();
+    if (served == 0 && r_.extSourceResend.exchange(0)) host_.RequestExternalSourceResend(*link_);
     host_.IdleSenders(*link_);
 }
 

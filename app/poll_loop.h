@@ -58,7 +58,7 @@ public:
     virtual void MarkAllDirty() = 0;
     virtual void SendRoutingAndSources(devlink::UsbLink& link) = 0;
     virtual void SendAllPending(devlink::UsbLink& link) = 0;
-    virtual void RequestExternalSourceResend() = 0;
+    virtual void RequestExternalSourceResend(devlink::UsbLink& link) = 0;
     virtual void IdleSenders(devlink::UsbLink& link) = 0;
 };
 

@@ -57,6 +57,10 @@ constexpr size_t kLevelReportLength = 41;
 // (0x0D), both to the level node, in half-dB steps above the fader's bottom, truncated.
 // attenuation = -dB. Byte values outside 0..255 wrap as the device's byte does.
 devlink::Frame BuildLevelMessage(int fader, int preset, float attenuation);
+// The master level frame (0x0A) for an attenuation a = -dB; the external-source page sends it too.
+inline devlink::Frame BuildMasterLevelMessage(float attenuation) {
+    return BuildLevelMessage(kMasterFader, 0, attenuation);
+}
 // The clip-indicator request (0x7F).
 devlink::Frame BuildLevelsRequest();
 

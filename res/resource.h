@@ -130,3 +130,35 @@
 #define IDR_MENU_FAMILY 125
 #define IDR_MENU_FREQUENCY 126     //   70 frequencies in five submenus
 
+// Tuning page: the equaliser panel -----------------------------------------------------------
+#define IDB_EQ_PANEL 107           // 773 x 219, the tuning page's panel: bands' sliders at x 48..730
+#define IDB_EQ_FLAT 120            // 3 frames of 30 x 28: normal, pressed, disabled
+#define IDB_EQ_LINK 121            // 3 frames of 38 x 40: off, on, disabled
+#define IDB_EQ_TRACK 127           // 22 x 160, a band slider's background (track x 8..13, y 18..146)
+#define IDB_EQ_THUMB_PLAIN 128     // 20 x 10, the thumb of one state
+#define IDB_EQ_BAND_SWITCH 192     // 3 frames of 18 x 12: off, on, disabled
+#define IDB_EQ_OFF 193             // 3 frames of 34 x 36: off, on, disabled
+#define IDB_EQ_SELECT_ALL 194      // 3 frames of 36 x 38: off, on, disabled
+#define IDB_EQ_THUMB 287           // 4 frames of 20 x 10: outside the pass band, (stressed), inside, (stressed)
+
+// The external-source page (its face 174 is listed with the pages) ------------------------------
+#define IDB_SOURCE_EQ_PANEL 188    // 773 x 217, its equaliser panel: bands' sliders at x 48..730, y 38..198
+#define IDB_SOURCE_AUX1 176        // source switches: 2 frames of 90 x 29 (off, lit)
+#define IDB_SOURCE_AUX2 177
+#define IDB_SOURCE_SPDIF 187
+#define IDB_SOURCE_OPTICAL 178
+#define IDB_SOURCE_PHONE 179
+#define IDB_SOURCE_MASTER 232
+#define IDB_INPUT_AUX1 180         // the inputs on the device picture: 2 frames of 40 x 34
+#define IDB_INPUT_AUX2 181
+#define IDB_INPUT_SPDIF 186
+#define IDB_INPUT_OPTICAL 182
+#define IDB_INPUT_PHONE 183
+#define IDB_INPUT_LOW_LEVEL 190    // 2 frames of 110 x 30: the low-level main inputs
+#define IDB_INPUT_HIGH_LEVEL 191   // 2 frames of 110 x 30: the high-level main inputs
+#define IDB_SENSITIVITY_SCALE 291  // 2 frames of 30 x 158: 0.3 .. 5.0 V, 0.6 .. 10.0 V
+#define IDB_SOURCE_THUMB 235       // 17 x 27, both sliders' thumb
+#define IDB_SOURCE_MASTER_TRACK 236  // 17 x 158, the master slider's background (track x 5..8, y 18..145)
+#define IDB_SOURCE_SENS_TRACK 237  // 17 x 158, the sensitivity slider's background
+#define IDB_INPUT_TYPE_LABELS 295  // 144 x 14: the high-level label, then the low-level label
+#define IDB_INPUT_LABELS 296       // 93 x 338: 26 input labels of 93 x 13, top to bottom

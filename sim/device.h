@@ -23,6 +23,7 @@
 
 #include "link/frame.h"
 #include "os/time.h"
+#include "sim/source_store.h"
 
 namespace sim {
 
@@ -74,6 +75,7 @@ struct UnitConfig {
     uint32_t chunkGapMs = 1;        // between the pieces
     uint32_t pacingToleranceMs = 0; // gaps shorter than required by more than this are flagged
     uint32_t arriveAfterMs = 0;     // listed only from this long after the driver starts (0: at once)
+    SourceOptions sources;          // the external sources' state before the PC sends any
 };
 
 // Which calls of one driver operation fail: from call number `after` (0-based) on, `count` of them.

@@ -30,6 +30,7 @@
 #include "sim/scenario_file.h"
 #include "sim/firmware_store.h"
 #include "sim/level_store.h"
+#include "sim/source_store.h"
 #include "sim/tuning_store.h"
 #include "sim/trace_text.h"
 
@@ -116,6 +117,9 @@ public:
             // And the levels, streamed back on a read-all too.
             levelStores_.push_back(std::make_unique<sim::LevelStore>());
             sim::InstallLevelStore(unit, *levelStores_.back());
+            // And the external sources, as the scenario sets them up.
+            sourceStores_.push_back(std::make_unique<sim::SourceStore>(device.config.sources));
+            sim::InstallSourceStore(unit, *sourceStores_.back());
         }
         tracePath_ = scenario.trace;
     }
@@ -203,6 +207,7 @@ private:
     std::string statePath_;
     std::map<std::string, sim::UnitFlashState> states_;
     std::vector<std::unique_ptr<sim::LevelStore>> levelStores_;
+    std::vector<std::unique_ptr<sim::SourceStore>> sourceStores_;
     uint64_t origin_;
     std::mutex traceLock_;
     std::string tracePath_;

@@ -103,6 +103,32 @@ constexpr Choice<HelloMode> kHellos[] = {{"until-answered", HelloMode::UntilAnsw
                                          {"never", HelloMode::Never}};
 constexpr Choice<ReadAllOutcome> kReadBacks[] = {
     {"complete", ReadAllOutcome::Complete}, {"incomplete", ReadAllOutcome::Incomplete}, {"none", ReadAllOutcome::None}};
+constexpr Choice<uint8_t> kInputTypes[] = {{"low", 0}, {"high", 1}};
+constexpr Choice<SourceFault> kSourceFaults[] = {
+    {"none", SourceFault::None},          {"short-eq", SourceFault::ShortEq},
+    {"source-7", SourceFault::Source7},   {"zero-gain", SourceFault::ZeroGain},
+    {"nan-gain", SourceFault::NaNGain},   {"short-config", SourceFault::ShortConfig}};
+
+// Exactly N numbers 0..255 separated by blanks or commas.
+template <size_t N>
+bool ParseBytes(const std::string& v, std::array<uint8_t, N>& out) {
+    std::string list = v;
+    for (char& c : list)
+        if (c == ',') c = ' ';
+    std::istringstream in(list);
+    std::array<uint8_t, N> bytes{};
+    size_t n = 0;
+    std::string word;
+    while (in >> word) {
+        uint64_t b = 0;
+        if (n >= N || !ParseNumber(word, 255, b)) return false;
+        bytes[n++] = static_cast<uint8_t>(b);
+    }
+    if (n != N) return false;
+    out = bytes;
+    return true;
+}
+
 constexpr Choice<CallOutcome> kWrites[] = {{"ok", CallOutcome::Ok}, {"fail", CallOutcome::Fail}, {"stall", CallOutcome::Stall}};
 
 // What a [device] section is being read into; the call faults are settled at its end, when both
@@ -202,6 +228,18 @@ bool SetDeviceKey(DeviceDraft& draft, const std::string& key, const std::string&
         if (ok) (key == "damaged_block"        ? draft.device.firmware.damagedBlock
                  : key == "unplug_after_block" ? draft.device.firmware.unplugAfterBlock
                                                : draft.device.firmware.backAfterMs) = static_cast<int>(n);
+    } else if (key == "source") {
+        uint64_t n = 0;
+        ok = v == "master" || (ParseNumber(v, 4, n));
+        if (ok) c.sources.source = v == "master" ? 0xFF : static_cast<uint8_t>(n);
+    } else if (key == "source_flags") ok = ParseBytes(v, c.sources.flags);
+    else if (key == "input_type") ok = ParseChoice(v, kInputTypes, c.sources.inputType);
+    else if (key == "input_codes") ok = ParseBytes(v, c.sources.codes);
+    else if (key == "source_fault") ok = ParseChoice(v, kSourceFaults, c.sources.fault);
+    else if (key == "source_device_flag") {
+        uint64_t n = 0;
+        ok = ParseNumber(v, 0xFF, n);
+        if (ok) c.sources.deviceFlag = static_cast<uint8_t>(n);
     } else if (key == "clip_mask") {
         uint64_t n = 0;
         ok = ParseNumber(v, 0xFF, n);

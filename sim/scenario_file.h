@@ -46,6 +46,13 @@
 //   unplug_after_block = 5            the unit vanishes after that firmware data block ...
 //   back_after = 3000                 ... and comes back, in rescue, that many ms later
 //   clip_mask = 0x05                  the outputs whose clip indicators the unit reports lit
+//   source = 1                        the selected external source (0..4; master: none)
+//   source_flags = 0 1 0 0 1          the external sources that exist, Aux1 first
+//   input_type = low                  or high: the main inputs the unit reports
+//   input_codes = 0x28 0x30 0 0 0 0 0 0   the eight main inputs' routing codes
+//   source_device_flag = 0            byte 135 of the source equaliser frames it streams
+//   source_fault = none               short-eq | source-7 | zero-gain | nan-gain | short-config:
+//                                     damage to the source frames of a read-all
 //
 // Without a scenario the driver lists one healthy unit whose firmware is the program's version.
 #pragma once

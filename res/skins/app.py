@@ -26,11 +26,6 @@ def page_dsp():
     return page(1024, 704)
 
 
-@bitmap("IDB_PAGE_SOURCES", 1024, 704)
-def page_sources():
-    return page(1024, 704)
-
-
 @bitmap("IDB_WIZARD_BG", 300, 380)
 def wizard_background():
     return style.dialog_background(300, 380, 85)

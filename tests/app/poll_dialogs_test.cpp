@@ -47,7 +47,7 @@ public:
         for (int i = 0; i < 3; ++i)
             link.Send(devlink::BuildSimpleFrame(devlink::kNodeDsp, devlink::DeviceCommand::WorkingMode));
     }
-    void RequestExternalSourceResend() override {}
+    void RequestExternalSourceResend(devlink::UsbLink&) override {}
     void IdleSenders(devlink::UsbLink&) override { ++idle; }
 
     std::atomic<bool> marked{false};

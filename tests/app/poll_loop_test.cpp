@@ -56,7 +56,7 @@ public:
     void MarkAllDirty() override { Note("mark all"); }
     void SendRoutingAndSources(devlink::UsbLink&) override { Note("routing"); }
     void SendAllPending(devlink::UsbLink&) override { Note("send pending"); }
-    void RequestExternalSourceResend() override { Note("ext resend"); }
+    void RequestExternalSourceResend(devlink::UsbLink&) override { Note("ext resend"); }
     void IdleSenders(devlink::UsbLink& link) override {
         gateClosedAtIdle = link.ReceiveGateClosed();
         idleCycles++;

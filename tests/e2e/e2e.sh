@@ -906,6 +906,73 @@ menus)
     d=$(dialog "The settings have changed. FINALIZE them in 'darvix' before closing?") || fail "no exit dialog"
     press "$d" 110 168                          # NO
     expect_exit 0 ;;
+sources)
+    # A unit on Aux2 with Aux1, Aux2 and Phone, low-level main inputs on front left and right.
+    prepare; set_com 1
+    scenario "[device]" "source = 1" "source_flags = 1 1 0 0 1" "input_type = low" \
+             "input_codes = 0x28 0x30 0 0 0 0 0 0"
+    start; splash 1
+    main=$(main_window) || fail "no main window"
+    sync_ok
+    wait_idle "$main"
+    # The external-source page: the page at (0, 65) with the master slider at (964, 513).
+    page=
+    for p in $(drv children "$main" | awk '$2 == "MYFRAMEWND" && $4 == 0 && $5 == 65 {print $1}'); do
+        drv child "$p" SLIDERFX 964 513 17 158 >/dev/null && page=$p
+    done
+    [[ -n $page ]] || fail "no external-source page"
+    [[ $(drv state "$page") == "1 "* ]] || fail "a unit on Aux2 did not bring the external-source page"
+    # Aux2 lit on a shown page: the selection goes out again.
+    wait_trace "PC>DEV  46 5A 00 07 7A 01 22"
+    shown_at() { drv children "$page" | awk -v y="$1" '$2 == "MYBTNWND" && $3 == 1 && $4 == 22 && $5 == y {print $1}'; }
+    [[ -n $(shown_at 352) && -n $(shown_at 383) ]] || fail "no Aux1 and Aux2 switches"
+    phone=$(shown_at 414); [[ -n $phone ]] || fail "no Phone switch in the third slot"
+    master=$(shown_at 445); [[ -n $master ]] || fail "no Master switch after Phone"
+    [[ -z $(shown_at 476) ]] || fail "a switch of a source the unit lacks"
+    sleep 0.5; drv shot "$main" "$bin/e2e-sources-aux2.bmp" >/dev/null
+    # Config > External Source: Phone off, then on again with its equaliser and sensitivity.
+    drv post "$main" 0x8008 4 0 >/dev/null
+    wait_trace "PC>DEV  46 5A 00 0B AA 01 01 00 00 00"
+    drv post "$main" 0x8008 4 0 >/dev/null
+    wait_trace "PC>DEV  46 5A 00 0B AA 01 01 00 00 01"
+    wait_trace "PC>DEV  46 5A 00 88 7B 04"
+    wait_trace "PC>DEV  46 5A 00 0B 89 04"
+    wait_idle "$main"
+    phone=$(shown_at 414); [[ -n $phone ]] || fail "no Phone switch after it came back"
+    # A pick online: the selection, the main window held while the unit switches, then free.
+    drv click "$phone" 5 5 >/dev/null
+    held=0
+    for ((i = 0; i < 20; ++i)); do [[ $(drv state "$main") == "1 0 "* ]] && { held=1; break; }; sleep 0.05; done
+    [[ $held == 1 ]] || fail "the main window was not held during the switch"
+    wait_trace "PC>DEV  46 5A 00 07 7A 04 25"
+    wait_idle "$main"
+    sleep 0.5; drv shot "$main" "$bin/e2e-sources-phone.bmp" >/dev/null
+    # Master.
+    drv click "$master" 5 5 >/dev/null
+    wait_trace "PC>DEV  46 5A 00 07 7A FF 20"
+    wait_idle "$main"
+    sleep 0.5; drv shot "$main" "$bin/e2e-sources-master.bmp" >/dev/null
+    # Pc -> Darvix: the selection and each enabled source's equaliser and sensitivity in the write.
+    tabs=$(tab_bar "$main") || fail "no tab bar"
+    show_menu "$tabs" 3
+    menu_command "$tabs" 40268
+    d=$(dialog "$overwrite") || fail "no write question"
+    press "$d" 50 160                             # YES
+    wait_trace "PC>DEV  46 5A 00 06 A6" 120
+    d=$(dialog "$updated" 120000) || fail "no write result"
+    press "$d" 110 160
+    wait_idle "$main"
+    write=$(sed -n '/PC>DEV  46 5A 00 06 A5/,/PC>DEV  46 5A 00 06 A6/p' "$work/trace.txt")
+    grep -q "PC>DEV  46 5A 00 07 7A FF 20" <<<"$write" || fail "no selection in the write"
+    for s in 00 01 04; do
+        grep -q "PC>DEV  46 5A 00 88 7B $s" <<<"$write" || fail "no equaliser of source $s in the write"
+        grep -q "PC>DEV  46 5A 00 0B 89 $s" <<<"$write" || fail "no sensitivity of source $s in the write"
+    done
+    grep -q "PC>DEV  46 5A 00 88 7B 02" <<<"$write" && fail "the equaliser of a source the unit lacks"
+    close_main "$main"
+    d=$(dialog "The settings have changed. FINALIZE them in 'darvix' before closing?") || fail "no exit dialog"
+    press "$d" 110 168                          # NO
+    expect_exit 0 ;;
 menus-devices)
     prepare; set_com 1; scenario "[device]" "[device]" "description = Darvix B"; start; splash 1
     main=$(main_window) || fail "no main window"

@@ -137,6 +137,11 @@ TEST(ScenarioFile, ErrorsNameTheLineAndTheReason) {
         {"[device]\nno_reply_to = 0x1CC\n", "line 2: bad value '0x1CC' for 'no_reply_to'"},
         {"[device]\nno_reply_to =\n", "line 2: bad value '' for 'no_reply_to'"},
         {"[device]\ncolour = red\n", "line 2: unknown device key 'colour'"},
+        {"[device]\nsource = 5\n", "line 2: bad value '5' for 'source'"},
+        {"[device]\nsource_flags = 1 1 0 0\n", "line 2: bad value '1 1 0 0' for 'source_flags'"},
+        {"[device]\ninput_codes = 40 48 0 0 0 0 0 0 0\n", "line 2: bad value '40 48 0 0 0 0 0 0 0' for 'input_codes'"},
+        {"[device]\ninput_type = medium\n", "line 2: bad value 'medium' for 'input_type'"},
+        {"[device]\nsource_fault = gone\n", "line 2: bad value 'gone' for 'source_fault'"},
         {"firmware = 1.0\n", "line 1: unknown key 'firmware' (device keys belong after [device])"},
         {"\n\n[devices]\n", "line 3: unknown section '[devices]' (only [device])"},
         {"[device]\njust words\n", "line 2: expected 'key = value', found 'just words'"},
@@ -151,6 +156,26 @@ TEST(ScenarioFile, ErrorsNameTheLineAndTheReason) {
         EXPECT_EQ(error, c.error) << c.text;
         EXPECT_EQ(s.devices.size(), 1u) << "a failed parse leaves the output alone";
     }
+}
+
+TEST(ScenarioFile, ExternalSources) {
+    sim::ScenarioFile s = sim::DefaultScenario(kProgram);
+    std::string error;
+    ASSERT_TRUE(sim::ParseScenario("[device]\nsource = 1\nsource_flags = 0 1 0 0 1\ninput_type = high\n"
+                                   "input_codes = 0x28, 0x30 0 0 0 0 0 128\nsource_device_flag = 7\n"
+                                   "source_fault = nan-gain\n[device]\nsource = master\n",
+                                   kProgram, s, error))
+        << error;
+    ASSERT_EQ(s.devices.size(), 2u);
+    const sim::SourceOptions& o = s.devices[0].config.sources;
+    EXPECT_EQ(o.source, 1);
+    EXPECT_EQ(o.flags, (std::array<uint8_t, 5>{0, 1, 0, 0, 1}));
+    EXPECT_EQ(o.inputType, 1);
+    EXPECT_EQ(o.codes, (std::array<uint8_t, 8>{40, 48, 0, 0, 0, 0, 0, 128}));
+    EXPECT_EQ(o.deviceFlag, 7);
+    EXPECT_EQ(o.fault, sim::SourceFault::NaNGain);
+    EXPECT_EQ(s.devices[1].config.sources.source, 0xFF);
+    EXPECT_EQ(s.devices[1].config.sources.codes[0], 40);
 }
 
 TEST(ScenarioFile, LoadNamesTheFile) {
