@@ -201,6 +201,8 @@ bool SetDeviceKey(DeviceDraft& draft, const std::string& key, const std::string&
         if (ok) (key == "damaged_block"        ? draft.device.firmware.damagedBlock
                  : key == "unplug_after_block" ? draft.device.firmware.unplugAfterBlock
                                                : draft.device.firmware.backAfterMs) = static_cast<int>(n);
+    } else if (key == "dyn_eq") {
+        return ParseDynEqSetting(v, draft.device.dynEq, draft.device.dynEqFault, why);
     } else if (key == "clip_mask") {
         uint64_t n = 0;
         ok = ParseNumber(v, 0xFF, n);

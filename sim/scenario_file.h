@@ -45,6 +45,9 @@
 //   unplug_after_block = 5            the unit vanishes after that firmware data block ...
 //   back_after = 3000                 ... and comes back, in rescue, that many ms later
 //   clip_mask = 0x05                  the outputs whose clip indicators the unit reports lit
+//   dyn_eq = mode 1                   the unit's dynamic equalisation (repeatable): mode M,
+//   dyn_eq = curve 2 29 0.5 nan       switches A B C D, curve C LEVEL GAINS.. (linear, the last
+//                                     repeated), fault curve0 | curve3 | short | mode3
 //
 // Without a scenario the driver lists one healthy unit whose firmware is the program's version.
 #pragma once
@@ -55,6 +58,7 @@
 #include <vector>
 
 #include "sim/device.h"
+#include "sim/dyn_eq_store.h"
 #include "sim/firmware_store.h"
 
 namespace sim {
@@ -65,6 +69,8 @@ struct ScenarioDevice {
     UnitConfig config;
     Faults faults;
     FirmwareOptions firmware;
+    DynEqState dynEq;
+    DynEqFault dynEqFault = DynEqFault::None;
 };
 
 struct ScenarioFile {
