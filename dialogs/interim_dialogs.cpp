@@ -35,10 +35,6 @@ WizardDlg::WizardDlg(HWND parent, int x, int y, bool online)
 
 void WizardDlg::Start() { PostToParent(ui::MsgWizard, 0, 0); }
 
-EqDynamicDlg::EqDynamicDlg(HWND parent, int x, int y) : InterimDialog(parent, x, y, IDB_DYNEQ_BG, 0) {}
-
-void EqDynamicDlg::TurnOn() { PostToParent(ui::MsgDynamicEqDialog, 0, 0); }
-
 ScanPortDlg::ScanPortDlg(HWND parent, int x, int y, const devlink::FtdiApiTable*)
     : InterimDialog(parent, x, y, IDB_DIALOG_BG, IDB_TITLE_SCAN) {}
 

@@ -104,3 +104,15 @@
 #define IDB_SEAT_3 285
 #define IDC_PLUS 172               // 32 x 32 cursors: add to the selection
 #define IDC_MINUS 173              //   and take from it
+
+// The dynamic-equalisation dialog (on IDB_DYNEQ_BG) ---------------------------------------------
+#define IDB_DYNEQ_EQ_TRACK 245     // 36 x 158, the EQ slider's background (thumb centre y 8..150)
+#define IDB_DYNEQ_VOLUME_TRACK 246 // 36 x 158, the Volume slider's background
+#define IDB_DYNEQ_THUMB 247        // 23 x 13, both sliders' thumb
+#define IDB_DYNEQ_START 248        // 3 frames of 78 x 34: normal, pressed, disabled
+#define IDB_DYNEQ_ADVANCED 250     // mode and curve switches: 3 frames (off, on, disabled),
+#define IDB_DYNEQ_EASY 251         //   captions drawn in: 120 x 19
+#define IDB_DYNEQ_RESET 252        //   132 x 22
+#define IDB_DYNEQ_LOW 253          //   105 x 18
+#define IDB_DYNEQ_HIGH 254         //   105 x 18
+#define IDB_DYNEQ_SAVE 255         // 3 frames of 78 x 34: normal, pressed, disabled

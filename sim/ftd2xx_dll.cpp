@@ -116,6 +116,9 @@ public:
             // And the levels, streamed back on a read-all too.
             levelStores_.push_back(std::make_unique<sim::LevelStore>());
             sim::InstallLevelStore(unit, *levelStores_.back());
+            // And its dynamic equalisation, streamed back after the levels.
+            dynEqStores_.push_back(std::make_unique<sim::DynEqStore>(device.dynEq, device.dynEqFault));
+            sim::InstallDynEqStore(unit, *dynEqStores_.back());
         }
         tracePath_ = scenario.trace;
     }
@@ -203,6 +206,7 @@ private:
     std::string statePath_;
     std::map<std::string, sim::UnitFlashState> states_;
     std::vector<std::unique_ptr<sim::LevelStore>> levelStores_;
+    std::vector<std::unique_ptr<sim::DynEqStore>> dynEqStores_;
     uint64_t origin_;
     std::mutex traceLock_;
     std::string tracePath_;
