@@ -66,6 +66,9 @@ EqDynamicDlg::EqDynamicDlg(HWND parent, int x, int y)
     volume_.SetDefault(-30.0f);
     eq_.SetDefault(0.0f);
     chart_ = std::make_unique<pages::DisplayChart>(window, 263, 42, 0);
+    // The graphic equaliser of this dialog: +-6 dB, Flat and Select All only.
+    eqPanel_ = std::make_unique<pages::EqSettings>(window, 249, 262, 0, 1);
+    eqPanel_->SetEnabled(0);
 
     built_ = true;
     logic_.SetView(this);
@@ -98,7 +101,7 @@ ui::BtnWnd* EqDynamicDlg::Button(DynEqControl c) const {
 HWND EqDynamicDlg::ControlWindow(DynEqControl c) const {
     if (c == DynEqControl::VolumeSlider) return volume_.GetWindow();
     if (c == DynEqControl::EqSlider) return eq_.GetWindow();
-    if (c == DynEqControl::GraphicEq) return nullptr;
+    if (c == DynEqControl::GraphicEq) return eqPanel_ ? eqPanel_->GetHwnd() : nullptr;
     ui::BtnWnd* b = Button(c);
     return b ? b->GetHwnd() : nullptr;
 }
@@ -171,17 +174,17 @@ LRESULT EqDynamicDlg::OnAppMessage(HWND, UINT message, WPARAM wParam, LPARAM lPa
             else if (wParam == 1) logic_.OnEqSliderMoved(eq_.GetValue());
             return 0;
         case ui::MsgEqBandChanged: {
-            const int band = static_cast<int>(static_cast<intptr_t>(wParam));
-            logic_.OnBandEdit(band, eqValues_.data());
+            // The panel's values are read back while it reports the edit.
+            if (!eqPanel_) return 0;
+            float values[kDynEqBands] = {};
+            uint32_t link = 0, off = 0;
+            if (eqPanel_->GetGains(values, kDynEqBands, &link, &off) < kDynEqBands) return 0;
+            logic_.OnBandEdit(static_cast<int>(static_cast<intptr_t>(wParam)), values);
             return 0;
         }
-        case ui::MsgEqBandSwitch: {
-            const int band = static_cast<int>(static_cast<intptr_t>(wParam));
-            for (int i = 0; i < kDynEqBands; ++i)
-                if (band == -1 || band == i) eqEnables_[i] = lParam ? 1 : 0;
-            logic_.OnBandSwitch(band, lParam ? 1 : 0);
+        case ui::MsgEqBandSwitch:
+            logic_.OnBandSwitch(static_cast<int>(static_cast<intptr_t>(wParam)), lParam ? 1 : 0);
             return 0;
-        }
         default: return 0;
     }
 }
@@ -196,7 +199,9 @@ void EqDynamicDlg::Check(DynEqControl c, bool checked) {
 void EqDynamicDlg::Enable(DynEqControl c, bool enable) {
     if (c == DynEqControl::VolumeSlider) volume_.Enable(enable);
     else if (c == DynEqControl::EqSlider) eq_.Enable(enable);
-    else if (c == DynEqControl::GraphicEq) return;
+    else if (c == DynEqControl::GraphicEq) {
+        if (eqPanel_) eqPanel_->SetEnabled(enable ? 1 : 0);
+    }
     else if (ui::BtnWnd* b = Button(c)) {
         const int i = SwitchIndex(c);
         const int check = i >= 0 ? switches_[i]->GetCheck() : 0;
@@ -216,11 +221,13 @@ void EqDynamicDlg::SetSlider(int slider, float value) {
 }
 
 void EqDynamicDlg::LoadEqGains(const float gains[kDynEqBands]) {
-    for (int i = 0; i < kDynEqBands; ++i) eqValues_[i] = gains[i];
+    if (eqPanel_) eqPanel_->SetGains(gains, kDynEqBands, 0, 0);
 }
 
 void EqDynamicDlg::LoadEqEnables(const int32_t enables[kDynEqBands]) {
-    for (int i = 0; i < kDynEqBands; ++i) eqEnables_[i] = enables[i];
+    uint32_t flags[kDynEqBands];
+    for (int i = 0; i < kDynEqBands; ++i) flags[i] = enables[i] ? 1 : 0;
+    if (eqPanel_) eqPanel_->SetBandEnables(flags, kDynEqBands);
 }
 
 void EqDynamicDlg::SetHeight(int compact) {

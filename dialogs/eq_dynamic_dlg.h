@@ -12,6 +12,7 @@
 #include "dialogs/eq_dynamic_logic.h"
 #include "link/usb_link.h"
 #include "pages/display_chart.h"
+#include "pages/eq_settings.h"
 #include "ui/btn_wnd.h"
 #include "ui/frame_wnd.h"
 #include "ui/gdi.h"
@@ -54,6 +55,7 @@ public:
     ui::Slider& VolumeSlider() { return volume_; }
     ui::Slider& EqSlider() { return eq_; }
     pages::DisplayChart* Chart() { return chart_.get(); }
+    pages::EqSettings* GraphicEq() { return eqPanel_.get(); }
 
     // FrameWnd.
     void Redraw(bool updateNow) override;
@@ -92,9 +94,7 @@ private:
     std::array<std::unique_ptr<ui::ChkWnd>, 5> switches_;  // Easy, Advanced, Off, Low, High
     ui::Slider volume_, eq_;
     std::unique_ptr<pages::DisplayChart> chart_;
-    // The graphic equaliser's values as last loaded or edited (its band edits report them).
-    std::array<float, kDynEqBands> eqValues_{};
-    std::array<int32_t, kDynEqBands> eqEnables_{};
+    std::unique_ptr<pages::EqSettings> eqPanel_;
     EqDynamicLogic logic_;
 };
 

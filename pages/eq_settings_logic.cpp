@@ -37,31 +37,44 @@ int EqSettingsLogic::GetGains(float* out, int n, uint32_t* link, uint32_t* off) 
 void EqSettingsLogic::SetGains(const float* values, int n, uint32_t link, uint32_t off) {
     if (values)
         for (int k = 0; k < std::min(n, kBands); ++k) values_[k] = Clamp(values[k]);
-    SetEqLink(link != 0);
-    SetEqOff(off != 0);
+    ApplyLink(link != 0);
+    ApplyOff(off != 0);
+    Changed(kValuesChanged | kButtonsChanged);
 }
 
-void EqSettingsLogic::SetEqLink(bool on) {
+void EqSettingsLogic::ApplyLink(bool on) {
     if (!hasLink_) return;
     link_ = on;
     rememberedLink_ = on;
 }
 
-void EqSettingsLogic::SetEqOff(bool on) {
+void EqSettingsLogic::ApplyOff(bool on) {
     if (!hasOff_) return;
     off_ = on;
     rememberedOff_ = on;
+}
+
+void EqSettingsLogic::SetEqLink(bool on) {
+    ApplyLink(on);
+    Changed(kButtonsChanged);
+}
+
+void EqSettingsLogic::SetEqOff(bool on) {
+    ApplyOff(on);
+    Changed(kButtonsChanged);
 }
 
 void EqSettingsLogic::SetBandEnables(const uint32_t* flags, int n) {
     if (flags)
         for (int k = 0; k < std::min(n, kBands); ++k) switches_[k] = flags[k] != 0;
     selectAll_ = CountEnabledBands() == kBands;
+    Changed(kSwitchesChanged);
 }
 
 void EqSettingsLogic::SetBandStates(const int* states, int n) {
     if (!states) return;
     for (int k = 0; k < std::min(n, kBands); ++k) states_[k] = states[k];
+    Changed(kStatesChanged);
 }
 
 // The bands within an octave of the crossover's pass band are marked, by the bands' nominal
@@ -95,6 +108,7 @@ void EqSettingsLogic::SetEnabled(bool on) {
         if (hasOff_) off_ = rememberedOff_;
     }
     enabled_ = on;
+    Changed(kEnabledChanged);
 }
 
 int EqSettingsLogic::CountEnabledBands() const {

@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "model/records.h"
@@ -23,6 +24,21 @@ struct EqConfig {
 class EqSettingsLogic {
 public:
     static constexpr int kBands = model::kBandCount;
+
+    // What an owner's call changed (bits), for the window that shows this logic.
+    enum Aspect : unsigned {
+        kValuesChanged = 1,    // band values (and so the readouts)
+        kButtonsChanged = 2,   // EQ L/R Link, EQ Off
+        kSwitchesChanged = 4,  // band switches and Select All
+        kStatesChanged = 8,    // thumb states
+        kEnabledChanged = 16,  // enabled or disabled
+    };
+    // Called after every owner's call (SetGains, SetEqLink, SetEqOff, SetBandEnables,
+    // SetBandStates, MarkCrossoverBands, SetEnabled) with what it changed; the user actions
+    // (On...) do not call it: the window that reports them shows their result itself.
+    void SetChangeListener(std::function<void(unsigned aspects)> listener) {
+        listener_ = std::move(listener);
+    }
 
     explicit EqSettingsLogic(EqConfig config = {});
 
@@ -64,6 +80,11 @@ public:
 
 private:
     float Clamp(float v) const;
+    void ApplyLink(bool on);
+    void ApplyOff(bool on);
+    void Changed(unsigned aspects) const {
+        if (listener_) listener_(aspects);
+    }
 
     float min_, max_;
     bool hasLink_, hasOff_;
@@ -76,6 +97,7 @@ private:
     bool rememberedLink_ = true;
     bool rememberedOff_ = false;
     bool enabled_ = true;
+    std::function<void(unsigned)> listener_;
 };
 
 }  // namespace pages

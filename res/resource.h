@@ -116,3 +116,15 @@
 #define IDB_DYNEQ_LOW 253          //   105 x 18
 #define IDB_DYNEQ_HIGH 254         //   105 x 18
 #define IDB_DYNEQ_SAVE 255         // 3 frames of 78 x 34: normal, pressed, disabled
+
+// Tuning page: the equaliser panel -----------------------------------------------------------
+#define IDB_EQ_PANEL 107           // 773 x 219, the tuning page's panel: bands' sliders at x 48..730
+#define IDB_EQ_FLAT 120            // 3 frames of 30 x 28: normal, pressed, disabled
+#define IDB_EQ_LINK 121            // 3 frames of 38 x 40: off, on, disabled
+#define IDB_EQ_TRACK 127           // 22 x 160, a band slider's background (track x 8..13, y 18..146)
+#define IDB_EQ_THUMB_PLAIN 128     // 20 x 10, the thumb of one state
+#define IDB_EQ_BAND_SWITCH 192     // 3 frames of 18 x 12: off, on, disabled
+#define IDB_EQ_OFF 193             // 3 frames of 34 x 36: off, on, disabled
+#define IDB_EQ_SELECT_ALL 194      // 3 frames of 36 x 38: off, on, disabled
+#define IDB_EQ_THUMB 287           // 4 frames of 20 x 10: outside the pass band, (stressed), inside, (stressed)
+#define IDB_EQ_DYNAMIC 249         // 773 x 223, the dynamic-equalisation dialog's panel (bands 4 rows lower)

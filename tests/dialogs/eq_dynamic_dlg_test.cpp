@@ -118,13 +118,27 @@ TEST_F(EqDynamicDlgTest, ModesSetTheControlsAndTheHeight) {
     Click(dlg, DynEqControl::Advanced);
     EXPECT_EQ(Height(w), 481);
     EXPECT_EQ(dlg.Logic().Mode(), dialogs::kDynEqAdvanced);
+    // The graphic equaliser shows the High-volume curve's gains, disabled until START.
+    ASSERT_NE(dlg.GraphicEq(), nullptr);
+    float shown[31] = {};
+    uint32_t link = 0, off = 0;
+    ASSERT_EQ(dlg.GraphicEq()->GetGains(shown, 31, &link, &off), 31);
+    EXPECT_EQ(shown[0], -6.0f);
+    EXPECT_FLOAT_EQ(shown[9], -3.0f);
+    EXPECT_FALSE(dlg.GraphicEq()->Logic().Enabled());
     SendMessageA(w, WM_TIMER, dialogs::kDynEqReadyTimer, 0);
     Click(dlg, DynEqControl::Start);
     EXPECT_EQ(Text(w), "Create your personal equalization for the High-level curve. Use Graphic Equalizer below.");
+    EXPECT_TRUE(dlg.GraphicEq()->Logic().Enabled());
     SendMessageA(w, ui::MsgEqBandSwitch, 5, 1);
     EXPECT_EQ(dlg.Logic().Record(1).enables[5], 1);
-    SendMessageA(w, ui::MsgEqBandChanged, static_cast<WPARAM>(-1), 0);  // Flat
+    // A band edit reads the panel's values: band 20 moved to -4.5 dB.
+    shown[20] = -4.5f;
+    dlg.GraphicEq()->SetGains(shown, 31, 0, 0);
+    SendMessageA(w, ui::MsgEqBandChanged, 20, 0);
     EXPECT_EQ(Text(w), "When done, press SAVE to save the equalization settings.");
+    EXPECT_EQ(dlg.Logic().Record(1).gains[20], -4.5f);
+    EXPECT_EQ(dlg.Logic().Record(1).gains[0], -6.0f);
     Shot(w, "dyneq_advanced");
 
     Click(dlg, DynEqControl::Off);  // disabled during the calibration: nothing

@@ -17,6 +17,8 @@
 //   key HWND VK                           WM_KEYDOWN then WM_KEYUP
 //   click HWND X Y                        WM_LBUTTONDOWN, WM_LBUTTONUP at client (X, Y)
 //   dblclick HWND X Y                     WM_LBUTTONDBLCLK then WM_LBUTTONUP
+//   wheel HWND X Y DELTA [KEYS]           WM_MOUSEWHEEL at client (X, Y): DELTA 120 is one notch
+//                                         away from the user; KEYS the MK_ bits held (0x8 Ctrl)
 //   button HWND TEXT                      clicks the button child with that text (BM_CLICK)
 //   shot HWND FILE.bmp                    the window's pixels from the screen, 24-bit BMP
 //   item HWND ID TEXT                     sets the text of the dialog item ID (WM_SETTEXT)
@@ -247,6 +249,16 @@ int main(int argc, char** argv) {
         const LPARAM at = MAKELPARAM(ParseNum(argv[3]), ParseNum(argv[4]));
         const UINT down = cmd == "click" ? WM_LBUTTONDOWN : WM_LBUTTONDBLCLK;
         return PostMessageA(h, down, MK_LBUTTON, at) && PostMessageA(h, WM_LBUTTONUP, 0, at) ? 0 : 1;
+    }
+    if (cmd == "wheel" && need(4)) {
+        HWND h = ParseHwnd(argv[2]);
+        // The wheel's point is on the screen, its delta in the high word with the keys below it.
+        POINT at{static_cast<LONG>(ParseNum(argv[3])), static_cast<LONG>(ParseNum(argv[4]))};
+        if (!ClientToScreen(h, &at)) return 1;
+        const long delta = ParseNum(argv[5]);
+        const long keys = argc > 6 ? ParseNum(argv[6]) : 0;
+        const WPARAM w = MAKEWPARAM(static_cast<WORD>(keys), static_cast<WORD>(static_cast<short>(delta)));
+        return PostMessageA(h, WM_MOUSEWHEEL, w, MAKELPARAM(at.x, at.y)) ? 0 : 1;
     }
     if (cmd == "button" && need(2)) {
         HWND h = ParseHwnd(argv[2]);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 #include <vector>
 
 #include "model/tables.h"
@@ -163,6 +164,56 @@ TEST(EqSettingsLogic, CrossoverMarksReachAnOctaveBeyondThePassBand) {
                 << "band " << k << " at " << centre << " Hz";
         }
     }
+}
+
+}  // namespace
+
+namespace {
+
+// The window that shows the logic hears of every owner's call with what it changed, and of none
+// of the user's actions (it shows those itself).
+TEST(EqSettingsLogic, OwnersCallsTellTheListenerWhatChanged) {
+    EqSettingsLogic eq;
+    std::vector<unsigned> heard;
+    eq.SetChangeListener([&heard](unsigned aspects) { heard.push_back(aspects); });
+    const float gains[31] = {};
+    const uint32_t flags[31] = {};
+    const int states[31] = {};
+    model::CrossoverParams block{};
+    struct Case {
+        const char* what;
+        std::function<void()> call;
+        unsigned want;  // 0: nothing heard
+    };
+    const Case cases[] = {
+        {"SetGains", [&] { eq.SetGains(gains, 31, 1, 0); },
+         EqSettingsLogic::kValuesChanged | EqSettingsLogic::kButtonsChanged},
+        {"SetEqLink", [&] { eq.SetEqLink(false); }, EqSettingsLogic::kButtonsChanged},
+        {"SetEqOff", [&] { eq.SetEqOff(true); }, EqSettingsLogic::kButtonsChanged},
+        {"SetBandEnables", [&] { eq.SetBandEnables(flags, 31); }, EqSettingsLogic::kSwitchesChanged},
+        {"SetBandStates", [&] { eq.SetBandStates(states, 31); }, EqSettingsLogic::kStatesChanged},
+        {"MarkCrossoverBands", [&] { eq.MarkCrossoverBands(block); }, EqSettingsLogic::kStatesChanged},
+        {"SetEnabled", [&] { eq.SetEnabled(false); }, EqSettingsLogic::kEnabledChanged},
+        {"OnSliderMoved", [&] {
+             eq.SetEnabled(true);
+             heard.clear();
+             eq.OnSliderMoved(2, 1.0f, 1.0f);
+         }, 0},
+        {"OnFlat", [&] { eq.OnFlat(); }, 0},
+        {"OnBandSwitchClicked", [&] { eq.OnBandSwitchClicked(3, true); }, 0},
+        {"OnSelectAllClicked", [&] { eq.OnSelectAllClicked(true); }, 0},
+    };
+    for (const Case& c : cases) {
+        heard.clear();
+        c.call();
+        if (c.want)
+            EXPECT_EQ(heard, std::vector<unsigned>{c.want}) << c.what;
+        else
+            EXPECT_TRUE(heard.empty()) << c.what;
+    }
+    eq.SetChangeListener(nullptr);
+    eq.SetEqLink(true);  // no listener: nothing to call
+    EXPECT_TRUE(eq.IsEqLink());
 }
 
 }  // namespace
