@@ -14,6 +14,7 @@
 #include "app/frame_dispatch.h"
 #include "app/splash_dialog.h"
 #include "dialogs/exit_dlg.h"
+#include "dialogs/eq_dynamic_dlg.h"
 #include "dialogs/interim_dialogs.h"
 #include "dialogs/scan_port_dlg.h"
 #include "dialogs/software_update_dlg.h"
@@ -166,6 +167,9 @@ void Darvix::OnCreate(HWND main) {
     tabs_ = new pages::TabBarCtrl(main, 0, 28, on, &ftdi_, rescue_ != 0, &settings_);
     wizard_ = new dialogs::WizardDlg(main, kDialogX, kDialogY, on);
     eqDynamic_ = new dialogs::EqDynamicDlg(main, kDialogX, kDialogY);
+    // The dynamic-equalisation switch of each preset lives in the dialog.
+    pending_.SetSwitchStore([this] { return eqDynamic_->GetSwitchValue(); },
+                            [this](uint32_t off) { eqDynamic_->SetSwitchValue(off); });
     scan_ = new dialogs::ScanPortDlg(main, kDialogX, kDialogY, &ftdi_);
     sync_ = new dialogs::SyncDspDlg(main, kDialogX, kDialogY);
     update_ = new dialogs::UpdateDspDlg(main, kDialogX, kDialogY);
@@ -204,7 +208,7 @@ void Darvix::SelectPreset(int preset, int fromUser) {
     if (sources_) sources_->SelectPreset(preset, fromUser);
     if (dsp_) dsp_->SelectPreset(preset);
     if (levels_) levels_->SelectPreset(preset, fromUser);
-    if (eqDynamic_) eqDynamic_->SelectPreset(preset);
+    if (eqDynamic_) eqDynamic_->SelectPreset(preset, fromUser);
     pending_.SetPendingPreset(preset);
 }
 

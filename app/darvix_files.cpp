@@ -10,6 +10,7 @@
 #include "app/ask.h"
 #include "app/darvix.h"
 #include "app/firmware_image.h"
+#include "dialogs/eq_dynamic_dlg.h"
 #include "dialogs/interim_dialogs.h"
 #include "dialogs/software_update_dlg.h"
 #include "model/setup_file.h"

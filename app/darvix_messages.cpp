@@ -8,6 +8,7 @@
 #include "app/darvix.h"
 #include "app/splash_dialog.h"
 #include "dialogs/exit_dlg.h"
+#include "dialogs/eq_dynamic_dlg.h"
 #include "dialogs/interim_dialogs.h"
 #include "dialogs/scan_port_dlg.h"
 #include "dialogs/software_update_dlg.h"

@@ -23,16 +23,23 @@ bool PendingCommands::SendPendingPreset(const devlink::FrameSender& sender) {
     return true;
 }
 
+void PendingCommands::SetSwitchStore(std::function<uint32_t()> get, std::function<void(uint32_t)> set) {
+    std::lock_guard<std::mutex> g(lockB_);
+    getSwitch_ = std::move(get);
+    setSwitch_ = std::move(set);
+}
+
 void PendingCommands::SetDynamicEqSwitch(uint32_t offFlag) {
     std::lock_guard<std::mutex> g(lockB_);
     changed_ = true;
     dynEqPending_ = true;
-    dynEqOff_ = offFlag;
+    if (setSwitch_) setSwitch_(offFlag);
+    else dynEqOff_ = offFlag;
 }
 
 uint32_t PendingCommands::DynamicEqSwitch() const {
     std::lock_guard<std::mutex> g(lockB_);
-    return dynEqOff_;
+    return getSwitch_ ? getSwitch_() : dynEqOff_;
 }
 
 bool PendingCommands::SendPendingDynamicEq(const devlink::FrameSender& sender) {
@@ -41,7 +48,7 @@ bool PendingCommands::SendPendingDynamicEq(const devlink::FrameSender& sender) {
         std::lock_guard<std::mutex> g(lockB_);
         if (!dynEqPending_) return false;
         dynEqPending_ = false;
-        frame = BuildDynamicEqSwitchMessage(dynEqOff_);
+        frame = BuildDynamicEqSwitchMessage(getSwitch_ ? getSwitch_() : dynEqOff_);
     }
     sender.Send(frame);
     return true;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <mutex>
 
 #include "link/frame.h"
@@ -16,6 +17,10 @@ public:
     // Sends 0x7D and then the accessory's 0x0F notice; true when a preset was pending.
     bool SendPendingPreset(const devlink::FrameSender& sender);
 
+    // Where the switch value of the current preset lives (the dynamic-equalisation dialog). Both
+    // are called under lock B, so that store takes its own lock only after B. Without a store the
+    // value is kept here.
+    void SetSwitchStore(std::function<uint32_t()> get, std::function<void(uint32_t)> set);
     // offFlag: 1 = dynamic equalisation off. Also marks the application changed.
     void SetDynamicEqSwitch(uint32_t offFlag);
     uint32_t DynamicEqSwitch() const;
@@ -30,6 +35,8 @@ private:
     mutable std::mutex lockB_;
     uint32_t dynEqOff_ = 0;
     bool dynEqPending_ = false;
+    std::function<uint32_t()> getSwitch_;
+    std::function<void(uint32_t)> setSwitch_;
     bool changed_ = false;
 };
 

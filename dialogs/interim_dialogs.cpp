@@ -35,8 +35,5 @@ WizardDlg::WizardDlg(HWND parent, int x, int y, bool online)
 
 void WizardDlg::Start() { PostToParent(ui::MsgWizard, 0, 0); }
 
-EqDynamicDlg::EqDynamicDlg(HWND parent, int x, int y) : InterimDialog(parent, x, y, IDB_DYNEQ_BG, 0) {}
-
-void EqDynamicDlg::TurnOn() { PostToParent(ui::MsgDynamicEqDialog, 0, 0); }
 
 }  // namespace dialogs

@@ -36,24 +36,6 @@ private:
     int connected_;
 };
 
-class EqDynamicDlg : public InterimDialog {
-public:
-    EqDynamicDlg(HWND parent, int x, int y);
-    // Ends at once: 0x8030 (0, 0).
-    void TurnOn();
-    void TurnOff() {}
-    void SendPendingChanges(const devlink::FrameSender& sender) {}
-    void RequestFullSend() {}
-    int ConvertDeviceCurve(const uint8_t* frame, size_t length) { return 0; }
-    void SelectPreset(int preset) {}
-    void ResetCurves() {}
-    void SetChanged(int changed) { changed_ = changed; }
-    int IsChanged() const { return changed_; }
-    pages::BlockSection& Section() { return section_; }
-
-private:
-    int changed_ = 0;
-    pages::BlockSection section_{4976, 9960};
 };
 
 }  // namespace dialogs

@@ -130,6 +130,18 @@
 #define IDR_MENU_FAMILY 125
 #define IDR_MENU_FREQUENCY 126     //   70 frequencies in five submenus
 
+// The dynamic-equalisation dialog (on IDB_DYNEQ_BG) ---------------------------------------------
+#define IDB_DYNEQ_EQ_TRACK 245     // 36 x 158, the EQ slider's background (thumb centre y 8..150)
+#define IDB_DYNEQ_VOLUME_TRACK 246 // 36 x 158, the Volume slider's background
+#define IDB_DYNEQ_THUMB 247        // 23 x 13, both sliders' thumb
+#define IDB_DYNEQ_START 248        // 3 frames of 78 x 34: normal, pressed, disabled
+#define IDB_DYNEQ_ADVANCED 250     // mode and curve switches: 3 frames (off, on, disabled),
+#define IDB_DYNEQ_EASY 251         //   captions drawn in: 120 x 19
+#define IDB_DYNEQ_RESET 252        //   132 x 22
+#define IDB_DYNEQ_LOW 253          //   105 x 18
+#define IDB_DYNEQ_HIGH 254         //   105 x 18
+#define IDB_DYNEQ_SAVE 255         // 3 frames of 78 x 34: normal, pressed, disabled
+
 // Tuning page: the equaliser panel -----------------------------------------------------------
 #define IDB_EQ_PANEL 107           // 773 x 219, the tuning page's panel: bands' sliders at x 48..730
 #define IDB_EQ_FLAT 120            // 3 frames of 30 x 28: normal, pressed, disabled
@@ -162,3 +174,4 @@
 #define IDB_SOURCE_SENS_TRACK 237  // 17 x 158, the sensitivity slider's background
 #define IDB_INPUT_TYPE_LABELS 295  // 144 x 14: the high-level label, then the low-level label
 #define IDB_INPUT_LABELS 296       // 93 x 338: 26 input labels of 93 x 13, top to bottom
+#define IDB_EQ_DYNAMIC 249         // 773 x 223, the dynamic-equalisation dialog's panel (bands 4 rows lower)

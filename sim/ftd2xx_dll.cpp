@@ -120,6 +120,9 @@ public:
             // And the external sources, as the scenario sets them up.
             sourceStores_.push_back(std::make_unique<sim::SourceStore>(device.config.sources));
             sim::InstallSourceStore(unit, *sourceStores_.back());
+            // And its dynamic equalisation, streamed back after the levels.
+            dynEqStores_.push_back(std::make_unique<sim::DynEqStore>(device.dynEq, device.dynEqFault));
+            sim::InstallDynEqStore(unit, *dynEqStores_.back());
         }
         tracePath_ = scenario.trace;
     }
@@ -208,6 +211,7 @@ private:
     std::map<std::string, sim::UnitFlashState> states_;
     std::vector<std::unique_ptr<sim::LevelStore>> levelStores_;
     std::vector<std::unique_ptr<sim::SourceStore>> sourceStores_;
+    std::vector<std::unique_ptr<sim::DynEqStore>> dynEqStores_;
     uint64_t origin_;
     std::mutex traceLock_;
     std::string tracePath_;

@@ -240,6 +240,8 @@ bool SetDeviceKey(DeviceDraft& draft, const std::string& key, const std::string&
         uint64_t n = 0;
         ok = ParseNumber(v, 0xFF, n);
         if (ok) c.sources.deviceFlag = static_cast<uint8_t>(n);
+    } else if (key == "dyn_eq") {
+        return ParseDynEqSetting(v, draft.device.dynEq, draft.device.dynEqFault, why);
     } else if (key == "clip_mask") {
         uint64_t n = 0;
         ok = ParseNumber(v, 0xFF, n);

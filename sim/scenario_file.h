@@ -53,6 +53,9 @@
 //   source_device_flag = 0            byte 135 of the source equaliser frames it streams
 //   source_fault = none               short-eq | source-7 | zero-gain | nan-gain | short-config:
 //                                     damage to the source frames of a read-all
+//   dyn_eq = mode 1                   the unit's dynamic equalisation (repeatable): mode M,
+//   dyn_eq = curve 2 29 0.5 nan       switches A B C D, curve C LEVEL GAINS.. (linear, the last
+//                                     repeated), fault curve0 | curve3 | short | mode3
 //
 // Without a scenario the driver lists one healthy unit whose firmware is the program's version.
 #pragma once
@@ -63,6 +66,7 @@
 #include <vector>
 
 #include "sim/device.h"
+#include "sim/dyn_eq_store.h"
 #include "sim/firmware_store.h"
 
 namespace sim {
@@ -73,6 +77,8 @@ struct ScenarioDevice {
     UnitConfig config;
     Faults faults;
     FirmwareOptions firmware;
+    DynEqState dynEq;
+    DynEqFault dynEqFault = DynEqFault::None;
 };
 
 struct ScenarioFile {

@@ -31,11 +31,6 @@ def wizard_background():
     return style.dialog_background(300, 380, 85)
 
 
-@bitmap("IDB_DYNEQ_BG", 1019, 483)
-def dyneq_background():
-    return style.dialog_background(1019, 483, 60)
-
-
 def _title(name, text):
     @bitmap(name, 213, 27)
     def draw():

@@ -171,3 +171,25 @@ def _button(name):
 
 for _name in BUTTONS:
     _button(_name)
+
+
+# The dynamic-equalisation dialog's configuration: the same face 4 rows taller (its bands sit 4
+# rows lower) with the marks of its +-6 dB range.
+@bitmap("IDB_EQ_DYNAMIC", WIDTH, HEIGHT + 4)
+def eq_panel_dynamic():
+    shift = 4
+    c = Canvas(WIDTH, HEIGHT + shift, GROUND_TOP)
+    c.vgradient(0, 0, WIDTH, HEIGHT + shift, GROUND_TOP, GROUND_BOTTOM)
+    c.fill_rect(0, 0, WIDTH, 1, READOUT_RULE)
+    right = SLIDER_LEFT + PITCH * BANDS
+    c.rounded_rect(SLIDER_LEFT - 2, 7 + shift, right + 2, 24 + shift, 3, READOUT_GROUND)
+    c.rounded_frame(SLIDER_LEFT - 2, 7 + shift, right + 2, 24 + shift, 3, 1, READOUT_RULE)
+    c.text_in_box((2, 8 + shift, 44, 22 + shift), "EQ", fonts.sans(True), 11, ZERO_TICK)
+    for k in range(BANDS):
+        x = SLIDER_LEFT + PITCH * k
+        c.text_in_box((x - 3, 201 + shift, x + PITCH + 3, 214 + shift), BAND_NAMES[k], fonts.narrow(False), 8.5,
+                      LABEL)
+    for db, text in ((6, "+6"), (0, "0"), (-6, "-6")):
+        y = SLIDER_TOP + shift + level_y(db, 6.0)
+        c.text_in_box((right + 4, y - 6, right + 40, y + 6), text, fonts.narrow(False), 8.5, LABEL, align="left")
+    return c

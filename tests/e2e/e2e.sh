@@ -155,6 +155,35 @@ expect_exit() {
     [[ $code == "$1" ]] || fail "exit code $code, expected $1"
 }
 
+# The dynamic-equalisation dialog and its controls.
+dyn_eq_open() {  # dyn_eq_open MAIN: Config > Dynamic Equalization Wizard; prints the dialog
+    drv post "$1" 0x8030 1 0 >/dev/null
+    for ((i = 0; i < 100; ++i)); do
+        d=$(drv list | awk '$2 == "MYFRAMEWND" && $3 == 1 && $6 == 1019 {print $1; exit}')
+        [[ -n $d ]] && { echo "$d"; return 0; }
+        sleep 0.1
+    done
+    return 1
+}
+dyn_click() { local b; b=$(drv child "$1" MYBTNWND "$2" "$3" "$4" "$5") || fail "no switch at $2,$3"; drv click "$b" 5 5; }
+# START or SAVE (both at (47, 185)): the visible one, once enabled.
+dyn_start_save() {
+    local b
+    for ((i = 0; i < 100; ++i)); do
+        b=$(drv children "$1" | awk '$2 == "MYBTNWND" && $3 == 1 && $4 == 47 && $5 == 185 {print $1; exit}')
+        [[ -n $b && $(drv state "$b") == "1 1 "* ]] && { drv click "$b" 5 5; return 0; }
+        sleep 0.1
+    done
+    fail "START/SAVE never became usable"
+}
+# The dialog's messages in the trace from line $1 on, as "COMMAND BYTE5" words.
+dyn_trace() {
+    tail -n +"${1:-1}" "$work/trace.txt" | grep -o 'PC>DEV  46 5A 00 [0-9A-F]* \(87\|88\|8A\|8B\|94\) [0-9A-F]*' |
+        awk '{print $6 " " $7}' | paste -sd, -
+}
+# A float of a file at a byte offset.
+file_f32() { python3 -c "import struct,sys; print(struct.unpack_from('<f', open(sys.argv[1],'rb').read(), int(sys.argv[2]))[0])" "$1" "$2"; }
+
 # A firmware image file of n payload bytes with a sound header (or one damaged on request).
 make_image() {  # make_image FILE PAYLOAD_BYTES [bad]
     python3 - "$1" "$2" "${3:-}" <<'PY'
@@ -988,6 +1017,120 @@ menus-devices)
     sync_ok
     wait_idle "$main"
     close_main "$main"; expect_exit 0 ;;
+dyn-eq)
+    prepare; set_com 1; start; splash 1
+    main=$(main_window) || fail "no main window"
+    sync_ok
+    wait_idle "$main"
+    from=$(( $(wc -l < "$work/trace.txt") + 1 ))
+    d=$(dyn_eq_open "$main") || fail "no dynamic-equalisation dialog"
+    wait_trace "PC>DEV  46 5A 00 07 87 00"
+    [[ $(drv text "$d") == "Select mode (Easy or Advanced)" ]] || fail "status '$(drv text "$d")'"
+    drv shot "$d" "$bin/e2e-dyneq-off.bmp" >/dev/null
+    # Easy, then each curve: its volume, START, the EQ slider, SAVE.
+    dyn_click "$d" 11 59 120 19
+    wait_trace "PC>DEV  46 5A 00 08 8B 00"
+    dialog "When volume level is set, press START button." 10000 >/dev/null || fail "no ready text"
+    for curve in 1 2; do
+        n=$(trace_count "PC>DEV  46 5A 00 09 94")
+        drv send "$d" 0x8040 0 0 >/dev/null
+        for ((i = 0; i < 50; ++i)); do [[ $(trace_count "PC>DEV  46 5A 00 09 94") -gt $n ]] && break; sleep 0.1; done
+        dyn_start_save "$d"
+        wait_trace "PC>DEV  46 5A 00 07 87 0$curve"
+        [[ $curve == 1 ]] && drv shot "$d" "$bin/e2e-dyneq-easy.bmp" >/dev/null
+        n=$(trace_count "PC>DEV  46 5A 00 83 8A 0$curve")
+        drv send "$d" 0x8040 1 0 >/dev/null
+        for ((i = 0; i < 50; ++i)); do [[ $(trace_count "PC>DEV  46 5A 00 83 8A 0$curve") -gt $n ]] && break; sleep 0.1; done
+        dyn_start_save "$d"
+        wait_trace "PC>DEV  46 5A 00 07 88 0$curve"
+        sleep 0.3
+    done
+    # Both curves calibrated: the close button closes at once and dynamic equalisation stays on.
+    dyn_click "$d" 993 4 23 21
+    wait_trace "PC>DEV  46 5A 00 07 88 00"
+    wait_idle "$main"
+    want="87 00,8A 01,8B 00,94 01,94 01,94 01,87 01,8A 01,88 01,8A 02,94 02,94 02,87 02,8A 02,88 02,8A 01,94 01,88 00"
+    got=$(dyn_trace "$from")
+    [[ $got == "$want" ]] || fail "dynamic-EQ messages: $got"
+    # Opened again: Advanced shows the graphic equaliser below (the full height).
+    d=$(dyn_eq_open "$main") || fail "no dialog the second time"
+    dyn_click "$d" 11 79 120 19
+    for ((i = 0; i < 50; ++i)); do [[ $(drv state "$d" | awk '{print $6}') == 481 ]] && break; sleep 0.1; done
+    [[ $(drv state "$d" | awk '{print $6}') == 481 ]] || fail "Advanced is not 481 pixels high"
+    drv shot "$d" "$bin/e2e-dyneq-advanced.bmp" >/dev/null
+    # Both curves count as calibrated for this run: closing keeps the mode without a question.
+    dyn_click "$d" 993 4 23 21
+    wait_idle "$main"
+    # Dynamic Equalization Off and On from the Config menu.
+    tabs=$(tab_bar "$main") || fail "no tab bar"
+    show_menu "$tabs" 48
+    menu_command "$tabs" 40283
+    wait_trace "PC>DEV  46 5A 00 07 95 00"
+    menu_command "$tabs" 40282
+    wait_trace "PC>DEV  46 5A 00 07 95 01"
+    close_main "$main"
+    d=$(dialog "The settings have changed. FINALIZE them in 'darvix' before closing?") || fail "no exit dialog"
+    press "$d" 110 168                          # NO
+    expect_exit 0 ;;
+dyn-eq-ask)
+    prepare; set_com 1; start; splash 1
+    main=$(main_window) || fail "no main window"
+    sync_ok
+    wait_idle "$main"
+    d=$(dyn_eq_open "$main") || fail "no dynamic-equalisation dialog"
+    dyn_click "$d" 11 59 120 19
+    wait_trace "PC>DEV  46 5A 00 08 8B 00"
+    # Closing uncalibrated would switch dynamic equalisation off: asked; Cancel keeps the dialog.
+    dyn_click "$d" 993 4 23 21
+    box=$(drv wait '#32770' "This action will disable Dynamic Equalization." 20000) || fail "no question"
+    drv shot "$box" "$bin/e2e-dyneq-question.bmp" >/dev/null
+    answer_box "This action will disable Dynamic Equalization." 1
+    sleep 0.5
+    [[ $(drv state "$d") == "1 "* ]] || fail "Cancel closed the dialog"
+    trace_has "PC>DEV  46 5A 00 08 8B 02" && fail "Cancel switched it off"
+    dyn_click "$d" 993 4 23 21
+    answer_box "This action will disable Dynamic Equalization." 0
+    wait_trace "PC>DEV  46 5A 00 08 8B 02"
+    wait_trace "PC>DEV  46 5A 00 07 88 00"
+    wait_idle "$main"
+    close_main "$main"
+    d=$(dialog "The settings have changed. FINALIZE them in 'darvix' before closing?") || fail "no exit dialog"
+    press "$d" 110 168                          # NO
+    expect_exit 0 ;;
+dyn-eq-readback)
+    # The unit's dynamic equalisation reads back into the dialog; a NaN gain changes nothing.
+    prepare; set_com 1
+    scenario "[device]" "dyn_eq = mode 0" "dyn_eq = switches 0 1 0 0" "dyn_eq = curve 1 29 0.5" "dyn_eq = curve 2 40 nan"
+    start; splash 1
+    main=$(main_window) || fail "no main window"
+    sync_ok
+    wait_idle "$main"
+    save_setup "$main" "$work/dyn.bit"
+    size=$(stat -c %s "$work/dyn.bit")
+    at=$(( size - 24972 - 9964 ))
+    [[ $(od -An -tu4 -j $at -N 12 "$work/dyn.bit" | tr -s ' ') == " 4976 0 0" ]] || fail "section head $(od -An -tu4 -j $at -N 12 "$work/dyn.bit")"
+    [[ $(file_f32 "$work/dyn.bit" $(( at + 12 + 8 ))) == -45.5 ]] || fail "Low reference not read back"
+    [[ $(file_f32 "$work/dyn.bit" $(( at + 12 + 4976 + 8 ))) == 0.0 ]] || fail "a NaN curve was taken"
+    # Load it: the write carries the mode and both curves with their levels between 0xA5 and 0xA6.
+    from=$(( $(wc -l < "$work/trace.txt") + 1 ))
+    drv post "$main" 0x8012 1 0 >/dev/null
+    dlg=$(drv wait '#32770' 'Open' 20000) || fail "no open dialog"
+    drv item "$dlg" 1148 "$(winepath -w "$work/dyn.bit")" || fail "no file-name field"
+    drv post "$dlg" 0x111 1 0 >/dev/null
+    wait_trace "PC>DEV  46 5A 00 06 A6"
+    d=$(dialog "$updated") || fail "no write result"
+    press "$d" 110 160
+    wait_idle "$main"
+    got=$(tail -n +"$from" "$work/trace.txt" | sed -n '/PC>DEV  46 5A 00 06 A5/,/PC>DEV  46 5A 00 06 A6/p' |
+          grep -o 'PC>DEV  46 5A 00 [0-9A-F]* \(8A\|8B\|94\) [0-9A-F]* [0-9A-F]* [0-9A-F]*' | awk '{print $6, $7, $8, $9}' |
+          sed 's/^\(8A ..\) .*/\1/' | paste -sd, -)
+    [[ $got == "8B 00 01 ..,8A 01,94 01 1D 00,8A 02,94 02 78 00" || $got == 8B\ 00\ 01\ *",8A 01,94 01 1D 00,8A 02,94 02 78 00" ]] ||
+        fail "write: $got"
+    # The loaded setup counts as a change: closing asks first; NO closes.
+    close_main "$main"
+    d=$(dialog "The settings have changed. FINALIZE them in 'darvix' before closing?") || fail "no exit dialog"
+    press "$d" 110 168                          # NO
+    expect_exit 0 ;;
 readback-line-rate)
     prepare; set_com 1; scenario "delivery = line-rate" "[device]"; start; splash 1
     main=$(main_window) || fail "no main window"

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/firmware_image.h"
+#include "dialogs/eq_dynamic_logic.h"
 #include "model/setup_file.h"
 #include "model/tuning_section.h"
 #include "stand_in_sections.h"
@@ -49,9 +50,18 @@ struct Setup {
     TuningModel model;
     TuningSection tuning{model};
     filetest::LevelsStandIn levels;
-    filetest::FixedStandIn dynamicEq{4976, 9960};
+    os::FakeSleeper sleeper;
+    dialogs::EqDynamicLogic dynamicEq{nullptr, &sleeper};
     filetest::FixedStandIn externalSources{4992, 24968};
 };
+
+// The dynamic-equalisation section's bytes as they stand.
+std::vector<uint8_t> SectionBytes(const model::FileSection& section) {
+    std::vector<uint8_t> out;
+    model::SectionWriter w(out);
+    section.Write(w, {});
+    return out;
+}
 
 }  // namespace
 
@@ -60,10 +70,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     {
         Setup s;
         const std::vector<uint8_t> before = Snapshot(s.model);
+        const std::vector<uint8_t> dynBefore = SectionBytes(s.dynamicEq.Section());
         const std::string why =
-            LoadSetupImage(bytes, {&s.tuning, &s.levels, &s.dynamicEq, &s.externalSources});
-        if (why.empty()) CheckLoaded(s.model);
-        else Check(Snapshot(s.model) == before && s.levels.applied == 0);
+            LoadSetupImage(bytes, {&s.tuning, &s.levels, &s.dynamicEq.Section(), &s.externalSources});
+        if (why.empty()) {
+            CheckLoaded(s.model);
+            // A loaded dynamic-equalisation section holds only what may be sent and saved again.
+            Check(s.dynamicEq.Mode() >= 0 && s.dynamicEq.Mode() <= 2 && (s.dynamicEq.Curve() & ~1) == 0);
+            for (int c = 0; c < 2; ++c) {
+                const dialogs::DynEqCurveRecord r = s.dynamicEq.Record(c);
+                const int level = dialogs::DynEqLevelByte(r.reference);
+                Check(level >= 0 && level <= 255 && dialogs::DynEqGainFits(r.eqLevel));
+                for (float g : r.gains) Check(dialogs::DynEqGainFits(g));
+            }
+        } else {
+            Check(Snapshot(s.model) == before && s.levels.applied == 0 &&
+                  SectionBytes(s.dynamicEq.Section()) == dynBefore);
+        }
     }
     for (int slot : {-1, 0}) {
         Setup s;
