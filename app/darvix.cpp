@@ -15,6 +15,7 @@
 #include "app/splash_dialog.h"
 #include "dialogs/exit_dlg.h"
 #include "dialogs/interim_dialogs.h"
+#include "dialogs/wizard_dlg.h"
 #include "dialogs/software_update_dlg.h"
 #include "dialogs/sync_dsp_dlg.h"
 #include "dialogs/update_dsp_dlg.h"

@@ -30,11 +30,6 @@ void InterimDialog::PostToParent(UINT message, WPARAM wParam, LPARAM lParam) con
     if (Parent()) PostMessageA(Parent(), message, wParam, lParam);
 }
 
-WizardDlg::WizardDlg(HWND parent, int x, int y, bool online)
-    : InterimDialog(parent, x, y, IDB_WIZARD_BG, 0), connected_(online ? 1 : 0) {}
-
-void WizardDlg::Start() { PostToParent(ui::MsgWizard, 0, 0); }
-
 EqDynamicDlg::EqDynamicDlg(HWND parent, int x, int y) : InterimDialog(parent, x, y, IDB_DYNEQ_BG, 0) {}
 
 void EqDynamicDlg::TurnOn() { PostToParent(ui::MsgDynamicEqDialog, 0, 0); }

@@ -333,6 +333,8 @@ void WizardLogic::StartMeasurement() {
     }
     completedCount = 0;
     measuring_ = true;
+    // The status line of an earlier run goes.
+    view_.Repaint();
     view_.StartTimer(step_ == 5 ? kInputTimer : kOutputTimer, kTimerMs);
 }
 

@@ -104,3 +104,39 @@
 #define IDB_SEAT_3 285
 #define IDC_PLUS 172               // 32 x 32 cursors: add to the selection
 #define IDC_MINUS 173              //   and take from it
+
+// The I/O wizard ------------------------------------------------------------------------------
+#define IDB_WIZARD_TYPE 150        // step pictures, 300 x 380: input type and sources
+#define IDB_WIZARD_HIGH 151        //   high-level input assignment
+#define IDB_WIZARD_LOW 153         //   low-level input assignment
+#define IDB_WIZARD_LEVEL 155       //   input level setup: what to do first
+#define IDB_WIZARD_LEVEL_RUN 156   //   input level setup running
+#define IDB_WIZARD_CALIBRATE 157   //   auto calibration: de-equalize or skip
+#define IDB_WIZARD_TRACK2 158      //   auto calibration: track 2
+#define IDB_WIZARD_CAL_RUN 224     //   auto calibration running
+#define IDB_WIZARD_DONE 159        //   wizard completed
+#define IDB_WIZARD_CAR_BG 197      // 442 x 510, the car-view steps
+#define IDB_TITLE_CHANNELS 258     // car-view step titles, 213 x 27, at (83, 0)
+#define IDB_TITLE_SPEAKERS 259
+#define IDB_TITLE_PASSIVE 260
+#define IDB_TITLE_AMPLIFIERS 261
+#define IDB_CAR_WIZARD 198         // 442 x 411, the car in the wizard
+#define IDB_WARN_OUTPUTS 270       // 167 x 124, more outputs needed than the device has
+#define IDB_WARN_CONFLICT 289      // 141 x 275, an output assigned twice
+#define IDB_TOGGLE_WAY2_R 200      // passive-crossover toggles, 2 frames of 46 x 20 (off, on)
+#define IDB_TOGGLE_CENTER 201
+#define IDB_TOGGLE_WAY3_L 202
+#define IDB_TOGGLE_WAY3_R 203
+#define IDB_TOGGLE_WAY2_L 204
+#define IDB_LABEL_RIGHT 214        // output-channel labels, 79 x 20
+#define IDB_LABEL_LEFT 215
+#define IDB_AMP_LEFT 216           // amplifier boxes, 2 frames of 49 x 13 (off, on)
+#define IDB_AMP_RIGHT 219
+#define IDB_CHANNEL_UP 217         // 3 frames of 16 x 9 (normal, pressed, disabled)
+#define IDB_CHANNEL_DOWN 218
+#define IDB_WIZARD_BOX 113         // input menu buttons, 3 frames of 36 x 17
+#define IDB_WIZARD_CHECK 185       // 2 frames of 16 x 16 (off, on)
+#define IDB_WIZARD_BAR 239         // 260 x 24: the empty bar over the full one
+#define IDR_MENU_WIZARD_TYPE 160   // the wizard's input menus, each shown as its first submenu
+#define IDR_MENU_WIZARD_HIGH 161
+#define IDR_MENU_WIZARD_LOW 162

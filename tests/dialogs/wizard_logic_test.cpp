@@ -49,7 +49,11 @@ public:
     int repaints = 0;
 
     void SetSkin(uint32_t b, uint32_t o) override { skin = b, overlay = o; }
-    void Repaint() override { ++repaints; }
+    std::string painted;  // the status line of the last repaint
+    void Repaint() override {
+        ++repaints;
+        if (logic) painted = logic->StatusText();
+    }
     void ShowButton(WizButton b, bool s) override { shown[b] = s; }
     void EnableButton(WizButton b, bool e) override { enabled[b] = e; }
     void MoveButton(WizButton b, int x, int y) override { place[b] = {x, y}; }
@@ -389,6 +393,12 @@ TEST(WizardSteps, OfflineTheMeasurementEndsOnTheFirstTickAndALateResultIsIgnored
     EXPECT_EQ(w.logic.StatusText(), "Press 'Next' to Continue.");
 
     // Cancelled while a detection runs, restarted: the old result cannot touch step 0.
+    // Entering the de-equalization after a finished setup starts with an empty status line.
+    w.logic.GoToStep(-1);
+    w.logic.GoToStep(8);
+    EXPECT_EQ(w.view.painted, "");
+    EXPECT_EQ(w.logic.DetectionState(), 0);
+
     Wizard c;
     c.logic.GoToStep(5);
     c.logic.OnButton(WizButton::Cancel);
