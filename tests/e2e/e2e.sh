@@ -155,8 +155,19 @@ expect_exit() {
 
 # The I/O wizard ("wizard"): Next on an ordinary step and on a car-view step; the car picture.
 wizard() { drv wait MYFRAMEWND wizard "${1:-20000}"; }
-wizard_next() { press "$1" 110 330; }
-wizard_car_next() { press "$1" 185 460; }
+# Its buttons share places (Next and Finish, Cancel and Skip): only the visible one is pressed.
+wizard_press() {  # wizard_press DIALOG X Y
+    local b
+    for ((i = 0; i < 200; ++i)); do
+        b=$(drv children "$1" | awk -v x="$2" -v y="$3" \
+            '$2 == "MYBTNWND" && $3 == 1 && $4 == x && $5 == y {print $1; exit}')
+        [[ -n $b && $(drv state "$b") == "1 1 "* ]] && { drv click "$b" 5 5 || fail "could not press"; return 0; }
+        sleep 0.1
+    done
+    fail "no usable wizard button at $2,$3"
+}
+wizard_next() { wizard_press "$1" 110 330; }
+wizard_car_next() { wizard_press "$1" 185 460; }
 # A low-level walk from step 0 to the last step: Front Left and Right woofers and the mono
 # subwoofer on the car (outputs 0, 1 and 7). Shots of every step with a prefix when given.
 wizard_walk() {  # wizard_walk DIALOG [SHOT_PREFIX]
@@ -174,8 +185,7 @@ wizard_walk() {  # wizard_walk DIALOG [SHOT_PREFIX]
     for step in 11 12 13; do wizard_car_next "$d"; shoot $step "${2:-}"; done
     wizard_car_next "$d"
     shoot 14 "${2:-}"
-    press "$d" 110 330                      # Finish
-    drv wait-gone "$d" 10000 >/dev/null || true
+    wizard_press "$d" 110 330               # Finish
 }
 # The outputs of preset A in a setup file: "output position kind" per record, in output order.
 setup_layout() {
@@ -314,7 +324,7 @@ blank-unit)
     prepare; set_com 1; scenario "[device]" "blank = yes"; start; splash 1
     # The wizard comes first; abandoned on a blank unit, it ends the program.
     d=$(wizard) || fail "no wizard for the blank unit"
-    press "$d" 189 330                      # Cancel on step 0
+    wizard_press "$d" 189 330               # Cancel on step 0
     expect_exit 0
     trace_has " 92 38" && fail "a blank unit was read back" ;;
 wizard-offline)
@@ -338,7 +348,7 @@ wizard-offline)
     menu_command "$tabs" 40133
     d=$(wizard) || fail "no second wizard"
     wizard_next "$d"
-    press "$d" 189 330                      # Cancel on step 1
+    wizard_press "$d" 189 330               # Cancel on step 1
     wait_idle "$main"
     save_setup "$main" "$work/again.bit"
     cmp -s "$work/wizard.bit" "$work/again.bit" || fail "a cancelled wizard changed the setup"
@@ -358,7 +368,7 @@ wizard-blank-finish)
     show_menu "$tabs" 48
     menu_command "$tabs" 40133
     d=$(wizard) || fail "no second wizard"
-    press "$d" 189 330                      # Cancel on step 0
+    wizard_press "$d" 189 330               # Cancel on step 0
     wait_idle "$main"
     [[ -f $work/rc ]] && fail "the program ended"
     close_main "$main"
