@@ -78,6 +78,9 @@ public:
 
     void ResetSettings();
     void SetWorkingMode(int mode);
+    // A finished wizard: the output levels reset, the tuning takes the new layout, the external
+    // sources and the signal meter the new inputs.
+    void ApplyWizardResult();
     int QueryClose();
     void OnDeviceMessage(devlink::UsbLink* link, int discard);
 

@@ -11,7 +11,7 @@
 #include "app/darvix.h"
 #include "app/firmware_image.h"
 #include "dialogs/eq_dynamic_dlg.h"
-#include "dialogs/interim_dialogs.h"
+#include "dialogs/wizard_dlg.h"
 #include "dialogs/software_update_dlg.h"
 #include "model/setup_file.h"
 #include "pages/dsp_setting.h"

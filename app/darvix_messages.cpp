@@ -9,8 +9,8 @@
 #include "app/splash_dialog.h"
 #include "dialogs/exit_dlg.h"
 #include "dialogs/eq_dynamic_dlg.h"
-#include "dialogs/interim_dialogs.h"
 #include "dialogs/scan_port_dlg.h"
+#include "dialogs/wizard_dlg.h"
 #include "dialogs/software_update_dlg.h"
 #include "dialogs/sync_dsp_dlg.h"
 #include "dialogs/update_dsp_dlg.h"
@@ -204,7 +204,13 @@ LRESULT Darvix::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM l
             } else {
                 requests_.wizardRunning = 0;
                 CloseDialogSteps(nullptr, false);
-                if (lParam == 1) changed_ = 1;
+                if (lParam == 1) {
+                    changed_ = 1;
+                    // A unit that went through the wizard is set up: a later cancelled wizard
+                    // must not end the program as for a blank one.
+                    deviceBlank_ = 0;
+                    ApplyWizardResult();
+                }
                 if (wizard_) wizard_->Hide();
                 if (lParam == 0 && online_ && deviceBlank_) {
                     // A blank unit whose wizard was abandoned cannot be used: the program ends.
@@ -394,6 +400,25 @@ LRESULT Darvix::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM l
         default: break;
     }
     return 0;
+}
+
+void Darvix::ApplyWizardResult() {
+    if (!wizard_ || !dsp_ || !levels_) return;
+    const dialogs::WizardIoRecord record = wizard_->GetIoRecord();
+    levels_->ResetLevels();
+    // One output per device channel, as the labels of the car view left them.
+    dsp_->Model().ApplyConfiguration(dialogs::LabelAssignments(record));
+    if (!sources_) return;
+    uint32_t flags[dialogs::kSourceCount];
+    for (int i = 0; i < dialogs::kSourceCount; ++i) flags[i] = static_cast<uint32_t>(record.sourceFlags[i]);
+    sources_->ApplyToControls(flags, dialogs::kSourceCount, record.inputType, -2);
+    int32_t inputs[dialogs::kHighLevelInputs];
+    for (int32_t& i : inputs) i = dialogs::kNotConnected;
+    if (record.inputType == 0)
+        for (int i = 0; i < dialogs::kLowLevelInputs; ++i) inputs[i] = record.lowLevelInput[i];
+    else if (record.inputType == 1)
+        for (int i = 0; i < dialogs::kHighLevelInputs; ++i) inputs[i] = record.highLevelInput[i];
+    sources_->DrawSignalMeter(record.inputType == 0 ? 1 : 0, inputs, 1);
 }
 
 }  // namespace app

@@ -128,7 +128,7 @@ void TuningModel::ApplyConfiguration(std::span<const OutputAssignment> table) {
     for (size_t i = 0; i < n; ++i) {
         const OutputAssignment& e = table[i];
         if (!ValidAssignment(e)) continue;
-        const int variant = observer_->PassiveVariant(e.position, e.kind);
+        const int variant = e.variant;
         AssignChannel(e.position, e.kind, e.output, variant, e.amplifier, 1);
         for (auto& preset : presets_) {
             preset.channel[e.output].amplifier = e.amplifier;
@@ -172,7 +172,7 @@ void TuningModel::ApplyDeviceConfiguration(std::span<const OutputAssignment> tab
             r.output = e.output;
             r.inUse = 1;
         }
-        const int variant = observer_->PassiveVariant(e.position, e.kind);
+        const int variant = e.variant;
         AssignChannel(e.position, e.kind, e.output, variant, e.amplifier, 0);
         for (auto& preset : presets_) {
             preset.channel[e.output].amplifier = e.amplifier;

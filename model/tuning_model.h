@@ -39,6 +39,7 @@ struct OutputAssignment {
     int32_t position;  // 0..11
     int32_t kind;      // 0..11
     uint32_t amplifier;
+    int32_t variant = 0;  // the passive crossover behind the output (0: none)
 };
 // Only this many entries of a configuration's table are looked at.
 constexpr int kConfigurationEntries = 26;

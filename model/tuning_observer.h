@@ -43,8 +43,6 @@ public:
     virtual void LevelIconChanged(int /*output*/, int /*position*/, int /*kind*/, int /*variant*/) {}
     // The channel map's on/off marks follow the current preset's records.
     virtual void ChannelStatesChanged() {}
-    // The car view's passive-crossover variant for a speaker (0: none).
-    virtual int PassiveVariant(int /*position*/, int /*kind*/) { return 0; }
     // The whole tuning must go to the device (a new configuration while connected).
     virtual void FullWriteRequested() {}
 };

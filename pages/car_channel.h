@@ -31,13 +31,34 @@ public:
     // Enabling changes nothing by itself: the next layout shows or hides the speakers.
     void OnEnable(bool) override {}
 
+    // Wizard mode's controls (null where there is none).
+    ui::ChkWnd* Toggle(int t) { return t >= 0 && t < kPassiveToggles ? toggles_[t].get() : nullptr; }
+    ui::BtnWnd* UpButton(int label) { return Slot(label) ? labelControls_[label].up.get() : nullptr; }
+    ui::BtnWnd* DownButton(int label) {
+        return Slot(label) ? labelControls_[label].down.get() : nullptr;
+    }
+    ui::ChkWnd* AmplifierBox(int label) {
+        return Slot(label) ? labelControls_[label].amplifier.get() : nullptr;
+    }
+
 private:
     void LoadIcon(int id);
     void ShowSeats();
+    // Wizard mode: the toggles and the labels' controls follow the logic.
+    struct LabelControls {
+        std::unique_ptr<ui::BtnWnd> up, down;
+        std::unique_ptr<ui::ChkWnd> amplifier;
+        int rightSide = -1;
+    };
+    static bool Slot(int label) { return label >= 0 && label < kMaxCarLabels; }
+    void SyncWizardControls();
+    bool OnWizardButton(HWND from);
 
     CarChannelLogic logic_;
     std::map<int, std::unique_ptr<ui::gdi::MemoryDC>> icons_;
     std::unique_ptr<ui::ChkWnd> seats_[kSeatCount];
+    std::unique_ptr<ui::ChkWnd> toggles_[kPassiveToggles];
+    LabelControls labelControls_[kMaxCarLabels];
     HFONT font_ = nullptr;
     bool built_ = false;
 };

@@ -52,6 +52,7 @@ CarChannelLogic::CarChannelLogic(int mode) : mode_(mode) {
         std::strncpy(s.name, kPlaces[p].name, sizeof s.name - 1);
     }
     seats_[0] = true;
+    if (wizard) SetWizardStep(mode, nullptr);
 }
 
 void CarChannelLogic::SetKindIconSize(int kind, IconSize size) {
@@ -164,7 +165,8 @@ const std::vector<CarLayoutItem>& CarChannelLogic::Layout() {
     ++layouts_;
     if (isEnabled_) enabled_ = isEnabled_();
     layout_.clear();
-    layout_.push_back({kSkin, 0, {0, 0, 249, 406}, ""});
+    if (mode_ == kViewMode) layout_.push_back({kSkin, 0, {0, 0, 249, 406}, ""});
+    else WizardBackground();
     if (!enabled_) {
         if (onLayout_) onLayout_();
         return layout_;
@@ -208,6 +210,7 @@ const std::vector<CarLayoutItem>& CarChannelLogic::Layout() {
                 layout_.push_back(
                     {0, 0, {r.left, r.top, r.left + kCountBox, r.top + kCountBox}, text});
             }
+            if (mode_ == 12) LayoutLabel(static_cast<int>(&s - spots_.data()), k, r);
         }
     }
     if (onLayout_) onLayout_();
@@ -215,6 +218,11 @@ const std::vector<CarLayoutItem>& CarChannelLogic::Layout() {
 }
 
 Notification CarChannelLogic::OnLButtonDown(int x, int y, bool ctrl) {
+    if (mode_ != kViewMode) {
+        // The wizard's steps report through their sink.
+        OnWizardClick(x, y);
+        return {};
+    }
     int hitPosition = -1, hitKind = -1;
     for (int p = 0; p < model::kPositionCount; ++p)
         for (int k = 0; k < model::kKindCount; ++k)

@@ -13,6 +13,7 @@
 
 #include "pages/channel_views.h"
 #include "pages/panel_types.h"
+#include "pages/wizard_table.h"
 
 namespace pages {
 
@@ -42,6 +43,14 @@ struct CarLayoutItem {
     int frame = 0;
     PanelRect rect{};
     std::string text;
+    int32_t textColor = -1;  // 0x00RRGGBB of a label's number; -1 the panel's own colour
+};
+
+// One passive-crossover toggle of the wizard's crossover step.
+struct PassiveToggle {
+    int x = 0, y = 0;
+    bool shown = false;
+    bool checked = false;
 };
 
 class CarChannelLogic : public CarView {
@@ -77,6 +86,46 @@ public:
     const std::array<CarChannelSpot, model::kPositionCount>& Spots() const { return spots_; }
     int Mode() const { return mode_; }
 
+    // Wizard mode (modes 10..13): the car picture of the I/O wizard's speaker steps.
+    static constexpr int kWizardSkin = 198;
+    static constexpr PanelRect kWizardRect{0, 0, 442, 411};
+    static constexpr int kTooManyOverlay = 270;
+    static constexpr PanelRect kTooManyRect{4, 5, 171, 129};
+    static constexpr int kConflictOverlay = 289;
+    static constexpr PanelRect kConflictRect{151, 84, 292, 359};
+    static const int kToggleBitmaps[kPassiveToggles];
+    static constexpr int kLeftLabel = 215, kRightLabel = 214;
+    static constexpr int kUpButton = 217, kDownButton = 218;
+    static constexpr int kLeftAmplifier = 216, kRightAmplifier = 219;
+    static constexpr int kRedText = 0xFF0000, kBlackText = 0x000000;
+
+    // Rebuilds the panel for wizard step 10..13 from the wizard's output table (26 entries, or
+    // none); step 10 clears the table's passive flags.
+    void SetWizardStep(int step, WizardOutputEntry* table);
+    // The device outputs the speakers on the panel need, passive groups sharing one.
+    int CountOutputChannels() const;
+    // The stereo or pair partner (position, kind, -1), or (-1, -1, -1).
+    SpeakerTriple GetPartner(int position, int kind) const;
+    // Gives the speaker's label (and its partner's) a free channel; returns the label count.
+    int AssignDefaultChannel(int position, int kind);
+    // 1 when two labels carry the same channel (two without one count as equal).
+    int HasChannelConflict() const;
+    void ShowTooManyChannelsWarning(bool show);
+    void ShowConflictWarning(bool show);
+    bool TooManyChannelsShown() const { return tooMany_; }
+    bool ConflictShown() const { return conflict_; }
+    int GetLabelCount() const { return labelCount_; }
+    const CarChannelLabel* GetLabels() const { return labels_.data(); }
+    const CarChannelSpot* GetSpeakerGrid() const { return spots_.data(); }
+    const PassiveToggle& Toggle(int t) const { return toggles_[t < 0 || t >= kPassiveToggles ? 0 : t]; }
+    // The wizard's controls, pressed (their window has flipped itself to nowChecked).
+    void OnToggleClicked(int toggle, bool nowChecked);
+    void OnChannelButton(int label, bool up);
+    void OnAmplifierClicked(int label, bool nowChecked);
+    // Where wizard mode's notifications go, at once (0x8061's notice lives only during the call).
+    void SetWizardSink(std::function<void(const Notification&)> send) { send_ = std::move(send); }
+    void SetLabelSize(IconSize size) { labelSize_ = size; }
+
     // Draws the panel (skin, then icons and counts unless disabled) and recomputes the hit
     // rectangles; a disabled panel keeps the last ones.
     const std::vector<CarLayoutItem>& Layout();
@@ -109,7 +158,31 @@ private:
     IconSize ShownSize(const CarChannelSpot& s, int kind) const;
     bool ShowsVariant(const CarChannelSpot& s, int kind) const;
 
+    void WizardBackground();
+    void LayoutLabel(int position, int kind, const PanelRect& icon);
+    void OnWizardClick(int x, int y);
+    void Send(uint32_t id, intptr_t wParam, intptr_t lParam) const {
+        if (send_) send_(Notification{id, wParam, lParam});
+    }
+    void SendNotice(const PassiveGroupNotice& notice) const;
+    int KindsAt(int position) const;
+    int LastLabel(int position, int kind) const;
+    int HighestFreeChannel() const;
+    bool ChannelFree(int channel) const;
+    static bool LeftMember(int position, int kind);
+    void ResetLabelSlots();
+    void HideLabelControls();
+    void BuildLabels();
+    void AddPassiveRepresentative(const WizardOutputEntry* table, const WizardOutputEntry& e);
+
     int mode_;
+    std::array<PassiveToggle, kPassiveToggles> toggles_{};
+    std::array<CarChannelLabel, kMaxCarLabels> labels_{};
+    int labelCount_ = 0;
+    IconSize labelSize_{79, 20};
+    bool tooMany_ = false;
+    bool conflict_ = false;
+    std::function<void(const Notification&)> send_;
     std::array<CarChannelSpot, model::kPositionCount> spots_{};
     std::array<IconSize, model::kKindCount> kindSizes_{};
     std::array<IconSize, kVariantCount> variantSizes_{};

@@ -112,9 +112,6 @@ public:
     void ClearSpeakers() override;
     void AssignmentLoaded(int preset) override;
     void ChannelStatesChanged() override { UpdateChannelMapStates(); }
-    int PassiveVariant(int position, int kind) override {
-        return views_.carView ? views_.carView->PassiveVariant(position, kind) : 0;
-    }
 
 private:
     model::DspChannelRecord& Rec(int output) {

@@ -142,17 +142,6 @@
 #define IDB_DYNEQ_HIGH 254         //   105 x 18
 #define IDB_DYNEQ_SAVE 255         // 3 frames of 78 x 34: normal, pressed, disabled
 
-// Tuning page: the equaliser panel -----------------------------------------------------------
-#define IDB_EQ_PANEL 107           // 773 x 219, the tuning page's panel: bands' sliders at x 48..730
-#define IDB_EQ_FLAT 120            // 3 frames of 30 x 28: normal, pressed, disabled
-#define IDB_EQ_LINK 121            // 3 frames of 38 x 40: off, on, disabled
-#define IDB_EQ_TRACK 127           // 22 x 160, a band slider's background (track x 8..13, y 18..146)
-#define IDB_EQ_THUMB_PLAIN 128     // 20 x 10, the thumb of one state
-#define IDB_EQ_BAND_SWITCH 192     // 3 frames of 18 x 12: off, on, disabled
-#define IDB_EQ_OFF 193             // 3 frames of 34 x 36: off, on, disabled
-#define IDB_EQ_SELECT_ALL 194      // 3 frames of 36 x 38: off, on, disabled
-#define IDB_EQ_THUMB 287           // 4 frames of 20 x 10: outside the pass band, (stressed), inside, (stressed)
-
 // The external-source page (its face 174 is listed with the pages) ------------------------------
 #define IDB_SOURCE_EQ_PANEL 188    // 773 x 217, its equaliser panel: bands' sliders at x 48..730, y 38..198
 #define IDB_SOURCE_AUX1 176        // source switches: 2 frames of 90 x 29 (off, lit)
@@ -175,3 +164,38 @@
 #define IDB_INPUT_TYPE_LABELS 295  // 144 x 14: the high-level label, then the low-level label
 #define IDB_INPUT_LABELS 296       // 93 x 338: 26 input labels of 93 x 13, top to bottom
 #define IDB_EQ_DYNAMIC 249         // 773 x 223, the dynamic-equalisation dialog's panel (bands 4 rows lower)
+
+// The I/O wizard ------------------------------------------------------------------------------
+#define IDB_WIZARD_TYPE 150        // step pictures, 300 x 380: input type and sources
+#define IDB_WIZARD_HIGH 151        //   high-level input assignment
+#define IDB_WIZARD_LOW 153         //   low-level input assignment
+#define IDB_WIZARD_LEVEL 155       //   input level setup: what to do first
+#define IDB_WIZARD_LEVEL_RUN 156   //   input level setup running
+#define IDB_WIZARD_CALIBRATE 157   //   auto calibration: de-equalize or skip
+#define IDB_WIZARD_TRACK2 158      //   auto calibration: track 2
+#define IDB_WIZARD_CAL_RUN 224     //   auto calibration running
+#define IDB_WIZARD_DONE 159        //   wizard completed
+#define IDB_WIZARD_CAR_BG 197      // 442 x 510, the car-view steps
+#define IDB_TITLE_CHANNELS 258     // car-view step titles, 213 x 27, at (83, 0)
+#define IDB_TITLE_SPEAKERS 259
+#define IDB_TITLE_PASSIVE 260
+#define IDB_TITLE_AMPLIFIERS 261
+#define IDB_CAR_WIZARD 198         // 442 x 411, the car in the wizard
+#define IDB_WARN_OUTPUTS 270       // 167 x 124, more outputs needed than the device has
+#define IDB_WARN_CONFLICT 289      // 141 x 275, an output assigned twice
+#define IDB_TOGGLE_WAY2_R 200      // passive-crossover toggles, 2 frames of 46 x 20 (off, on)
+#define IDB_TOGGLE_CENTER 201
+#define IDB_TOGGLE_WAY3_L 202
+#define IDB_TOGGLE_WAY3_R 203
+#define IDB_TOGGLE_WAY2_L 204
+#define IDB_LABEL_RIGHT 214        // output-channel labels, 79 x 20
+#define IDB_LABEL_LEFT 215
+#define IDB_AMP_LEFT 216           // amplifier boxes, 2 frames of 49 x 13 (off, on)
+#define IDB_AMP_RIGHT 219
+#define IDB_CHANNEL_UP 217         // 3 frames of 16 x 9 (normal, pressed, disabled)
+#define IDB_CHANNEL_DOWN 218
+#define IDB_WIZARD_CHECK 185       // 2 frames of 16 x 16 (off, on)
+#define IDB_WIZARD_BAR 239         // 260 x 24: the empty bar over the full one
+#define IDR_MENU_WIZARD_TYPE 160   // the wizard's input menus, each shown as its first submenu
+#define IDR_MENU_WIZARD_HIGH 161
+#define IDR_MENU_WIZARD_LOW 162

@@ -28,7 +28,17 @@ def page_dsp():
 
 @bitmap("IDB_WIZARD_BG", 300, 380)
 def wizard_background():
-    return style.dialog_background(300, 380, 85)
+    """The I/O wizard's first step: what it is about."""
+    c = style.dialog_background(300, 380, 85)
+    c.text_in_box((87, 2, 300, style.DIALOG_HEADER), "CONFIGURATION WIZARD", fonts.sans(True), 12,
+                  style.TEXT_DARK, align="left", tracking=0.8)
+    lines = ["This wizard will guide you through", "configuring your Darvix: inputs,",
+             "input levels, calibration, speakers,", "crossovers, output channels and",
+             "amplifiers.", "", "Press 'Next' to begin."]
+    for i, line in enumerate(lines):
+        c.text_in_box((20, 60 + 20 * i, 280, 78 + 20 * i), line, fonts.sans(False), 12.5,
+                      style.TEXT_DARK, align="left")
+    return c
 
 
 def _title(name, text):

@@ -183,6 +183,55 @@ dyn_trace() {
 }
 # A float of a file at a byte offset.
 file_f32() { python3 -c "import struct,sys; print(struct.unpack_from('<f', open(sys.argv[1],'rb').read(), int(sys.argv[2]))[0])" "$1" "$2"; }
+# The I/O wizard ("wizard"): Next on an ordinary step and on a car-view step; the car picture.
+wizard() { drv wait MYFRAMEWND wizard "${1:-20000}"; }
+# Its buttons share places (Next and Finish, Cancel and Skip): only the visible one is pressed.
+wizard_press() {  # wizard_press DIALOG X Y
+    local b
+    for ((i = 0; i < 200; ++i)); do
+        b=$(drv children "$1" | awk -v x="$2" -v y="$3" \
+            '$2 == "MYBTNWND" && $3 == 1 && $4 == x && $5 == y {print $1; exit}')
+        [[ -n $b && $(drv state "$b") == "1 1 "* ]] && { drv click "$b" 5 5 || fail "could not press"; return 0; }
+        sleep 0.1
+    done
+    fail "no usable wizard button at $2,$3"
+}
+wizard_next() { wizard_press "$1" 110 330; }
+wizard_car_next() { wizard_press "$1" 185 460; }
+# A low-level walk from step 0 to the last step: Front Left and Right woofers and the mono
+# subwoofer on the car (outputs 0, 1 and 7). Shots of every step with a prefix when given.
+wizard_walk() {  # wizard_walk DIALOG [SHOT_PREFIX]
+    local d=$1 car step
+    shoot() { [[ -n ${2:-} ]] && { sleep 0.3; drv shot "$d" "$bin/$2-$1.bmp" >/dev/null; }; return 0; }
+    shoot 00 "${2:-}"; wizard_next "$d"
+    shoot 01 "${2:-}"; wizard_next "$d"     # low-level inputs: the assignment of six
+    shoot 03 "${2:-}"; wizard_next "$d"
+    shoot 04 "${2:-}"; wizard_next "$d"
+    wizard_next "$d"                        # the setup ends on its first tick offline
+    car=$(drv child "$d" MYFRAMEWND 1 30 442 411) || fail "no car view in the wizard"
+    drv click "$car" 123 215 >/dev/null     # Front Left Woofer (the right one follows)
+    drv click "$car" 223 370 >/dev/null     # the Subwoofer
+    shoot 10 "${2:-}"
+    for step in 11 12 13; do wizard_car_next "$d"; shoot $step "${2:-}"; done
+    wizard_car_next "$d"
+    shoot 14 "${2:-}"
+    wizard_press "$d" 110 330               # Finish
+}
+# The outputs of preset A in a setup file: "output position kind" per record, in output order.
+setup_layout() {
+    python3 - "$1" <<'PY'
+import struct, sys
+data = open(sys.argv[1], "rb").read()
+size = 5072
+# The first preset's eight records lie one after another; find the first by its woofer on 0.
+start = data.find(struct.pack("<iiii", 1, 0, 0, 1))
+if start < 0:
+    sys.exit("no record of output 0")
+for o in range(8):
+    _, out, pos, kind = struct.unpack_from("<iiii", data, start + o * size)
+    print(out, pos, kind)
+PY
+}
 
 # A firmware image file of n payload bytes with a sound header (or one damaged on request).
 make_image() {  # make_image FILE PAYLOAD_BYTES [bad]
@@ -396,8 +445,58 @@ change-device-ok)
 blank-unit)
     prepare; set_com 1; scenario "[device]" "blank = yes"; start; splash 1
     # The wizard comes first; abandoned on a blank unit, it ends the program.
+    d=$(wizard) || fail "no wizard for the blank unit"
+    wizard_press "$d" 189 330               # Cancel on step 0
     expect_exit 0
     trace_has " 92 38" && fail "a blank unit was read back" ;;
+wizard-offline)
+    prepare; set_com 1; start; splash 0
+    main=$(main_window) || fail "no main window"
+    wait_idle "$main"
+    tabs=$(tab_bar "$main") || fail "no tab bar"
+    show_menu "$tabs" 48
+    menu_command "$tabs" 40133              # Config > I/O Configuration Wizard
+    d=$(wizard) || fail "no wizard"
+    [[ $(drv state "$main" | cut -d' ' -f1) == 0 ]] || fail "the main window shows under the wizard"
+    wizard_walk "$d" e2e-wizard
+    wait_idle "$main"
+    drv shot "$main" "$bin/e2e-wizard-main.bmp" >/dev/null
+    save_setup "$main" "$work/wizard.bit"
+    layout=$(setup_layout "$work/wizard.bit" | tr '\n' ' ')
+    [[ $layout == "0 0 1 1 2 1 -1 -1 -1 -1 -1 -1 -1 -1 -1 -1 -1 -1 -1 -1 -1 7 4 5 " ]] ||
+        fail "the setup holds the layout $layout"
+    # A cancelled wizard changes nothing.
+    show_menu "$tabs" 48
+    menu_command "$tabs" 40133
+    d=$(wizard) || fail "no second wizard"
+    wizard_next "$d"
+    wizard_press "$d" 189 330               # Cancel on step 1
+    wait_idle "$main"
+    save_setup "$main" "$work/again.bit"
+    cmp -s "$work/wizard.bit" "$work/again.bit" || fail "a cancelled wizard changed the setup"
+    close_main "$main"
+    d=$(dialog "The settings have changed and are not saved. Save them to a setup file before closing?") ||
+        fail "no exit dialog"
+    press "$d" 110 168                      # NO
+    expect_exit 0 ;;
+wizard-blank-finish)
+    prepare; set_com 1; scenario "[device]" "blank = yes"; start; splash 1
+    d=$(wizard) || fail "no wizard for the blank unit"
+    wizard_walk "$d"
+    main=$(main_window) || fail "no main window after the wizard"
+    wait_idle "$main"
+    # Set up now: a later wizard cancelled from the Config menu keeps the program.
+    tabs=$(tab_bar "$main") || fail "no tab bar"
+    show_menu "$tabs" 48
+    menu_command "$tabs" 40133
+    d=$(wizard) || fail "no second wizard"
+    wizard_press "$d" 189 330               # Cancel on step 0
+    wait_idle "$main"
+    [[ -f $work/rc ]] && fail "the program ended"
+    close_main "$main"
+    d=$(dialog "The settings have changed. FINALIZE them in 'darvix' before closing?") || fail "no exit dialog"
+    press "$d" 110 168                      # NO
+    expect_exit 0 ;;
 readback-retry)
     prepare; set_com 1; scenario "[device]" "readback_failures = 1"; start; splash 1
     main=$(main_window) || fail "no main window"

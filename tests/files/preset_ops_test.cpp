@@ -134,16 +134,15 @@ TEST(CopyPreset, CopiesRecordsAndListeningPointAndDesignsTheCopy) {
 TEST(ApplyConfiguration, BuildsTheDefaultTuningOfTheNewLayout) {
     RecordingView view;
     TuningModel m(&view);
-    view.variant = 5;
     m.SetMuteValue(4, 1);
     m.SetListeningPointValue(3, 2);
     m.SetCurrentPreset(1);
     m.SetConnected(1);
 
     std::vector<OutputAssignment> table = {
-        {0, kRearLeft, kFull, 1},    {1, kRearRight, kFull, 0}, {8, kCenter, kFull, 0},
-        {2, kFrontLeft, kWoofer, 0}, {4, 12, kFull, 0},         {5, kCenter, -1, 0},
-        {3, kFrontLeft, kTweeter, 1},
+        {0, kRearLeft, kFull, 1, 5},    {1, kRearRight, kFull, 0, 5}, {8, kCenter, kFull, 0},
+        {2, kFrontLeft, kWoofer, 0, 5}, {4, 12, kFull, 0},            {5, kCenter, -1, 0},
+        {3, kFrontLeft, kTweeter, 1, 5},
     };
     table.resize(kConfigurationEntries, OutputAssignment{-1, -1, -1, 0});
     table.push_back({7, kCenter, kFull, 0});  // past the entries looked at

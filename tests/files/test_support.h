@@ -19,7 +19,6 @@ class RecordingView : public model::TuningObserver {
 public:
     std::vector<std::string> calls;
     bool ready = true;
-    int variant = 0;
 
     bool ViewsReady() override { return ready; }
     void SpeakerAssigned(int o, int p, int k, int v, uint32_t a) override {
@@ -43,7 +42,6 @@ public:
             std::to_string(v));
     }
     void ChannelStatesChanged() override { Log("channel states"); }
-    int PassiveVariant(int, int) override { return variant; }
     void FullWriteRequested() override { Log("full write"); }
 
     bool Saw(const std::string& line) const {

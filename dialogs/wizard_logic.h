@@ -1,0 +1,180 @@
+// The I/O configuration wizard without its window: the steps (input type and sources, input
+// assignment, input-level setup and de-equalization, the car view's speaker, passive-crossover,
+// output-channel and amplifier steps, the end), the record they fill, the request words the poll
+// thread serves, and the result posted to the main window. Its window shows what it says through
+// WizardView and hands it the user's clicks, menu commands, timers and messages.
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "model/tuning_model.h"
+#include "pages/car_channel_logic.h"
+#include "pages/wizard_table.h"
+
+namespace dialogs {
+
+constexpr int kWizardSteps = 15;
+constexpr int kHighLevelInputs = 8;
+constexpr int kLowLevelInputs = 6;
+constexpr int kSourceCount = 5;
+constexpr int kNotConnected = 1024;
+// Menu command ids of the input menus.
+constexpr int kMenuLowLevel = 40092, kMenuHighLevel = 40093;
+constexpr int kMenuHighFirst = 40094, kMenuHighNotConnected = 40112;
+constexpr int kMenuLowFirst = 40113, kMenuLowNotConnected = 40119;
+constexpr int kMenuInputType = 160, kMenuHighInputs = 161, kMenuLowInputs = 162;
+
+// What the wizard's steps chose. The car view's labels and speaker grid are copied in by
+// GetIoRecord, so the record holds no link into a window.
+struct WizardIoRecord {
+    int32_t inputType;  // 0 low-level master inputs (6), 1 high-level (8)
+    int32_t inputTypeMenuId;
+    int32_t highLevelInput[kHighLevelInputs];  // routing index 0..17, 1024 not connected
+    int32_t highLevelMenuId[kHighLevelInputs];
+    int32_t lowLevelInput[kLowLevelInputs];  // routing index 18..23, 1024 not connected
+    int32_t lowLevelMenuId[kLowLevelInputs];
+    pages::WizardOutputEntry outputTable[pages::kWizardOutputEntries];
+    pages::CarChannelLabel labelTable[pages::kMaxCarLabels];
+    pages::CarChannelSpot speakerGrid[model::kPositionCount];
+    int32_t labelCount;  // 0 while there is no car view
+    int32_t sourceFlags[kSourceCount];  // Aux 1, Aux 2, SPDIF, Optical, Phone
+};
+WizardIoRecord DefaultIoRecord();
+
+// The routing index of an input menu's command, or -1 for another command.
+int MenuIdToRoutingIndex(int menuId);
+// The command of a routing index in the high-level (low = false) or low-level menu.
+int RoutingIndexToMenuId(int index, bool low);
+// The menu texts of the routing indexes ("Not Connected" for 1024).
+const char* RoutingIndexName(int index, bool low);
+
+// One output per device channel from the car view's labels, as the routing takes them: the
+// first 26 labels with a channel 0..7 and a position and kind 0..11, a later label on a channel
+// winning, the passive variant from the speaker grid.
+std::vector<model::OutputAssignment> LabelAssignments(const WizardIoRecord& record);
+
+enum class WizButton { Finish, Next, Back, Skip, Cancel };
+constexpr int kChannelBoxes = 9;
+constexpr int kWizardChecks = 8;  // five sources, Low Level, High Level, one never shown
+constexpr int kCheckLowLevel = 5, kCheckHighLevel = 6;
+
+struct MenuItemState {
+    int id;
+    bool checked;
+    bool greyed;
+};
+
+class WizardView {
+public:
+    virtual ~WizardView() = default;
+    // The step's picture and title (overlay 0: none); the window takes the picture's size.
+    virtual void SetSkin(uint32_t bitmap, uint32_t overlay) = 0;
+    // Draws the face anew: picture, the boxes' texts and the status line the logic gives.
+    virtual void Repaint() = 0;
+    virtual void ShowButton(WizButton button, bool show) = 0;
+    virtual void EnableButton(WizButton button, bool enable) = 0;
+    virtual void MoveButton(WizButton button, int x, int y) = 0;
+    virtual void ShowBox(int box, bool show) = 0;
+    virtual void MoveBox(int box, int x, int y) = 0;
+    virtual void ShowCheck(int check, bool show) = 0;
+    virtual void MoveCheck(int check, int x, int y) = 0;
+    virtual void SetCheck(int check, bool on) = 0;
+    virtual void ShowBar(bool show) = 0;
+    virtual void SetBar(double position) = 0;
+    virtual void StartTimer(uint32_t id, uint32_t periodMs) = 0;
+    virtual void StopTimer(uint32_t id) = 0;
+    // Opens an input menu under a box (client coordinates); the choice comes back as OnCommand.
+    virtual void OpenPopup(int menuResource, int x, int y, const std::vector<MenuItemState>& items) = 0;
+    // The car view in the given wizard mode, made on first use; null when it cannot be made.
+    virtual pages::CarChannelLogic* CarView(int mode) = 0;
+    virtual void ShowCarView(bool show) = 0;
+    virtual void PostToParent(uint32_t message, uintptr_t wParam, intptr_t lParam) = 0;
+    virtual void PostToSelf(uint32_t message, uintptr_t wParam, intptr_t lParam) = 0;
+};
+
+class WizardLogic {
+public:
+    static constexpr uint32_t kInputTimer = 1500, kOutputTimer = 2500, kTimerMs = 50;
+    static constexpr int kBarRange = 20;
+    static constexpr int kOutputSources = 6;  // the de-equalization's channels
+    static constexpr int kStatusLeft = 20, kStatusTop = 210, kStatusWidth = 260, kStatusHeight = 50;
+
+    WizardLogic(WizardView& view, bool online);
+
+    // Step 0 with the record kept and every request word clear.
+    void Start();
+    void SetSourceFlags(const uint32_t flags[kSourceCount]);
+    WizardIoRecord GetIoRecord();
+    void SetConnected(int connected) { online_ = connected != 0; }
+    // Until the poll thread serves the detections, steps 5 and 8 end on their first tick.
+    void SetDetectionServed(bool served) { detectionServed_ = served; }
+    void RefreshMenuIds();
+
+    // Next (-1) or a given step; Back.
+    void GoToStep(int target);
+    void GoBack();
+    void OnButton(WizButton button);
+    void OnBoxClicked(int box);
+    void OnCheckClicked(int check, bool nowChecked);
+    void OnCommand(int menuId);
+    void OnTimer(uint32_t id);
+    // The car view's notifications and the detections' results.
+    void OnAppMessage(uint32_t message, uintptr_t wParam, intptr_t lParam);
+
+    // What the window draws: the boxes' rectangles with their choice, and the status line.
+    struct BoxLabel {
+        pages::PanelRect rect;
+        int menuId;
+    };
+    std::vector<BoxLabel> BoxLabels() const;
+    std::string StatusText() const;
+
+    int Step() const { return step_; }
+    int DetectionState() const { return detection_; }
+    bool MenuOpen() const { return menuBox_ >= 0; }
+    const WizardIoRecord& Record() const { return record_; }
+    pages::CarChannelLogic* CarViewLogic() const { return car_; }
+
+    // The words the poll thread shares (each written by one side at a time).
+    std::array<std::atomic<int32_t>, kWizardSteps> stepLeft{};
+    std::array<std::atomic<int32_t>, kWizardSteps> stepClosed{};
+    std::atomic<int32_t> completedCount{0};
+    std::atomic<int32_t> inputChannel{-1};
+    std::atomic<int32_t> outputChannel{-1};
+
+private:
+    void Enter(int step, bool forward);
+    void LayOut();
+    void ApplyNextRule();
+    bool NextRule() const;
+    void StartMeasurement();
+    void StopMeasurement();
+    void OnDetectionDone(int step, uintptr_t end, intptr_t status);
+    void OnSpeakerPicked(int kind, int position);
+    void OnPassiveGroup(const pages::PassiveGroupNotice& notice);
+    void SetPresent(int position, int kind, int present);
+    int BoxCount() const;
+    int32_t* BoxIndexes();
+    int32_t* BoxMenuIds();
+    int MeasuredInputs() const;
+
+    WizardView& view_;
+    bool online_;
+    bool detectionServed_ = false;
+    int step_ = 0;
+    WizardIoRecord record_;
+    pages::CarChannelLogic* car_ = nullptr;
+    int menuBox_ = -1;
+    bool measuring_ = false;
+    int detection_ = 0;
+    int status_ = 0;
+    int inputShown_ = -1;
+    int outputShown_ = -1;
+    bool nextEnabled_ = true;
+};
+
+}  // namespace dialogs
