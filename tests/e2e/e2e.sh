@@ -938,6 +938,52 @@ PY
     d=$(dialog "The settings have changed. FINALIZE them in 'darvix' before closing?") || fail "no exit dialog"
     press "$d" 110 168                          # NO
     expect_exit 0 ;;
+eq-wheel)
+    # One wheel notch up on band 10 of the tuning page's equaliser (a fresh unit's tuning read
+    # back: Standard mode, a 3-way front, links on): +0.1875 dB (one pixel of the band's track)
+    # reaches the six front outputs as 's' frames with the band's new linear gain; the
+    # subwoofers get none.
+    prepare; set_com 1; start; splash 1
+    main=$(main_window) || fail "no main window"
+    sync_ok
+    wait_idle "$main"
+    band=10
+    slider=$(drv child "$main" SLIDERFX $((251 + 48 + 22 * band)) $((65 + 485 + 38)) 22 160) ||
+        fail "no slider of band $band at its place"
+    sleep 0.5
+    : > "$work/trace.txt"
+    drv wheel "$slider" 11 82 120 || fail "the wheel message was not taken"
+    for o in 0 1 2 3 4 5; do wait_trace "PC>DEV  46 5A 00 8A 73 00 0$o" 10; done
+    sleep 1
+    python3 - "$work/trace.txt" "$band" <<'PY' || fail "the 's' frames do not carry the new gain for outputs 0 to 5 only"
+import struct, sys
+band = int(sys.argv[2])
+want = struct.pack("<f", 10 ** (0.1875 / 20))
+gains = {}
+for line in open(sys.argv[1]):
+    if "PC>DEV" not in line:
+        continue
+    tokens = line.split("PC>DEV", 1)[1].split()
+    b = bytes(int(t, 16) for t in tokens if len(t) == 2 and all(c in "0123456789ABCDEFabcdef" for c in t))
+    if len(b) == 138 and b[4] == 0x73:
+        gains.setdefault(b[6], []).append(b[7 + 4 * band:11 + 4 * band])
+print("outputs with 's' frames:", sorted(gains))
+ok = sorted(gains) == [0, 1, 2, 3, 4, 5] and all(g[-1] == want for g in gains.values())
+sys.exit(0 if ok else 1)
+PY
+    # A group: bands 12 to 16 switched on, three Shift notches on band 14 move all five.
+    for b in 12 13 14 15 16; do
+        sw=$(drv child "$main" MYBTNWND $((251 + 50 + 22 * b)) $((65 + 485 + 25)) 18 12) || fail "no switch of band $b"
+        drv click "$sw" 5 5 >/dev/null
+    done
+    slider=$(drv child "$main" SLIDERFX $((251 + 48 + 22 * 14)) $((65 + 485 + 38)) 22 160) || fail "no slider of band 14"
+    for n in 1 2 3; do drv wheel "$slider" 11 82 120 4 >/dev/null; done
+    sleep 1
+    drv shot "$main" "$bin/e2e-eq-group.bmp" >/dev/null
+    close_main "$main"
+    d=$(dialog "The settings have changed. FINALIZE them in 'darvix' before closing?") || fail "no exit dialog"
+    press "$d" 110 168                          # NO
+    expect_exit 0 ;;
 levels)
     prepare; set_com 1; scenario "[device]" "clip_mask = 0x05"; start; splash 1
     main=$(main_window) || fail "no main window"
