@@ -638,3 +638,20 @@ TEST_F(PageQuestions, HeldTrimButtonStopsBeforeTheWarning) {
 }
 
 }  // namespace
+
+namespace {
+
+// The crossover panel in each filter type, for a person to look at (Band Pass with its frequency
+// fields swapped).
+TEST_F(PanelWin, ScreenshotsOfEachType) {
+    const int32_t types[] = {model::kFullRange, model::kLowPass, model::kHighPass, model::kBandPass};
+    const char* names[] = {"full_range", "low_pass", "high_pass", "band_pass"};
+    for (int i = 0; i < 4; ++i) {
+        panel.Logic().SetCrossover(Block(types[i], 300, 3000, model::kLinkwitz));
+        EXPECT_EQ(panel.Logic().Swapped(), types[i] == model::kBandPass);
+        const std::string path = uitest::ScreenshotFolder() + "\\crossover_" + names[i] + ".bmp";
+        EXPECT_TRUE(uitest::SaveBmp(panel.BackBuffer(), {0, 0, 248, 294}, path));
+    }
+}
+
+}  // namespace
