@@ -1,10 +1,7 @@
 # File > FINALIZE to Darvix on a unit whose FINALIZE fails: the failure is shown, the changes stay
 # marked and closing still asks about them.
-prepare; set_com 1; scenario "[device]" "finalize_result = 0"; start; splash 1
-main=$(main_window) || fail "no main window"
-sync_ok
-wait_idle "$main"
-tabs=$(tab_bar "$main") || fail "no tab bar"
+. "$(dirname "${BASH_SOURCE[0]}")/lib/files.sh"
+online "[device]" "finalize_result = 0"
 drv post "$main" 0x8018 0 0 >/dev/null          # a change: Expert mode
 wait_trace "PC>DEV  46 5A 00 07 CF 00"
 show_menu "$tabs" 3

@@ -2,16 +2,8 @@
 # the unit (the load's write and the idle send cycle); another unit's read-back replaces them on the
 # PC; the first unit's read-back brings every level back to its 0.5 dB step.
 . "$(dirname "${BASH_SOURCE[0]}")/lib/files.sh"
-prepare; set_com 1; scenario "[device]" "[device]" "description = Darvix B"; start; splash 1
-main=$(main_window) || fail "no main window"
-sync_ok
-wait_idle "$main"
-tabs=$(tab_bar "$main") || fail "no tab bar"
-save_setup "$main" "$work/tuning.bit"
-patch_setup "$work/tuning.bit" "$work/levels.bit" levels
-n=$(trace_count "PC>DEV  46 5A 00 06 A6")
-open_file "$tabs" 3 40129 "$work/levels.bit"
-write_done "$main" "$n"
+online "[device]" "[device]" "description = Darvix B"
+load_patched levels
 [[ $(written_levels) == "$(expected_levels $(patched_bytes))" ]] || fail "the write did not carry the loaded levels"
 # The output-level page: channel 1's fader of preset A ten wheel notches down.
 drv click "$tabs" 880 20 >/dev/null

@@ -1,11 +1,8 @@
 # Config > External Source by its ids: each source's item is ticked in the next Config menu, a
 # second choice unticks it.
 . "$(dirname "${BASH_SOURCE[0]}")/lib/menus.sh"
-prepare; set_com 1; start; splash 1
-main=$(main_window) || fail "no main window"
-sync_ok
-wait_idle "$main"
-tabs=$(tab_bar "$main") || fail "no tab bar"
+. "$(dirname "${BASH_SOURCE[0]}")/lib/files.sh"
+online
 # No source ticked after the read-back; each command ticks its item (a second one
 # unticks it), seen in the next menu.
 shot_source_menu "$tabs" "$work/sources-none.bmp"

@@ -2,12 +2,9 @@
 # the wizard and the dynamic equalisation dialog open and end; a scan that ends unconnected leaves
 # the program offline.
 . "$(dirname "${BASH_SOURCE[0]}")/lib/menus.sh"
+. "$(dirname "${BASH_SOURCE[0]}")/lib/files.sh"
 wine reg add 'HKCU\software\Morvane\Darvix' /v AskStdSwtLink /t REG_DWORD /d 0xffffffff /f >/dev/null 2>&1
-prepare; set_com 1; start; splash 1
-main=$(main_window) || fail "no main window"
-sync_ok
-wait_idle "$main"
-tabs=$(tab_bar "$main") || fail "no tab bar"
+online
 # Working Mode: Expert, then Standard (asked first: OK).
 show_menu "$tabs" 48
 menu_command "$tabs" 40147

@@ -1,9 +1,6 @@
 # The File menu's Credits, Update Firmware and Reset Settings by their ids.
-prepare; set_com 1; start; splash 1
-main=$(main_window) || fail "no main window"
-sync_ok
-wait_idle "$main"
-tabs=$(tab_bar "$main") || fail "no tab bar"
+. "$(dirname "${BASH_SOURCE[0]}")/lib/files.sh"
+online
 # Credits: the picture without the mode choice; a double click closes it.
 show_menu "$tabs" 3
 menu_command "$tabs" 40131

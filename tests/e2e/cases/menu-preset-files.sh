@@ -2,16 +2,8 @@
 # menu ids: the files hold the levels they were saved with, and each load writes them to the device
 # (a single preset into the preset on screen).
 . "$(dirname "${BASH_SOURCE[0]}")/lib/files.sh"
-prepare; set_com 1; start; splash 1
-main=$(main_window) || fail "no main window"
-sync_ok
-wait_idle "$main"
-tabs=$(tab_bar "$main") || fail "no tab bar"
-save_setup "$main" "$work/tuning.bit"
-patch_setup "$work/tuning.bit" "$work/levels.bit" levels
-n=$(trace_count "PC>DEV  46 5A 00 06 A6")
-open_file "$tabs" 3 40129 "$work/levels.bit"
-write_done "$main" "$n"
+online
+load_patched levels
 # Both preset files, with preset A on screen.
 save_file "$tabs" 250 40136 "$work/all.prs"
 wait_idle "$main"

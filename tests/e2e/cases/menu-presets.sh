@@ -1,16 +1,8 @@
 # Preset > Copy Preset From by its menu ids, preset A on screen: copying A onto itself does nothing;
 # from B, preset A alone changes and the whole tuning is written at once.
 . "$(dirname "${BASH_SOURCE[0]}")/lib/files.sh"
-prepare; set_com 1; start; splash 1
-main=$(main_window) || fail "no main window"
-sync_ok
-wait_idle "$main"
-tabs=$(tab_bar "$main") || fail "no tab bar"
-save_setup "$main" "$work/tuning.bit"
-patch_setup "$work/tuning.bit" "$work/levels.bit" levels
-n=$(trace_count "PC>DEV  46 5A 00 06 A6")
-open_file "$tabs" 3 40129 "$work/levels.bit"
-write_done "$main" "$n"
+online
+load_patched levels
 # From A while A is on screen: nothing.
 n=$(trace_count "PC>DEV  46 5A 00 06 A5")
 show_menu "$tabs" 250

@@ -1,11 +1,7 @@
 # File > Save Setup and Load Setup by their menu ids: the levels of a loaded setup reach the device
 # in the write that follows the load; a setup with a level above 0 dB is refused and changes nothing.
 . "$(dirname "${BASH_SOURCE[0]}")/lib/files.sh"
-prepare; set_com 1; start; splash 1
-main=$(main_window) || fail "no main window"
-sync_ok
-wait_idle "$main"
-tabs=$(tab_bar "$main") || fail "no tab bar"
+online
 save_file "$tabs" 3 40130 "$work/tuning.bit"
 wait_idle "$main"
 [[ $(stat -c %s "$work/tuning.bit") -gt 162000 ]] || fail "the setup file is too small"

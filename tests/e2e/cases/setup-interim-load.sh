@@ -1,16 +1,8 @@
 # A setup saved before the output-level page existed holds all 34 level values as 0: it loads by
 # File > Load Setup, its channels at 0 dB on the device, master and subwoofer as they were.
 . "$(dirname "${BASH_SOURCE[0]}")/lib/files.sh"
-prepare; set_com 1; start; splash 1
-main=$(main_window) || fail "no main window"
-sync_ok
-wait_idle "$main"
-tabs=$(tab_bar "$main") || fail "no tab bar"
-save_setup "$main" "$work/tuning.bit"
-patch_setup "$work/tuning.bit" "$work/zero.bit" zero
-n=$(trace_count "PC>DEV  46 5A 00 06 A6")
-open_file "$tabs" 3 40129 "$work/zero.bit"
-write_done "$main" "$n"
+online
+load_patched zero
 [[ $(written_levels) == "$(expected_levels $(printf '0 %.0s' {1..32}))" ]] || fail "the write did not carry 0 dB levels"
 last_write | grep -q "PC>DEV  00 5A 00 07 0A 1E 89" || fail "the master level changed (not -45 dB in the last write)"
 save_file "$tabs" 3 40130 "$work/after-zero.bit"

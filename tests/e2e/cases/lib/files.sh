@@ -1,4 +1,27 @@
-# Helpers of the cases that go through the File and Preset menus and the files they write.
+# Helpers of the cases in this folder: the program started online, the File and Preset menus and
+# the files they write.
+
+# The program in "Target" against the units the arguments add to the scenario, read back and idle:
+# sets main and tabs.
+online() {  # online [SCENARIO_LINE...]
+    prepare; set_com 1
+    [[ $# -gt 0 ]] && scenario "$@"
+    start; splash 1
+    main=$(main_window) || fail "no main window"
+    sync_ok
+    wait_idle "$main"
+    tabs=$(tab_bar "$main") || fail "no tab bar"
+}
+# The setup on screen saved (once), patched as patch_setup does, loaded by File > Load Setup and
+# written to the device; the patched file is $work/PATCH.bit.
+load_patched() {  # load_patched PATCH...
+    local n
+    [[ -s $work/tuning.bit ]] || save_setup "$main" "$work/tuning.bit"
+    patch_setup "$work/tuning.bit" "$work/$1.bit" "$@"
+    n=$(trace_count "PC>DEV  46 5A 00 06 A6")
+    open_file "$tabs" 3 40129 "$work/$1.bit"
+    write_done "$main" "$n"
+}
 
 # A menu command that opens the system's Open dialog, answered with FILE.
 open_file() {  # open_file TAB_BAR BUTTON_LEFT COMMAND FILE
