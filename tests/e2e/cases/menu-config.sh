@@ -1,5 +1,5 @@
 # The Config menu's commands by their ids: working mode and dynamic equalisation reach the device;
-# the wizard and the dynamic equalisation dialog open and end; a scan that ends unconnected leaves
+# the wizard and the dynamic equalisation dialog open and close; a scan that ends unconnected leaves
 # the program offline.
 . "$(dirname "${BASH_SOURCE[0]}")/lib/menus.sh"
 . "$(dirname "${BASH_SOURCE[0]}")/lib/files.sh"
@@ -20,13 +20,28 @@ wait_trace "PC>DEV  46 5A 00 07 95 00"
 show_menu "$tabs" 48
 menu_command "$tabs" 40282
 wait_trace "PC>DEV  46 5A 00 07 95 01"
-# The wizard and the dynamic equalisation dialog: opened, ended, the main window back.
-for id in 40133 40148; do
-    show_menu "$tabs" 48
-    menu_command "$tabs" $id
-    sleep 0.5
-    wait_idle "$main"
+# The wizard: opened from the menu, cancelled on its first step, the main window back.
+show_menu "$tabs" 48
+menu_command "$tabs" 40133
+d=$(wizard) || fail "no wizard"
+wizard_next "$d"
+wizard_press "$d" 189 330                        # Cancel
+wait_idle "$main"
+# The dynamic equalisation dialog: opened from the menu and closed; closing it uncalibrated switches
+# dynamic equalisation off, which is asked first (OK).
+show_menu "$tabs" 48
+menu_command "$tabs" 40148
+for ((i = 0; i < 200; ++i)); do
+    d=$(drv list | awk '$2 == "MYFRAMEWND" && $3 == 1 && $6 == 1019 {print $1; exit}')
+    [[ -n $d ]] && break
+    sleep 0.1
 done
+[[ -n $d ]] || fail "no dynamic-equalisation dialog"
+dyn_click "$d" 993 4 23 21
+if drv wait '#32770' "This action will disable Dynamic Equalization." 5000 >/dev/null; then
+    answer_box "This action will disable Dynamic Equalization." 0
+fi
+wait_idle "$main"
 # Scan Port: the scan ends unconnected; the program goes offline (the poll thread says goodbye).
 n=$(trace_count "PC>DEV  .. 5A 00 06 35")
 show_menu "$tabs" 48
