@@ -231,6 +231,22 @@ TEST_F(WizardWindow, HighLevelStepsSkipAndCancel) {
     uitest::Pump();
     Shot(d.GetHwnd(), "08_done");
     EXPECT_TRUE(Enabled(d.ButtonWindow(WizButton::Next)));
+    // Online, once the unit reports channels, the running steps name the last one done.
+    d.SetConnected(1);
+    d.Logic().SetDetectionServed(true);
+    d.Logic().GoToStep(5);
+    d.Logic().inputChannel = 2;
+    SendMessageA(d.GetHwnd(), WM_TIMER, dialogs::WizardLogic::kInputTimer, 0);
+    EXPECT_EQ(d.Logic().StatusText(), "Channel 3 completed.");
+    Shot(d.GetHwnd(), "05_channel");
+    d.Logic().GoToStep(8);
+    d.Logic().outputChannel = 1;
+    SendMessageA(d.GetHwnd(), WM_TIMER, dialogs::WizardLogic::kOutputTimer, 0);
+    EXPECT_EQ(d.Logic().StatusText(), "'Front Right' completed.");
+    Shot(d.GetHwnd(), "08_channel");
+    SendMessageA(d.GetHwnd(), ui::MsgOutputDetectDone, 1, 0);
+    d.SetConnected(0);
+    d.Logic().SetDetectionServed(false);
     Press(d, WizButton::Back);
     Press(d, WizButton::Back);
     ASSERT_EQ(d.Logic().Step(), 6);
