@@ -50,6 +50,8 @@ public:
 
     // file: the whole image file as it was checked (header included); it must outlive the upload.
     FirmwareUpload(const std::vector<uint8_t>& file, std::atomic<int>& phase, ResultPost post);
+    // A temporary image would be gone before the upload reads it.
+    FirmwareUpload(std::vector<uint8_t>&& file, std::atomic<int>& phase, ResultPost post) = delete;
 
     // The three steps in order.
     void Run(UsbLink& link);

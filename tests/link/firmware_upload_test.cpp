@@ -315,7 +315,8 @@ TEST(FirmwareUpload, AFailedLinkEndsTheResultWaitAtOnce) {
             c.lose(h.bus.unit(0));
         }
         std::vector<uint32_t> posted;
-        FirmwareUpload upload(ImageFile(1100), phase, [&](uint32_t r) { posted.push_back(r); });
+        const std::vector<uint8_t> image = ImageFile(1100);
+        FirmwareUpload upload(image, phase, [&](uint32_t r) { posted.push_back(r); });
         upload.Run(*link);
         EXPECT_FALSE(upload.Answered());
         EXPECT_EQ(posted, (std::vector<uint32_t>{0}));
