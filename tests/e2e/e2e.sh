@@ -266,7 +266,7 @@ found_text() { echo "'darvix' found on '$1'. Press 'Ok' to connect or press 'Nex
 not_found="'darvix' device not found."
 scan_found() { dialog "$(found_text "$1")" "${2:-60000}"; }
 # Line numbers in the trace of a unit's opens and closes (unit N counts from 1).
-trace_lines() { grep -n "unit $1  $2" "$work/trace.txt" 2>/dev/null | cut -d: -f1; }
+unit_trace_lines() { grep -n "unit $1  $2" "$work/trace.txt" 2>/dev/null | cut -d: -f1; }
 
 newer="This software is outdated compared with device firmware. Please update 'darvix' PC Software."
 older="Darvix firmware is too old. Please restart this application "
@@ -707,7 +707,7 @@ scan-startup)
     dlg=$(scan_found "Darvix C") || fail "the scan did not stop at unit 3"
     drv list | awk '$2 == "DIALOGUIMODULE" && $3 == 1' | grep -q . && fail "the main window shows during the scan"
     # Unit 2 was opened and closed by the scan without identifying itself, before unit 3 opened.
-    last2=$(trace_lines 2 CLOSE | tail -n 1); first3=$(trace_lines 3 OPEN | head -n 1)
+    last2=$(unit_trace_lines 2 CLOSE | tail -n 1); first3=$(unit_trace_lines 3 OPEN | head -n 1)
     [[ -n $last2 && -n $first3 && $last2 -lt $first3 ]] || fail "unit 2 was not probed before unit 3"
     grep "unit 2  DEV>PC" "$work/trace.txt" | grep -q " CD " && fail "unit 2 identified itself"
     trace_has "unit 1  OPEN" && fail "unit 1 opened although it refuses"
@@ -749,11 +749,11 @@ scan-blank)
     dlg=$(scan_found "Darvix B") || fail "the scan did not find the blank unit"
     press "$dlg" 31 168
     wait_trace "unit 2  OPEN" 10
-    sleep 3
+    d=$(wizard) || fail "no wizard for the blank unit"
     trace_has " 92 " && fail "a read-back ran for a blank unit"
-    main=$(main_window) || fail "no main window"
     [[ $(get_com) == 0x2 ]] || fail "Com is $(get_com), not 2"
-    close_main "$main"; expect_exit 0 ;;
+    wizard_press "$d" 189 330                             # Cancel on step 0: nothing to tune
+    expect_exit 0 ;;
 scan-mismatch)
     # The unit found runs another major.minor: the firmware check's box, then exit code 22.
     prepare; set_com 1
@@ -806,14 +806,14 @@ scan-cancel)
     start; splash 1
     # Cancel while the scan probes the unit (its second open; the first was the start-up's).
     # Opens: the start-up's probe, the poll thread's link, then the scan's probe.
-    for ((i = 0; i < 300; ++i)); do [[ $(trace_lines 1 OPEN | wc -l) -ge 3 ]] && break; sleep 0.1; done
-    [[ $(trace_lines 1 OPEN | wc -l) -ge 3 ]] || fail "the scan never probed the unit"
+    for ((i = 0; i < 300; ++i)); do [[ $(unit_trace_lines 1 OPEN | wc -l) -ge 3 ]] && break; sleep 0.1; done
+    [[ $(unit_trace_lines 1 OPEN | wc -l) -ge 3 ]] || fail "the scan never probed the unit"
     dlg=$(drv list | awk '$2 == "MYFRAMEWND" && $3 == 1 {print $1; exit}')
     [[ -n $dlg ]] || fail "no scan dialog"
     press "$dlg" 189 168                                  # Cancel
     main=$(main_window 60000) || fail "no main window"
     wait_idle "$main"
-    n=$(trace_lines 1 OPEN | wc -l)
+    n=$(unit_trace_lines 1 OPEN | wc -l)
     [[ $n -ge 4 ]] || fail "the stored unit was not opened again ($n opens)"
     close_main "$main"; expect_exit 0 ;;
 firmware-unplug-rescue)
