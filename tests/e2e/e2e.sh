@@ -752,7 +752,12 @@ scan-blank)
     d=$(wizard) || fail "no wizard for the blank unit"
     trace_has " 92 " && fail "a read-back ran for a blank unit"
     [[ $(get_com) == 0x2 ]] || fail "Com is $(get_com), not 2"
-    wizard_press "$d" 189 330                             # Cancel on step 0: nothing to tune
+    wizard_walk "$d"
+    main=$(main_window) || fail "no main window after the wizard"
+    wait_idle "$main"
+    close_main "$main"
+    d=$(dialog "The settings have changed. FINALIZE them in 'darvix' before closing?") || fail "no exit dialog"
+    press "$d" 110 168                                    # NO
     expect_exit 0 ;;
 scan-mismatch)
     # The unit found runs another major.minor: the firmware check's box, then exit code 22.

@@ -1,6 +1,5 @@
 # The Config menu's commands by their ids: working mode and dynamic equalisation reach the device;
-# the wizard and the dynamic equalisation dialog open and close; a scan that ends unconnected leaves
-# the program offline.
+# a scan that ends unconnected leaves the program offline.
 . "$(dirname "${BASH_SOURCE[0]}")/lib/menus.sh"
 . "$(dirname "${BASH_SOURCE[0]}")/lib/files.sh"
 wine reg add 'HKCU\software\Morvane\Darvix' /v AskStdSwtLink /t REG_DWORD /d 0xffffffff /f >/dev/null 2>&1
@@ -20,32 +19,18 @@ wait_trace "PC>DEV  46 5A 00 07 95 00"
 show_menu "$tabs" 48
 menu_command "$tabs" 40282
 wait_trace "PC>DEV  46 5A 00 07 95 01"
-# The wizard: opened from the menu, cancelled on its first step, the main window back.
-show_menu "$tabs" 48
-menu_command "$tabs" 40133
-d=$(wizard) || fail "no wizard"
-wizard_next "$d"
-wizard_press "$d" 189 330                        # Cancel
-wait_idle "$main"
-# The dynamic equalisation dialog: opened from the menu and closed; closing it uncalibrated switches
-# dynamic equalisation off, which is asked first (OK).
-show_menu "$tabs" 48
-menu_command "$tabs" 40148
-for ((i = 0; i < 200; ++i)); do
-    d=$(drv list | awk '$2 == "MYFRAMEWND" && $3 == 1 && $6 == 1019 {print $1; exit}')
-    [[ -n $d ]] && break
-    sleep 0.1
-done
-[[ -n $d ]] || fail "no dynamic-equalisation dialog"
-dyn_click "$d" 993 4 23 21
-if drv wait '#32770' "This action will disable Dynamic Equalization." 5000 >/dev/null; then
-    answer_box "This action will disable Dynamic Equalization." 0
-fi
-wait_idle "$main"
-# Scan Port: the scan ends unconnected; the program goes offline (the poll thread says goodbye).
+# Scan Port: the scan cancelled; the program goes offline (the poll thread says goodbye).
 n=$(trace_count "PC>DEV  .. 5A 00 06 35")
 show_menu "$tabs" 48
 menu_command "$tabs" 40149
+for ((i = 0; i < 300; ++i)); do
+    dlg=$(drv list | awk '$2 == "MYFRAMEWND" && $3 == 1 {print $1; exit}')
+    [[ -n $dlg ]] && break
+    sleep 0.1
+done
+[[ -n $dlg ]] || fail "no scan dialog"
+press "$dlg" 189 168                             # Cancel
+main=$(main_window 60000) || fail "no main window after the scan"
 wait_idle "$main"
 for ((i = 0; i < 100; ++i)); do [[ $(trace_count "PC>DEV  .. 5A 00 06 35") -gt $n ]] && break; sleep 0.1; done
 [[ $(trace_count "PC>DEV  .. 5A 00 06 35") -gt $n ]] || fail "no disconnect after the scan"
