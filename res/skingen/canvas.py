@@ -199,3 +199,18 @@ def text_outline(string, font, size, tracking=0.0):
 
 def text_width(string, font, size, tracking=0.0):
     return text_outline(string, font, size, tracking)[1]
+
+
+def wrap(text, font, size, width):
+    """Words of text in lines no wider than width (a single long word stands alone)."""
+    lines, line = [], ""
+    for word in text.split():
+        trial = word if not line else line + " " + word
+        if line and text_width(trial, font, size) > width:
+            lines.append(line)
+            line = word
+        else:
+            line = trial
+    if line:
+        lines.append(line)
+    return lines

@@ -2,7 +2,7 @@
 failure face, and the questions drawn as pictures (FINALIZE from the menu, the two exit questions).
 The pictures sit on the dialog skin's body, so they are drawn on its colour."""
 from skingen import fonts, style
-from skingen.canvas import Canvas, text_width
+from skingen.canvas import Canvas, wrap
 from skingen.registry import bitmap
 
 # The words of the pictures; the dialogs keep the same sentences as their window texts.
@@ -11,19 +11,6 @@ EXIT_ONLINE = "The settings have changed. FINALIZE them in 'darvix' before closi
 EXIT_OFFLINE = ("The settings have changed and are not saved. Save them to a setup file before "
                 "closing?")
 
-
-def wrap(text, font, size, width):
-    lines, line = [], ""
-    for word in text.split():
-        trial = word if not line else line + " " + word
-        if line and text_width(trial, font, size) > width:
-            lines.append(line)
-            line = word
-        else:
-            line = trial
-    if line:
-        lines.append(line)
-    return lines
 
 
 def text_picture(width, height, text, place_y, accent_rule=False):

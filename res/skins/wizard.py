@@ -3,7 +3,7 @@ titles and car, the two warnings, the passive-crossover toggles, the output-chan
 their arrows and amplifier boxes, the input menu buttons, the check boxes and the bar, and the
 input menus."""
 from skingen import fonts, style
-from skingen.canvas import Canvas, mix
+from skingen.canvas import Canvas, mix, wrap
 from skingen.registry import bitmap, rc_block, strip
 
 CAR_BG = (0x23, 0x27, 0x2D)
@@ -13,21 +13,6 @@ BOX_FILL = (212, 208, 200)  # the dialog's brush behind a box's choice
 
 BUTTON_BAND = 85
 CAR_BUTTON_BAND = 60
-
-
-def wrap(text, font, size, width):
-    from skingen.canvas import text_width
-    lines, line = [], ""
-    for word in text.split():
-        trial = word if not line else line + " " + word
-        if line and text_width(trial, font, size) > width:
-            lines.append(line)
-            line = word
-        else:
-            line = trial
-    if line:
-        lines.append(line)
-    return lines
 
 
 def title(c, text, x=83):
