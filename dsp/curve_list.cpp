@@ -156,12 +156,14 @@ std::pair<size_t, int> Thin(PaintPlan& plan, const ChartCurve& c) {
     const size_t start = plan.points.size();
     const int n = c.count - 3;
     const ChartPoint* p = c.points.data();
-    auto column = [&](float x) { return std::floor(plan.tx + plan.sx * (x + plan.ox)); };
+    auto place = [&](float x) { return plan.tx + plan.sx * (x + plan.ox); };
+    // floor(place) == col without a floor per point (col is a floor, so an integer or not finite).
+    auto inColumn = [](float f, float col) { return f == col || (f >= col && f < col + 1.0f); };
     int i = 0;
     while (i < n) {
-        const double col = column(p[i].x);
+        const float col = std::floor(place(p[i].x));
         int j = i, lo = i, hi = i;
-        while (j + 1 < n && column(p[j + 1].x) == col) {
+        while (j + 1 < n && inColumn(place(p[j + 1].x), col)) {
             ++j;
             if (p[j].y < p[lo].y) lo = j;
             if (p[j].y > p[hi].y) hi = j;

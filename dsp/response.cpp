@@ -23,6 +23,13 @@ bool SameSections(const model::BiquadSection* a, const model::BiquadSection* b, 
     return count <= 0 || std::memcmp(a, b, sizeof(model::BiquadSection) * static_cast<size_t>(count)) == 0;
 }
 
+// A range within the bins (an empty or reversed one: all of them).
+BinRange Clamped(BinRange bins) {
+    bins.first = std::max(bins.first, 0);
+    bins.last = std::min(bins.last, kBinCount - 1);
+    return bins.first <= bins.last ? bins : kAllBins;
+}
+
 }  // namespace
 
 int UsableCrossoverCount(const model::CrossoverParams& block) {
@@ -33,7 +40,9 @@ int UsableCrossoverCount(const model::CrossoverParams& block) {
 
 ResponseEngine::ResponseEngine()
     : re_(kBlockLength), im_(kBlockLength), mag_(kBinCount), magB_(kBinCount), a_(kBlockLength),
-      b_(kBlockLength), xs_(kBinCount), kept_(3 * model::kChannelCount) {
+      b_(kBlockLength), xs_(kBinCount), kept_(3 * model::kChannelCount), prefixes_(model::kChannelCount),
+      impulse_(kBlockLength, 0.0) {
+    impulse_[0] = 1.0;
     for (int i = 0; i < kBinCount; ++i)
         xs_[i] = static_cast<float>(std::log10(i * 24000.0 / 8192.0 + kFloor));
     // Each output's equaliser, crossover and chain stay kept.
@@ -41,41 +50,63 @@ ResponseEngine::ResponseEngine()
         k.from.reserve(kMaxKeptSections);
         k.h.assign(kBlockLength, 0.0);
     }
+    // The prefixes' responses are made when a long cascade first needs them, then kept.
+    for (Prefix& p : prefixes_) p.from.reserve(kMaxKeptSections);
 }
 
 void ResponseEngine::Cascade(const model::BiquadSection* sections, int count, double* h) {
-    if (!sections || !h) return;
-    // Second-order sections go two at a time (their recurrences overlap); a section of a higher
-    // order runs alone. A refused section passes the block as it is.
-    Biquad waiting{};
-    bool haveWaiting = false;
-    for (int i = 0; i < count; ++i) {
+    CascadeFrom(sections, count, h, h);
+}
+
+void ResponseEngine::CascadeFrom(const model::BiquadSection* sections, int count, const double* src,
+                                 double* dst) {
+    if (!src || !dst) return;
+    // Second-order sections go four at a time (their recurrences overlap), a remainder of two
+    // as a pair; a section of a higher order runs alone. A refused section passes the block as
+    // it is. Whatever the grouping, each section's samples are those of its own IirPass.
+    Biquad waiting[4];
+    int haveWaiting = 0;
+    const double* from = src;
+    // Brings the block to dst when nothing has been written there yet.
+    auto toDst = [&]() {
+        if (from != dst) std::copy(from, from + kBlockLength, dst);
+        from = dst;
+    };
+    auto flush = [&]() {
+        if (haveWaiting == 0) return;
+        if (haveWaiting == 4 || haveWaiting == 3) {
+            // Three sections with an identity in the fourth lane (its samples pass unchanged).
+            if (haveWaiting == 3) waiting[3] = Biquad{1.0, 0.0, 0.0, 0.0, 0.0};
+            BiquadQuad(waiting, from, dst, kBlockLength);
+            from = dst;
+        } else if (haveWaiting == 2) {
+            toDst();
+            BiquadPair(waiting[0], waiting[1], dst, kBlockLength);
+        } else {
+            toDst();
+            const double b[3] = {waiting[0].b0, waiting[0].b1, waiting[0].b2},
+                         a[3] = {1.0, waiting[0].a1, waiting[0].a2};
+            IirPass(b, a, 2, dst, dst, kBlockLength);
+        }
+        haveWaiting = 0;
+    };
+    for (int i = 0; sections && i < count; ++i) {
         const model::BiquadSection& s = sections[i];
         if (s.order < 0 || s.order > kMaxIirOrder) continue;
         const int order = EffectiveOrder(s);
         if (!IirSectionUsable(s.b, s.a, order)) continue;
         Biquad q;
         if (MakeBiquad(s.b, s.a, order, q)) {
-            if (haveWaiting) {
-                BiquadPair(waiting, q, h, kBlockLength);
-                haveWaiting = false;
-            } else {
-                waiting = q;
-                haveWaiting = true;
-            }
+            waiting[haveWaiting++] = q;
+            if (haveWaiting == 4) flush();
             continue;
         }
-        if (haveWaiting) {
-            const double b[3] = {waiting.b0, waiting.b1, waiting.b2}, a[3] = {1.0, waiting.a1, waiting.a2};
-            IirPass(b, a, 2, h, h, kBlockLength);
-            haveWaiting = false;
-        }
-        IirPass(s.b, s.a, order, h, h, kBlockLength);
+        flush();
+        toDst();
+        IirPass(s.b, s.a, order, dst, dst, kBlockLength);
     }
-    if (haveWaiting) {
-        const double b[3] = {waiting.b0, waiting.b1, waiting.b2}, a[3] = {1.0, waiting.a1, waiting.a2};
-        IirPass(b, a, 2, h, h, kBlockLength);
-    }
+    flush();
+    toDst();
 }
 
 void ResponseEngine::ImpulseResponse(const model::BiquadSection* sections, int count, double* h) {
@@ -89,8 +120,8 @@ void ResponseEngine::CountPasses(const model::BiquadSection* sections, int count
     if (sections && count > 0) passes_ += count;
 }
 
-void ResponseEngine::Decibels(const double* mag, float* ys) const {
-    for (int i = 0; i < kBinCount; ++i)
+void ResponseEngine::Decibels(const double* mag, float* ys, BinRange bins) const {
+    for (int i = bins.first; i <= bins.last; ++i)
         ys[i] = static_cast<float>(20.0 * std::log10(std::fabs(mag[i]) + kFloor));
 }
 
@@ -134,11 +165,12 @@ const double* ResponseEngine::Impulse(const model::BiquadSection* first, int fir
     k.valid = false;
     double* h = k.h.data();
     if (head) {
-        std::copy(head, head + kBlockLength, h);
-        Cascade(second, secondCount, h);
+        CascadeFrom(second, secondCount, head, h);
         CountPasses(second, secondCount);
+    } else if (firstCount >= kMinPrefixSections) {
+        FilterWithPrefixes(first, firstCount, h);
     } else {
-        ImpulseResponse(first, firstCount, h);
+        CascadeFrom(first, firstCount, impulse_.data(), h);
         CountPasses(first, firstCount);
     }
     k.from.assign(first, first + firstCount);
@@ -151,48 +183,91 @@ const double* ResponseEngine::Impulse(const model::BiquadSection* first, int fir
     return h;
 }
 
-void ResponseEngine::Forget() {
-    for (Kept& k : kept_) k.valid = false;
+void ResponseEngine::FilterWithPrefixes(const model::BiquadSection* first, int count, double* h) {
+    // The kept prefix that shares the most of its responses with this cascade; without one, the
+    // one used longest ago starts afresh.
+    Prefix* best = nullptr;
+    int bestStart = 0;  // responses of `best` that serve this cascade
+    for (Prefix& p : prefixes_) {
+        if (!p.valid) continue;
+        const int kept = (static_cast<int>(p.from.size()) - 1) / kPrefixStep;
+        const int most = std::min(kept, (count - 1) / kPrefixStep);
+        int same = 0;
+        while (same < most && SameSections(p.from.data() + same * kPrefixStep, first + same * kPrefixStep,
+                                           kPrefixStep))
+            ++same;
+        if (!best || same > bestStart || (same == bestStart && p.used > best->used)) {
+            best = &p;
+            bestStart = same;
+        }
+    }
+    if (!best || bestStart == 0) {
+        best = &prefixes_.front();
+        for (Prefix& p : prefixes_)
+            if (!p.valid || (best->valid && p.used < best->used)) best = &p;
+        bestStart = 0;
+    }
+    Prefix& p = *best;
+    const int responses = (count - 1) / kPrefixStep;
+    if (p.points.size() < static_cast<size_t>(responses) * kBlockLength)
+        p.points.resize(static_cast<size_t>(responses) * kBlockLength);  // once per prefix, at most
+    const double* from = bestStart > 0 ? p.points.data() + static_cast<size_t>(bestStart - 1) * kBlockLength
+                                       : impulse_.data();
+    for (int c = bestStart + 1; c <= responses + 1; ++c) {
+        const int begin = (c - 1) * kPrefixStep, end = std::min(count, c * kPrefixStep);
+        double* to = c <= responses ? p.points.data() + static_cast<size_t>(c - 1) * kBlockLength : h;
+        CascadeFrom(first + begin, end - begin, from, to);
+        from = to;
+    }
+    CountPasses(first + bestStart * kPrefixStep, count - bestStart * kPrefixStep);
+    p.from.assign(first, first + count);
+    p.used = ++uses_;
+    p.valid = true;
 }
 
-void ResponseEngine::Spectrum(const double* h, double* mag) {
+void ResponseEngine::Forget() {
+    for (Kept& k : kept_) k.valid = false;
+    for (Prefix& p : prefixes_) p.valid = false;
+}
+
+void ResponseEngine::Spectrum(const double* h, double* mag, BinRange bins) {
     RealFft(h, re_.data(), im_.data(), kBlockOrder);
-    Magnitudes(re_.data(), im_.data(), mag, kBinCount);
+    Magnitudes(re_.data() + bins.first, im_.data() + bins.first, mag + bins.first, bins.last - bins.first + 1);
 }
 
 void ResponseEngine::ComputeSectionsResponse(const model::BiquadSection* sections, int count,
-                                             float* xs, float* ys) {
+                                             float* xs, float* ys, BinRange bins) {
+    bins = Clamped(bins);
     if (!sections || count < 0) count = 0;
     if (count <= kMaxKeptSections) {
-        Spectrum(Impulse(sections, count, nullptr, 0), mag_.data());
+        Spectrum(Impulse(sections, count, nullptr, 0), mag_.data(), bins);
     } else {
         ImpulseResponse(sections, count, a_.data());
         CountPasses(sections, count);
-        Spectrum(a_.data(), mag_.data());
+        Spectrum(a_.data(), mag_.data(), bins);
     }
-    if (xs) std::copy(xs_.begin(), xs_.end(), xs);
-    if (ys) Decibels(mag_.data(), ys);
+    if (xs) std::copy(xs_.begin() + bins.first, xs_.begin() + bins.last + 1, xs + bins.first);
+    if (ys) Decibels(mag_.data(), ys, bins);
 }
 
 int ResponseEngine::ComputeCrossoverResponse(const model::CrossoverParams& block,
                                              const model::CrossoverSections& sections, float* xs,
-                                             float* ys) {
-    ComputeSectionsResponse(sections.section.data(), UsableCrossoverCount(block), xs, ys);
+                                             float* ys, BinRange bins) {
+    ComputeSectionsResponse(sections.section.data(), UsableCrossoverCount(block), xs, ys, bins);
     return kBinCount;
 }
 
 void ResponseEngine::ComputeSum(const model::DspChannelRecord* records,
                                 const model::CrossoverSections* sections,
-                                const SumSpeaker* speakers, int count, float* xs, float* ys) {
-    std::fill(a_.begin(), a_.end(), 0.0);
-    std::fill(b_.begin(), b_.end(), 0.0);
+                                const SumSpeaker* speakers, int count, float* xs, float* ys,
+                                BinRange bins) {
+    bins = Clamped(bins);
     // A chain or an equaliser adds to A and leaves B a unit impulse; a crossover adds to B and
-    // leaves A one: the product of the two is the sum of what the speakers add.
-    bool aImpulse = false, bImpulse = false;  // both start as zeros
-    auto impulse = [](std::vector<double>& v) {
-        std::fill(v.begin(), v.end(), 0.0);
-        v[0] = 1.0;
-    };
+    // leaves A one: the product of the two is the sum of what the speakers add. Both start as
+    // zeros; an accumulator that is zeros or an impulse is only written when something is added
+    // to it (a copy of the first response instead of a sum with zeros: the same values).
+    enum class Held { kZeros, kImpulse, kSamples };
+    Held aHeld = Held::kZeros, bHeld = Held::kZeros;
     for (int i = 0; records && sections && speakers && i < count; ++i) {
         const SumSpeaker& s = speakers[i];
         if (s.output < 0 || s.output >= model::kChannelCount || s.part == SumPart::kNone) continue;
@@ -210,26 +285,42 @@ void ResponseEngine::ComputeSum(const model::DspChannelRecord* records,
             h = Impulse(crossover, xoCount, nullptr, 0);
         const bool crossoverOnly = s.part == SumPart::kCrossover;
         std::vector<double>& into = crossoverOnly ? b_ : a_;
-        if (s.part != SumPart::kEqualiser && record.crossover.bInvPhase != 0)
-            for (int t = 0; t < kBlockLength; ++t) into[t] -= h[t];
-        else
-            for (int t = 0; t < kBlockLength; ++t) into[t] += h[t];
-        impulse(crossoverOnly ? a_ : b_);
-        aImpulse = crossoverOnly;
-        bImpulse = !crossoverOnly;
+        Held& held = crossoverOnly ? bHeld : aHeld;
+        const bool negate = s.part != SumPart::kEqualiser && record.crossover.bInvPhase != 0;
+        if (held == Held::kZeros) {
+            if (negate)
+                for (int t = 0; t < kBlockLength; ++t) into[t] = -h[t];
+            else
+                std::copy(h, h + kBlockLength, into.begin());
+        } else {
+            if (held == Held::kImpulse) {
+                std::fill(into.begin(), into.end(), 0.0);
+                into[0] = 1.0;
+            }
+            if (negate)
+                for (int t = 0; t < kBlockLength; ++t) into[t] -= h[t];
+            else
+                for (int t = 0; t < kBlockLength; ++t) into[t] += h[t];
+        }
+        held = Held::kSamples;
+        (crossoverOnly ? aHeld : bHeld) = Held::kImpulse;
     }
+    const bool aImpulse = aHeld == Held::kImpulse, bImpulse = bHeld == Held::kImpulse;
+    if (aHeld == Held::kZeros) std::fill(a_.begin(), a_.end(), 0.0);
+    if (bHeld == Held::kZeros) std::fill(b_.begin(), b_.end(), 0.0);
     // A unit impulse's transform is exactly 1 in every bin: it is not transformed.
-    if (!bImpulse) Spectrum(b_.data(), magB_.data());
-    if (!aImpulse) Spectrum(a_.data(), mag_.data());
-    if (xs) std::copy(xs_.begin(), xs_.end(), xs);
+    if (!bImpulse) Spectrum(b_.data(), magB_.data(), bins);
+    if (!aImpulse) Spectrum(a_.data(), mag_.data(), bins);
+    if (xs) std::copy(xs_.begin() + bins.first, xs_.begin() + bins.last + 1, xs + bins.first);
     if (!ys) return;
     // log10 of a unit impulse's bins is exactly 0: the other factor alone.
     if (bImpulse)
-        for (int i = 0; i < kBinCount; ++i) ys[i] = static_cast<float>(20.0 * std::log10(std::max(mag_[i], kFloor)));
+        for (int i = bins.first; i <= bins.last; ++i)
+            ys[i] = static_cast<float>(20.0 * std::log10(std::max(mag_[i], kFloor)));
     else if (aImpulse)
-        for (int i = 0; i < kBinCount; ++i) ys[i] = static_cast<float>(20.0 * std::log10(std::max(magB_[i], kFloor)));
+        for (int i = bins.first; i <= bins.last; ++i) ys[i] = static_cast<float>(20.0 * std::log10(std::max(magB_[i], kFloor)));
     else
-        for (int i = 0; i < kBinCount; ++i)
+        for (int i = bins.first; i <= bins.last; ++i)
             ys[i] = static_cast<float>(20.0 * (std::log10(std::max(magB_[i], kFloor)) +
                                                std::log10(std::max(mag_[i], kFloor))));
 }

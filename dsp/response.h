@@ -23,6 +23,14 @@ constexpr int kFirstKeptBin = 161300 / 24000;         // 6 (161300.48 / 24000)
 constexpr int kLastKeptBin = 163840000 / 24000;        // 6826
 constexpr int kKeptBins = kLastKeptBin - kFirstKeptBin + 1;  // 6821
 
+// The bins a caller takes, first .. last inclusive: values outside it are left as they are.
+struct BinRange {
+    int first = 0;
+    int last = kBinCount - 1;
+};
+constexpr BinRange kAllBins{};
+constexpr BinRange kKeptRange{kFirstKeptBin, kLastKeptBin};
+
 // How one speaker enters the acoustic sum, from the shown flags of its three curves.
 enum class SumPart : int {
     kNone = 0,       // adds nothing
@@ -47,23 +55,28 @@ public:
     // order lies outside 0..8, whose a0 is 0 or whose coefficients are not all finite passes the
     // block unchanged; a null array or a count below 1 passes everything unchanged.
     static void Cascade(const model::BiquadSection* sections, int count, double* h);
+    // The same from src into dst (kBlockLength samples each; src may be dst, src is left as it
+    // is otherwise).
+    static void CascadeFrom(const model::BiquadSection* sections, int count, const double* src,
+                            double* dst);
     // A unit impulse through the sections.
     static void ImpulseResponse(const model::BiquadSection* sections, int count, double* h);
 
     // xs[i] = log10(i * 2.9296875 Hz), ys[i] = the level in dB, for the 8192 bins (bin 0 at
-    // x = -18). A count of 0 gives 0 dB everywhere.
+    // x = -18) or those of the range. A count of 0 gives 0 dB everywhere.
     void ComputeSectionsResponse(const model::BiquadSection* sections, int count, float* xs,
-                                 float* ys);
+                                 float* ys, BinRange bins = kAllBins);
     // The same over the block's first sectionCount sections; a count outside 0..9 adds no
     // section. Returns 8192.
     int ComputeCrossoverResponse(const model::CrossoverParams& block,
-                                 const model::CrossoverSections& sections, float* xs, float* ys);
+                                 const model::CrossoverSections& sections, float* xs, float* ys,
+                                 BinRange bins = kAllBins);
 
     // The acoustic sum: 20 log10 of the magnitude of the speakers' summed responses, per bin.
     // records and sections are the eight outputs of the current preset.
     void ComputeSum(const model::DspChannelRecord* records,
                     const model::CrossoverSections* sections, const SumSpeaker* speakers,
-                    int count, float* xs, float* ys);
+                    int count, float* xs, float* ys, BinRange bins = kAllBins);
 
     // Section passes run since construction (benchmarks and tests of the cache).
     long Passes() const { return passes_; }
@@ -83,19 +96,35 @@ private:
     };
     static constexpr int kMaxKeptSections = model::kBandCount + model::kMaxCrossoverSections;
 
+    // The intermediate responses of a long cascade after every kPrefixStep sections, so that a
+    // cascade that differs from it only from some section on (a slider step on one band) is
+    // filtered from the last response before that section, with the same bits.
+    struct Prefix {
+        bool valid = false;
+        std::vector<model::BiquadSection> from;
+        std::vector<double> points;  // response c (from 1) at (c - 1) * kBlockLength: 4c sections
+        long used = 0;
+    };
+    static constexpr int kPrefixStep = 4;
+    static constexpr int kMinPrefixSections = 2 * kPrefixStep;
+    // A unit impulse through `first` into h, from the best kept prefix.
+    void FilterWithPrefixes(const model::BiquadSection* first, int count, double* h);
+
     // The impulse response of `first` then `second` (counts of 0 or more, none above
     // kMaxKeptSections together), kept or filtered now: a unit impulse through `first` (itself
     // kept) and that through `second`.
     const double* Impulse(const model::BiquadSection* first, int firstCount,
                           const model::BiquadSection* second, int secondCount);
-    // The magnitudes of h's bins 0 .. 8191, through the real transform.
-    void Spectrum(const double* h, double* mag);
-    void Decibels(const double* mag, float* ys) const;
+    // The magnitudes of h's bins in the range, through the real transform.
+    void Spectrum(const double* h, double* mag, BinRange bins);
+    void Decibels(const double* mag, float* ys, BinRange bins) const;
     void CountPasses(const model::BiquadSection* sections, int count);
 
     std::vector<double> re_, im_, mag_, magB_, a_, b_;
     std::vector<float> xs_;
     std::vector<Kept> kept_;
+    std::vector<Prefix> prefixes_;
+    std::vector<double> impulse_;
     long uses_ = 0;
     long passes_ = 0;
 };

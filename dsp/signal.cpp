@@ -271,6 +271,106 @@ void BiquadPair(const Biquad& f, const Biquad& s, double* x, int n) {
 
 namespace {
 
+// One section's state in BiquadQuad, stepped one sample at a time with IirPass's sums.
+struct QuadLane {
+    double x1 = 0.0, x2 = 0.0, y1 = 0.0, y2 = 0.0;
+    double Step(const Biquad& q, double in) {
+        double acc = q.b0 * in + q.b1 * x1 + q.b2 * x2;
+        acc -= q.a2 * y2;
+        acc -= q.a1 * y1;
+        x2 = x1;
+        x1 = in;
+        y2 = y1;
+        y1 = acc;
+        return acc;
+    }
+};
+
+// The steps s of BiquadQuad in [from, to) one lane at a time: section g works on sample
+// s - g * kQuadSkew when that lies in the block.
+void QuadScalarSteps(const Biquad q[4], QuadLane lanes[4], const double* src, double* dst, int n, int from,
+                     int to) {
+    for (int s = from; s < to; ++s) {
+        for (int g = 0; g < 4; ++g) {
+            const int t = s - g * kQuadSkew;
+            if (t < 0 || t >= n) continue;
+            dst[t] = lanes[g].Step(q[g], g == 0 ? src[t] : dst[t]);
+        }
+    }
+}
+
+}  // namespace
+
+void BiquadQuad(const Biquad q[4], const double* src, double* dst, int n) {
+    if (!q || !src || !dst || n <= 0) return;
+    constexpr int kDepth = 3 * kQuadSkew;  // the last section's lag behind the first
+    QuadLane lanes[4];
+    // Every step from kDepth to n - 1 has all four sections inside the block.
+    const int fullFrom = kDepth, fullTo = n;
+    if (fullTo <= fullFrom) {
+        QuadScalarSteps(q, lanes, src, dst, n, 0, n + kDepth);
+        return;
+    }
+    QuadScalarSteps(q, lanes, src, dst, n, 0, fullFrom);
+#if defined(__SSE2__)
+    // Sections 0 and 1 in register A (low and high lane), 2 and 3 in B; the same products and
+    // sums per lane as QuadLane::Step.
+    const __m128d b0A = _mm_set_pd(q[1].b0, q[0].b0), b1A = _mm_set_pd(q[1].b1, q[0].b1),
+                  b2A = _mm_set_pd(q[1].b2, q[0].b2), a1A = _mm_set_pd(q[1].a1, q[0].a1),
+                  a2A = _mm_set_pd(q[1].a2, q[0].a2);
+    const __m128d b0B = _mm_set_pd(q[3].b0, q[2].b0), b1B = _mm_set_pd(q[3].b1, q[2].b1),
+                  b2B = _mm_set_pd(q[3].b2, q[2].b2), a1B = _mm_set_pd(q[3].a1, q[2].a1),
+                  a2B = _mm_set_pd(q[3].a2, q[2].a2);
+    __m128d x1A = _mm_set_pd(lanes[1].x1, lanes[0].x1), x2A = _mm_set_pd(lanes[1].x2, lanes[0].x2);
+    __m128d y1A = _mm_set_pd(lanes[1].y1, lanes[0].y1), y2A = _mm_set_pd(lanes[1].y2, lanes[0].y2);
+    __m128d x1B = _mm_set_pd(lanes[3].x1, lanes[2].x1), x2B = _mm_set_pd(lanes[3].x2, lanes[2].x2);
+    __m128d y1B = _mm_set_pd(lanes[3].y1, lanes[2].y1), y2B = _mm_set_pd(lanes[3].y2, lanes[2].y2);
+    for (int s = fullFrom; s < fullTo; ++s) {
+        double* d1 = dst + (s - kQuadSkew);
+        double* d2 = dst + (s - 2 * kQuadSkew);
+        double* d3 = dst + (s - 3 * kQuadSkew);
+        const __m128d inA = _mm_loadh_pd(_mm_load_sd(src + s), d1);
+        const __m128d inB = _mm_loadh_pd(_mm_load_sd(d2), d3);
+        __m128d accA = _mm_add_pd(_mm_add_pd(_mm_mul_pd(b0A, inA), _mm_mul_pd(b1A, x1A)), _mm_mul_pd(b2A, x2A));
+        __m128d accB = _mm_add_pd(_mm_add_pd(_mm_mul_pd(b0B, inB), _mm_mul_pd(b1B, x1B)), _mm_mul_pd(b2B, x2B));
+        accA = _mm_sub_pd(accA, _mm_mul_pd(a2A, y2A));
+        accB = _mm_sub_pd(accB, _mm_mul_pd(a2B, y2B));
+        accA = _mm_sub_pd(accA, _mm_mul_pd(a1A, y1A));
+        accB = _mm_sub_pd(accB, _mm_mul_pd(a1B, y1B));
+        _mm_store_sd(dst + s, accA);
+        _mm_storeh_pd(d1, accA);
+        _mm_store_sd(d2, accB);
+        _mm_storeh_pd(d3, accB);
+        x2A = x1A;
+        x1A = inA;
+        y2A = y1A;
+        y1A = accA;
+        x2B = x1B;
+        x1B = inB;
+        y2B = y1B;
+        y1B = accB;
+    }
+    double lo[2], hi[2];
+    auto unpack = [&](__m128d a, __m128d b, double QuadLane::*field) {
+        _mm_storeu_pd(lo, a);
+        _mm_storeu_pd(hi, b);
+        lanes[0].*field = lo[0];
+        lanes[1].*field = lo[1];
+        lanes[2].*field = hi[0];
+        lanes[3].*field = hi[1];
+    };
+    unpack(x1A, x1B, &QuadLane::x1);
+    unpack(x2A, x2B, &QuadLane::x2);
+    unpack(y1A, y1B, &QuadLane::y1);
+    unpack(y2A, y2B, &QuadLane::y2);
+#else
+    QuadScalarSteps(q, lanes, src, dst, n, fullFrom, fullTo);
+#endif
+    QuadScalarSteps(q, lanes, src, dst, n, fullTo, n + kDepth);
+}
+
+namespace {
+
 // Stages 1 and 2 (lengths 2 and 4: they multiply by 1 and -i only) on four points already in
 // bit-reversed order, written to re/im[0..3].
 inline void FirstStages(double r0, double i0, double r1, double i1, double r2, double i2, double r3, double i3,
@@ -394,7 +494,15 @@ bool RealFft(const double* x, double* re, double* im, int order) {
 
 void Magnitudes(const double* re, const double* im, double* mag, int n) {
     if (!re || !im || !mag) return;
-    for (int i = 0; i < n; ++i) mag[i] = std::sqrt(re[i] * re[i] + im[i] * im[i]);
+    int i = 0;
+#if defined(__SSE2__)
+    // Two bins at a time: the same correctly rounded products, sum and square root.
+    for (; i + 2 <= n; i += 2) {
+        const __m128d r = _mm_loadu_pd(re + i), m = _mm_loadu_pd(im + i);
+        _mm_storeu_pd(mag + i, _mm_sqrt_pd(_mm_add_pd(_mm_mul_pd(r, r), _mm_mul_pd(m, m))));
+    }
+#endif
+    for (; i < n; ++i) mag[i] = std::sqrt(re[i] * re[i] + im[i] * im[i]);
 }
 
 }  // namespace dsp

@@ -33,6 +33,11 @@ bool MakeBiquad(const double* b, const double* a, int order, Biquad& q);
 // (up to the sign of zero samples): the second runs one sample behind the first, so that the
 // two recurrences overlap.
 void BiquadPair(const Biquad& first, const Biquad& second, double* x, int n);
+// Four such sections one after the other, from src into dst (src may be dst), as four IirPass
+// calls give it (up to the sign of zero samples). Each section runs kQuadSkew samples behind the
+// one before it and two sections share an SSE2 register, so that four recurrences overlap.
+constexpr int kQuadSkew = 4;
+void BiquadQuad(const Biquad q[4], const double* src, double* dst, int n);
 
 // Forward complex FFT of 2^order points, in place, unscaled: X[k] = sum x[t] e^(-2 pi i k t / N).
 // Orders 0..kMaxFftOrder; false (and nothing changed) otherwise.

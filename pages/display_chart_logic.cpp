@@ -53,7 +53,7 @@ void DisplayChartLogic::UpdateTotal(uint32_t equaliserId, uint32_t crossoverId) 
 
 void DisplayChartLogic::ShowResponse(uint32_t id, const model::BiquadSection* sections, int count,
                                      bool repaint) {
-    engine_.ComputeSectionsResponse(sections, count, xs_.data(), ys_.data());
+    engine_.ComputeSectionsResponse(sections, count, xs_.data(), ys_.data(), dsp::kKeptRange);
     curves_.SetCurve(id, dsp::kKindEqualiser, xs_.data() + dsp::kFirstKeptBin,
                      ys_.data() + dsp::kFirstKeptBin, dsp::kKeptBins, dsp::kCloseToZero, repaint);
     UpdateTotal(id, id + 1);
@@ -61,7 +61,7 @@ void DisplayChartLogic::ShowResponse(uint32_t id, const model::BiquadSection* se
 
 void DisplayChartLogic::ShowCrossoverResponse(uint32_t id, const model::CrossoverParams& block,
                                               const model::CrossoverSections& sections, bool repaint) {
-    engine_.ComputeCrossoverResponse(block, sections, xs_.data(), ys_.data());
+    engine_.ComputeCrossoverResponse(block, sections, xs_.data(), ys_.data(), dsp::kKeptRange);
     const bool flat = block.FilterType == -1 || block.FilterType == model::kFullRange ||
                       block.FilterModel == -1;
     curves_.SetCurve(id, dsp::kKindCrossover, xs_.data() + dsp::kFirstKeptBin,
@@ -90,7 +90,7 @@ void DisplayChartLogic::ShowSumResponse(bool show, const model::DspChannelRecord
             speakers_.push_back({o, part});
         }
         engine_.ComputeSum(records, sections, speakers_.data(), static_cast<int>(speakers_.size()),
-                           xs_.data(), ys_.data());
+                           xs_.data(), ys_.data(), dsp::kKeptRange);
         curves_.SetCurve(dsp::kSumId, dsp::kKindSum, xs_.data() + dsp::kFirstKeptBin,
                          ys_.data() + dsp::kFirstKeptBin, dsp::kKeptBins, dsp::kCloseRepeatLast, false);
         curves_.SetCurveFillArgb(dsp::kSumId, 120, 120, 120, 120, false);

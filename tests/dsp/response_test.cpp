@@ -190,3 +190,54 @@ TEST(ResponseCurves, KeptResponsesGiveTheSameBitsAsFilteringAnew) {
 }
 
 }  // namespace
+
+namespace {
+
+// A step on one band refilters only from the response kept before it (every fourth section),
+// and gives the very bits of a fresh engine, wherever the band lies; the first band refilters
+// everything.
+TEST(ResponseCurves, AStepOnOneBandFiltersFromTheKeptResponseBeforeItWithTheSameBits) {
+    float gains[kBandCount];
+    for (int k = 0; k < kBandCount; ++k) gains[k] = static_cast<float>((k * 7) % 25 - 12);
+    struct Case {
+        int band;
+        int passes;  // sections filtered by the step
+    };
+    const Case cases[] = {{0, 31}, {3, 31}, {4, 27}, {7, 27}, {17, 15}, {20, 11}, {27, 7}, {28, 3}, {30, 3}};
+    for (const Case& c : cases) {
+        dsp::ResponseEngine kept, fresh;
+        std::vector<float> xs(dsp::kBinCount), ys(dsp::kBinCount), want(dsp::kBinCount);
+        kept.ComputeSectionsResponse(Equaliser(gains).data(), kBandCount, xs.data(), ys.data());
+        float moved[kBandCount];
+        std::copy(gains, gains + kBandCount, moved);
+        moved[c.band] += 3.5f;
+        const std::vector<BiquadSection> s = Equaliser(moved);
+        const long before = kept.Passes();
+        kept.ComputeSectionsResponse(s.data(), kBandCount, xs.data(), ys.data());
+        EXPECT_EQ(kept.Passes() - before, c.passes) << "band " << c.band;
+        fresh.ComputeSectionsResponse(s.data(), kBandCount, xs.data(), want.data());
+        EXPECT_EQ(std::memcmp(ys.data(), want.data(), sizeof(float) * ys.size()), 0) << "band " << c.band;
+        // And back: the first cascade again, from the same kept responses.
+        kept.ComputeSectionsResponse(Equaliser(gains).data(), kBandCount, xs.data(), ys.data());
+        fresh.ComputeSectionsResponse(Equaliser(gains).data(), kBandCount, xs.data(), want.data());
+        EXPECT_EQ(std::memcmp(ys.data(), want.data(), sizeof(float) * ys.size()), 0) << "band " << c.band;
+    }
+}
+
+// Only the bins asked for are written, with the values of the whole curve.
+TEST(ResponseCurves, ARangeOfBinsHoldsTheWholeCurvesValues) {
+    float gains[kBandCount] = {};
+    gains[12] = 6.0f;
+    const std::vector<BiquadSection> s = Equaliser(gains);
+    dsp::ResponseEngine engine;
+    std::vector<float> xs(dsp::kBinCount), ys(dsp::kBinCount), rx(dsp::kBinCount, 5.0f), ry(dsp::kBinCount, 5.0f);
+    engine.ComputeSectionsResponse(s.data(), kBandCount, xs.data(), ys.data());
+    engine.ComputeSectionsResponse(s.data(), kBandCount, rx.data(), ry.data(), dsp::kKeptRange);
+    for (int i = 0; i < dsp::kBinCount; ++i) {
+        const bool inside = i >= dsp::kFirstKeptBin && i <= dsp::kLastKeptBin;
+        ASSERT_EQ(ry[i], inside ? ys[i] : 5.0f) << "bin " << i;
+        ASSERT_EQ(rx[i], inside ? xs[i] : 5.0f) << "bin " << i;
+    }
+}
+
+}  // namespace
