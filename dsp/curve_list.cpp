@@ -47,8 +47,10 @@ void CurveList::SetCurve(uint32_t id, uint32_t kind, const float* xs, const floa
         c->fill = kDefaultFill;
         c->shown = true;
         c->count = 0;
+        ++c->version;
     }
     if (n <= 0 || !xs || !ys) return;
+    ++c->version;
     if (static_cast<int>(c->points.size()) - 3 < n) c->points.assign(static_cast<size_t>(n) + 3, {});
     ChartPoint* p = c->points.data();
     float lowest = ys[0];
@@ -95,7 +97,10 @@ void CurveList::SetHighlight(int32_t id1, int32_t id2, int32_t id3, bool repaint
 }
 
 void CurveList::ClearCurves() {
-    for (auto& c : curves_) c->count = 0;
+    for (auto& c : curves_) {
+        c->count = 0;
+        ++c->version;
+    }
     highlight_[0] = highlight_[1] = highlight_[2] = -1;
 }
 
@@ -150,10 +155,10 @@ std::string Label(float value, size_t limit) {
     return s;
 }
 
-// Appends the curve's data points, thinned per pixel column, and its closing points to the
-// plan's storage; returns where they start and how many data points were kept.
-std::pair<size_t, int> Thin(PaintPlan& plan, const ChartCurve& c) {
-    const size_t start = plan.points.size();
+// The curve's data points thinned per pixel column, then its closing points, into `out`;
+// returns how many data points were kept.
+int Thin(const PaintPlan& plan, const ChartCurve& c, std::vector<ChartPoint>& out) {
+    out.clear();
     const int n = c.count - 3;
     const ChartPoint* p = c.points.data();
     auto place = [&](float x) { return plan.tx + plan.sx * (x + plan.ox); };
@@ -163,28 +168,54 @@ std::pair<size_t, int> Thin(PaintPlan& plan, const ChartCurve& c) {
     while (i < n) {
         const float col = std::floor(place(p[i].x));
         int j = i, lo = i, hi = i;
+        float loY = p[i].y, hiY = p[i].y;  // p[lo].y and p[hi].y
         while (j + 1 < n && inColumn(place(p[j + 1].x), col)) {
             ++j;
-            if (p[j].y < p[lo].y) lo = j;
-            if (p[j].y > p[hi].y) hi = j;
+            const float y = p[j].y;
+            if (y < loY) lo = j, loY = y;
+            if (y > hiY) hi = j, hiY = y;
         }
         int keep[4] = {i, std::min(lo, hi), std::max(lo, hi), j};
         int last = -1;
         for (int k : keep) {
             if (k == last) continue;
-            plan.points.push_back(p[k]);
+            out.push_back(p[k]);
             last = k;
         }
         i = j + 1;
     }
-    const int kept = static_cast<int>(plan.points.size() - start);
-    for (int k = n; k < c.count; ++k) plan.points.push_back(p[k]);
-    return {start, kept};
+    const int kept = static_cast<int>(out.size());
+    for (int k = n; k < c.count; ++k) out.push_back(p[k]);
+    return kept;
+}
+
+// Appends the curve's thinned points to the plan's storage, from the plan's kept thinning when
+// the curve has not changed since; returns where they start and how many data points were kept.
+std::pair<size_t, int> AddThinned(PaintPlan& plan, const ChartCurve& c) {
+    PaintPlan::Thinned* t = nullptr;
+    for (PaintPlan::Thinned& k : plan.thinned)
+        if (k.curve == &c) t = &k;
+    if (!t) {
+        plan.thinned.push_back({&c, 0, 0, 0.0f, 0.0f, 0.0f, 0, {}});
+        t = &plan.thinned.back();
+        t->version = c.version + 1;  // never a match
+    }
+    if (t->id != c.id || t->version != c.version || t->tx != plan.tx || t->sx != plan.sx || t->ox != plan.ox) {
+        t->kept = Thin(plan, c, t->points);
+        t->id = c.id;
+        t->version = c.version;
+        t->tx = plan.tx;
+        t->sx = plan.sx;
+        t->ox = plan.ox;
+    }
+    const size_t start = plan.points.size();
+    plan.points.insert(plan.points.end(), t->points.begin(), t->points.end());
+    return {start, t->kept};
 }
 
 // Ops point into the storage once it stops growing.
 void AddCurve(PaintPlan& plan, const ChartCurve& c, uint32_t fill, uint32_t line, bool filled) {
-    const auto [start, kept] = Thin(plan, c);
+    const auto [start, kept] = AddThinned(plan, c);
     if (filled) plan.ops.push_back({PaintOp::kFill, nullptr, kept + 3, fill, start});
     plan.ops.push_back({PaintOp::kLine, nullptr, kept, line, start});
 }

@@ -44,6 +44,7 @@ struct ChartCurve {
     uint32_t line = kDefaultLine;
     uint32_t fill = kDefaultFill;
     bool shown = true;
+    uint64_t version = 0;  // changes whenever the points or the count do
 };
 
 class CurveList {
@@ -137,6 +138,18 @@ struct PaintPlan {
     // the lowest, the highest and the last of them are kept (in their order): the drawing is the
     // same, and the high bins, dozens to a column, no longer slow the paint down.
     std::vector<ChartPoint> points;
+
+    // Each curve's thinned points as the last plan made them, reused while the curve and the
+    // frequency mapping stay the same (a slider step changes a few of the curves drawn).
+    struct Thinned {
+        const ChartCurve* curve;
+        uint32_t id;
+        uint64_t version;
+        float tx, sx, ox;
+        int kept;  // data points; the closing ones follow
+        std::vector<ChartPoint> points;
+    };
+    std::vector<Thinned> thinned;
 };
 
 // The chart's drawing, in order: labels, every shown curve with points in grey (fill unless it

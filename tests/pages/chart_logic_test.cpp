@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <functional>
 #include <limits>
 #include <memory>
 #include <vector>
@@ -514,6 +515,63 @@ TEST(PaintPlan, ZoomLabelsAndMapping) {
     pages::DisplayChartLogic custom(true, nullptr);
     EXPECT_EQ(custom.Geometry().left, 36);
     EXPECT_EQ(custom.Geometry().sliderLeft, 742);
+}
+
+}  // namespace
+
+namespace {
+
+// The plan keeps each curve's thinning between paints; whatever changed in between, a paint
+// draws what a plan made from nothing draws.
+TEST(PaintPlan, KeptThinningGivesThePlanMadeAfresh) {
+    Chart c;
+    auto equaliser = [&](uint32_t id, float gain) {
+        DspChannelRecord r{};
+        for (int k = 0; k < kBandCount; ++k) r.EQGain[k] = (k % 3 ? gain : -gain);
+        dsp::ComputeEqBands(&r);
+        c.logic.ShowResponse(id, r.eqSections, kBandCount, false);
+    };
+    equaliser(0, 4.0f);
+    equaliser(2, -6.0f);
+    equaliser(4, 9.0f);
+    const std::vector<float> xs = Ramp(50, 1.5f), ys = Ramp(50, -20.0f);
+    struct Step {
+        const char* what;
+        std::function<void()> change;
+    };
+    const Step steps[] = {
+        {"first paint", [] {}},
+        {"unchanged", [] {}},
+        {"one curve recomputed", [&] { equaliser(2, 7.5f); }},
+        {"zoomed", [&] { c.logic.SetZoom(2.0f); }},
+        {"one curve hidden", [&] { c.curves().ShowCurve(4, false, false); }},
+        {"fewer points", [&] { c.curves().SetCurve(0, 0, xs.data(), ys.data(), 50, dsp::kCloseToBottom, false); }},
+        {"cleared and set again", [&] {
+             c.curves().ClearCurves();
+             equaliser(2, 7.5f);
+         }},
+        {"shown again", [&] {
+             c.curves().ShowCurve(4, true, false);
+             equaliser(4, 9.0f);
+         }},
+    };
+    for (const Step& s : steps) {
+        s.change();
+        c.logic.Paint(true);
+        dsp::PaintPlan fresh;
+        dsp::MakePaintPlan(c.curves(), dsp::kDefaultChartGeometry, fresh);
+        ASSERT_EQ(c.last.points.size(), fresh.points.size()) << s.what;
+        EXPECT_EQ(std::memcmp(c.last.points.data(), fresh.points.data(), sizeof(dsp::ChartPoint) * fresh.points.size()),
+                  0)
+            << s.what;
+        ASSERT_EQ(c.last.ops.size(), fresh.ops.size()) << s.what;
+        for (size_t i = 0; i < fresh.ops.size(); ++i) {
+            EXPECT_EQ(c.last.ops[i].kind, fresh.ops[i].kind) << s.what;
+            EXPECT_EQ(c.last.ops[i].count, fresh.ops[i].count) << s.what;
+            EXPECT_EQ(c.last.ops[i].argb, fresh.ops[i].argb) << s.what;
+            EXPECT_EQ(c.last.ops[i].offset, fresh.ops[i].offset) << s.what;
+        }
+    }
 }
 
 }  // namespace
