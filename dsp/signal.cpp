@@ -403,6 +403,44 @@ void Gathered(const double* inRe, const double* inIm, size_t step, double* re, d
     const size_t n = size_t{1} << order;
     const uint32_t* rev = table.rev.data();
     const int shift = table.order - order;
+#if defined(__SSE2__)
+    if (order >= 3) {
+        // Outputs 8u .. 8u + 7 (two groups of four) read the inputs r + {0, n/2, n/4, 3n/4} and
+        // r + n/8 + the same, where r is u with its order - 3 bits reversed. Walking r upwards
+        // reads eight steady streams and writes whole groups; the butterflies are FirstStages',
+        // the low lanes for the first group and the high lanes for the second.
+        const size_t eighth = n / 8, quarter = n / 4, halfN = n / 2;
+        const int shiftU = shift + 3;
+        const V2 zero = _mm_setzero_pd();
+        auto pair = [&](const double* in, size_t at) {
+            return in ? _mm_loadh_pd(_mm_load_sd(in + at * step), in + (at + eighth) * step) : zero;
+        };
+        for (size_t r = 0; r < eighth; ++r) {
+            const size_t u = rev[r] >> shiftU;
+            const V2 r0 = pair(inRe, r), r1 = pair(inRe, r + halfN), r2 = pair(inRe, r + quarter),
+                     r3 = pair(inRe, r + quarter + halfN);
+            const V2 i0 = pair(inIm, r), i1 = pair(inIm, r + halfN), i2 = pair(inIm, r + quarter),
+                     i3 = pair(inIm, r + quarter + halfN);
+            const V2 ar = Add(r0, r1), ai = Add(i0, i1), br = Sub(r0, r1), bi = Sub(i0, i1);
+            const V2 cr = Add(r2, r3), ci = Add(i2, i3);
+            const V2 dr = Sub(i2, i3), di = Sub(zero, Sub(r2, r3));
+            const V2 o0r = Add(ar, cr), o0i = Add(ai, ci), o2r = Sub(ar, cr), o2i = Sub(ai, ci);
+            const V2 o1r = Add(br, dr), o1i = Add(bi, di), o3r = Sub(br, dr), o3i = Sub(bi, di);
+            double* ro = re + 8 * u;
+            double* io = im + 8 * u;
+            Store(ro, _mm_unpacklo_pd(o0r, o1r));
+            Store(ro + 2, _mm_unpacklo_pd(o2r, o3r));
+            Store(ro + 4, _mm_unpackhi_pd(o0r, o1r));
+            Store(ro + 6, _mm_unpackhi_pd(o2r, o3r));
+            Store(io, _mm_unpacklo_pd(o0i, o1i));
+            Store(io + 2, _mm_unpacklo_pd(o2i, o3i));
+            Store(io + 4, _mm_unpackhi_pd(o0i, o1i));
+            Store(io + 6, _mm_unpackhi_pd(o2i, o3i));
+        }
+        LaterStages(re, im, n, order, table);
+        return;
+    }
+#endif
     for (size_t i = 0; i < n; i += 4) {
         const size_t a = rev[i] >> shift, b = rev[i + 1] >> shift, c = rev[i + 2] >> shift, d = rev[i + 3] >> shift;
         FirstStages(inRe[a * step], inIm ? inIm[a * step] : 0.0, inRe[b * step], inIm ? inIm[b * step] : 0.0,
@@ -477,7 +515,27 @@ bool RealFft(const double* x, double* re, double* im, int order) {
     im[0] = 0.0;
     re[half] = z0r - z0i;
     im[half] = 0.0;
-    for (size_t k = 1; k <= half / 2; ++k) {
+    size_t k = 1;
+#if defined(__SSE2__)
+    // Bins k, k + 1 and half - k, half - k - 1 together while the two pairs are apart; the same
+    // operations per lane as below (the high half read and written with its lanes swapped).
+    const V2 halfV = _mm_set1_pd(0.5), minusHalf = _mm_set1_pd(-0.5), sign = _mm_set1_pd(-0.0);
+    for (; 2 * (k + 1) < half; k += 2) {  // k + 1 < half - (k + 1)
+        const size_t m = half - k - 1;  // the pair m, m + 1 mirrors k + 1, k
+        const V2 zr = Load(re + k), zi = Load(im + k);
+        const V2 wr = _mm_shuffle_pd(Load(re + m), Load(re + m), 1), wi = _mm_shuffle_pd(Load(im + m), Load(im + m), 1);
+        const V2 er = Mul(halfV, Add(zr, wr)), ei = Mul(halfV, Sub(zi, wi));
+        const V2 orr = Mul(halfV, Add(zi, wi)), oi = Mul(minusHalf, Sub(zr, wr));
+        const V2 c = Load(wc + k), sn = Load(ws + k);
+        const V2 tr = Sub(Mul(c, orr), Mul(sn, oi)), ti = Add(Mul(c, oi), Mul(sn, orr));
+        Store(re + k, Add(er, tr));
+        Store(im + k, Add(ei, ti));
+        const V2 hr = Sub(er, tr), hi = _mm_xor_pd(Sub(ei, ti), sign);
+        Store(re + m, _mm_shuffle_pd(hr, hr, 1));
+        Store(im + m, _mm_shuffle_pd(hi, hi, 1));
+    }
+#endif
+    for (; k <= half / 2; ++k) {
         const size_t m = half - k;
         const double zr = re[k], zi = im[k], wr = re[m], wi = im[m];
         const double er = 0.5 * (zr + wr), ei = 0.5 * (zi - wi);
