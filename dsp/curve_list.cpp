@@ -1,6 +1,7 @@
 #include "dsp/curve_list.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstdio>
 #include <utility>
@@ -11,6 +12,16 @@ const ChartGeometry kDefaultChartGeometry{20, 21, 712, 150, 5, 23, 5, 140, 720, 
 const ChartGeometry kCustomChartGeometry{36, 13, 728, 143, 12, 10, 12, 135, 742, 62, 761, 145};
 const float kChartXMin = static_cast<float>(std::log10(19.69));
 const float kChartXMax = static_cast<float>(std::log10(20000.0));
+
+namespace {
+
+// Stamps for ChartCurve::version, unique in the process (charts may live on several threads).
+uint64_t NewVersion() {
+    static std::atomic<uint64_t> next{1};
+    return next.fetch_add(1, std::memory_order_relaxed);
+}
+
+}  // namespace
 
 CurveList::CurveList(std::function<void(bool)> paint) : paint_(std::move(paint)) {}
 
@@ -47,10 +58,10 @@ void CurveList::SetCurve(uint32_t id, uint32_t kind, const float* xs, const floa
         c->fill = kDefaultFill;
         c->shown = true;
         c->count = 0;
-        ++c->version;
+        c->version = NewVersion();
     }
     if (n <= 0 || !xs || !ys) return;
-    ++c->version;
+    c->version = NewVersion();
     if (static_cast<int>(c->points.size()) - 3 < n) c->points.assign(static_cast<size_t>(n) + 3, {});
     ChartPoint* p = c->points.data();
     float lowest = ys[0];
@@ -99,7 +110,7 @@ void CurveList::SetHighlight(int32_t id1, int32_t id2, int32_t id3, bool repaint
 void CurveList::ClearCurves() {
     for (auto& c : curves_) {
         c->count = 0;
-        ++c->version;
+        c->version = NewVersion();
     }
     highlight_[0] = highlight_[1] = highlight_[2] = -1;
 }
@@ -196,9 +207,8 @@ std::pair<size_t, int> AddThinned(PaintPlan& plan, const ChartCurve& c) {
     for (PaintPlan::Thinned& k : plan.thinned)
         if (k.curve == &c) t = &k;
     if (!t) {
-        plan.thinned.push_back({&c, 0, 0, 0.0f, 0.0f, 0.0f, 0, {}});
+        plan.thinned.push_back({&c, 0, 0, 0.0f, 0.0f, 0.0f, 0, {}});  // stamp 0: never current
         t = &plan.thinned.back();
-        t->version = c.version + 1;  // never a match
     }
     if (t->id != c.id || t->version != c.version || t->tx != plan.tx || t->sx != plan.sx || t->ox != plan.ox) {
         t->kept = Thin(plan, c, t->points);

@@ -44,7 +44,9 @@ struct ChartCurve {
     uint32_t line = kDefaultLine;
     uint32_t fill = kDefaultFill;
     bool shown = true;
-    uint64_t version = 0;  // changes whenever the points or the count do
+    // A stamp taken anew whenever the points or the count change, never given to another curve
+    // or change (so a paint plan can tell its kept thinning of this curve is current).
+    uint64_t version = 0;
 };
 
 class CurveList {
