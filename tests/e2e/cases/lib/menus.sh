@@ -63,7 +63,7 @@ answer_row() {  # answer_row TEXT BUTTON_INDEX
 # Chooses an item of a menu in its own loop, as the user does with the keyboard: Down N times
 # (separators are passed over), then Enter.
 choose_menu_item() {  # choose_menu_item TAB_BAR BUTTON_LEFT N
-    local button popup
+    local button popup k
     button=$(menu_button "$1" "$2"); [[ -n $button ]] || fail "no menu button at $2"
     drv post "$1" 0x8020 0 "0x$button" >/dev/null
     popup=$(drv wait '#32768' '' 10000) || fail "no popup menu from the button at $2"
