@@ -135,18 +135,13 @@ LRESULT Darvix::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM l
             }
             break;
         case ui::MsgLinkFailed:
-            // A unit that vanishes while the scan probes it is the scan's business: the finish
-            // step opens the link afresh, and a question over the scan could leave it unserved.
-            if (requests_.scan) break;
-            // During a read-back, a write, FINALIZE or a firmware update the dialog's own result
-            // reports the failure (a firmware end message finds the link gone); the question, and
-            // the scan it may start, wait until the dialog has ended, so that it never comes over it.
-            if (requests_.readFromDevice || requests_.sendAll || requests_.finalize ||
-                requests_.firmwareUpdate) {
-                deferredLinkFailure_ = wParam ? wParam : deferredLinkFailure_;
-                break;
+            // The scan's finish step opens the link afresh, and a question over the scan could
+            // leave it unserved; over a device dialog the question waits until the dialog has ended.
+            switch (DecideLinkFailure(requests_)) {
+                case LinkFailureTurn::Ignore: break;
+                case LinkFailureTurn::Defer: deferredLinkFailure_ = wParam ? wParam : deferredLinkFailure_; break;
+                case LinkFailureTurn::AskNow: LinkFailure(wParam); break;
             }
-            LinkFailure(wParam);
             break;
         case ui::MsgMuteFlagsChanged:
             if (const uint32_t* mutes = reinterpret_cast<const uint32_t*>(lParam)) {
@@ -250,6 +245,7 @@ LRESULT Darvix::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM l
                     eqDynamic_->TurnOff();
                     requests_.dynEqSend = 0;
                     CloseDialogSteps(eqDynamic_->GetHwnd(), true);
+                    AskDeferredLinkFailure();
                 }
             }
             break;

@@ -93,6 +93,13 @@ ReadBackResult DecideReadBackResult(bool complete, int retryCount) {
     return {false, true, 0};
 }
 
+LinkFailureTurn DecideLinkFailure(const PollRequests& r) {
+    if (r.scan) return LinkFailureTurn::Ignore;
+    if (r.readFromDevice || r.sendAll || r.finalize || r.firmwareUpdate || r.dynEqSend)
+        return LinkFailureTurn::Defer;
+    return LinkFailureTurn::AskNow;
+}
+
 ScanEnd DecideScanEnd(int result, bool rescue, bool linkExists) {
     ScanEnd s{};
     switch (result) {

@@ -103,6 +103,14 @@ struct ReadBackResult {
 };
 ReadBackResult DecideReadBackResult(bool complete, int retryCount);
 
+// 0x8009: when the question about a failed link is asked. A unit that vanishes while the scan
+// probes it is the scan's business. While a device dialog is open the question, and the scan it may
+// start, wait until the dialog has ended: the read-back, write, FINALIZE and firmware dialogs report
+// the failure in their own result, and the dynamic-equalisation dialog's messages take every poll
+// cycle while it is open, so a scan started over it would never run.
+enum class LinkFailureTurn { Ignore, Defer, AskNow };
+LinkFailureTurn DecideLinkFailure(const PollRequests& r);
+
 // 0x8031 (0, result): the end of a device scan.
 struct ScanEnd {
     bool checkFirmware;   // the poll thread's link is checked first (not in rescue)

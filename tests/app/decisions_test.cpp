@@ -158,6 +158,32 @@ TEST(Flows, ReadBackIsTriedThreeTimes) {
     EXPECT_EQ(r.retryCount, 0);
 }
 
+// The question about a failed link never comes over the scan or a device dialog: with the
+// dynamic-equalisation dialog open the poll thread serves only that dialog, so a scan started from
+// the question would never run.
+TEST(Flows, LinkFailureWaitsForTheDialogsThatHoldTheLink) {
+    struct Case {
+        const char* what;
+        Requests q;
+        LinkFailureTurn expected;
+    } cases[] = {
+        {"nothing open", {}, LinkFailureTurn::AskNow},
+        {"scan running", {0, 0, 1}, LinkFailureTurn::Ignore},
+        {"scan over the dynamic-EQ dialog", {1, 0, 1}, LinkFailureTurn::Ignore},
+        {"dynamic-EQ dialog open", {1}, LinkFailureTurn::Defer},
+        {"read-back", {0, 0, 0, 1}, LinkFailureTurn::Defer},
+        {"write", {0, 0, 0, 0, 1}, LinkFailureTurn::Defer},
+        {"firmware update", {0, 0, 0, 0, 0, 1}, LinkFailureTurn::Defer},
+        {"FINALIZE", {0, 0, 0, 0, 0, 0, 1}, LinkFailureTurn::Defer},
+        {"device change", {0, 0, 0, 0, 0, 0, 0, 2}, LinkFailureTurn::AskNow},
+    };
+    for (const Case& c : cases) {
+        PollRequests r;
+        Load(r, c.q);
+        EXPECT_EQ(DecideLinkFailure(r), c.expected) << c.what;
+    }
+}
+
 TEST(Flows, ScanEnd) {
     ScanEnd s = DecideScanEnd(1, false, true);
     EXPECT_TRUE(s.checkFirmware);

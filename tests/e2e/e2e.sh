@@ -158,6 +158,9 @@ expect_exit() {
 # The dynamic-equalisation dialog and its controls.
 dyn_eq_open() {  # dyn_eq_open MAIN: Config > Dynamic Equalization Wizard; prints the dialog
     drv post "$1" 0x8030 1 0 >/dev/null
+    dyn_eq_dialog
+}
+dyn_eq_dialog() {  # the dialog once it shows (1019 wide); prints it
     for ((i = 0; i < 100; ++i)); do
         d=$(drv list | awk '$2 == "MYFRAMEWND" && $3 == 1 && $6 == 1019 {print $1; exit}')
         [[ -n $d ]] && { echo "$d"; return 0; }

@@ -1,9 +1,10 @@
 # The Config menu's commands by their ids: working mode and dynamic equalisation reach the device;
-# a scan that ends unconnected leaves the program offline.
+# the dynamic-equalisation dialog chosen in the menu closes and gives the main window back; a scan
+# that ends unconnected leaves the program offline.
 . "$(dirname "${BASH_SOURCE[0]}")/lib/menus.sh"
 . "$(dirname "${BASH_SOURCE[0]}")/lib/files.sh"
 wine reg add 'HKCU\software\Morvane\Darvix' /v AskStdSwtLink /t REG_DWORD /d 0xffffffff /f >/dev/null 2>&1
-online
+online "[device]" "dyn_eq = mode 0"
 # Working Mode: Expert, then Standard (asked first: OK).
 show_menu "$tabs" 48
 menu_command "$tabs" 40147
@@ -19,6 +20,26 @@ wait_trace "PC>DEV  46 5A 00 07 95 00"
 show_menu "$tabs" 48
 menu_command "$tabs" 40282
 wait_trace "PC>DEV  46 5A 00 07 95 01"
+# Dynamic Equalization Wizard, chosen in the Config menu. The unit's dynamic equalisation is on
+# (Easy), so closing the dialog uncalibrated would switch it off and asks first: Cancel keeps the
+# dialog, the main window and the mode; OK sends the mode off, then the close, and gives the main
+# window back.
+choose_menu_item "$tabs" 48 3                   # I/O wizard, External Source, Dynamic Equalization Wizard
+d=$(dyn_eq_dialog) || fail "no dynamic-equalisation dialog from the Config menu"
+wait_trace "PC>DEV  46 5A 00 07 87 00"
+[[ $(drv state "$main") == "0 0 "* ]] || fail "the main window is usable under the dialog: $(drv state "$main")"
+dyn_click "$d" 993 4 23 21
+answer_box "This action will disable Dynamic Equalization." 1      # Cancel
+sleep 0.5
+[[ $(drv state "$d") == "1 1 "* ]] || fail "Cancel closed the dialog"
+[[ $(drv state "$main") == "0 0 "* ]] || fail "Cancel gave the main window back: $(drv state "$main")"
+trace_has "PC>DEV  46 5A 00 08 8B 02" && fail "Cancel switched dynamic equalisation off"
+from=$(( $(trace_lines) + 1 ))
+dyn_click "$d" 993 4 23 21
+answer_box "This action will disable Dynamic Equalization." 0      # OK
+wait_trace "PC>DEV  46 5A 00 07 88 00"
+wait_idle "$main"
+[[ $(dyn_trace "$from") == "8B 02,88 00" ]] || fail "closing sent $(dyn_trace "$from")"
 # Scan Port: the scan cancelled; the program goes offline (the poll thread says goodbye).
 n=$(trace_count "PC>DEV  .. 5A 00 06 35")
 show_menu "$tabs" 48

@@ -60,3 +60,14 @@ answer_row() {  # answer_row TEXT BUTTON_INDEX
     [[ -n $btn ]] || fail "no button in \"$1\""
     drv click "$btn" 5 5 || fail "could not press the button"
 }
+# Chooses an item of a menu in its own loop, as the user does with the keyboard: Down N times
+# (separators are passed over), then Enter.
+choose_menu_item() {  # choose_menu_item TAB_BAR BUTTON_LEFT N
+    local button popup k
+    button=$(menu_button "$1" "$2"); [[ -n $button ]] || fail "no menu button at $2"
+    drv post "$1" 0x8020 0 "0x$button" >/dev/null
+    popup=$(drv wait '#32768' '' 10000) || fail "no popup menu from the button at $2"
+    for ((k = 0; k < $3; ++k)); do drv key "$popup" 0x28 >/dev/null; done
+    drv key "$popup" 0x0D >/dev/null
+    drv wait-gone "$popup" 10000 || fail "the menu stayed open after Enter"
+}
