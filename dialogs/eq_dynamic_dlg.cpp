@@ -250,8 +250,13 @@ void EqDynamicDlg::ChartResponse(uint32_t id, const model::BiquadSection* sectio
 
 void EqDynamicDlg::ChartColours(uint32_t id, pages::CurveColour fill, pages::CurveColour line) {
     if (!chart_) return;
+    // Every slider step sets the curve's colours again after its new response was drawn; paint
+    // only when they change, so a step costs one chart paint and not two.
+    const dsp::ChartCurve* c = chart_->Curves().FindCurve(id);
+    const bool same = c && c->fill == dsp::Argb(fill.a, fill.r, fill.g, fill.b) &&
+                      c->line == dsp::Argb(line.a, line.r, line.g, line.b);
     chart_->Curves().SetCurveFillArgb(id, fill.r, fill.g, fill.b, fill.a, false);
-    chart_->Curves().SetCurveLineArgb(id, line.r, line.g, line.b, line.a, true);
+    chart_->Curves().SetCurveLineArgb(id, line.r, line.g, line.b, line.a, !same);
 }
 
 void EqDynamicDlg::ChartShow(uint32_t id, bool shown) {

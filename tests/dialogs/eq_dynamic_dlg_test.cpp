@@ -101,6 +101,11 @@ TEST_F(EqDynamicDlgTest, ModesSetTheControlsAndTheHeight) {
     EXPECT_TRUE(IsWindowEnabled(dlg.ControlWindow(DynEqControl::EqSlider)));
     EXPECT_FALSE(IsWindowEnabled(dlg.ControlWindow(DynEqControl::Easy)));
     Slider(dlg, 1, 3.0f);
+    // Each later step draws the chart once: the colours set again after the new curve are the same.
+    const long paints = dlg.Chart()->Logic().Paints();
+    Slider(dlg, 1, 2.5f);
+    Slider(dlg, 1, 3.0f);
+    EXPECT_EQ(dlg.Chart()->Logic().Paints(), paints + 2);
     EXPECT_EQ(Text(w), "When done, press SAVE to save the equalization settings.");
     EXPECT_EQ(dlg.Logic().Record(0).eqLevel, 3.0f);
     ASSERT_NE(dlg.Chart(), nullptr);
