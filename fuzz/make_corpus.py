@@ -1,20 +1,26 @@
 #!/usr/bin/env python3
-"""Writes the seed corpus of the file readers' fuzz target into corpus/, from the reference files
-in data/ and a few firmware images. Run again after the reference files change."""
+"""Writes the damaged-file seeds of the setup, preset and firmware fuzz targets into corpus/<target>/,
+from the reference files in tests/files/data and a few firmware images (the sound files come from
+fuzz_make_seeds). Run again after the reference files change."""
 import os
 import struct
 
 here = os.path.dirname(os.path.abspath(__file__))
-data = os.path.join(here, "data")
+data = os.path.join(here, "..", "tests", "files", "data")
 out = os.path.join(here, "corpus")
-os.makedirs(out, exist_ok=True)
 
 bit = open(os.path.join(data, "reference.bit"), "rb").read()
 pro = open(os.path.join(data, "reference.pro"), "rb").read()
 
 
 def put(name, content):
-    with open(os.path.join(out, name), "wb") as f:
+    # "setup_x" goes to corpus/setup/x. A preset seed starts with the byte that picks the slot the
+    # file is opened for (0: all presets).
+    target, _, rest = name.partition("_")
+    os.makedirs(os.path.join(out, target), exist_ok=True)
+    if target == "preset":
+        content = b"\0" + content
+    with open(os.path.join(out, target, rest), "wb") as f:
         f.write(content)
 
 
@@ -27,6 +33,11 @@ def patch(b, offset, fmt, value):
 def record(section_start, block, output, field):
     return section_start + 12 + 40580 * block + 4 + 5072 * output + field
 
+
+# The reference files as they are: their dynamic-equalisation bytes hold a reference volume of
+# about -1.2e33 dB, which once reached an undefined conversion to int.
+put("setup_reference", bit)
+put("preset_reference", pro)
 
 # Setup files.
 put("setup_header_only", bit[:12])
