@@ -146,6 +146,10 @@ inline void CheckRanges(World& w) {
     // The dynamic equalisation holds only what may be sent and saved again.
     Check(w.dynamicEq.Mode() >= 0 && w.dynamicEq.Mode() <= dialogs::kDynEqOff);
     Check((w.dynamicEq.Curve() & ~1) == 0);
+    // Its send requests are flags (one bit per curve for the curve messages).
+    const dialogs::EqDynamicLogic::Pending f = w.dynamicEq.PendingFlags();
+    for (int flag : {f.start, f.stop, f.mode, f.level, f.open, f.close, f.full}) Check(flag == 0 || flag == 1);
+    Check(f.curve >= 0 && f.curve <= 3);
     for (int c = 0; c < dialogs::kDynEqCurves; ++c) {
         const dialogs::DynEqCurveRecord r = w.dynamicEq.Record(c);
         const int level = dialogs::DynEqLevelByte(r.reference);

@@ -47,6 +47,16 @@ void Tune(fuzzing::World& w) {
     w.dynamicEq.OnBandEdit(-2, dyn);
 }
 
+// Single frames make the best seeds: a mutation then lands in the one frame it can change. A few
+// seeds keep a read-back's frames together, for what one frame does to the next.
+void PutFrames(const std::string& name, const std::vector<devlink::Frame>& frames) {
+    for (size_t i = 0; i < frames.size(); ++i) {
+        std::vector<uint8_t> seed{0};
+        seed.insert(seed.end(), frames[i].begin(), frames[i].end());
+        Put("frames", name + "_" + std::to_string(i), seed);
+    }
+}
+
 std::vector<uint8_t> Stream(const std::vector<devlink::Frame>& frames, uint8_t mode = 0) {
     std::vector<uint8_t> out{mode};
     for (const auto& f : frames) out.insert(out.end(), f.begin(), f.end());
@@ -73,28 +83,27 @@ void FileSeeds() {
 void FrameSeeds() {
     sim::TuningStore tuning;
     const std::vector<devlink::Frame> all = tuning.ReadAllFrames();
-    // One preset's channels per seed, and the listening points.
-    const size_t perPreset = (all.size() - 1) / sim::TuningStore::kPresets;
-    for (int p = 0; p < 2; ++p)
-        Put("frames", "tuning_preset" + std::to_string(p),
-            Stream({all.begin() + static_cast<long>(p * perPreset), all.begin() + static_cast<long>((p + 1) * perPreset)}));
-    Put("frames", "tuning_listening_points", Stream({all.back()}));
+    // One channel's equaliser, crossover and delay, and the listening points.
+    PutFrames("tuning", {all[0], all[1], all[2], all.back()});
 
     sim::SourceOptions options;
     options.source = 3;
     options.flags = {1, 0, 1, 1, 1};
     options.inputType = 1;
-    Put("frames", "sources", Stream(sim::SourceStore(options).ReadAllFrames()));
-    Put("frames", "sources_none", Stream(sim::SourceStore().ReadAllFrames(), 1));
-    Put("frames", "levels", Stream({sim::LevelStore().ReportFrame(), sim::LevelStore::ClipReply(0x81)}));
+    const std::vector<devlink::Frame> sources = sim::SourceStore(options).ReadAllFrames();
+    PutFrames("sources", {sources.front(), sources[sources.size() - 2], sources.back()});
+    Put("frames", "sources_read_back", Stream(sources));
+    Put("frames", "sources_none_bad_checksums", Stream(sim::SourceStore().ReadAllFrames(), 1));
+    PutFrames("levels", {sim::LevelStore().ReportFrame(), sim::LevelStore::ClipReply(0x81)});
 
     sim::DynEqState dyn;
     dyn.mode = 1;
     dyn.switches = {0, 1, 0, 1};
     dyn.levels = {40, 130};
     for (int k = 0; k < 31; ++k) dyn.gains[0][k] = 0.5f + 0.05f * static_cast<float>(k);
-    Put("frames", "dynamic_eq", Stream(sim::DynEqStore(dyn).ReportFrames()));
-    Put("frames", "dynamic_eq_short", Stream(sim::DynEqStore({}, sim::DynEqFault::ShortCurve).ReportFrames()));
+    PutFrames("dynamic_eq", sim::DynEqStore(dyn).ReportFrames());
+    Put("frames", "dynamic_eq_read_back", Stream(sim::DynEqStore(dyn).ReportFrames()));
+    PutFrames("dynamic_eq_short", {sim::DynEqStore({}, sim::DynEqFault::ShortCurve).ReportFrames().front()});
 
     // The application's own: preset, source, working mode, a live curve and a diagnostics dump.
     using sim::Darvix;
@@ -103,10 +112,12 @@ void FrameSeeds() {
     for (int k = 0; k < 31; ++k) devlink::PutF32LE(&curve[1 + 4 * k], 0.25f + 0.1f * static_cast<float>(k));
     std::vector<uint8_t> dump(796);
     for (size_t i = 0; i < dump.size(); ++i) dump[i] = static_cast<uint8_t>(i * 13);
-    Put("frames", "application",
-        Stream({Darvix::BuildReply(devlink::kNodeDsp, 0x7D, {2}), Darvix::BuildReply(devlink::kNodeDsp, 0x7A, {1}),
-                Darvix::BuildReply(devlink::kNodeDsp, 0xCF, {0}), Darvix::BuildReply(devlink::kNodeDsp, 0x74, curve)}));
-    Put("frames", "dump", Stream({Darvix::BuildReply(devlink::kNodeDsp, 0xD7, dump)}));
+    const std::vector<devlink::Frame> own = {
+        Darvix::BuildReply(devlink::kNodeDsp, 0x7D, {2}), Darvix::BuildReply(devlink::kNodeDsp, 0x7A, {1}),
+        Darvix::BuildReply(devlink::kNodeDsp, 0xCF, {0}), Darvix::BuildReply(devlink::kNodeDsp, 0x74, curve),
+        Darvix::BuildReply(devlink::kNodeDsp, 0xD7, dump)};
+    PutFrames("application", own);
+    Put("frames", "application_read_back", Stream({own.begin(), own.end() - 1}));
 }
 
 }  // namespace
