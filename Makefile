@@ -10,6 +10,8 @@ WIN64 := $(BUILD)/win64
 TSAN := $(BUILD)/tsan
 FUZZ := $(BUILD)/fuzz
 FUZZ_SECONDS ?= 60
+# The fuzz targets, each with its corpus in fuzz/corpus/<target>/ (see fuzz/README.md).
+FUZZ_TARGETS := receive setup preset firmware frames
 # Paths relative to the checkout, so that worktrees share compiler-cache entries.
 export CCACHE_BASEDIR := $(CURDIR)
 
@@ -50,14 +52,14 @@ wintree: win32
 # cycle) and their tests.
 tsan: setup
 	@cmake -S . -B $(TSAN) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDARVIX_TSAN=ON >/dev/null
-	@cmake --build $(TSAN) -j$(JOBS) --target link_tests sim_tests app_tests pages_tests levels_tests ext_source_tests fuzz_receive_replay dyn_eq_tests \
+	@cmake --build $(TSAN) -j$(JOBS) --target link_tests sim_tests app_tests pages_tests levels_tests ext_source_tests fuzz_receive dyn_eq_tests \
 	    -- --no-print-directory
 
 # libFuzzer targets, built with clang.
 fuzz: setup
 	@cmake -S . -B $(FUZZ) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDARVIX_FUZZ=ON \
 	    -DCMAKE_C_COMPILER=clang-14 -DCMAKE_CXX_COMPILER=clang++-14 >/dev/null
-	@cmake --build $(FUZZ) -j$(JOBS) --target fuzz_receive -- --no-print-directory
+	@cmake --build $(FUZZ) -j$(JOBS) --target $(addprefix fuzz_,$(FUZZ_TARGETS)) -- --no-print-directory
 
 test-native: native
 	@cd $(NATIVE) && ctest -j$(JOBS) --output-on-failure
@@ -68,16 +70,28 @@ test-sanitize: sanitize
 test-tsan: tsan
 	@cd $(TSAN) && ctest -j$(JOBS) -L "link|app|pages|dyneq" --output-on-failure
 
-# The checked-in corpus through the libFuzzer build (each input once, no fuzzing).
+# Every checked-in corpus through the libFuzzer build (each input once, no fuzzing).
 test-fuzz: fuzz
-	@$(FUZZ)/bin/fuzz_receive -runs=0 fuzz/corpus/receive/* >$(FUZZ)/replay.log 2>&1 || \
-	    { cat $(FUZZ)/replay.log; exit 1; }
-	@echo "fuzz corpus: $$(grep -c '^Executed' $(FUZZ)/replay.log) inputs replayed"
+	@for t in $(FUZZ_TARGETS); do \
+	    $(FUZZ)/bin/fuzz_$$t -runs=0 fuzz/corpus/$$t >$(FUZZ)/replay-$$t.log 2>&1 || \
+	        { cat $(FUZZ)/replay-$$t.log; echo "fuzz corpus of $$t: FAILED"; exit 1; }; \
+	    echo "fuzz corpus of $$t: $$(ls fuzz/corpus/$$t | wc -l) inputs replayed"; \
+	done
 
-# A fuzzing session; new inputs collect in $(FUZZ)/corpus (merge the useful ones by hand).
+# A fuzzing session: every target for FUZZ_SECONDS (FUZZ_WORKERS processes each). New inputs
+# collect in $(FUZZ)/corpus/<target>; a crash, leak or broken check leaves its input in
+# $(FUZZ)/<target>/ (crash-*, leak-*, timeout-*) and its log in $(FUZZ)/<target>.log.
+FUZZ_WORKERS ?= 1
 run-fuzz: fuzz
-	@mkdir -p $(FUZZ)/corpus
-	@$(FUZZ)/bin/fuzz_receive -max_total_time=$(FUZZ_SECONDS) $(FUZZ)/corpus fuzz/corpus/receive
+	@status=0; for t in $(FUZZ_TARGETS); do \
+	    mkdir -p $(FUZZ)/corpus/$$t $(FUZZ)/$$t; \
+	    ( cd $(FUZZ)/$$t && ../bin/fuzz_$$t -max_total_time=$(FUZZ_SECONDS) -workers=$(FUZZ_WORKERS) \
+	        -jobs=$(FUZZ_WORKERS) -print_final_stats=1 ../corpus/$$t $(CURDIR)/fuzz/corpus/$$t \
+	        >../$$t.log 2>&1 ); \
+	    found=$$(ls $(FUZZ)/$$t | grep -E '^(crash|leak|timeout|oom)-' || true); \
+	    if [ -n "$$found" ]; then status=1; echo "$$t: FOUND $$(echo $$found | tr '\n' ' ')(in $(FUZZ)/$$t)"; \
+	    else echo "$$t: nothing found ($$(grep -o 'cov: [0-9]* ft: [0-9]*' $(FUZZ)/$$t.log $(FUZZ)/$$t/fuzz-*.log 2>/dev/null | tail -1 | cut -d: -f2-))"; fi; \
+	done; exit $$status
 
 # The product is the 32-bit build; it is always built, and its tests run under Wine wherever this
 # machine runs 32-bit code (otherwise the x86-64 build of the same sources runs them).

@@ -216,14 +216,14 @@ void Darvix::OnDeviceMessage(devlink::UsbLink* link, int discard) {
     if (!link) return;
     if (!discard) {
         int source = -1, mode = -1;
-        std::vector<FrameParser> parsers;
-        if (dsp_) parsers.push_back([this](const uint8_t* f, size_t n) { return dsp_->OnDeviceMessage(f, n); });
-        if (sources_) parsers.push_back([this](const uint8_t* f, size_t n) { return sources_->OnDeviceReply(f, n); });
-        if (levels_) parsers.push_back([this](const uint8_t* f, size_t n) { return levels_->ParseLevelResponse(f, n); });
-        if (wizard_) parsers.push_back([this](const uint8_t* f, size_t n) { return wizard_->ParseDeviceConfig(f, n); });
+        MainWindowParsers parsers;
+        if (dsp_) parsers.tuning = [this](const uint8_t* f, size_t n) { return dsp_->OnDeviceMessage(f, n); };
+        if (sources_) parsers.externalSources = [this](const uint8_t* f, size_t n) { return sources_->OnDeviceReply(f, n); };
+        if (levels_) parsers.outputLevels = [this](const uint8_t* f, size_t n) { return levels_->ParseLevelResponse(f, n); };
+        if (wizard_) parsers.wizard = [this](const uint8_t* f, size_t n) { return wizard_->ParseDeviceConfig(f, n); };
         if (eqDynamic_)
-            parsers.push_back([this](const uint8_t* f, size_t n) { return eqDynamic_->ConvertDeviceCurve(f, n); });
-        parsers.push_back([this](const uint8_t* f, size_t n) {
+            parsers.dynamicEq = [this](const uint8_t* f, size_t n) { return eqDynamic_->ConvertDeviceCurve(f, n); };
+        parsers.preset = [this](const uint8_t* f, size_t n) {
             int preset = -1;
             const int taken = ParsePresetMessage(f, n, &preset);
             if (preset >= 0) {
@@ -231,10 +231,10 @@ void Darvix::OnDeviceMessage(devlink::UsbLink* link, int discard) {
                 SelectPreset(preset, 0);
             }
             return taken;
-        });
-        parsers.push_back([&source](const uint8_t* f, size_t n) { return ParseSourceMessage(f, n, &source); });
-        parsers.push_back([&mode](const uint8_t* f, size_t n) { return ParseWorkingModeMessage(f, n, &mode); });
-        DispatchReceivedFrames(*link, parsers, [this] {
+        };
+        parsers.source = [&source](const uint8_t* f, size_t n) { return ParseSourceMessage(f, n, &source); };
+        parsers.workingMode = [&mode](const uint8_t* f, size_t n) { return ParseWorkingModeMessage(f, n, &mode); };
+        DispatchReceivedFrames(*link, InDispatchOrder(parsers), [this] {
             if (dsp_) dsp_->ShowCommError(1);
         });
         if (dsp_) dsp_->SetOnline(0);

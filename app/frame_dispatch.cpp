@@ -4,10 +4,25 @@
 
 namespace app {
 
+std::vector<FrameParser> InDispatchOrder(const MainWindowParsers& p) {
+    std::vector<FrameParser> out;
+    for (const FrameParser* parse : {&p.tuning, &p.externalSources, &p.outputLevels, &p.wizard, &p.dynamicEq,
+                                     &p.preset, &p.source, &p.workingMode})
+        if (*parse) out.push_back(*parse);
+    return out;
+}
+
 DispatchResult DispatchReceivedFrames(devlink::UsbLink& link, const std::vector<FrameParser>& parsers,
                                       const std::function<void()>& onBadFrame) {
+    return DispatchFrames(link.ReceivedFrames(), parsers, onBadFrame,
+                          [&link](uint64_t id) { link.RemoveFrame(id); });
+}
+
+DispatchResult DispatchFrames(std::vector<devlink::ReceivedFrame> frames,
+                              const std::vector<FrameParser>& parsers,
+                              const std::function<void()>& onBadFrame,
+                              const std::function<void(uint64_t id)>& remove) {
     DispatchResult result;
-    std::vector<devlink::ReceivedFrame> frames = link.ReceivedFrames();
     size_t i = 0;
     while (i < frames.size()) {
         const devlink::Frame& f = frames[i].bytes;
@@ -23,7 +38,7 @@ DispatchResult DispatchReceivedFrames(devlink::UsbLink& link, const std::vector<
             ++i;
             continue;
         }
-        link.RemoveFrame(frames[i].id);
+        remove(frames[i].id);
         frames.erase(frames.begin() + static_cast<std::ptrdiff_t>(i));
         ++result.taken;
         i = 0;  // the walk starts again at the head

@@ -13,6 +13,23 @@ namespace app {
 // A parser: non-zero when it took the frame.
 using FrameParser = std::function<int(const uint8_t* frame, size_t length)>;
 
+// The parsers the main window offers every received frame to. An empty one (a page or dialog that
+// does not exist) is left out.
+struct MainWindowParsers {
+    FrameParser tuning;           // the tuning page
+    FrameParser externalSources;  // the external-source page
+    FrameParser outputLevels;     // the output-level page
+    FrameParser wizard;           // the I/O wizard's record of the device's configuration
+    FrameParser dynamicEq;        // the dynamic-equalisation dialog
+    FrameParser preset;           // the current preset
+    FrameParser source;           // the external source in use
+    FrameParser workingMode;
+};
+
+// The parsers in the order in which they are offered a frame. Every place that hands frames to the
+// main window's parsers (the program and its fuzz target) takes the order from here.
+std::vector<FrameParser> InDispatchOrder(const MainWindowParsers& parsers);
+
 struct DispatchResult {
     size_t taken = 0;      // frames some parser took (removed from the link's list)
     size_t badFrames = 0;  // times a frame with a bad checksum was met (once per walk)
@@ -26,5 +43,11 @@ struct DispatchResult {
 // the link's list for the caller to clear.
 DispatchResult DispatchReceivedFrames(devlink::UsbLink& link, const std::vector<FrameParser>& parsers,
                                       const std::function<void()>& onBadFrame);
+
+// The same walk over frames held by the caller; remove(id) takes a frame off the caller's list.
+DispatchResult DispatchFrames(std::vector<devlink::ReceivedFrame> frames,
+                              const std::vector<FrameParser>& parsers,
+                              const std::function<void()>& onBadFrame,
+                              const std::function<void(uint64_t id)>& remove);
 
 }  // namespace app

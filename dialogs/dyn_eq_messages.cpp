@@ -56,7 +56,12 @@ Frame BuildDynEqLevelMessage(int curveIndex, float x, int flag) {
 
 int DynEqLevelByte(float referenceDb) {
     if (!std::isfinite(referenceDb)) return -1;
-    return static_cast<int>(std::trunc(2.0 * (static_cast<double>(referenceDb) + 60.0)));
+    const double byte = std::trunc(2.0 * (static_cast<double>(referenceDb) + 60.0));
+    // A reference far outside the byte's range (a damaged file) must not reach the int conversion,
+    // which is undefined for values an int cannot hold.
+    if (byte < 0.0) return -1;
+    if (byte > 255.0) return 256;
+    return static_cast<int>(byte);
 }
 
 bool DynEqGainFits(float dB) {

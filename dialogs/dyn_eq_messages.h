@@ -62,7 +62,8 @@ devlink::Frame BuildDynEqCurveMessage(int curveIndex, const float gainsDb[kDynEq
 devlink::Frame BuildDynEqLevelMessage(int curveIndex, float x, int flag);
 
 // The level byte of a reference volume: the truncation of 2 (reference + 60), or -1 when the
-// reference is not finite. The device's byte b means b / 2 - 60 dB.
+// reference is not finite; a reference outside the byte's range gives -1 below it and 256
+// above it. The device's byte b means b / 2 - 60 dB.
 int DynEqLevelByte(float referenceDb);
 // True when a gain in dB is finite and its linear gain 10^(dB / 20) is a finite float.
 bool DynEqGainFits(float dB);

@@ -1,32 +1,54 @@
-// Runs the fuzz target once over each file of a corpus, without libFuzzer, so that the corpus is
-// replayed by every build's compiler and sanitizers as an ordinary test.
+// Replays a fuzz corpus through LLVMFuzzerTestOneInput with the normal compiler, so that every
+// build runs the corpus in its tests. Arguments: files or folders (every file in a folder).
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
+#include <string>
+#include <system_error>
 #include <vector>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size);
 
+namespace {
+
+bool ReplayFile(const std::filesystem::path& path) {
+    FILE* f = std::fopen(path.string().c_str(), "rb");
+    if (!f) {
+        std::fprintf(stderr, "cannot open %s\n", path.string().c_str());
+        return false;
+    }
+    std::vector<uint8_t> bytes;
+    uint8_t buffer[65536];
+    size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) bytes.insert(bytes.end(), buffer, buffer + n);
+    std::fclose(f);
+    LLVMFuzzerTestOneInput(bytes.data(), bytes.size());
+    return true;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
-    size_t replayed = 0;
+    int replayed = 0;
     for (int i = 1; i < argc; ++i) {
-        std::vector<std::filesystem::path> files;
-        if (std::filesystem::is_directory(argv[i])) {
-            for (const auto& e : std::filesystem::directory_iterator(argv[i]))
-                if (e.is_regular_file()) files.push_back(e.path());
+        const std::filesystem::path arg(argv[i]);
+        std::error_code ec;
+        if (std::filesystem::is_directory(arg, ec)) {
+            std::vector<std::filesystem::path> files;
+            for (const auto& entry : std::filesystem::directory_iterator(arg, ec))
+                if (entry.is_regular_file()) files.push_back(entry.path());
+            std::sort(files.begin(), files.end());
+            for (const auto& file : files) {
+                if (!ReplayFile(file)) return 1;
+                ++replayed;
+            }
         } else {
-            files.emplace_back(argv[i]);
-        }
-        for (const auto& path : files) {
-            std::ifstream in(path, std::ios::binary);
-            std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)),
-                                       std::istreambuf_iterator<char>());
-            LLVMFuzzerTestOneInput(bytes.data(), bytes.size());
+            if (!ReplayFile(arg)) return 1;
             ++replayed;
         }
     }
-    std::printf("replayed %zu inputs\n", replayed);
+    std::printf("replayed %d inputs\n", replayed);
+    // An empty replay means a wrong path, not a passing corpus.
     return replayed > 0 ? 0 : 1;
 }

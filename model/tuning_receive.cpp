@@ -140,4 +140,11 @@ void TuningModel::SetDelayFromDevice(int channel, int preset, int32_t delay, int
     x.delayTrim = delayTrim;
 }
 
+int ReceiveTuningFrame(TuningModel& m, const uint8_t* frame, size_t length) {
+    const int taken = ParseTuningMessage(m, frame, length);
+    // A live equaliser curve is taken by the parser above and shown here.
+    if (frame && length == devlink::kLiveEqCurveLength) m.ApplyEqCurve({frame, length});
+    return taken;
+}
+
 }  // namespace model

@@ -19,6 +19,10 @@ namespace model {
 // here. User-interface thread.
 int ParseTuningMessage(TuningModel& model, const uint8_t* frame, size_t length);
 
+// What the tuning page does with a received frame: the tuning's kinds are stored as above, and a
+// live equaliser curve (the 131-byte crossover frame) is shown on the current preset's output.
+int ReceiveTuningFrame(TuningModel& model, const uint8_t* frame, size_t length);
+
 // The highest crossover frequency the model accepts from the device (below half the 48 kHz
 // sample rate).
 constexpr float kMaxReceivedFrequencyHz = 24000.0f;

@@ -111,11 +111,7 @@ void DSPSetting::OnEnable(bool enabled) {
 }
 
 int DSPSetting::OnDeviceMessage(const uint8_t* frame, size_t length) {
-    model::TuningModel& m = Model();
-    const int taken = model::ParseTuningMessage(m, frame, length);
-    // A live equaliser curve is taken above and applied here.
-    if (length == devlink::kLiveEqCurveLength) m.ApplyEqCurve({frame, length});
-    return taken;
+    return model::ReceiveTuningFrame(Model(), frame, length);
 }
 
 int DSPSetting::SendPendingChanges(const devlink::FrameSender& sender) {

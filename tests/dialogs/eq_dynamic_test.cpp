@@ -149,6 +149,13 @@ TEST(DynEqMessages, ReferenceLevelBytes) {
         EXPECT_EQ(dialogs::BuildDynEqLevelMessage(0, -c.reference, 1)[6], c.byte) << c.reference;
     }
     EXPECT_EQ(dialogs::DynEqLevelByte(std::numeric_limits<float>::quiet_NaN()), -1);
+    // Finite references that no byte or int can hold (a damaged file's) stay outside 0..255.
+    const struct {
+        float reference;
+        int byte;
+    } outside[] = {{-1.2114e33f, -1}, {-std::numeric_limits<float>::max(), -1}, {-61.0f, -1},
+                   {68.0f, 256}, {3.0e9f, 256}, {std::numeric_limits<float>::max(), 256}};
+    for (const auto& c : outside) EXPECT_EQ(dialogs::DynEqLevelByte(c.reference), c.byte) << c.reference;
 }
 
 TEST(DynEqMessages, CurveCarriesLinearGains) {
