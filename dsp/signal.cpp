@@ -436,6 +436,14 @@ void Gathered(const double* inRe, const double* inIm, size_t step, double* re, d
         // the low lanes for the first group and the high lanes for the second.
         const size_t eighth = n / 8, quarter = n / 4, halfN = n / 2;
         const int shiftU = shift + 3;
+#if defined(DARVIX_FFT_AVX)
+        // Four r at a time (eighth a multiple of four); the same outputs, bit for bit.
+        if (g_kernel == FftKernel::Avx && order >= 5 && (step == 1 || (step == 2 && inIm == inRe + 1))) {
+            avx::Gather(inRe, inIm, step == 2, re, im, n, rev, shiftU);
+            LaterStages(re, im, n, order, table);
+            return;
+        }
+#endif
         const V2 zero = _mm_setzero_pd();
         auto pair = [&](const double* in, size_t at) {
             return in ? _mm_loadh_pd(_mm_load_sd(in + at * step), in + (at + eighth) * step) : zero;

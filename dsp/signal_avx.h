@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 
 namespace dsp {
 namespace avx {
@@ -15,6 +16,13 @@ void TwoStages(double* re, double* im, size_t n, size_t h, const double* c1, con
                const double* s2);
 // One stage of half-length h >= 4.
 void OneStage(double* re, double* im, size_t n, size_t h, const double* c, const double* s);
+
+// The first two stages of an n-point transform (n >= 32) read in bit-reversed order, as the SSE2
+// gather does it: outputs 8u .. 8u + 7 from inputs r + {0, n/2, n/4, 3n/4} and r + n/8 + the
+// same, u = rev[r] >> shift. Four consecutive r at a time, so that each input line is read once.
+// Input t is (inRe[t], inIm[t]) (inIm null: zeros), or with interleaved, (inRe[2t], inRe[2t + 1]).
+void Gather(const double* inRe, const double* inIm, bool interleaved, double* re, double* im, size_t n,
+            const uint32_t* rev, int shift);
 
 }  // namespace avx
 }  // namespace dsp
