@@ -156,6 +156,24 @@ void Compare(const char* what, const Figures& ours, const Figures& theirs, doubl
                 what, ours.median / theirs.median, diff, diff / largest);
 }
 
+// Our transforms with the given butterfly kernel (the default kernel's figures are the ones the
+// chart gets; the other is shown beside them).
+struct Ours {
+    Figures complex, real;
+};
+Ours TimeOurs(const char* kernel, const std::vector<double>& re0, const std::vector<double>& im0, std::vector<double>& re,
+              std::vector<double>& im, std::vector<double>& rre, std::vector<double>& rim) {
+    Ours o;
+    char what[160];
+    o.complex = Time(400, [&](int) { dsp::FftFrom(re0.data(), im0.data(), re.data(), im.data(), dsp::kBlockOrder); });
+    std::snprintf(what, sizeof what, "our FFT (%s), 16384 complex points (reading its input in)", kernel);
+    Print(what, o.complex, "<= 1.5 x FFTW's");
+    o.real = Time(400, [&](int) { dsp::RealFft(re0.data(), rre.data(), rim.data(), dsp::kBlockOrder); });
+    std::snprintf(what, sizeof what, "our FFT (%s), 16384 real points, the chart's (reading its input in)", kernel);
+    Print(what, o.real, "<= 1.5 x FFTW's");
+    return o;
+}
+
 void CompareFft() {
     constexpr int n = dsp::kBlockLength;
     std::vector<double> re0(n), im0(n);
@@ -167,10 +185,12 @@ void CompareFft() {
     }
     // Each side reads the same input from where it lies into its own work arrays.
     std::vector<double> re(n), im(n), rre(n / 2 + 1), rim(n / 2 + 1);
-    const Figures ours = Time(400, [&](int) { dsp::FftFrom(re0.data(), im0.data(), re.data(), im.data(), dsp::kBlockOrder); });
-    Print("our FFT, 16384 complex points (reading its input in)", ours, "<= 1.5 x FFTW's");
-    const Figures oursReal = Time(400, [&](int) { dsp::RealFft(re0.data(), rre.data(), rim.data(), dsp::kBlockOrder); });
-    Print("our FFT, 16384 real points, the chart's (reading its input in)", oursReal, "<= 1.5 x FFTW's");
+    const dsp::FftKernel chosen = dsp::CurrentFftKernel();
+    const struct {
+        dsp::FftKernel kernel;
+        const char* name;
+    } kernels[] = {{dsp::FftKernel::Avx, "AVX"}, {dsp::FftKernel::Sse2, "SSE2"}};
+    std::printf("FFT kernel chosen for this processor: %s\n", chosen == dsp::FftKernel::Avx ? "AVX" : "SSE2");
 #ifdef DARVIX_HAVE_FFTW
     fftw_complex* in = fftw_alloc_complex(n);
     fftw_complex* out = fftw_alloc_complex(n);
@@ -185,23 +205,50 @@ void CompareFft() {
         fftw_execute(plan);
     });
     Print("FFTW, 16384 complex points (with copying its input in)", theirs, "reference");
-    double largest = 0.0, diff = 0.0;
+    std::vector<double> fre(n), fim(n), frre(n / 2 + 1), frim(n / 2 + 1);
     for (int i = 0; i < n; ++i) {
-        largest = std::max(largest, std::hypot(out[i][0], out[i][1]));
-        diff = std::max(diff, std::hypot(out[i][0] - re[i], out[i][1] - im[i]));
+        fre[i] = out[i][0];
+        fim[i] = out[i][1];
     }
     const Figures theirsReal = Time(400, [&](int) {
         std::copy(re0.begin(), re0.end(), rin);
         fftw_execute(rplan);
     });
     Print("FFTW, 16384 real points (with copying its input in)", theirsReal, "reference");
-    double largestReal = 0.0, diffReal = 0.0;
     for (int i = 0; i <= n / 2; ++i) {
-        largestReal = std::max(largestReal, std::hypot(out[i][0], out[i][1]));
-        diffReal = std::max(diffReal, std::hypot(out[i][0] - rre[i], out[i][1] - rim[i]));
+        frre[i] = out[i][0];
+        frim[i] = out[i][1];
     }
-    Compare("complex", ours, theirs, largest, diff);
-    Compare("real", oursReal, theirsReal, largestReal, diffReal);
+    // Largest bin and largest difference of ours from FFTW's over the first count bins.
+    auto compare = [](const char* what, const Figures& o, const Figures& t, const std::vector<double>& ar,
+                      const std::vector<double>& ai, const std::vector<double>& br, const std::vector<double>& bi,
+                      size_t count) {
+        double largest = 0.0, diff = 0.0;
+        for (size_t i = 0; i < count; ++i) {
+            largest = std::max(largest, std::hypot(br[i], bi[i]));
+            diff = std::max(diff, std::hypot(ar[i] - br[i], ai[i] - bi[i]));
+        }
+        Compare(what, o, t, largest, diff);
+    };
+#endif
+    for (const auto& k : kernels) {
+        if (!dsp::UseFftKernel(k.kernel)) {
+            std::printf("FFT kernel %s: this processor cannot run it\n", k.name);
+            continue;
+        }
+        const Ours o = TimeOurs(k.name, re0, im0, re, im, rre, rim);
+#ifdef DARVIX_HAVE_FFTW
+        char what[64];
+        std::snprintf(what, sizeof what, "complex, %s", k.name);
+        compare(what, o.complex, theirs, re, im, fre, fim, n);
+        std::snprintf(what, sizeof what, "real, %s", k.name);
+        compare(what, o.real, theirsReal, rre, rim, frre, frim, n / 2 + 1);
+#else
+        (void)o;
+#endif
+    }
+    dsp::UseFftKernel(chosen);
+#ifdef DARVIX_HAVE_FFTW
     fftw_destroy_plan(plan);
     fftw_destroy_plan(rplan);
     fftw_free(in);

@@ -44,6 +44,14 @@ void BiquadQuad(const Biquad q[4], const double* src, double* dst, int n);
 constexpr int kMaxFftOrder = 24;
 bool Fft(double* re, double* im, int order);
 
+// The butterfly code the transforms run: the SSE2 stages everywhere, or the AVX ones where the
+// processor has AVX (the default there). Both give the same bits. UseFftKernel returns false,
+// and keeps the kernel, when this processor or build cannot run the one asked for.
+enum class FftKernel { Sse2, Avx };
+bool FftKernelAvailable(FftKernel kernel);
+bool UseFftKernel(FftKernel kernel);
+FftKernel CurrentFftKernel();
+
 // The same transform of inRe + i inIm (inIm null: zeros) into re and im, leaving the input as
 // it is (no array may be another's).
 bool FftFrom(const double* inRe, const double* inIm, double* re, double* im, int order);

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <complex>
+#include <cstdio>
 #include <memory>
 #include <random>
 #include <vector>
@@ -37,17 +38,52 @@ std::vector<std::complex<double>> NaiveDft(const std::vector<double>& re, const 
     return out;
 }
 
-TEST(Fft, ImpulseGivesExactlyOneInEveryBin) {
-    for (int order = 1; order <= 14; ++order) {
-        const size_t n = size_t{1} << order;
-        std::vector<double> re(n, 0.0), im(n, 0.0);
-        re[0] = 1.0;
-        ASSERT_TRUE(dsp::Fft(re.data(), im.data(), order));
-        for (size_t k = 0; k < n; ++k) {
-            ASSERT_EQ(re[k], 1.0) << "order " << order << " bin " << k;
-            ASSERT_EQ(im[k], 0.0) << "order " << order << " bin " << k;
+// Runs check once with each butterfly kernel this processor has (the AVX one is skipped, and
+// said so, where it is missing), restoring the kernel in use afterwards.
+template <typename Check>
+void ForEachFftKernel(Check check) {
+    struct Restore {
+        dsp::FftKernel kept = dsp::CurrentFftKernel();
+        ~Restore() { dsp::UseFftKernel(kept); }
+    } restore;
+    const struct {
+        dsp::FftKernel kernel;
+        const char* name;
+    } kernels[] = {{dsp::FftKernel::Sse2, "SSE2"}, {dsp::FftKernel::Avx, "AVX"}};
+    for (const auto& k : kernels) {
+        if (!dsp::UseFftKernel(k.kernel)) {
+            std::printf("the %s kernel cannot run here: not checked\n", k.name);
+            continue;
         }
+        SCOPED_TRACE(k.name);
+        check();
     }
+}
+
+TEST(Fft, TheProcessorsKernelIsTheDefaultAndAnUnavailableOneIsRefused) {
+    // SSE2 runs everywhere; AVX is chosen by itself wherever it can run.
+    EXPECT_TRUE(dsp::FftKernelAvailable(dsp::FftKernel::Sse2));
+    const bool avx = dsp::FftKernelAvailable(dsp::FftKernel::Avx);
+    EXPECT_EQ(dsp::CurrentFftKernel(), avx ? dsp::FftKernel::Avx : dsp::FftKernel::Sse2);
+    EXPECT_TRUE(dsp::UseFftKernel(dsp::FftKernel::Sse2));
+    EXPECT_EQ(dsp::CurrentFftKernel(), dsp::FftKernel::Sse2);
+    EXPECT_EQ(dsp::UseFftKernel(dsp::FftKernel::Avx), avx);
+    EXPECT_EQ(dsp::CurrentFftKernel(), avx ? dsp::FftKernel::Avx : dsp::FftKernel::Sse2);
+}
+
+TEST(Fft, ImpulseGivesExactlyOneInEveryBin) {
+    ForEachFftKernel([] {
+        for (int order = 1; order <= 14; ++order) {
+            const size_t n = size_t{1} << order;
+            std::vector<double> re(n, 0.0), im(n, 0.0);
+            re[0] = 1.0;
+            ASSERT_TRUE(dsp::Fft(re.data(), im.data(), order));
+            for (size_t k = 0; k < n; ++k) {
+                ASSERT_EQ(re[k], 1.0) << "order " << order << " bin " << k;
+                ASSERT_EQ(im[k], 0.0) << "order " << order << " bin " << k;
+            }
+        }
+    });
 }
 
 TEST(Fft, MatchesANaiveDftOnRandomData) {
@@ -208,42 +244,68 @@ namespace {
 // against the complex transform of the same samples (the values before it existed), within a
 // few rounding errors of the largest bin.
 TEST(RealFft, MatchesADirectDftAndTheComplexTransform) {
-    std::mt19937_64 rng(17);
+    ForEachFftKernel([&] {
+        std::mt19937_64 rng(17);
+        std::uniform_real_distribution<double> u(-1.0, 1.0);
+        for (int order = 1; order <= 14; ++order) {
+            const size_t n = size_t{1} << order, half = n / 2;
+            std::vector<double> x(n);
+            for (double& v : x) v = u(rng);
+            // Direct DFT of bins 0 .. n/2 with exact angles from an integer phase.
+            std::vector<double> c(n), s(n);
+            for (size_t t = 0; t < n; ++t) {
+                c[t] = std::cos(2.0 * 3.141592653589793 * static_cast<double>(t) / static_cast<double>(n));
+                s[t] = std::sin(2.0 * 3.141592653589793 * static_cast<double>(t) / static_cast<double>(n));
+            }
+            std::vector<std::complex<double>> want(half + 1);
+            double largest = 0.0;
+            for (size_t k = 0; k <= half; ++k) {
+                double re = 0.0, im = 0.0;
+                for (size_t t = 0, phase = 0; t < n; ++t, phase = (phase + k) & (n - 1)) {
+                    re += x[t] * c[phase];
+                    im -= x[t] * s[phase];
+                }
+                want[k] = {re, im};
+                largest = std::max(largest, std::abs(want[k]));
+            }
+            std::vector<double> re(half + 1, 9.0), im(half + 1, 9.0), fre = x, fim(n, 0.0);
+            const std::vector<double> input = x;
+            ASSERT_TRUE(dsp::RealFft(x.data(), re.data(), im.data(), order));
+            ASSERT_EQ(x, input);
+            ASSERT_TRUE(dsp::Fft(fre.data(), fim.data(), order));
+            double worstDft = 0.0, worstFft = 0.0;
+            for (size_t k = 0; k <= half; ++k) {
+                const std::complex<double> got(re[k], im[k]);
+                worstDft = std::max(worstDft, std::abs(got - want[k]));
+                worstFft = std::max(worstFft, std::abs(got - std::complex<double>(fre[k], fim[k])));
+            }
+            EXPECT_LT(worstDft, 1e-12 * largest) << "order " << order;
+            EXPECT_LT(worstFft, 1e-13 * largest) << "order " << order;
+        }
+    });
+}
+
+// The real transform reads its samples interleaved; each kernel does that in its own way, to
+// the same bits, for every order up to the chart's (the SSE2 values checked above).
+TEST(RealFft, EveryKernelGivesTheSameBits) {
+    if (!dsp::FftKernelAvailable(dsp::FftKernel::Avx)) GTEST_SKIP() << "no AVX here";
+    std::mt19937_64 rng(29);
     std::uniform_real_distribution<double> u(-1.0, 1.0);
     for (int order = 1; order <= 14; ++order) {
-        const size_t n = size_t{1} << order, half = n / 2;
+        const size_t n = size_t{1} << order;
         std::vector<double> x(n);
         for (double& v : x) v = u(rng);
-        // Direct DFT of bins 0 .. n/2 with exact angles from an integer phase.
-        std::vector<double> c(n), s(n);
-        for (size_t t = 0; t < n; ++t) {
-            c[t] = std::cos(2.0 * 3.141592653589793 * static_cast<double>(t) / static_cast<double>(n));
-            s[t] = std::sin(2.0 * 3.141592653589793 * static_cast<double>(t) / static_cast<double>(n));
-        }
-        std::vector<std::complex<double>> want(half + 1);
-        double largest = 0.0;
-        for (size_t k = 0; k <= half; ++k) {
-            double re = 0.0, im = 0.0;
-            for (size_t t = 0, phase = 0; t < n; ++t, phase = (phase + k) & (n - 1)) {
-                re += x[t] * c[phase];
-                im -= x[t] * s[phase];
-            }
-            want[k] = {re, im};
-            largest = std::max(largest, std::abs(want[k]));
-        }
-        std::vector<double> re(half + 1, 9.0), im(half + 1, 9.0), fre = x, fim(n, 0.0);
-        const std::vector<double> input = x;
-        ASSERT_TRUE(dsp::RealFft(x.data(), re.data(), im.data(), order));
-        ASSERT_EQ(x, input);
-        ASSERT_TRUE(dsp::Fft(fre.data(), fim.data(), order));
-        double worstDft = 0.0, worstFft = 0.0;
-        for (size_t k = 0; k <= half; ++k) {
-            const std::complex<double> got(re[k], im[k]);
-            worstDft = std::max(worstDft, std::abs(got - want[k]));
-            worstFft = std::max(worstFft, std::abs(got - std::complex<double>(fre[k], fim[k])));
-        }
-        EXPECT_LT(worstDft, 1e-12 * largest) << "order " << order;
-        EXPECT_LT(worstFft, 1e-13 * largest) << "order " << order;
+        std::vector<double> wantRe(n / 2 + 1), wantIm(n / 2 + 1), re(n / 2 + 1), im(n / 2 + 1);
+        std::vector<double> wantCr(n), wantCi(n), cr(n), ci(n);
+        ForEachFftKernel([&] {
+            const bool sse2 = dsp::CurrentFftKernel() == dsp::FftKernel::Sse2;
+            ASSERT_TRUE(dsp::RealFft(x.data(), sse2 ? wantRe.data() : re.data(), sse2 ? wantIm.data() : im.data(), order));
+            ASSERT_TRUE(dsp::FftFrom(x.data(), nullptr, sse2 ? wantCr.data() : cr.data(), sse2 ? wantCi.data() : ci.data(), order));
+        });
+        EXPECT_EQ(re, wantRe) << "order " << order;
+        EXPECT_EQ(im, wantIm) << "order " << order;
+        EXPECT_EQ(cr, wantCr) << "order " << order;
+        EXPECT_EQ(ci, wantCi) << "order " << order;
     }
 }
 
@@ -307,32 +369,35 @@ void PlainRadix2(std::vector<double>& re, std::vector<double>& im) {
     }
 }
 
-// The stages run fused in pairs and two butterflies at a time, with the very same arithmetic:
-// the values are the plain algorithm's, bit for bit (the sign of a zero aside).
+// The stages run fused in pairs and two or four butterflies at a time (SSE2 or AVX), with the
+// very same arithmetic: the values are the plain algorithm's, bit for bit (the sign of a zero
+// aside), with either kernel.
 TEST(Fft, GivesThePlainRadix2ValuesBitForBit) {
-    std::mt19937_64 rng(23);
-    std::uniform_real_distribution<double> u(-1.0, 1.0);
-    for (int order = 1; order <= 14; ++order) {
-        const size_t n = size_t{1} << order;
-        std::vector<double> re(n), im(n);
-        for (size_t i = 0; i < n; ++i) {
-            re[i] = u(rng);
-            im[i] = order % 2 ? 0.0 : u(rng);
+    ForEachFftKernel([&] {
+        std::mt19937_64 rng(23);
+        std::uniform_real_distribution<double> u(-1.0, 1.0);
+        for (int order = 1; order <= 14; ++order) {
+            const size_t n = size_t{1} << order;
+            std::vector<double> re(n), im(n);
+            for (size_t i = 0; i < n; ++i) {
+                re[i] = u(rng);
+                im[i] = order % 2 ? 0.0 : u(rng);
+            }
+            std::vector<double> wantRe = re, wantIm = im;
+            PlainRadix2(wantRe, wantIm);
+            // Out of place too, reading the input in bit-reversed order (with and without its
+            // imaginary parts given).
+            std::vector<double> outRe(n, 5.0), outIm(n, 5.0);
+            ASSERT_TRUE(dsp::FftFrom(re.data(), order % 2 ? nullptr : im.data(), outRe.data(), outIm.data(), order));
+            ASSERT_TRUE(dsp::Fft(re.data(), im.data(), order));
+            for (size_t k = 0; k < n; ++k) {
+                ASSERT_EQ(re[k], wantRe[k]) << "order " << order << " bin " << k;
+                ASSERT_EQ(im[k], wantIm[k]) << "order " << order << " bin " << k;
+                ASSERT_EQ(outRe[k], wantRe[k]) << "order " << order << " bin " << k;
+                ASSERT_EQ(outIm[k], wantIm[k]) << "order " << order << " bin " << k;
+            }
         }
-        std::vector<double> wantRe = re, wantIm = im;
-        PlainRadix2(wantRe, wantIm);
-        // Out of place too, reading the input in bit-reversed order (with and without its
-        // imaginary parts given).
-        std::vector<double> outRe(n, 5.0), outIm(n, 5.0);
-        ASSERT_TRUE(dsp::FftFrom(re.data(), order % 2 ? nullptr : im.data(), outRe.data(), outIm.data(), order));
-        ASSERT_TRUE(dsp::Fft(re.data(), im.data(), order));
-        for (size_t k = 0; k < n; ++k) {
-            ASSERT_EQ(re[k], wantRe[k]) << "order " << order << " bin " << k;
-            ASSERT_EQ(im[k], wantIm[k]) << "order " << order << " bin " << k;
-            ASSERT_EQ(outRe[k], wantRe[k]) << "order " << order << " bin " << k;
-            ASSERT_EQ(outIm[k], wantIm[k]) << "order " << order << " bin " << k;
-        }
-    }
+    });
 }
 
 }  // namespace
