@@ -36,22 +36,6 @@ HBITMAP MakeBitmap(HDC compatible, int width, int height) {
                 &LiveCounts::bitmaps);
 }
 
-HBITMAP MakeDib32(int width, int height, uint32_t** bits) {
-    *bits = nullptr;
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = width < 1 ? 1 : width;
-    info.bmiHeader.biHeight = -(height < 1 ? 1 : height);
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* p = nullptr;
-    HBITMAP dib = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &p, nullptr, 0);
-    if (!dib) return nullptr;
-    *bits = static_cast<uint32_t*>(p);
-    return Made(dib, &LiveCounts::bitmaps);
-}
-
 HBITMAP LoadSkinBitmap(UINT id) {
     if (id == 0) return nullptr;
     return Made(LoadBitmapA(ModuleInstance(), MAKEINTRESOURCEA(id)), &LiveCounts::bitmaps);

@@ -6,7 +6,6 @@
 
 #include <windows.h>
 
-#include <cstdint>
 #include <vector>
 
 namespace ui::gdi {
@@ -32,9 +31,6 @@ void FreeMemoryDC(HDC dc);
 // A colour bitmap like the one selected in `compatible`: pass a window DC (a fresh memory DC
 // holds a 1 x 1 monochrome bitmap and would give a monochrome one). Sizes below 1 become 1.
 HBITMAP MakeBitmap(HDC compatible, int width, int height);
-// A top-down 32-bit DIB section of zeros, counted with the bitmaps; *bits receives its pixels
-// (width * height words, the top row first). Null (and *bits null) when GDI refuses.
-HBITMAP MakeDib32(int width, int height, uint32_t** bits);
 // A BITMAP resource of the program; null when there is none of that id.
 HBITMAP LoadSkinBitmap(UINT id);
 HBRUSH MakeBrush(COLORREF colour);

@@ -44,7 +44,6 @@ using Font = Owned<Gdiplus::GpFont, flat::GdipDeleteFont>;
 using Brush = Owned<Gdiplus::GpBrush, flat::GdipDeleteBrush>;
 using Pen = Owned<Gdiplus::GpPen, flat::GdipDeletePen>;
 using StringFormat = Owned<Gdiplus::GpStringFormat, flat::GdipDeleteStringFormat>;
-using Image = Owned<Gdiplus::GpImage, flat::GdipDisposeImage>;
 
 // A solid brush of an ARGB colour.
 bool MakeSolidBrush(uint32_t argb, Brush& out);
