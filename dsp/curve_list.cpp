@@ -226,8 +226,8 @@ std::pair<size_t, int> AddThinned(PaintPlan& plan, const ChartCurve& c) {
 // Ops point into the storage once it stops growing.
 void AddCurve(PaintPlan& plan, const ChartCurve& c, uint32_t fill, uint32_t line, bool filled) {
     const auto [start, kept] = AddThinned(plan, c);
-    if (filled) plan.ops.push_back({PaintOp::kFill, nullptr, kept + 3, fill, start});
-    plan.ops.push_back({PaintOp::kLine, nullptr, kept, line, start});
+    if (filled) plan.ops.push_back({PaintOp::kFill, nullptr, kept + 3, fill, start, c.id});
+    plan.ops.push_back({PaintOp::kLine, nullptr, kept, line, start, c.id});
 }
 
 }  // namespace

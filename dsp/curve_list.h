@@ -123,7 +123,8 @@ struct PaintOp {
     const ChartPoint* points;  // into the plan's storage: valid until the plan is made again
     int count;
     uint32_t argb;
-    size_t offset;  // where points start in the plan's storage
+    size_t offset;   // where points start in the plan's storage
+    uint32_t curve;  // the id of the curve it draws (a curve has at most one op of each kind)
 };
 
 struct PaintPlan {

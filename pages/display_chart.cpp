@@ -12,12 +12,22 @@ static_assert(sizeof(dsp::ChartPoint) == sizeof(Gdiplus::PointF) &&
                   offsetof(dsp::ChartPoint, y) == offsetof(Gdiplus::PointF, Y),
               "the plan's points are handed to GDI+ as they are");
 
-const Gdiplus::PointF* AsGdiplus(const dsp::ChartPoint* p) {
-    return reinterpret_cast<const Gdiplus::PointF*>(p);
-}
-
 void LoadInto(ui::gdi::MemoryDC& dc, HDC compatible, UINT bitmapId) {
     if (dc.Create(compatible)) dc.SetBitmap(ui::gdi::LoadSkinBitmap(bitmapId));
+}
+
+// The level labels, drawn on the background before any curve.
+void DrawLabels(HDC dc, const dsp::PaintPlan& plan) {
+    ui::TextStyle label;
+    label.family = L"Verdana";
+    label.points = 6.0f;
+    label.argb = plan.labelArgb;
+    label.hint = 5;  // ClearType grid fit
+    label.atPoint = true;
+    const int x0 = static_cast<int>(plan.topLabelX), y0 = static_cast<int>(plan.topLabelY);
+    const int x1 = static_cast<int>(plan.bottomLabelX), y1 = static_cast<int>(plan.bottomLabelY);
+    ui::DrawTextAntialiased(dc, plan.topLabel.c_str(), {x0, y0, x0, y0}, label);
+    ui::DrawTextAntialiased(dc, plan.bottomLabel.c_str(), {x1, y1, x1, y1}, label);
 }
 
 }  // namespace
@@ -53,51 +63,22 @@ LRESULT DisplayChart::OnAppMessage(HWND, UINT message, WPARAM wParam, LPARAM) {
     return 0;
 }
 
+void DisplayChart::Redraw(bool updateNow) {
+    faceRedrawn_ = true;
+    ui::FrameWnd::Redraw(updateNow);
+}
+
 void DisplayChart::Execute(const dsp::PaintPlan& plan, bool updateNow) {
     HDC dc = BackBuffer();
     if (!dc) return;
     const RECT client = ClientRect();
-    if (background_.HasBitmap())
-        BitBlt(dc, 0, 0, client.right, client.bottom, background_, 0, 0, SRCCOPY);
-
-    ui::TextStyle label;
-    label.family = L"Verdana";
-    label.points = 6.0f;
-    label.argb = plan.labelArgb;
-    label.hint = 5;  // ClearType grid fit
-    label.atPoint = true;
-    const int x0 = static_cast<int>(plan.topLabelX), y0 = static_cast<int>(plan.topLabelY);
-    const int x1 = static_cast<int>(plan.bottomLabelX), y1 = static_cast<int>(plan.bottomLabelY);
-    ui::DrawTextAntialiased(dc, plan.topLabel.c_str(), {x0, y0, x0, y0}, label);
-    ui::DrawTextAntialiased(dc, plan.bottomLabel.c_str(), {x1, y1, x1, y1}, label);
-
-    {
-        namespace flat = ui::gp::flat;
-        ui::gp::Graphics graphics;
-        if (graphics.Made(flat::GdipCreateFromHDC(dc, graphics.Out()))) {
-            Gdiplus::GpGraphics* g = graphics.get();
-            flat::GdipSetSmoothingMode(g, Gdiplus::SmoothingModeAntiAlias);
-            flat::GdipSetClipRectI(g, plan.clipLeft, plan.clipTop, plan.clipRight - plan.clipLeft,
-                                   plan.clipBottom - plan.clipTop, Gdiplus::CombineModeReplace);
-            flat::GdipTranslateWorldTransform(g, plan.tx, plan.ty, Gdiplus::MatrixOrderPrepend);
-            flat::GdipScaleWorldTransform(g, plan.sx, plan.sy, Gdiplus::MatrixOrderPrepend);
-            flat::GdipTranslateWorldTransform(g, plan.ox, 0.0f, Gdiplus::MatrixOrderPrepend);
-            for (const dsp::PaintOp& op : plan.ops) {
-                if (op.count < 1) continue;
-                if (op.kind == dsp::PaintOp::kFill) {
-                    ui::gp::Brush brush;
-                    if (ui::gp::MakeSolidBrush(op.argb, brush))
-                        flat::GdipFillClosedCurve2(g, brush.get(), AsGdiplus(op.points), op.count, 0.0f,
-                                                   Gdiplus::FillModeWinding);
-                } else {
-                    ui::gp::Pen pen;
-                    if (pen.Made(flat::GdipCreatePen1(op.argb, plan.penWidth, Gdiplus::UnitWorld, pen.Out())))
-                        flat::GdipDrawLines(g, pen.get(), AsGdiplus(op.points), op.count);
-                }
-            }
-        }
-    }
-    if (updateNow) UpdateNow();
+    const RECT changed = kept_.Paint(dc, background_.HasBitmap() ? background_.Get() : nullptr, client.right,
+                                       client.bottom, plan, faceRedrawn_, DrawLabels);
+    faceRedrawn_ = false;
+    if (!updateNow || IsRectEmpty(&changed) || !GetHwnd()) return;
+    // Only what changed goes to the screen.
+    InvalidateRect(GetHwnd(), &changed, FALSE);
+    UpdateWindow(GetHwnd());
 }
 
 }  // namespace pages

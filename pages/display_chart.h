@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include "pages/chart_prefix.h"
 #include "pages/display_chart_logic.h"
 #include "ui/frame_wnd.h"
 #include "ui/gdi.h"
@@ -38,11 +39,18 @@ public:
     void Paint(bool updateNow) { logic_.Paint(updateNow); }
 
     LRESULT OnAppMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
+    // The face drawn again covers the curves: the next paint composites all of them.
+    void Redraw(bool updateNow) override;
+
+    // The drawing kept between paints (for tests and the benchmarks).
+    const ChartPrefix& Kept() const { return kept_; }
 
 private:
     void Execute(const dsp::PaintPlan& plan, bool updateNow);
 
     ui::gdi::MemoryDC background_, track_, thumb_;
+    ChartPrefix kept_;
+    bool faceRedrawn_ = true;
     DisplayChartLogic logic_;
     ui::Slider slider_;
 };

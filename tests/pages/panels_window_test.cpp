@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -204,6 +205,63 @@ TEST(ChartWindow, PaintsFreeTheirObjects) {
         EXPECT_EQ(ui::LiveGdiplusObjects(), 0);
     }
     EXPECT_EQ(ui::gdi::Live(), gdiBefore);
+}
+
+// A chart that paints only from its first changed curve on shows, after every kind of change,
+// exactly what a new chart shows when it draws the same curves from scratch.
+TEST(ChartWindow, PaintsFromTheFirstChangeEqualAFreshDrawing) {
+    Session s;
+    uitest::RecordingParent parent(1100, 500);
+    DisplayChart chart(parent.hwnd(), 0, 0, 0);
+    model::DspChannelRecord r[4];
+    auto tune = [&](int i, float dB) {
+        r[i] = model::DspChannelRecord{};
+        for (int k = 0; k < model::kBandCount; ++k) r[i].EQGain[k] = ((k + i) % 3 ? 1.0f : -1.0f) * dB;
+        dsp::ComputeEqBands(&r[i]);
+    };
+    for (int i = 0; i < 4; ++i) tune(i, 2.0f + i);
+    float zoom = 1.0f;
+    int32_t highlight = -1;
+    bool hidden = false;
+    auto show = [&](DisplayChart& c) {
+        c.Curves().SetHoldRedraw(true);
+        for (uint32_t i = 0; i < 4; ++i) c.ShowResponse(10 * i, r[i].eqSections, model::kBandCount, false);
+        c.Curves().SetCurveFillArgb(0, 255, 120, 120, 120, false);
+        c.Curves().SetCurveLineArgb(0, 250, 20, 20, 200, false);
+        c.Curves().ShowCurve(20, !hidden, false);
+        c.Curves().SetHighlight(highlight, -1, -1, false);
+        c.Curves().SetRange(-12.0f * zoom, 12.0f * zoom);
+        c.Curves().SetHoldRedraw(false);
+    };
+    show(chart);
+    struct Change {
+        const char* what;
+        std::function<void()> apply;
+        int mostDrawn;  // ops drawn with GDI+ at most (-1: any)
+    } changes[] = {
+        {"the newest curve (drawn first) moves", [&] { tune(3, -6.0f); }, -1},
+        {"the same curve moves again", [&] { tune(3, 4.0f); }, -1},
+        {"the oldest curve (drawn last) moves", [&] { tune(0, 7.0f); }, -1},
+        {"and again: only its two ops are drawn", [&] { tune(0, -3.0f); }, 2},
+        {"a curve is highlighted", [&] { highlight = 0; }, -1},
+        {"the highlighted curve moves", [&] { tune(0, 5.0f); }, -1},
+        {"and again: only its two ops are drawn", [&] { tune(0, 6.0f); }, 2},
+        {"a curve is hidden", [&] { hidden = true; }, -1},
+        {"the zoom changes", [&] { zoom = 2.0f; }, -1},
+        {"nothing changes", [] {}, 0},
+    };
+    for (const Change& k : changes) {
+        k.apply();
+        show(chart);
+        DisplayChart fresh(parent.hwnd(), 0, 200, 0);
+        show(fresh);
+        const Pixels a = Read(chart.BackBuffer(), 747, 159), b = Read(fresh.BackBuffer(), 747, 159);
+        EXPECT_EQ(DifferingPixels(a, b, 0, 0, 747, 159), 0) << k.what;
+        if (k.mostDrawn >= 0) {
+            EXPECT_LE(chart.Kept().Drawn(), k.mostDrawn) << k.what;
+        }
+        EXPECT_EQ(ui::LiveGdiplusObjects(), 0) << k.what;
+    }
 }
 
 TEST(DeviceInfoWindow, ANewPanelDrawsLineFourAloneAndKeeps63Characters) {

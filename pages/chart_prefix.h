@@ -1,0 +1,61 @@
+// The response chart's drawing kept between paints: a copy of the back buffer taken just before
+// the first operation that changed last time. A slider step changes the same few curves again and
+// again, and those come late in the paint order (the highlighted curves of the edited output, then
+// the sum), so a paint puts the copy back and draws with GDI+ only from that operation on: the
+// same calls from the same pixels, so the same picture as drawing everything. Under Wine each
+// semi-transparent anti-aliased curve costs milliseconds, and two dozen are shown.
+//
+// Kept layers of each curve composited with AlphaBlend were measured as well and were slower
+// under Wine: its GDI+ draws into a 32-bit DIB or a premultiplied bitmap several times slower
+// than into the back buffer, and blending fifty layers costs more than the curves it saves.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "dsp/curve_list.h"
+#include "ui/gdi.h"
+
+namespace pages {
+
+class ChartPrefix {
+public:
+    // Draws the plan into `back` (width x height pixels). `faceRedrawn`: the back buffer no
+    // longer holds the last paint, so the background (and `labels`) are drawn first. Returns the
+    // rectangle of `back` that changed (empty when nothing did).
+    RECT Paint(HDC back, HDC background, int width, int height, const dsp::PaintPlan& plan, bool faceRedrawn,
+               void (*labels)(HDC, const dsp::PaintPlan&));
+
+    // Operations drawn with GDI+ by the last paint, and where the kept copy stands.
+    int Drawn() const { return drawnNow_; }
+    int KeptAt() const { return keptAt_; }
+
+private:
+    struct Op {
+        int kind = 0;
+        uint32_t argb = 0;
+        uint32_t curve = 0;
+        std::vector<dsp::ChartPoint> points;  // capacity kept from paint to paint
+        RECT bounds{};
+        bool Same(const dsp::PaintOp& op) const;
+    };
+    void DrawOps(HDC back, const dsp::PaintPlan& plan, size_t from, size_t to);
+
+    int width_ = 0, height_ = 0;
+    std::vector<Op> last_;  // the ops of the last paint, as drawn
+    size_t lastCount_ = 0;
+    ui::gdi::MemoryDC copy_;  // the back buffer before op keptAt_
+    int keptAt_ = -1;         // -1: no copy
+    struct Frame {
+        int clipLeft, clipTop, clipRight, clipBottom;
+        float tx, ty, sx, sy, ox, penWidth;
+        bool operator==(const Frame&) const = default;
+    } frame_{};
+    std::string topLabel_, bottomLabel_;
+    bool drawnOnce_ = false;
+    int drawnNow_ = 0;
+};
+
+}  // namespace pages
