@@ -38,7 +38,8 @@ public:
     void SetConnected(int connected) { logic_.SetConnected(connected); }
     void SetSourceFlags(const uint32_t flags[kSourceCount]) { logic_.SetSourceFlags(flags); }
     WizardIoRecord GetIoRecord() { return logic_.GetIoRecord(); }
-    // Poll thread: the device exchanges of the raised request words.
+    // Poll thread: the device exchanges of the raised request words. The detections wait for
+    // the unit (SetDetectionServed), their results come back as posted messages.
     int ServeRequests(devlink::UsbLink& link) { return server_.ServeRequests(&link); }
     // A unit's input configuration and routing are not read back into the wizard yet.
     int ParseDeviceConfig(const uint8_t*, size_t) { return 0; }

@@ -116,8 +116,12 @@ public:
     // when the unit's configuration has been read into it. Any thread.
     WizardIoRecord ServedRecord() const;
     void PublishRecord();
+    // Replaces the record (a unit's or a setup's choices), its menu ids derived anew, and
+    // publishes it. User-interface thread.
+    void SetRecord(const WizardIoRecord& record);
     void SetConnected(int connected) { online_ = connected != 0; }
-    // Until the poll thread serves the detections, steps 5 and 8 end on their first tick.
+    // Online and served (the window says so), steps 5 and 8 wait for the unit's result that
+    // the poll thread posts; otherwise they end on their first tick.
     void SetDetectionServed(bool served) { detectionServed_ = served; }
     void RefreshMenuIds();
 
