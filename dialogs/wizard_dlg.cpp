@@ -50,6 +50,8 @@ WizardDlg::WizardDlg(HWND parent, int x, int y, bool online)
     brush_ = CreateSolidBrush(kBoxColour);
     font_ = ui::gdi::MakeFont(14, FW_NORMAL, "Arial");
     built_ = true;
+    // Online, the poll thread serves the detections and the unit ends them.
+    logic_.SetDetectionServed(true);
     Centre();
 }
 
@@ -171,6 +173,19 @@ void WizardDlg::PostToParent(uint32_t message, uintptr_t wParam, intptr_t lParam
 
 void WizardDlg::PostToSelf(uint32_t message, uintptr_t wParam, intptr_t lParam) {
     if (GetHwnd()) PostMessageA(GetHwnd(), message, static_cast<WPARAM>(wParam), static_cast<LPARAM>(lParam));
+}
+
+void WizardDlg::QueryMasterLevel(float* dB) {
+    if (!dB || !Parent()) return;
+    // The answer may come after the time-out (the main window handles the message late, or never
+    // while its destructor joins the poll thread): the slot it writes into must outlive this call.
+    // Only the poll thread asks, one query at a time.
+    static float answer;
+    answer = *dB;
+    DWORD_PTR result = 0;
+    if (SendMessageTimeoutA(Parent(), ui::MsgQueryMasterLevel, reinterpret_cast<WPARAM>(&answer), 0,
+                            SMTO_BLOCK | SMTO_ABORTIFHUNG, kMasterLevelQueryMs, &result))
+        *dB = answer;
 }
 
 void WizardDlg::DrawBoxLabel(const WizardLogic::BoxLabel& label) {

@@ -150,7 +150,7 @@ std::vector<model::OutputAssignment> LabelAssignments(const WizardIoRecord& reco
 }
 
 WizardLogic::WizardLogic(WizardView& view, bool online)
-    : view_(view), online_(online), record_(DefaultIoRecord()) {}
+    : view_(view), online_(online), record_(DefaultIoRecord()), served_(record_) {}
 
 void WizardLogic::SetSourceFlags(const uint32_t flags[kSourceCount]) {
     if (!flags) return;
@@ -165,7 +165,24 @@ WizardIoRecord WizardLogic::GetIoRecord() {
     } else {
         record_.labelCount = 0;
     }
+    PublishRecord();
     return record_;
+}
+
+WizardIoRecord WizardLogic::ServedRecord() const {
+    std::lock_guard<std::mutex> g(servedLock_);
+    return served_;
+}
+
+void WizardLogic::SetRecord(const WizardIoRecord& record) {
+    record_ = record;
+    RefreshMenuIds();
+    PublishRecord();
+}
+
+void WizardLogic::PublishRecord() {
+    std::lock_guard<std::mutex> g(servedLock_);
+    served_ = record_;
 }
 
 void WizardLogic::RefreshMenuIds() {
@@ -200,7 +217,17 @@ void WizardLogic::Enter(int step, bool forward) {
     step = std::clamp(step, 0, kWizardSteps - 1);
     StopMeasurement();
     step_ = step;
-    if (forward && step != old && old >= 0 && old < kWizardSteps) stepLeft[old] = 1;
+    if (forward && step != old && old >= 0 && old < kWizardSteps) {
+        // The poll thread builds the step's messages from the published record: it must hold
+        // what the user chose before the request word rises. The routing comes from the car
+        // view's labels, which only GetIoRecord copies.
+        if (old == 13) {
+            GetIoRecord();
+        } else {
+            PublishRecord();
+        }
+        stepLeft[old] = 1;
+    }
     if (CarStep(step)) {
         if (!car_) car_ = view_.CarView(step);
         if (car_) {

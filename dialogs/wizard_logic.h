@@ -8,6 +8,7 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -108,9 +109,19 @@ public:
     // Step 0 with the record kept and every request word clear.
     void Start();
     void SetSourceFlags(const uint32_t flags[kSourceCount]);
+    // Refreshes the record's labels and speaker grid from the car view and publishes it.
     WizardIoRecord GetIoRecord();
+    // The record as the poll thread serves it: a copy the user-interface thread publishes when
+    // a step is left forward (before its request word rises), when GetIoRecord refreshes it and
+    // when the unit's configuration has been read into it. Any thread.
+    WizardIoRecord ServedRecord() const;
+    void PublishRecord();
+    // Replaces the record (a unit's or a setup's choices), its menu ids derived anew, and
+    // publishes it. User-interface thread.
+    void SetRecord(const WizardIoRecord& record);
     void SetConnected(int connected) { online_ = connected != 0; }
-    // Until the poll thread serves the detections, steps 5 and 8 end on their first tick.
+    // Online and served (the window says so), steps 5 and 8 wait for the unit's result that
+    // the poll thread posts; otherwise they end on their first tick.
     void SetDetectionServed(bool served) { detectionServed_ = served; }
     void RefreshMenuIds();
 
@@ -166,7 +177,9 @@ private:
     bool online_;
     bool detectionServed_ = false;
     int step_ = 0;
-    WizardIoRecord record_;
+    WizardIoRecord record_;  // user-interface thread only
+    mutable std::mutex servedLock_;
+    WizardIoRecord served_;  // under servedLock_
     pages::CarChannelLogic* car_ = nullptr;
     int menuBox_ = -1;
     bool measuring_ = false;
