@@ -35,10 +35,15 @@ public:
     void SetConnected(int connected) { logic_.SetConnected(connected); }
     void SetSourceFlags(const uint32_t flags[kSourceCount]) { logic_.SetSourceFlags(flags); }
     WizardIoRecord GetIoRecord() { return logic_.GetIoRecord(); }
-    // The device exchanges are not served yet: nothing is sent, and a unit's input configuration
-    // and routing are not read back into the wizard.
+    // The device exchanges are not served yet: nothing is sent.
     int ServeRequests(devlink::UsbLink&) { return 0; }
-    int ParseDeviceConfig(const uint8_t*, size_t) { return 0; }
+    // A read-back's input configuration and routing into the wizard (user interface thread).
+    int ParseDeviceConfig(const uint8_t* frame, size_t length) {
+        return logic_.ParseDeviceConfig(frame, length);
+    }
+    std::optional<std::vector<model::OutputAssignment>> TakeDeviceLayout() {
+        return logic_.TakeDeviceLayout();
+    }
 
     WizardLogic& Logic() { return logic_; }
     HWND ButtonWindow(WizButton button) const;
