@@ -137,16 +137,15 @@ LRESULT Darvix::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM l
         case ui::MsgLinkFailed:
             // A unit that vanishes while the scan probes it is the scan's business: the finish
             // step opens the link afresh, and a question over the scan could leave it unserved.
-            if (requests_.scan) break;
-            // During a read-back, a write, FINALIZE or a firmware update the dialog's own result
-            // reports the failure (a firmware end message finds the link gone); the question, and
-            // the scan it may start, wait until the dialog has ended, so that it never comes over it.
-            if (requests_.readFromDevice || requests_.sendAll || requests_.finalize ||
-                requests_.firmwareUpdate) {
-                deferredLinkFailure_ = wParam ? wParam : deferredLinkFailure_;
-                break;
+            // During a read-back, a write, FINALIZE, a firmware update or the I/O wizard the
+            // dialog's own result reports the failure (a firmware end message finds the link gone,
+            // a detection ends at once); the question, and the scan it may start, wait until the
+            // dialog has ended, so that it never comes over it.
+            switch (DecideLinkFailure(requests_)) {
+                case LinkFailureAnswer::Ignore: break;
+                case LinkFailureAnswer::Hold: deferredLinkFailure_ = wParam ? wParam : deferredLinkFailure_; break;
+                case LinkFailureAnswer::Ask: LinkFailure(wParam); break;
             }
-            LinkFailure(wParam);
             break;
         case ui::MsgMuteFlagsChanged:
             if (const uint32_t* mutes = reinterpret_cast<const uint32_t*>(lParam)) {
@@ -215,9 +214,11 @@ LRESULT Darvix::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM l
                 if (lParam == 0 && online_ && deviceBlank_) {
                     // A blank unit whose wizard was abandoned cannot be used: the program ends.
                     deviceBlank_ = 0;
+                    deferredLinkFailure_ = 0;
                     DestroyWindow(main_);
                 } else {
                     ShowWindow(main_, SW_SHOW);
+                    AskDeferredLinkFailure();
                 }
             }
             break;

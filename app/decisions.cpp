@@ -140,6 +140,15 @@ int DecideQueryClose(bool closing, bool rescue, bool restartPending, bool anythi
     return anythingChanged ? 1 : 0;
 }
 
+LinkFailureAnswer DecideLinkFailure(const PollRequests& r) {
+    if (r.scan) return LinkFailureAnswer::Ignore;
+    // The question (and the scan its OK starts) would come over the dialog, and the poll thread
+    // serves nothing else until the dialog's flow ends.
+    if (r.readFromDevice || r.sendAll || r.finalize || r.firmwareUpdate || r.wizardRunning)
+        return LinkFailureAnswer::Hold;
+    return LinkFailureAnswer::Ask;
+}
+
 Remembered ClassifyRememberedAnswer(int32_t stored) {
     if (stored == -1) return Remembered::Ask;
     if (stored == 0) return Remembered::Refuse;

@@ -123,6 +123,14 @@ struct ExitAnswer {
 };
 ExitAnswer DecideExitAnswer(bool online, bool closing, int answer);
 
+// 0x8009 (link failure): how the main window answers it.
+enum class LinkFailureAnswer {
+    Ignore,  // a scan is running: its own finish step opens the link afresh
+    Hold,    // a device dialog or the wizard runs: asked once it has ended
+    Ask,     // the communication error and the disconnect question now
+};
+LinkFailureAnswer DecideLinkFailure(const PollRequests& r);
+
 // WM_CLOSE: 1 keeps the window and starts the exit flow, 0 closes now.
 int DecideQueryClose(bool closing, bool rescue, bool restartPending, bool anythingChanged);
 

@@ -235,3 +235,26 @@ TEST(Flows, CloseQueryAndRememberedAnswers) {
     EXPECT_EQ(ClassifyRememberedAnswer(7), Remembered::GoOn);
     EXPECT_EQ(ClassifyRememberedAnswer(-2), Remembered::GoOn);
 }
+
+TEST(Flows, LinkFailureIsHeldOverEveryDeviceFlowAndIgnoredDuringAScan) {
+    struct Case {
+        const char* what;
+        Requests q;
+        LinkFailureAnswer expected;
+    } cases[] = {
+        {"nothing running", {}, LinkFailureAnswer::Ask},
+        {"the dynamic-equalisation dialog", {1}, LinkFailureAnswer::Ask},
+        {"the I/O wizard", {0, 1}, LinkFailureAnswer::Hold},
+        {"a scan", {0, 0, 1}, LinkFailureAnswer::Ignore},
+        {"a scan started from the wizard's flow", {0, 1, 1}, LinkFailureAnswer::Ignore},
+        {"a read-back", {0, 0, 0, 1}, LinkFailureAnswer::Hold},
+        {"a write", {0, 0, 0, 0, 1}, LinkFailureAnswer::Hold},
+        {"a firmware update", {0, 0, 0, 0, 0, 1}, LinkFailureAnswer::Hold},
+        {"FINALIZE", {0, 0, 0, 0, 0, 0, 1}, LinkFailureAnswer::Hold},
+    };
+    for (const Case& c : cases) {
+        PollRequests r;
+        Load(r, c.q);
+        EXPECT_EQ(static_cast<int>(DecideLinkFailure(r)), static_cast<int>(c.expected)) << c.what;
+    }
+}
