@@ -173,6 +173,19 @@ void WizardDlg::PostToSelf(uint32_t message, uintptr_t wParam, intptr_t lParam) 
     if (GetHwnd()) PostMessageA(GetHwnd(), message, static_cast<WPARAM>(wParam), static_cast<LPARAM>(lParam));
 }
 
+void WizardDlg::QueryMasterLevel(float* dB) {
+    if (!dB || !Parent()) return;
+    // The answer may come after the time-out (the main window handles the message late, or never
+    // while its destructor joins the poll thread): the slot it writes into must outlive this call.
+    // Only the poll thread asks, one query at a time.
+    static float answer;
+    answer = *dB;
+    DWORD_PTR result = 0;
+    if (SendMessageTimeoutA(Parent(), ui::MsgQueryMasterLevel, reinterpret_cast<WPARAM>(&answer), 0,
+                            SMTO_BLOCK | SMTO_ABORTIFHUNG, kMasterLevelQueryMs, &result))
+        *dB = answer;
+}
+
 void WizardDlg::DrawBoxLabel(const WizardLogic::BoxLabel& label) {
     HDC back = BackBuffer();
     RECT r{label.rect.left, label.rect.top, label.rect.right, label.rect.bottom};

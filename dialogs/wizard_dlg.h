@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "dialogs/wizard_logic.h"
+#include "dialogs/wizard_serve.h"
 #include "link/usb_link.h"
 #include "pages/car_channel.h"
 #include "ui/btn_wnd.h"
@@ -19,11 +20,13 @@
 
 namespace dialogs {
 
-class WizardDlg : public ui::FrameWnd, public WizardView {
+class WizardDlg : public ui::FrameWnd, public WizardView, public WizardServeHost {
 public:
     static constexpr const char* kWindowName = "wizard";
     static constexpr COLORREF kBoxColour = RGB(212, 208, 200);
     static constexpr uint32_t kStatusArgb = 0xB90A0A0A;  // alpha 185, colour (10, 10, 10)
+    // How long the poll thread waits for the main window's master level.
+    static constexpr UINT kMasterLevelQueryMs = 1000;
 
     WizardDlg(HWND parent, int x, int y, bool online);
     ~WizardDlg() override;
@@ -35,8 +38,8 @@ public:
     void SetConnected(int connected) { logic_.SetConnected(connected); }
     void SetSourceFlags(const uint32_t flags[kSourceCount]) { logic_.SetSourceFlags(flags); }
     WizardIoRecord GetIoRecord() { return logic_.GetIoRecord(); }
-    // The device exchanges are not served yet: nothing is sent.
-    int ServeRequests(devlink::UsbLink&) { return 0; }
+    // Poll thread: the device exchanges of the raised request words.
+    int ServeRequests(devlink::UsbLink& link) { return server_.ServeRequests(&link); }
     // A read-back's input configuration and routing into the wizard (user interface thread).
     int ParseDeviceConfig(const uint8_t* frame, size_t length) {
         return logic_.ParseDeviceConfig(frame, length);
@@ -73,6 +76,12 @@ public:
     void PostToParent(uint32_t message, uintptr_t wParam, intptr_t lParam) override;
     void PostToSelf(uint32_t message, uintptr_t wParam, intptr_t lParam) override;
 
+    // WizardServeHost (poll thread).
+    void PostDetectionResult(uint32_t message, uintptr_t endFlag, intptr_t status) override {
+        PostToSelf(message, endFlag, status);
+    }
+    void QueryMasterLevel(float* dB) override;
+
     // FrameWnd.
     void Redraw(bool updateNow) override;
     void OnCommand(WPARAM wParam, LPARAM lParam) override;
@@ -96,6 +105,7 @@ private:
     SIZE size_{0, 0};
     bool built_ = false;
     WizardLogic logic_;
+    WizardServer server_{logic_, *this};
 };
 
 }  // namespace dialogs

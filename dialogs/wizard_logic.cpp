@@ -208,16 +208,6 @@ std::vector<model::OutputAssignment> RoutingFrameAssignments(const uint8_t* fram
 WizardLogic::WizardLogic(WizardView& view, bool online)
     : view_(view), online_(online), record_(DefaultIoRecord()), served_(record_) {}
 
-void WizardLogic::PublishRecord() {
-    std::lock_guard<std::mutex> hold(servedLock_);
-    served_ = record_;
-}
-
-WizardIoRecord WizardLogic::ServedRecord() const {
-    std::lock_guard<std::mutex> hold(servedLock_);
-    return served_;
-}
-
 std::optional<std::vector<model::OutputAssignment>> WizardLogic::TakeDeviceLayout() {
     std::optional<std::vector<model::OutputAssignment>> layout;
     layout.swap(deviceLayout_);
@@ -322,7 +312,6 @@ void WizardLogic::ParseRouting(const uint8_t* frame) {
         }
     }
     GetIoRecord();
-    PublishRecord();
 }
 
 void WizardLogic::SetSourceFlags(const uint32_t flags[kSourceCount]) {
@@ -338,7 +327,18 @@ WizardIoRecord WizardLogic::GetIoRecord() {
     } else {
         record_.labelCount = 0;
     }
+    PublishRecord();
     return record_;
+}
+
+WizardIoRecord WizardLogic::ServedRecord() const {
+    std::lock_guard<std::mutex> g(servedLock_);
+    return served_;
+}
+
+void WizardLogic::PublishRecord() {
+    std::lock_guard<std::mutex> g(servedLock_);
+    served_ = record_;
 }
 
 void WizardLogic::RefreshMenuIds() {
@@ -374,10 +374,14 @@ void WizardLogic::Enter(int step, bool forward) {
     StopMeasurement();
     step_ = step;
     if (forward && step != old && old >= 0 && old < kWizardSteps) {
-        // What the poll thread sends for the step just left is the record as it stands now,
-        // the car view's labels and grid included.
-        GetIoRecord();
-        PublishRecord();
+        // The poll thread builds the step's messages from the published record: it must hold
+        // what the user chose before the request word rises. The routing comes from the car
+        // view's labels, which only GetIoRecord copies.
+        if (old == 13) {
+            GetIoRecord();
+        } else {
+            PublishRecord();
+        }
         stepLeft[old] = 1;
     }
     if (CarStep(step)) {

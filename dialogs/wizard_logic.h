@@ -116,7 +116,13 @@ public:
     // Step 0 with the record kept and every request word clear.
     void Start();
     void SetSourceFlags(const uint32_t flags[kSourceCount]);
+    // Refreshes the record's labels and speaker grid from the car view and publishes it.
     WizardIoRecord GetIoRecord();
+    // The record as the poll thread serves it: a copy the user-interface thread publishes when
+    // a step is left forward (before its request word rises), when GetIoRecord refreshes it and
+    // when the unit's configuration has been read into it. Any thread.
+    WizardIoRecord ServedRecord() const;
+    void PublishRecord();
     void SetConnected(int connected) { online_ = connected != 0; }
     // Until the poll thread serves the detections, steps 5 and 8 end on their first tick.
     void SetDetectionServed(bool served) { detectionServed_ = served; }
@@ -130,10 +136,6 @@ public:
     // The layout of the routing frames parsed since the last call (the last one's), or nothing
     // when none came: a read-back that brought no routing leaves the tuning's layout alone.
     std::optional<std::vector<model::OutputAssignment>> TakeDeviceLayout();
-    // The record as the poll thread's exchanges take it: a copy the user interface thread makes,
-    // under one lock, whenever a step is left forward (the car view's labels and grid copied in
-    // first) and after a unit's configuration was read. Any thread.
-    WizardIoRecord ServedRecord() const;
 
     // Next (-1) or a given step; Back.
     void GoToStep(int target);
@@ -182,7 +184,6 @@ private:
     int32_t* BoxIndexes();
     int32_t* BoxMenuIds();
     int MeasuredInputs() const;
-    void PublishRecord();
     void ParseInputConfig(const uint8_t* frame);
     void ParseRouting(const uint8_t* frame);
 
@@ -190,7 +191,9 @@ private:
     bool online_;
     bool detectionServed_ = false;
     int step_ = 0;
-    WizardIoRecord record_;
+    WizardIoRecord record_;  // user-interface thread only
+    mutable std::mutex servedLock_;
+    WizardIoRecord served_;  // under servedLock_
     pages::CarChannelLogic* car_ = nullptr;
     int menuBox_ = -1;
     bool measuring_ = false;
@@ -200,8 +203,6 @@ private:
     int outputShown_ = -1;
     bool nextEnabled_ = true;
     std::optional<std::vector<model::OutputAssignment>> deviceLayout_;
-    mutable std::mutex servedLock_;
-    WizardIoRecord served_;
 };
 
 }  // namespace dialogs

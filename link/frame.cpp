@@ -122,9 +122,9 @@ Frame BuildSimpleFrame(uint8_t destination, DeviceCommand command) {
     return f;
 }
 
-Frame BuildCommandB2Message(int aborted) {
+Frame BuildCommandB2Message(int completed) {
     Frame f = NewFrame(kNodeDsp, DeviceCommand::WizardEnd, 7);
-    f[5] = aborted == 0 ? 1 : 0;
+    f[5] = completed == 0 ? 1 : 0;
     SealFrame(f);
     return f;
 }

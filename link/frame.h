@@ -130,8 +130,9 @@ void SealFrame(Frame& frame);
 // A complete frame without payload (6 bytes) to a node.
 Frame BuildSimpleFrame(uint8_t destination, DeviceCommand command);
 
-// The wizard-end message: its payload byte is the logical negation of the argument.
-Frame BuildCommandB2Message(int aborted);
+// The wizard-end message: payload 0 when the wizard was completed (completed non-zero), 1 when
+// it was aborted.
+Frame BuildCommandB2Message(int completed);
 
 // Pauses after a write: 75 ms for the data blocks of a firmware upload, else 25 ms after a write
 // of fewer than 2 bytes and 45 ms otherwise.

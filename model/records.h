@@ -207,4 +207,14 @@ inline void CopyCrossoverParams(CrossoverParams* dst, const CrossoverParams* src
     dst->bInvPhase = from.bInvPhase;
 }
 
+// One entry of an I/O configuration's output table (the wizard's result, or what the device
+// reports): which speaker an output feeds.
+struct OutputAssignment {
+    int32_t output;    // 0..7
+    int32_t position;  // 0..11
+    int32_t kind;      // 0..11
+    uint32_t amplifier;
+    int32_t variant = 0;  // the passive crossover behind the output (0: none)
+};
+
 }  // namespace model

@@ -1,6 +1,7 @@
 #include "model/tuning_messages.h"
 
 #include <cmath>
+#include <vector>
 
 #include "link/bytes.h"
 #include "model/tables.h"
@@ -153,24 +154,53 @@ Frame BuildListeningPointsMessage(uint8_t packed) {
     return f;
 }
 
-Frame BuildRoutingMessage(const DspPreset& preset) {
+namespace {
+bool Routable(const OutputAssignment& a) {
+    return a.output >= 0 && a.output < kChannelCount && a.kind >= 0 && a.kind <= kMaxRoutedIndex &&
+           a.position >= 0 && a.position <= kMaxRoutedIndex;
+}
+uint8_t RoutingCodeOf(const OutputAssignment& a) {
+    return ComposeRoutingCode(a.kind, a.position, a.amplifier, a.variant);
+}
+}  // namespace
+
+Frame BuildRoutingMessage(std::span<const OutputAssignment> assignments) {
     Frame f = devlink::NewFrame(kNodeDsp, DeviceCommand::Routing, kRoutingMessageLength);
     constexpr size_t kCode = 5, kPosition = 13, kKind = 21, kVariant = 29, kAmplifier = 37;
     for (int o = 0; o < kChannelCount; ++o) {
         f[kPosition + o] = 0xFF;
         f[kKind + o] = 0xFF;
     }
-    // Records are taken in order, so a later record on the same output overwrites an earlier one.
-    for (const DspChannelRecord& r : preset.channel) {
-        if (r.output < 0 || r.output >= kChannelCount) continue;
-        if (r.kind < 0 || r.kind > kMaxRoutedIndex || r.position < 0 || r.position > kMaxRoutedIndex)
-            continue;
-        const size_t o = static_cast<size_t>(r.output);
-        f[kCode + o] = ComposeRoutingCode(r.kind, r.position, r.amplifier, r.passiveVariant);
-        f[kPosition + o] = static_cast<uint8_t>(r.position);
-        f[kKind + o] = static_cast<uint8_t>(r.kind);
-        f[kVariant + o] = static_cast<uint8_t>(r.passiveVariant);
-        f[kAmplifier + o] = static_cast<uint8_t>(r.amplifier);
+    for (const OutputAssignment& a : assignments) {
+        if (!Routable(a)) continue;
+        const size_t o = static_cast<size_t>(a.output);
+        f[kCode + o] = RoutingCodeOf(a);
+        f[kPosition + o] = static_cast<uint8_t>(a.position);
+        f[kKind + o] = static_cast<uint8_t>(a.kind);
+        f[kVariant + o] = static_cast<uint8_t>(a.variant);
+        f[kAmplifier + o] = static_cast<uint8_t>(a.amplifier);
+    }
+    devlink::SealFrame(f);
+    return f;
+}
+
+Frame BuildRoutingMessage(const DspPreset& preset) {
+    std::vector<OutputAssignment> assignments;
+    for (const DspChannelRecord& r : preset.channel)
+        assignments.push_back({r.output, r.position, r.kind, r.amplifier, r.passiveVariant});
+    return BuildRoutingMessage(assignments);
+}
+
+Frame BuildOutputMapMessage(std::span<const OutputAssignment> assignments) {
+    Frame f = devlink::NewFrame(devlink::kNodeLevel, DeviceCommand::OutputMap, kOutputMapMessageLength);
+    constexpr size_t kCode = 5, kMask = 13;
+    for (const OutputAssignment& a : assignments) {
+        if (!Routable(a)) continue;
+        const size_t o = static_cast<size_t>(a.output);
+        f[kCode + o] = RoutingCodeOf(a);
+        // A later speaker on the output decides its bit as it decides its code.
+        const uint8_t bit = static_cast<uint8_t>(1u << o);
+        f[kMask] = static_cast<uint8_t>(a.amplifier != 0 ? f[kMask] | bit : f[kMask] & ~bit);
     }
     devlink::SealFrame(f);
     return f;

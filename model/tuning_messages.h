@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 
 #include "link/frame.h"
 #include "model/records.h"
@@ -60,8 +61,16 @@ devlink::Frame BuildMuteMaskMessage(const uint32_t mutes[kChannelCount]);
 // 0x96: the packed listening points of the four presets.
 devlink::Frame BuildListeningPointsMessage(uint8_t packed);
 
-// 0xA4: per output the routing code, position, kind, passive-crossover variant and amplifier
-// flag of the record that feeds it.
+// 0xA4: five arrays indexed by the output (routing code, position, kind, passive-crossover
+// variant, amplifier flag), from the assignments in order: a later one on the same output
+// overwrites an earlier one; one whose output is not 0..7 or whose position or kind is not 0..11
+// is left out. An output without one reads code 0, position and kind 0xFF, variant and flag 0.
+devlink::Frame BuildRoutingMessage(std::span<const OutputAssignment> assignments);
+// The same of the records that feed the preset's outputs.
 devlink::Frame BuildRoutingMessage(const DspPreset& preset);
+// 0x18 to the level node: the routing code of each output (0: none), then the mask of the
+// outputs whose speaker has the amplifier flag; the same assignments, the same rules.
+devlink::Frame BuildOutputMapMessage(std::span<const OutputAssignment> assignments);
+constexpr size_t kOutputMapMessageLength = 15;
 
 }  // namespace model

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "dialogs/wizard_logic.h"
+#include "dialogs/wizard_serve.h"
 #include "link/frame.h"
 #include "model/tuning_messages.h"
 #include "model/tuning_model.h"
@@ -342,8 +343,10 @@ TEST(WizardRoundTrip, TheUnitsRoutingGivesBackTheWizardsLayoutAndChoices) {
         model::TuningModel wizardModel(&views);
         wizardModel.ApplyConfiguration(dialogs::LabelAssignments(finished));
 
-        // What the unit keeps and streams back at the next read-back.
-        const devlink::Frame routing = model::BuildRoutingMessage(wizardModel.Preset(0));
+        // The routing the wizard's Finish sends: the unit keeps it and streams it back at the
+        // next read-back. It is the one the tuning's own routing would send too.
+        const devlink::Frame routing = dialogs::BuildRoutingMessage(finished);
+        EXPECT_EQ(routing, model::BuildRoutingMessage(wizardModel.Preset(0)));
 
         Wizard reopened;
         ASSERT_EQ(Parse(reopened, routing), 1);
