@@ -532,7 +532,9 @@ void WizardLogic::OnTimer(uint32_t id) {
     const int n = step_ == 5 ? MeasuredInputs() : kOutputSources;
     const int done = completedCount;
     view_.SetBar(done >= n ? kBarRange : done * static_cast<double>(kBarRange) / n);
-    if (online_ && detectionServed_) {
+    // Online the unit ends the detection (its result is posted by the poll thread); with no unit
+    // there is nothing to measure, and the step ends on its first tick.
+    if (online_) {
         int& shown = step_ == 5 ? inputShown_ : outputShown_;
         const int reported = step_ == 5 ? inputChannel.load() : outputChannel.load();
         if (reported != shown) {

@@ -124,8 +124,6 @@ public:
     WizardIoRecord ServedRecord() const;
     void PublishRecord();
     void SetConnected(int connected) { online_ = connected != 0; }
-    // Until the poll thread serves the detections, steps 5 and 8 end on their first tick.
-    void SetDetectionServed(bool served) { detectionServed_ = served; }
     void RefreshMenuIds();
 
     // A frame of a read-back: the unit's input configuration (0xA3 of 20 bytes) or its routing
@@ -189,7 +187,6 @@ private:
 
     WizardView& view_;
     bool online_;
-    bool detectionServed_ = false;
     int step_ = 0;
     WizardIoRecord record_;  // user-interface thread only
     mutable std::mutex servedLock_;

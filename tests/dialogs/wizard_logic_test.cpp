@@ -227,7 +227,6 @@ TEST(WizardSteps, MeasurementProgressStatusAndResults) {
     for (const Bar& b : bars) {
         Wizard w;
         w.logic.SetConnected(1);
-        w.logic.SetDetectionServed(true);
         w.logic.GoToStep(1);
         w.logic.OnCheckClicked(dialogs::kCheckHighLevel, true);
         w.logic.GoToStep(2);
@@ -262,7 +261,6 @@ TEST(WizardSteps, MeasurementProgressStatusAndResults) {
     for (const Status& s : statuses) {
         Wizard w;
         w.logic.SetConnected(1);
-        w.logic.SetDetectionServed(true);
         w.logic.GoToStep(s.step);
         EXPECT_EQ(w.logic.StatusText(), "");
         EXPECT_EQ(w.view.timers.count(s.step == 5 ? 1500u : 2500u), 1u);
