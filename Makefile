@@ -50,7 +50,7 @@ wintree: win32
 # cycle) and their tests.
 tsan: setup
 	@cmake -S . -B $(TSAN) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDARVIX_TSAN=ON >/dev/null
-	@cmake --build $(TSAN) -j$(JOBS) --target link_tests sim_tests app_tests pages_tests levels_tests ext_source_tests fuzz_receive_replay dyn_eq_tests \
+	@cmake --build $(TSAN) -j$(JOBS) --target link_tests sim_tests app_tests wizard_serve_tests pages_tests levels_tests ext_source_tests fuzz_receive_replay dyn_eq_tests \
 	    -- --no-print-directory
 
 # libFuzzer targets, built with clang.
@@ -66,7 +66,7 @@ test-sanitize: sanitize
 	@cd $(SANITIZE) && ctest -j$(JOBS) --output-on-failure
 
 test-tsan: tsan
-	@cd $(TSAN) && ctest -j$(JOBS) -L "link|app|pages|dyneq" --output-on-failure
+	@cd $(TSAN) && ctest -j$(JOBS) -L "link|app|pages|dyneq|wizard" --output-on-failure
 
 # The checked-in corpus through the libFuzzer build (each input once, no fuzzing).
 test-fuzz: fuzz

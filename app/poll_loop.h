@@ -85,8 +85,12 @@ public:
 
     // Set by the destructor of the application; also cancels a reply wait in progress.
     void Stop() { stop_.store(1); }
-    // 0 ends the loop at the next cycle (the program went offline).
-    void SetOnline(bool online) { online_.store(online ? 1 : 0); }
+    // 0 ends the loop at the next cycle (the program went offline), and a reply wait in progress
+    // with it: a wizard's detection waits for the unit without a time-out.
+    void SetOnline(bool online) {
+        online_.store(online ? 1 : 0);
+        if (!online) stop_.store(1);
+    }
     bool Online() const { return online_.load() != 0; }
 
     // The loop's link; valid from the start of Run until the loop object is destroyed, so that

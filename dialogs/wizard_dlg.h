@@ -38,7 +38,8 @@ public:
     void SetConnected(int connected) { logic_.SetConnected(connected); }
     void SetSourceFlags(const uint32_t flags[kSourceCount]) { logic_.SetSourceFlags(flags); }
     WizardIoRecord GetIoRecord() { return logic_.GetIoRecord(); }
-    // Poll thread: the device exchanges of the raised request words.
+    // Poll thread: the device exchanges of the raised request words. Online the detections wait
+    // for the unit; their results come back as posted messages.
     int ServeRequests(devlink::UsbLink& link) { return server_.ServeRequests(&link); }
     // A read-back's input configuration and routing into the wizard (user interface thread).
     int ParseDeviceConfig(const uint8_t* frame, size_t length) {

@@ -336,6 +336,12 @@ WizardIoRecord WizardLogic::ServedRecord() const {
     return served_;
 }
 
+void WizardLogic::SetRecord(const WizardIoRecord& record) {
+    record_ = record;
+    RefreshMenuIds();
+    PublishRecord();
+}
+
 void WizardLogic::PublishRecord() {
     std::lock_guard<std::mutex> g(servedLock_);
     served_ = record_;

@@ -123,6 +123,9 @@ public:
     // when the unit's configuration has been read into it. Any thread.
     WizardIoRecord ServedRecord() const;
     void PublishRecord();
+    // Replaces the record (a unit's or a setup's choices), its menu ids derived anew, and
+    // publishes it. User-interface thread.
+    void SetRecord(const WizardIoRecord& record);
     void SetConnected(int connected) { online_ = connected != 0; }
     void RefreshMenuIds();
 

@@ -228,7 +228,16 @@ void Darvix::UnplugFor(uint32_t ms) {
     replugAt_ = clock_.NowMs() + ms;
 }
 
+void Darvix::UnplugAfter(uint32_t ms) {
+    unplugPending_ = true;
+    unplugAt_ = clock_.NowMs() + ms;
+}
+
 void Darvix::ReplugIfDue() {
+    if (unplugPending_ && clock_.NowMs() >= unplugAt_) {
+        unplugPending_ = false;
+        Unplug();
+    }
     if (!replugPending_ || clock_.NowMs() < replugAt_) return;
     replugPending_ = false;
     plugged_ = true;

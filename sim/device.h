@@ -200,6 +200,9 @@ public:
     void Replug() { plugged_ = true; }
     // Unplugged now, back on the bus ms later (the bus looks at ReplugIfDue).
     void UnplugFor(uint32_t ms);
+    // Unplugged ms from now, for good (a unit pulled out midway through an exchange).
+    void UnplugAfter(uint32_t ms);
+    // Carries out a due unplug or replug.
     void ReplugIfDue();
     bool plugged() const { return plugged_; }
     // Counts the unplugs: a handle opened before the last one is dead even once the unit is back.
@@ -247,6 +250,8 @@ private:
     int identifyReplies_ = 0;
     bool replugPending_ = false;
     uint64_t replugAt_ = 0;
+    bool unplugPending_ = false;
+    uint64_t unplugAt_ = 0;
 
     bool plugged_ = true;
     uint32_t plugGeneration_ = 0;

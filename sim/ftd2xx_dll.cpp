@@ -32,6 +32,7 @@
 #include "sim/level_store.h"
 #include "sim/source_store.h"
 #include "sim/tuning_store.h"
+#include "sim/wizard_store.h"
 #include "sim/trace_text.h"
 
 namespace {
@@ -107,7 +108,7 @@ public:
             sim::Darvix& unit = bus_.AddUnit(device.config);
             unit.faults() = device.faults;
             // Each unit keeps the tuning it is sent and streams it back on a read-all.
-            stores_.push_back(std::make_unique<sim::TuningStore>());
+            stores_.push_back(std::make_unique<sim::TuningStore>(device.routing));
             sim::InstallTuningStore(unit, *stores_.back());
             // And takes a firmware update, whose outcome goes to the state file.
             flash_.push_back(std::make_unique<sim::FirmwareStore>(device.firmware));
@@ -123,6 +124,10 @@ public:
             // And its dynamic equalisation, streamed back after the levels.
             dynEqStores_.push_back(std::make_unique<sim::DynEqStore>(device.dynEq, device.dynEqFault));
             sim::InstallDynEqStore(unit, *dynEqStores_.back());
+            // And the wizard's side: wizard mode, the input and output set-ups, the output map;
+            // an input configuration it is sent replaces the one the source store streams.
+            wizardStores_.push_back(std::make_unique<sim::WizardStore>(device.wizard, sourceStores_.back().get()));
+            sim::InstallWizardStore(unit, *wizardStores_.back());
         }
         tracePath_ = scenario.trace;
     }
@@ -212,6 +217,7 @@ private:
     std::vector<std::unique_ptr<sim::LevelStore>> levelStores_;
     std::vector<std::unique_ptr<sim::SourceStore>> sourceStores_;
     std::vector<std::unique_ptr<sim::DynEqStore>> dynEqStores_;
+    std::vector<std::unique_ptr<sim::WizardStore>> wizardStores_;
     uint64_t origin_;
     std::mutex traceLock_;
     std::string tracePath_;

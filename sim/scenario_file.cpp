@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
+#include <vector>
 
 namespace sim {
 
@@ -129,6 +130,28 @@ bool ParseBytes(const std::string& v, std::array<uint8_t, N>& out) {
     return true;
 }
 
+// Any number of numbers 0..max separated by blanks or commas ("none": no number).
+bool ParseList(const std::string& v, uint64_t max, std::vector<uint8_t>& out) {
+    if (v == "none") {
+        out.clear();
+        return true;
+    }
+    std::string list = v;
+    for (char& c : list)
+        if (c == ',') c = ' ';
+    std::istringstream in(list);
+    std::vector<uint8_t> numbers;
+    std::string word;
+    while (in >> word) {
+        uint64_t n = 0;
+        if (!ParseNumber(word, max, n)) return false;
+        numbers.push_back(static_cast<uint8_t>(n));
+    }
+    if (numbers.empty()) return false;
+    out = std::move(numbers);
+    return true;
+}
+
 constexpr Choice<CallOutcome> kWrites[] = {{"ok", CallOutcome::Ok}, {"fail", CallOutcome::Fail}, {"stall", CallOutcome::Stall}};
 
 // What a [device] section is being read into; the call faults are settled at its end, when both
@@ -148,6 +171,42 @@ struct DeviceDraft {
         return d;
     }
 };
+
+// One wizard_ key of a [device] section (the prefix taken off).
+bool SetWizardKey(WizardOptions& w, const std::string& key, const std::string& v, std::string& why) {
+    bool ok = true;
+    uint64_t n = 0;
+    if (key == "inputs") {
+        std::vector<uint8_t> inputs;
+        ok = ParseList(v, 7, inputs);
+        if (ok) {
+            w.inputsSet = true;
+            w.inputs = inputs;
+        }
+    } else if (key == "outputs") {
+        std::vector<uint8_t> outputs;
+        ok = ParseList(v, 7, outputs);
+        if (ok) w.outputs = outputs;
+    } else if (key == "delay") ok = ParseInto(v, w.delayMs);
+    else if (key == "interval") ok = ParseInto(v, w.intervalMs);
+    else if (key == "too_low") {
+        const bool always = v.size() > 7 && v.compare(v.size() - 7, 7, " always") == 0;
+        ok = ParseNumber(Trim(always ? v.substr(0, v.size() - 7) : v), 7, n);
+        if (ok) {
+            w.tooLowInput = static_cast<int>(n);
+            w.tooLowAlways = always;
+        }
+    } else if (key == "junk") ok = ParseList(v, 0xFF, w.junk);
+    else if (key == "bad_status" || key == "unplug_after_status") {
+        ok = ParseNumber(v, 1000, n);
+        if (ok) (key == "bad_status" ? w.badChecksumStatus : w.unplugAfterStatus) = static_cast<int>(n);
+    } else {
+        why = "unknown device key 'wizard_" + key + "'";
+        return false;
+    }
+    if (!ok) why = "bad value '" + v + "' for 'wizard_" + key + "'";
+    return ok;
+}
 
 // One key of a [device] section; false with the reason when the key or its value is not known.
 bool SetDeviceKey(DeviceDraft& draft, const std::string& key, const std::string& v, std::string& why) {
@@ -233,7 +292,15 @@ bool SetDeviceKey(DeviceDraft& draft, const std::string& key, const std::string&
         ok = v == "master" || (ParseNumber(v, 4, n));
         if (ok) c.sources.source = v == "master" ? 0xFF : static_cast<uint8_t>(n);
     } else if (key == "source_flags") ok = ParseBytes(v, c.sources.flags);
-    else if (key == "input_type") ok = ParseChoice(v, kInputTypes, c.sources.inputType);
+    else if (key == "input_type") {
+        uint64_t n = 0;
+        if (v.rfind("byte ", 0) == 0) {
+            ok = ParseNumber(Trim(v.substr(5)), 0xFF, n);
+            if (ok) c.sources.inputType = static_cast<uint8_t>(n - 1);
+        } else {
+            ok = ParseChoice(v, kInputTypes, c.sources.inputType);
+        }
+    }
     else if (key == "input_codes") ok = ParseBytes(v, c.sources.codes);
     else if (key == "source_fault") ok = ParseChoice(v, kSourceFaults, c.sources.fault);
     else if (key == "source_device_flag") {
@@ -256,6 +323,15 @@ bool SetDeviceKey(DeviceDraft& draft, const std::string& key, const std::string&
             f.unplugAfterCommand = static_cast<int>(command);
             f.unplugAfterCount = static_cast<int>(count);
         }
+    } else if (key == "routing") {
+        ok = ParseBytes(v, draft.device.routing.bytes);
+        draft.device.routing.set = ok;
+    } else if (key == "routing_length") {
+        uint64_t n = 0;
+        ok = ParseNumber(v, devlink::kMaxFrameLength, n) && n >= devlink::kMinFrameLength;
+        if (ok) draft.device.routing.streamedLength = static_cast<size_t>(n);
+    } else if (key.rfind("wizard_", 0) == 0) {
+        return SetWizardKey(draft.device.wizard, key.substr(7), v, why);
     } else if (key == "readback_failures") {
         uint64_t n = 0;
         ok = ParseNumber(v, 1000, n);

@@ -48,7 +48,8 @@
 //   clip_mask = 0x05                  the outputs whose clip indicators the unit reports lit
 //   source = 1                        the selected external source (0..4; master: none)
 //   source_flags = 0 1 0 0 1          the external sources that exist, Aux1 first
-//   input_type = low                  or high: the main inputs the unit reports
+//   input_type = low                  or high: the main inputs the unit reports; byte N: the
+//                                     input configuration's type byte is N (1 low, 2 high)
 //   input_codes = 0x28 0x30 0 0 0 0 0 0   the eight main inputs' routing codes
 //   source_device_flag = 0            byte 135 of the source equaliser frames it streams
 //   source_fault = none               short-eq | source-7 | zero-gain | nan-gain | short-config:
@@ -56,6 +57,19 @@
 //   dyn_eq = mode 1                   the unit's dynamic equalisation (repeatable): mode M,
 //   dyn_eq = curve 2 29 0.5 nan       switches A B C D, curve C LEVEL GAINS.. (linear, the last
 //                                     repeated), fault curve0 | curve3 | short | mode3
+//   routing = 0x28 0 .. (40 numbers)  the routing the unit holds (the five arrays of an 0xA4),
+//                                     streamed on a read-all as the one the PC sends later is
+//   routing_length = 46               the length of the 0xA4 it streams (another: a damaged one)
+//   wizard_inputs = 0 1 2             the inputs the input-level setup finishes, in order ("none":
+//                                     none; default: those with a code in the input configuration)
+//   wizard_outputs = 0 1 2 3 4 5      the source channels the de-equalization finishes, in order
+//   wizard_delay = 300                ms from a setup's request to its first status
+//   wizard_interval = 200             ms between two statuses
+//   wizard_too_low = 2                that input's level is too low (on the first input setup;
+//   wizard_too_low = 2 always         with "always" on every one)
+//   wizard_junk = 0xC1 0x05           statuses of no meaning each setup sends first
+//   wizard_bad_status = 1             that status of each setup (0-based) has a wrong checksum
+//   wizard_unplug_after_status = 2    the unit vanishes just after that status of a setup
 //
 // Without a scenario the driver lists one healthy unit whose firmware is the program's version.
 #pragma once
@@ -68,6 +82,8 @@
 #include "sim/device.h"
 #include "sim/dyn_eq_store.h"
 #include "sim/firmware_store.h"
+#include "sim/tuning_store.h"
+#include "sim/wizard_store.h"
 
 namespace sim {
 
@@ -79,6 +95,8 @@ struct ScenarioDevice {
     FirmwareOptions firmware;
     DynEqState dynEq;
     DynEqFault dynEqFault = DynEqFault::None;
+    WizardOptions wizard;
+    RoutingOptions routing;
 };
 
 struct ScenarioFile {

@@ -86,6 +86,13 @@ std::vector<Frame> SourceStore::ReadAllFrames() const {
     return frames;
 }
 
+void SourceStore::KeepInputConfig(const std::array<uint8_t, 14>& bytes) {
+    // Streamed back as it came: byte 5 is the type + 1, whatever type that names.
+    options_.inputType = static_cast<uint8_t>(bytes[0] - 1);
+    for (size_t s = 0; s < options_.flags.size(); ++s) options_.flags[s] = bytes[1 + s];
+    for (size_t i = 0; i < options_.codes.size(); ++i) options_.codes[i] = bytes[6 + i];
+}
+
 void InstallSourceStore(Darvix& unit, SourceStore& store) {
     for (DeviceCommand c : {DeviceCommand::SourceSelect, DeviceCommand::SourceEq, DeviceCommand::SourceSensitivity,
                             DeviceCommand::SourceFlags})

@@ -56,6 +56,11 @@ public:
     uint8_t RangeFlag(int s) const { return range_[s]; }
     uint8_t Code(int s) const { return code_[s]; }
     const std::array<uint8_t, 5>& Flags() const { return options_.flags; }
+    // An input configuration the PC sent (bytes 5..18 of its 0xA3: type + 1, the five source
+    // flags, the eight codes): streamed from now on in place of the unit's own.
+    void KeepInputConfig(const std::array<uint8_t, 14>& bytes);
+    // The eight main inputs' routing codes of the configuration it streams.
+    std::array<uint8_t, 8> InputCodes() const { return options_.codes; }
     int SelectFrames() const { return selectFrames_; }
 
 private:

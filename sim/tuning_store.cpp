@@ -32,7 +32,8 @@ void PutFloat(uint8_t* p, float v) { devlink::PutF32LE(p, v); }
 
 }  // namespace
 
-TuningStore::TuningStore() {
+TuningStore::TuningStore(const RoutingOptions& routing)
+    : routingKept_(routing.set), routingLength_(routing.streamedLength) {
     for (auto& preset : channel_)
         for (Channel& c : preset) {
             for (int k = 0; k < kBands; ++k) PutFloat(&c.gains[4 * k], 1.0f);
@@ -51,6 +52,7 @@ TuningStore::TuningStore() {
             c.eqLink = 1;
         }
     std::fill(routing_.begin() + 8, routing_.begin() + 24, uint8_t{0xFF});
+    if (routing.set) routing_ = routing.bytes;
 }
 
 bool TuningStore::Apply(const uint8_t* f, size_t length) {
@@ -111,6 +113,7 @@ bool TuningStore::Apply(const uint8_t* f, size_t length) {
         case DeviceCommand::Routing:
             if (length != kRoutingLength) return false;
             std::memcpy(routing_.data(), f + 5, routing_.size());
+            routingKept_ = true;
             return true;
         default:
             return false;
@@ -119,7 +122,7 @@ bool TuningStore::Apply(const uint8_t* f, size_t length) {
 
 std::vector<Frame> TuningStore::ReadAllFrames() const {
     std::vector<Frame> out;
-    out.reserve(kPresets * kChannels * 3 + 1);
+    out.reserve(kPresets * kChannels * 3 + 2);
     for (int p = 0; p < kPresets; ++p)
         for (int ch = 0; ch < kChannels; ++ch) {
             const Channel& c = channel_[p][ch];
@@ -155,6 +158,12 @@ std::vector<Frame> TuningStore::ReadAllFrames() const {
     lp[5] = listeningPoints_;
     devlink::SealFrame(lp);
     out.push_back(std::move(lp));
+    if (routingKept_ && routingLength_ >= devlink::kMinFrameLength && routingLength_ <= devlink::kMaxFrameLength) {
+        Frame a4 = DeviceFrame(DeviceCommand::Routing, routingLength_);
+        std::memcpy(&a4[5], routing_.data(), std::min(routing_.size(), routingLength_ - devlink::kMinFrameLength));
+        devlink::SealFrame(a4);
+        out.push_back(std::move(a4));
+    }
     return out;
 }
 

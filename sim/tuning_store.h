@@ -17,6 +17,13 @@ namespace sim {
 
 class Darvix;
 
+// The routing a unit holds before the PC sends one (a scenario sets it).
+struct RoutingOptions {
+    bool set = false;                 // the unit has a routing (a wizard ran on it before)
+    std::array<uint8_t, 40> bytes{};  // the five arrays of its 0xA4
+    size_t streamedLength = 46;       // the length of the 0xA4 it streams (another: a damaged one)
+};
+
 class TuningStore {
 public:
     static constexpr int kPresets = 4;
@@ -25,8 +32,8 @@ public:
     static constexpr int kMaxSections = 9;
 
     // A device fresh from the factory: flat equalisers, full-range crossovers (one identity
-    // section), no delay, nothing muted, listening points 0, no routing.
-    TuningStore();
+    // section), no delay, nothing muted, listening points 0, no routing (unless one is given).
+    explicit TuningStore(const RoutingOptions& routing = {});
 
     // Applies a frame the PC sent to the DSP unit. True when it was a tuning message and was
     // stored; false for any other frame, and for a tuning message with a bad checksum, a wrong
@@ -34,7 +41,8 @@ public:
     bool Apply(const uint8_t* frame, size_t length);
 
     // The answer to a read-all request: for every preset and channel its equaliser ('s'),
-    // crossover ('t') and delay ('u'), then the listening points (0x96); addressed to the PC.
+    // crossover ('t') and delay ('u'), then the listening points (0x96), and the routing (0xA4)
+    // once the unit has one; addressed to the PC.
     std::vector<devlink::Frame> ReadAllFrames() const;
 
     // What the tests look at.
@@ -46,6 +54,7 @@ public:
     uint8_t MuteMask() const { return muteMask_; }
     uint8_t ListeningPoints() const { return listeningPoints_; }
     const std::array<uint8_t, 40>& Routing() const { return routing_; }
+    bool HasRouting() const { return routingKept_; }
 
 private:
     struct Channel {
@@ -65,6 +74,8 @@ private:
     uint8_t muteMask_ = 0;
     uint8_t listeningPoints_ = 0;
     std::array<uint8_t, 40> routing_{};
+    bool routingKept_ = false;
+    size_t routingLength_ = 46;
 };
 
 // Makes the unit keep its tuning in the store: the tuning messages go to it, and a read-all

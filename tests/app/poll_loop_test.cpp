@@ -36,8 +36,9 @@ public:
         Note("dyneq");
     }
     bool WizardExists() override { return true; }
-    int WizardServeRequests(devlink::UsbLink&) override {
+    int WizardServeRequests(devlink::UsbLink& link) override {
         Note("wizard");
+        if (wizard) return wizard(link);
         return wizardSends;
     }
     int ScanStep(devlink::UsbLink& link) override {
@@ -84,6 +85,7 @@ public:
     int wizardSends = 0;
     std::atomic<int> scanSteps{0};
     std::function<int(devlink::UsbLink&)> scan;  // the scan's step, when a test runs one
+    std::function<int(devlink::UsbLink&)> wizard;  // the wizard's pass, when a test runs one
     std::mutex lock;
     std::vector<std::string> calls;
 };
@@ -131,6 +133,35 @@ protected:
         for (const auto& p : notifier.Posts(message))
             if (p.wParam == w) return true;
         return false;
+    }
+
+    // Runs a wizard pass that waits for a status with no time-out, then ends it by going
+    // offline or by stopping: the wait ends, and the loop.
+    void EndAWaitWithoutTimeOut(bool offline) {
+        bus.AddUnit();
+        std::atomic<int> waiting{0}, ended{-1};
+        host.wizard = [&](devlink::UsbLink& link) {
+            if (ended.load() != -1) return 0;
+            link.SetReceiveGate(0);
+            uint8_t status[7];
+            waiting = 1;
+            ended = link.WaitResponse(0x86, status, sizeof status, -1, true, nullptr) ? 1 : 0;
+            return 1;
+        };
+        Start();
+        EXPECT_TRUE(WaitFor([&] { return waiting.load() == 1; }));
+        if (offline) {
+            loop->SetOnline(false);
+        } else {
+            loop->Stop();
+        }
+        // Bounded: should the wait go on, stopping ends it before the thread is joined.
+        const bool over = WaitFor([&] { return ended.load() != -1; });
+        EXPECT_TRUE(over);
+        if (!over) loop->Stop();
+        thread.join();
+        EXPECT_EQ(ended.load(), 0);
+        host.wizard = nullptr;
     }
 
     bool Ended() {
@@ -307,6 +338,11 @@ TEST_F(PollLoopTest, GoingOfflineEndsTheLoopAndSendsTheDisconnect) {
     EXPECT_EQ(frames.back()[4], 0x35);
     EXPECT_EQ(loop->LastGoodDevice(), 1);
 }
+
+// A wizard's detection waits for its unit without a time-out; the program going offline, or
+// ending, ends that wait, and the loop with it.
+TEST_F(PollLoopTest, GoingOfflineEndsAWaitWithoutTimeOut) { EndAWaitWithoutTimeOut(true); }
+TEST_F(PollLoopTest, StoppingEndsAWaitWithoutTimeOut) { EndAWaitWithoutTimeOut(false); }
 
 namespace {
 

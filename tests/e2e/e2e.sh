@@ -207,7 +207,7 @@ wizard_walk() {  # wizard_walk DIALOG [SHOT_PREFIX]
     shoot 01 "${2:-}"; wizard_next "$d"     # low-level inputs: the assignment of six
     shoot 03 "${2:-}"; wizard_next "$d"
     shoot 04 "${2:-}"; wizard_next "$d"
-    wizard_next "$d"                        # the setup ends on its first tick offline
+    wizard_next "$d"                        # when the setup ends (offline: on its first tick)
     car=$(drv child "$d" MYFRAMEWND 1 30 442 411) || fail "no car view in the wizard"
     drv click "$car" 123 215 >/dev/null     # Front Left Woofer (the right one follows)
     drv click "$car" 223 370 >/dev/null     # the Subwoofer

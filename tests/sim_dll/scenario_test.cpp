@@ -178,6 +178,67 @@ TEST(ScenarioFile, ExternalSources) {
     EXPECT_EQ(s.devices[1].config.sources.codes[0], 40);
 }
 
+TEST(ScenarioFile, WizardKeys) {
+    sim::ScenarioFile s = sim::DefaultScenario(kProgram);
+    std::string error;
+    ASSERT_TRUE(sim::ParseScenario("[device]\nwizard_inputs = 0, 2 5\nwizard_outputs = 1 3\nwizard_delay = 50\n"
+                                   "wizard_interval = 20\nwizard_too_low = 2 always\nwizard_junk = 0xC1 0x05\n"
+                                   "wizard_bad_status = 1\nwizard_unplug_after_status = 3\n"
+                                   "routing = 0x80 0 0 0 0 0 0 0 4 255 255 255 255 255 255 255 5 255 255 255 255 255 "
+                                   "255 255 0 0 0 0 0 0 0 0 1 0 0 0 0 0 0 0\nrouting_length = 45\ninput_type = byte 3\n"
+                                   "[device]\nwizard_inputs = none\nwizard_too_low = 7\ninput_type = byte 0\n",
+                                   kProgram, s, error))
+        << error;
+    ASSERT_EQ(s.devices.size(), 2u);
+    const sim::WizardOptions& w = s.devices[0].wizard;
+    EXPECT_TRUE(w.inputsSet);
+    EXPECT_EQ(w.inputs, (std::vector<uint8_t>{0, 2, 5}));
+    EXPECT_EQ(w.outputs, (std::vector<uint8_t>{1, 3}));
+    EXPECT_EQ(w.delayMs, 50u);
+    EXPECT_EQ(w.intervalMs, 20u);
+    EXPECT_EQ(w.tooLowInput, 2);
+    EXPECT_TRUE(w.tooLowAlways);
+    EXPECT_EQ(w.junk, (std::vector<uint8_t>{0xC1, 0x05}));
+    EXPECT_EQ(w.badChecksumStatus, 1);
+    EXPECT_EQ(w.unplugAfterStatus, 3);
+    const sim::RoutingOptions& r = s.devices[0].routing;
+    EXPECT_TRUE(r.set);
+    EXPECT_EQ(r.bytes[0], 0x80);
+    EXPECT_EQ(r.bytes[8], 4);
+    EXPECT_EQ(r.bytes[32], 1);
+    EXPECT_EQ(r.streamedLength, 45u);
+    EXPECT_EQ(s.devices[0].config.sources.inputType, 2);  // type byte 3
+
+    const sim::ScenarioDevice& d = s.devices[1];
+    EXPECT_TRUE(d.wizard.inputsSet);
+    EXPECT_TRUE(d.wizard.inputs.empty());
+    EXPECT_EQ(d.wizard.outputs.size(), 6u);
+    EXPECT_EQ(d.wizard.tooLowInput, 7);
+    EXPECT_FALSE(d.wizard.tooLowAlways);
+    EXPECT_FALSE(d.routing.set);
+    EXPECT_EQ(d.routing.streamedLength, 46u);
+    EXPECT_EQ(static_cast<uint8_t>(d.config.sources.inputType + 1), 0);  // type byte 0
+
+    const struct {
+        const char* text;
+        const char* error;
+    } bad[] = {
+        {"wizard_inputs = 8", "bad value '8' for 'wizard_inputs'"},
+        {"wizard_inputs =", "bad value '' for 'wizard_inputs'"},
+        {"wizard_too_low = 2 sometimes", "bad value '2 sometimes' for 'wizard_too_low'"},
+        {"wizard_junk = 0x100", "bad value '0x100' for 'wizard_junk'"},
+        {"wizard_colour = red", "unknown device key 'wizard_colour'"},
+        {"routing = 1 2 3", "bad value '1 2 3' for 'routing'"},
+        {"routing_length = 5", "bad value '5' for 'routing_length'"},
+        {"input_type = byte 256", "bad value 'byte 256' for 'input_type'"},
+    };
+    for (const auto& c : bad) {
+        sim::ScenarioFile t = sim::DefaultScenario(kProgram);
+        EXPECT_FALSE(sim::ParseScenario(std::string("[device]\n") + c.text + "\n", kProgram, t, error)) << c.text;
+        EXPECT_EQ(error, std::string("line 2: ") + c.error) << c.text;
+    }
+}
+
 TEST(ScenarioFile, LoadNamesTheFile) {
     sim::ScenarioFile s;
     std::string error;
