@@ -238,8 +238,10 @@ void Darvix::OnDeviceMessage(devlink::UsbLink* link, int discard) {
             if (dsp_) dsp_->ShowCommError(1);
         });
         if (dsp_) dsp_->SetOnline(0);
-        // The wizard's record of the device's configuration is applied by the wizard's own parser
-        // once it exists; the tuning itself is in the model already.
+        // The unit's layout is the one its routing frame reports, one speaker per output; a
+        // read-back that brought none leaves the layout as it is.
+        if (wizard_ && dsp_)
+            if (const auto layout = wizard_->TakeDeviceLayout()) dsp_->Model().ApplyDeviceConfiguration(*layout);
         if (source < 0 || source > 4) {
             ShowPage(0);
             if (tabs_) tabs_->SetPage(0);

@@ -136,7 +136,8 @@ LRESULT Darvix::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM l
             break;
         case ui::MsgLinkFailed:
             // The scan's finish step opens the link afresh, and a question over the scan could
-            // leave it unserved; over a device dialog the question waits until the dialog has ended.
+            // leave it unserved; over a device dialog or the I/O wizard the question waits until it has
+            // ended.
             switch (DecideLinkFailure(requests_)) {
                 case LinkFailureTurn::Ignore: break;
                 case LinkFailureTurn::Defer: deferredLinkFailure_ = wParam ? wParam : deferredLinkFailure_; break;
@@ -210,9 +211,11 @@ LRESULT Darvix::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM l
                 if (lParam == 0 && online_ && deviceBlank_) {
                     // A blank unit whose wizard was abandoned cannot be used: the program ends.
                     deviceBlank_ = 0;
+                    deferredLinkFailure_ = 0;
                     DestroyWindow(main_);
                 } else {
                     ShowWindow(main_, SW_SHOW);
+                    AskDeferredLinkFailure();
                 }
             }
             break;

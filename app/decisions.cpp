@@ -95,7 +95,8 @@ ReadBackResult DecideReadBackResult(bool complete, int retryCount) {
 
 LinkFailureTurn DecideLinkFailure(const PollRequests& r) {
     if (r.scan) return LinkFailureTurn::Ignore;
-    if (r.readFromDevice || r.sendAll || r.finalize || r.firmwareUpdate || r.dynEqSend)
+    if (r.readFromDevice || r.sendAll || r.finalize || r.firmwareUpdate || r.dynEqSend ||
+        r.wizardRunning)
         return LinkFailureTurn::Defer;
     return LinkFailureTurn::AskNow;
 }

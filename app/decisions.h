@@ -107,7 +107,8 @@ ReadBackResult DecideReadBackResult(bool complete, int retryCount);
 // probes it is the scan's business. While a device dialog is open the question, and the scan it may
 // start, wait until the dialog has ended: the read-back, write, FINALIZE and firmware dialogs report
 // the failure in their own result, and the dynamic-equalisation dialog's messages take every poll
-// cycle while it is open, so a scan started over it would never run.
+// cycle while it is open, so a scan started over it would never run. The I/O wizard's detections
+// end at once on a lost link and report it in the wizard; the question waits until the wizard ends.
 enum class LinkFailureTurn { Ignore, Defer, AskNow };
 LinkFailureTurn DecideLinkFailure(const PollRequests& r);
 

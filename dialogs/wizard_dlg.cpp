@@ -50,8 +50,6 @@ WizardDlg::WizardDlg(HWND parent, int x, int y, bool online)
     brush_ = CreateSolidBrush(kBoxColour);
     font_ = ui::gdi::MakeFont(14, FW_NORMAL, "Arial");
     built_ = true;
-    // Online, the poll thread serves the detections and the unit ends them.
-    logic_.SetDetectionServed(true);
     Centre();
 }
 

@@ -38,11 +38,16 @@ public:
     void SetConnected(int connected) { logic_.SetConnected(connected); }
     void SetSourceFlags(const uint32_t flags[kSourceCount]) { logic_.SetSourceFlags(flags); }
     WizardIoRecord GetIoRecord() { return logic_.GetIoRecord(); }
-    // Poll thread: the device exchanges of the raised request words. The detections wait for
-    // the unit (SetDetectionServed), their results come back as posted messages.
+    // Poll thread: the device exchanges of the raised request words. Online the detections wait
+    // for the unit; their results come back as posted messages.
     int ServeRequests(devlink::UsbLink& link) { return server_.ServeRequests(&link); }
-    // A unit's input configuration and routing are not read back into the wizard yet.
-    int ParseDeviceConfig(const uint8_t*, size_t) { return 0; }
+    // A read-back's input configuration and routing into the wizard (user interface thread).
+    int ParseDeviceConfig(const uint8_t* frame, size_t length) {
+        return logic_.ParseDeviceConfig(frame, length);
+    }
+    std::optional<std::vector<model::OutputAssignment>> TakeDeviceLayout() {
+        return logic_.TakeDeviceLayout();
+    }
 
     WizardLogic& Logic() { return logic_; }
     HWND ButtonWindow(WizButton button) const;

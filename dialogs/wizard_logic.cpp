@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "link/frame.h"
+#include "model/tables.h"
 #include "ui/messages.h"
 
 namespace dialogs {
@@ -149,8 +151,168 @@ std::vector<model::OutputAssignment> LabelAssignments(const WizardIoRecord& reco
     return out;
 }
 
+namespace {
+
+// A unit's configuration frames: their lengths and where their fields lie.
+constexpr size_t kInputConfigLength = 20, kRoutingLength = 46;
+constexpr size_t kTypeAt = 5, kSourcesAt = 6, kCodesAt = 11;
+constexpr size_t kPositionAt = 13, kKindAt = 21, kVariantAt = 29, kAmplifierAt = 37;
+constexpr uint8_t kNoSpeaker = 0xFF;
+
+bool IsCommand(const uint8_t* frame, devlink::DeviceCommand c) {
+    return frame[4] == static_cast<uint8_t>(c);
+}
+
+// The kinds (Woofer 1, Midrange 2, Tweeter 3) behind a passive crossover of variant v.
+std::vector<int> PassiveKinds(int v) {
+    switch (v) {
+        case 1:
+        case 5: return {1, 2};
+        case 2:
+        case 6:
+        case 9: return {1, 3};
+        case 3:
+        case 7: return {2, 3};
+        case 4:
+        case 8: return {1, 2, 3};
+        default: return {};
+    }
+}
+
+// One output of a routing frame as the car view reads it: -1 for an unassigned position or kind.
+struct RoutedOutput {
+    int position, kind, variant, amplifier;
+};
+RoutedOutput RoutedAt(const uint8_t* frame, int o) {
+    const auto field = [&](size_t at) { return frame[at + static_cast<size_t>(o)]; };
+    return {field(kPositionAt) == kNoSpeaker ? -1 : field(kPositionAt),
+            field(kKindAt) == kNoSpeaker ? -1 : field(kKindAt), field(kVariantAt),
+            field(kAmplifierAt) != 0 ? 1 : 0};
+}
+
+}  // namespace
+
+std::vector<model::OutputAssignment> RoutingFrameAssignments(const uint8_t* frame, size_t length) {
+    constexpr int kMaxIndex = 11;
+    std::vector<model::OutputAssignment> out;
+    if (!frame || length != kRoutingLength || !IsCommand(frame, devlink::DeviceCommand::Routing))
+        return out;
+    for (int o = 0; o < model::kChannelCount; ++o) {
+        const RoutedOutput r = RoutedAt(frame, o);
+        if (r.position < 0 || r.position > kMaxIndex || r.kind < 0 || r.kind > kMaxIndex) continue;
+        out.push_back({o, r.position, r.kind, static_cast<uint32_t>(r.amplifier), r.variant});
+    }
+    return out;
+}
+
 WizardLogic::WizardLogic(WizardView& view, bool online)
     : view_(view), online_(online), record_(DefaultIoRecord()), served_(record_) {}
+
+std::optional<std::vector<model::OutputAssignment>> WizardLogic::TakeDeviceLayout() {
+    std::optional<std::vector<model::OutputAssignment>> layout;
+    layout.swap(deviceLayout_);
+    return layout;
+}
+
+int WizardLogic::ParseDeviceConfig(const uint8_t* frame, size_t length) {
+    if (!frame || length < 7) return 0;
+    if (IsCommand(frame, devlink::DeviceCommand::InputConfig)) {
+        if (length == kInputConfigLength) ParseInputConfig(frame);
+        return 1;
+    }
+    if (IsCommand(frame, devlink::DeviceCommand::Routing)) {
+        if (length == kRoutingLength) ParseRouting(frame);
+        return 1;
+    }
+    return 0;
+}
+
+void WizardLogic::ParseInputConfig(const uint8_t* frame) {
+    // Only low-level (1) and high-level (2) inputs exist: another type would leave the wizard
+    // with an input count, a step and a menu that no type defines.
+    const int type = frame[kTypeAt] - 1;
+    if (type != 0 && type != 1) return;
+    record_.inputType = type;
+    for (int i = 0; i < kSourceCount; ++i) record_.sourceFlags[i] = frame[kSourcesAt + static_cast<size_t>(i)];
+    for (int32_t& x : record_.highLevelInput) x = kNotConnected;
+    for (int32_t& x : record_.lowLevelInput) x = kNotConnected;
+    if (type == 0)
+        for (int i = 0; i < kLowLevelInputs; ++i)
+            record_.lowLevelInput[i] = model::RoutingCodeToIndex(frame[kCodesAt + static_cast<size_t>(i)], 1);
+    else
+        for (int i = 0; i < kHighLevelInputs; ++i)
+            record_.highLevelInput[i] = model::RoutingCodeToIndex(frame[kCodesAt + static_cast<size_t>(i)], 0);
+    RefreshMenuIds();
+    PublishRecord();
+}
+
+void WizardLogic::ParseRouting(const uint8_t* frame) {
+    deviceLayout_ = RoutingFrameAssignments(frame, kRoutingLength);
+    pages::WizardOutputEntry* table = record_.outputTable;
+    for (pages::WizardOutputEntry& e : record_.outputTable) {
+        e.channel = -1;
+        e.amplifier = e.passive = e.present = 0;
+    }
+    // The speakers each output feeds, as themselves.
+    for (int o = 0; o < model::kChannelCount; ++o) {
+        const RoutedOutput r = RoutedAt(frame, o);
+        if (r.position < 0 || r.kind < 0) continue;
+        for (pages::WizardOutputEntry& e : record_.outputTable)
+            if (e.position == r.position && e.kind == r.kind) {
+                e.passive = 0;
+                e.present = 1;
+                e.channel = o;
+            }
+    }
+    if (!car_) car_ = view_.CarView(10);
+    if (!car_) {
+        PublishRecord();
+        return;
+    }
+    car_->SetWizardStep(10, table);
+    car_->SetWizardStep(11, table);
+    // The speakers behind a passive crossover, and the amplifiers.
+    for (int o = 0; o < model::kChannelCount; ++o) {
+        const RoutedOutput r = RoutedAt(frame, o);
+        if (r.position < 0 || r.kind < 0) continue;
+        bool known = false;
+        for (const pages::WizardOutputEntry& e : record_.outputTable)
+            known = known || (e.position == r.position && (e.kind == r.kind || r.kind == 0));
+        if (!known) continue;
+        if (r.variant == 0 && r.kind != 0) {
+            for (pages::WizardOutputEntry& e : record_.outputTable)
+                if (e.position == r.position && e.kind == r.kind) {
+                    e.passive = 0;
+                    e.present = 1;
+                    e.amplifier = r.amplifier;
+                    e.channel = o;
+                }
+            continue;
+        }
+        for (int kind : PassiveKinds(r.variant))
+            for (pages::WizardOutputEntry& e : record_.outputTable)
+                if (e.position == r.position && e.kind == kind) {
+                    e.passive = 1;
+                    e.present = 1;
+                    e.channel = o;
+                    e.amplifier = r.amplifier;
+                }
+    }
+    car_->SetWizardStep(12, table);
+    car_->SetWizardStep(13, table);
+    GetIoRecord();
+    // The labels take the unit's outputs and amplifiers.
+    const int labels = std::clamp(car_->GetLabelCount(), 0, pages::kMaxCarLabels);
+    for (int o = 0; o < model::kChannelCount; ++o) {
+        const RoutedOutput r = RoutedAt(frame, o);
+        if (r.position < 0 || r.kind < 0) continue;
+        for (int i = 0; i < labels; ++i) {
+            const pages::CarChannelLabel& l = car_->GetLabels()[i];
+            if (l.position == r.position && l.kind == r.kind) car_->SetLabelOutput(i, o, r.amplifier);
+        }
+    }
+    GetIoRecord();
+}
 
 void WizardLogic::SetSourceFlags(const uint32_t flags[kSourceCount]) {
     if (!flags) return;
@@ -376,7 +538,9 @@ void WizardLogic::OnTimer(uint32_t id) {
     const int n = step_ == 5 ? MeasuredInputs() : kOutputSources;
     const int done = completedCount;
     view_.SetBar(done >= n ? kBarRange : done * static_cast<double>(kBarRange) / n);
-    if (online_ && detectionServed_) {
+    // Online the unit ends the detection (its result is posted by the poll thread); with no unit
+    // there is nothing to measure, and the step ends on its first tick.
+    if (online_) {
         int& shown = step_ == 5 ? inputShown_ : outputShown_;
         const int reported = step_ == 5 ? inputChannel.load() : outputChannel.load();
         if (reported != shown) {

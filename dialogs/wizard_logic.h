@@ -7,8 +7,10 @@
 
 #include <array>
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -57,6 +59,11 @@ const char* RoutingIndexName(int index, bool low);
 // first 26 labels with a channel 0..7 and a position and kind 0..11, a later label on a channel
 // winning, the passive variant from the speaker grid.
 std::vector<model::OutputAssignment> LabelAssignments(const WizardIoRecord& record);
+
+// The layout a unit's routing frame (0xA4 of 46 bytes) reports: one assignment per output whose
+// position and kind both lie in 0..11, with its passive variant and its amplifier flag (0 or 1).
+// Empty for a frame of another command or length.
+std::vector<model::OutputAssignment> RoutingFrameAssignments(const uint8_t* frame, size_t length);
 
 enum class WizButton { Finish, Next, Back, Skip, Cancel };
 constexpr int kChannelBoxes = 9;
@@ -120,10 +127,16 @@ public:
     // publishes it. User-interface thread.
     void SetRecord(const WizardIoRecord& record);
     void SetConnected(int connected) { online_ = connected != 0; }
-    // Online and served (the window says so), steps 5 and 8 wait for the unit's result that
-    // the poll thread posts; otherwise they end on their first tick.
-    void SetDetectionServed(bool served) { detectionServed_ = served; }
     void RefreshMenuIds();
+
+    // A frame of a read-back: the unit's input configuration (0xA3 of 20 bytes) or its routing
+    // (0xA4 of 46 bytes) into the record, a routing also into the car view (made when missing).
+    // 1 for every 0xA3 or 0xA4, whatever its length (a wrong length changes nothing); 0 for any
+    // other frame. User interface thread.
+    int ParseDeviceConfig(const uint8_t* frame, size_t length);
+    // The layout of the routing frames parsed since the last call (the last one's), or nothing
+    // when none came: a read-back that brought no routing leaves the tuning's layout alone.
+    std::optional<std::vector<model::OutputAssignment>> TakeDeviceLayout();
 
     // Next (-1) or a given step; Back.
     void GoToStep(int target);
@@ -172,10 +185,11 @@ private:
     int32_t* BoxIndexes();
     int32_t* BoxMenuIds();
     int MeasuredInputs() const;
+    void ParseInputConfig(const uint8_t* frame);
+    void ParseRouting(const uint8_t* frame);
 
     WizardView& view_;
     bool online_;
-    bool detectionServed_ = false;
     int step_ = 0;
     WizardIoRecord record_;  // user-interface thread only
     mutable std::mutex servedLock_;
@@ -188,6 +202,7 @@ private:
     int inputShown_ = -1;
     int outputShown_ = -1;
     bool nextEnabled_ = true;
+    std::optional<std::vector<model::OutputAssignment>> deviceLayout_;
 };
 
 }  // namespace dialogs

@@ -122,6 +122,9 @@ public:
     void OnToggleClicked(int toggle, bool nowChecked);
     void OnChannelButton(int label, bool up);
     void OnAmplifierClicked(int label, bool nowChecked);
+    // A label's output channel and amplifier flag as a unit's routing reports them (a label
+    // outside the table changes nothing).
+    void SetLabelOutput(int label, int channel, int amplifier);
     // Where wizard mode's notifications go, at once (0x8061's notice lives only during the call).
     void SetWizardSink(std::function<void(const Notification&)> send) { send_ = std::move(send); }
     void SetLabelSize(IconSize size) { labelSize_ = size; }

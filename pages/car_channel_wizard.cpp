@@ -486,4 +486,10 @@ void CarChannelLogic::OnAmplifierClicked(int i, bool nowChecked) {
             labels_[n].amplifier = self.amplifier;
 }
 
+void CarChannelLogic::SetLabelOutput(int i, int channel, int amplifier) {
+    if (i < 0 || i >= labelCount_) return;
+    labels_[i].channel = channel;
+    labels_[i].amplifier = amplifier;
+}
+
 }  // namespace pages

@@ -176,6 +176,8 @@ TEST(Flows, LinkFailureWaitsForTheDialogsThatHoldTheLink) {
         {"firmware update", {0, 0, 0, 0, 0, 1}, LinkFailureTurn::Defer},
         {"FINALIZE", {0, 0, 0, 0, 0, 0, 1}, LinkFailureTurn::Defer},
         {"device change", {0, 0, 0, 0, 0, 0, 0, 2}, LinkFailureTurn::AskNow},
+        {"the I/O wizard", {0, 1}, LinkFailureTurn::Defer},
+        {"a scan started from the wizard's flow", {0, 1, 1}, LinkFailureTurn::Ignore},
     };
     for (const Case& c : cases) {
         PollRequests r;

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "dialogs/wizard_dlg.h"
+#include "dialogs/wizard_serve.h"
 #include "pages/car_channel.h"
 #include "res/resource.h"
 #include "tests/ui/harness.h"
@@ -233,7 +234,6 @@ TEST_F(WizardWindow, HighLevelStepsSkipAndCancel) {
     EXPECT_TRUE(Enabled(d.ButtonWindow(WizButton::Next)));
     // Online, once the unit reports channels, the running steps name the last one done.
     d.SetConnected(1);
-    d.Logic().SetDetectionServed(true);
     d.Logic().GoToStep(5);
     d.Logic().inputChannel = 2;
     SendMessageA(d.GetHwnd(), WM_TIMER, dialogs::WizardLogic::kInputTimer, 0);
@@ -246,7 +246,6 @@ TEST_F(WizardWindow, HighLevelStepsSkipAndCancel) {
     Shot(d.GetHwnd(), "08_channel");
     SendMessageA(d.GetHwnd(), ui::MsgOutputDetectDone, 1, 0);
     d.SetConnected(0);
-    d.Logic().SetDetectionServed(false);
     Press(d, WizButton::Back);
     Press(d, WizButton::Back);
     ASSERT_EQ(d.Logic().Step(), 6);
@@ -257,6 +256,60 @@ TEST_F(WizardWindow, HighLevelStepsSkipAndCancel) {
     ASSERT_EQ(cancelled.size(), 1u);
     EXPECT_EQ(cancelled[0].lParam, 0);
     EXPECT_EQ(d.Logic().stepClosed[10], 1);
+}
+
+// What the poll thread asks of the window: the main window's master level, bounded also when the
+// main window pumps no messages (its destructor joins the poll thread), and the detections'
+// results, which the running steps wait for online.
+TEST_F(WizardWindow, ThePollThreadsQuestionsAndResults) {
+    dialogs::WizardDlg d(parent.hwnd(), 300, 100, true);
+    dialogs::WizardServeHost& host = d;
+    parent.onPrivate = [](UINT message, WPARAM wParam, LPARAM) {
+        if (message == ui::MsgQueryMasterLevel && wParam) *reinterpret_cast<float*>(wParam) = -12.5f;
+    };
+    // Answered: the poll thread gets the main window's value while this thread pumps.
+    float level = dialogs::kWizardMasterLevelDb;
+    std::atomic<bool> done{false};
+    std::thread asker([&] {
+        host.QueryMasterLevel(&level);
+        done = true;
+    });
+    for (int i = 0; i < 400 && !done; ++i) {
+        uitest::Pump();
+        Sleep(5);
+    }
+    asker.join();
+    EXPECT_EQ(level, -12.5f);
+
+    // Unanswered: this thread waits for the asker without pumping, as the destructor joins the
+    // poll thread; the question gives up after its bound and -45 dB stays.
+    level = dialogs::kWizardMasterLevelDb;
+    const DWORD start = GetTickCount();
+    std::thread blocked([&] { host.QueryMasterLevel(&level); });
+    blocked.join();
+    const DWORD waited = GetTickCount() - start;
+    EXPECT_EQ(level, dialogs::kWizardMasterLevelDb);
+    EXPECT_LT(waited, dialogs::WizardDlg::kMasterLevelQueryMs + 2000);
+    uitest::Pump();  // the late question is answered now, into a slot that still lives
+
+    // Online, step 5 runs until the unit's result: its ticks end nothing.
+    d.Start();
+    d.Logic().GoToStep(5);
+    for (int i = 0; i < 3; ++i) SendMessageA(d.GetHwnd(), WM_TIMER, dialogs::WizardLogic::kInputTimer, 0);
+    uitest::Pump();
+    EXPECT_EQ(d.Logic().DetectionState(), 0);
+    EXPECT_FALSE(Enabled(d.ButtonWindow(WizButton::Next)));
+    EXPECT_FALSE(Enabled(d.ButtonWindow(WizButton::Back)));
+    Shot(d.GetHwnd(), "05_waiting");
+    // The result posted from the poll thread.
+    std::thread([&] { host.PostDetectionResult(ui::MsgInputDetectDone, 1, 0); }).join();
+    uitest::Pump();
+    EXPECT_EQ(d.Logic().StatusText(), "Press 'Next' to Continue.");
+    EXPECT_TRUE(Enabled(d.ButtonWindow(WizButton::Next)));
+    d.Logic().GoToStep(8);
+    std::thread([&] { host.PostDetectionResult(ui::MsgOutputDetectDone, 0, 0); }).join();
+    uitest::Pump();
+    EXPECT_EQ(d.Logic().StatusText(), "TimeOut: Repeat the Procedure.");
 }
 
 // The car view alone in wizard mode, its owner recording what it sends.
