@@ -10,12 +10,16 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <vector>
 
 #include "app/device_commands.h"
 #include "app/frame_dispatch.h"
+#include "dialogs/wizard_logic.h"
+#include "pages/car_channel_logic.h"
 #include "fuzz_world.h"
 #include "link/receive.h"
+#include "model/tables.h"
 #include "model/tuning_receive.h"
 
 using namespace fuzzing;
@@ -27,6 +31,49 @@ struct Collect : devlink::FrameSink {
     std::vector<devlink::ReceivedFrame> frames;
     uint64_t next = 1;
 };
+
+// The wizard's window reduced to what its parser of the unit's configuration reaches: the car
+// view it makes on the first routing frame. Everything else is drawing.
+class WizardWindow : public dialogs::WizardView {
+public:
+    void SetSkin(uint32_t, uint32_t) override {}
+    void Repaint() override {}
+    void ShowButton(dialogs::WizButton, bool) override {}
+    void EnableButton(dialogs::WizButton, bool) override {}
+    void MoveButton(dialogs::WizButton, int, int) override {}
+    void ShowBox(int, bool) override {}
+    void MoveBox(int, int, int) override {}
+    void ShowCheck(int, bool) override {}
+    void MoveCheck(int, int, int) override {}
+    void SetCheck(int, bool) override {}
+    void ShowBar(bool) override {}
+    void SetBar(double) override {}
+    void StartTimer(uint32_t, uint32_t) override {}
+    void StopTimer(uint32_t) override {}
+    void OpenPopup(int, int, int, const std::vector<dialogs::MenuItemState>&) override {}
+    pages::CarChannelLogic* CarView(int mode) override {
+        if (!car) car = std::make_unique<pages::CarChannelLogic>(mode);
+        return car.get();
+    }
+    void ShowCarView(bool) override {}
+    void PostToParent(uint32_t, uintptr_t, intptr_t) override {}
+    void PostToSelf(uint32_t, uintptr_t, intptr_t) override {}
+    std::unique_ptr<pages::CarChannelLogic> car;
+};
+
+void CheckWizardRecord(const dialogs::WizardIoRecord& r) {
+    Check(r.inputType == 0 || r.inputType == 1);
+    // Inputs index the routing table (the frames built from them read it) or are not connected.
+    for (int32_t i : r.highLevelInput) Check((i >= 0 && i < model::kRoutingIndexCount) || i == 1024);
+    for (int32_t i : r.lowLevelInput) Check((i >= 0 && i < model::kRoutingIndexCount) || i == 1024);
+    for (int32_t f : r.sourceFlags) Check(f >= 0 && f <= 255);  // a byte of the unit's, read as on or off
+    Check(r.labelCount >= 0 && r.labelCount <= pages::kMaxCarLabels);
+    for (int i = 0; i < r.labelCount; ++i) {
+        const pages::CarChannelLabel& l = r.labelTable[i];
+        Check(l.channel >= -1 && l.channel < model::kChannelCount);
+    }
+    for (const pages::WizardOutputEntry& e : r.outputTable) Check(e.channel >= -1 && e.channel < model::kChannelCount);
+}
 
 }  // namespace
 
@@ -46,7 +93,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     parsers.tuning = [&](const uint8_t* f, size_t n) { return model::ReceiveTuningFrame(w.model, f, n); };
     parsers.externalSources = [&](const uint8_t* f, size_t n) { return w.sources.OnDeviceReply(f, n); };
     parsers.outputLevels = [&](const uint8_t* f, size_t n) { return w.levels.ParseLevelResponse(f, n); };
-    // The wizard's parser of the device's configuration joins here once the wizard has one.
+    WizardWindow wizardWindow;
+    dialogs::WizardLogic wizard(wizardWindow, true);
+    wizard.Start();
+    parsers.wizard = [&](const uint8_t* f, size_t n) { return wizard.ParseDeviceConfig(f, n); };
     parsers.dynamicEq = [&](const uint8_t* f, size_t n) { return w.dynamicEq.ConvertDeviceCurve(f, n); };
     parsers.preset = [&](const uint8_t* f, size_t n) {
         int preset = -1;
@@ -66,6 +116,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         app::DispatchFrames(cut.frames, app::InDispatchOrder(parsers), nullptr, [](uint64_t) {});
     Check(r.taken <= cut.frames.size());
     Check(source >= -1 && source <= 4 && mode >= -1 && mode <= 1);
+    // The unit's layout as the main window applies it after a read-back.
+    if (const auto layout = wizard.TakeDeviceLayout()) w.model.ApplyDeviceConfiguration(*layout);
+    CheckWizardRecord(wizard.GetIoRecord());
     if (r.taken == 0) Check(SameAs(w, StartSnapshot()));
     if (source >= 0) w.sources.SelectSource(source);
     else w.sources.ResetSwitches();
