@@ -106,6 +106,7 @@ bench: native wintree
 	@for b in $(NATIVE)/bin/*_bench; do echo "== $$(basename $$b)"; $$b; done
 	@echo "== chart_bench under Wine"; bash bench/chart_bench_wine.sh $(WINTREE)
 	@echo "== eq_bench under Wine"; bash bench/chart_bench_wine.sh $(WINTREE) eq_bench
+	@echo "== dyn_eq_bench under Wine"; bash bench/chart_bench_wine.sh $(WINTREE) dyn_eq_bench
 	@echo "== startup_bench"; bash bench/startup_bench.sh $(WINTREE)
 	@echo "== write_bench.sh"; bash bench/write_bench.sh $(WINTREE)
 
