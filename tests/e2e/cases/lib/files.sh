@@ -155,3 +155,8 @@ close_dropping() {
     if d=$(drv wait MYFRAMEWND "*" 3000) && [[ $(drv text "$d") == *"changed"* ]]; then press "$d" 110 168; fi
     expect_exit 0
 }
+# Until the I/O wizard is no longer shown (closed or hidden), for up to 10 s.
+wizard_closed() {  # wizard_closed DIALOG
+    for ((i = 0; i < 100; ++i)); do [[ $(drv state "$1") != "1 "* ]] && return 0; sleep 0.1; done
+    return 1
+}
