@@ -226,8 +226,20 @@ setup_layout() {
 import struct, sys
 data = open(sys.argv[1], "rb").read()
 size = 5072
-# The first preset's eight records lie one after another; find the first by its woofer on 0.
-start = data.find(struct.pack("<iiii", 1, 0, 0, 1))
+# The first preset's eight records lie one after another: the first place where eight records
+# follow, the first on output 0, each on its own output or none (-1), with a position of -1 to 11
+# and a kind of -1 to 15.
+def records_at(at):
+    if at + 8 * size > len(data):
+        return False
+    for o in range(8):
+        _, out, pos, kind = struct.unpack_from("<iiii", data, at + o * size)
+        if out not in ((o, -1) if o else (0,)) or not -1 <= pos <= 11 or not -1 <= kind <= 15:
+            return False
+    return True
+start = data.find(struct.pack("<ii", 1, 0))
+while start >= 0 and not records_at(start):
+    start = data.find(struct.pack("<ii", 1, 0), start + 1)
 if start < 0:
     sys.exit("no record of output 0")
 for o in range(8):

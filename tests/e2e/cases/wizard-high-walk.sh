@@ -3,7 +3,8 @@
 # wizard's messages in their order; the routing it keeps is the layout of File > Save Setup, also
 # after File > Synchronize > "Pc <- Darvix" reads it back; the wizard opened again shows it.
 . "$(dirname "${BASH_SOURCE[0]}")/lib/files.sh"
-online
+# A unit slow enough in its set-ups that their running faces show before they end.
+online "[device]" "wizard_delay = 1500" "wizard_interval = 700"
 mark=$(wc -l < "$work/trace.txt")
 show_menu "$tabs" 48
 menu_command "$tabs" 40133                  # Config > I/O Configuration Wizard
@@ -28,17 +29,30 @@ choose_input() {  # choose_input BOX_Y COMMAND
 }
 choose_input 82 40094                       # Front Left Full
 choose_input 106 40095                      # Front Right Full
+next=$(drv child "$d" MYBTNWND 110 330 78 39) || fail "no Next"
+# Until Next is usable (a choice or a setup's end may land a moment later), for up to 15 s.
+next_usable() {
+    for ((i = 0; i < 150; ++i)); do [[ $(drv state "$next") == "1 1 "* ]] && return 0; sleep 0.1; done
+    fail "Next never became usable ($1)"
+}
+next_usable "the two front inputs chosen"
 wizard_next "$d"
-wizard_next "$d"
+n=$(trace_count "PC>DEV  46 5A 00 06 85 2B")
 wizard_next "$d"                            # into the input-level setup
-sleep 0.1; drv shot "$d" "$bin/e2e-wizard-05-running.bmp" >/dev/null
-wizard_next "$d"                            # enabled once the unit has ended it
-drv shot "$d" "$bin/e2e-wizard-05-ended.bmp" >/dev/null
+for ((i = 0; i < 100; ++i)); do [[ $(trace_count "PC>DEV  46 5A 00 06 85 2B") -gt $n ]] && break; sleep 0.1; done
+sleep 0.5; drv shot "$d" "$bin/e2e-wizard-05-running.bmp" >/dev/null
+[[ $(drv state "$next") == "1 0 "* ]] || fail "Next usable while the input-level setup runs"
+next_usable "the input-level setup ended"
+sleep 0.3; drv shot "$d" "$bin/e2e-wizard-05-ended.bmp" >/dev/null
 wizard_next "$d"
+wizard_next "$d"
+n=$(trace_count "PC>DEV  46 5A 00 06 83 29")
 wizard_next "$d"                            # into the de-equalization
-sleep 0.1; drv shot "$d" "$bin/e2e-wizard-08-running.bmp" >/dev/null
-for ((i = 0; i < 200; ++i)); do [[ $(trace_count "DEV>PC  5A 46 00 07 84 00") -gt 0 ]] && break; sleep 0.1; done
-sleep 0.5; drv shot "$d" "$bin/e2e-wizard-08-ended.bmp" >/dev/null
+for ((i = 0; i < 100; ++i)); do [[ $(trace_count "PC>DEV  46 5A 00 06 83 29") -gt $n ]] && break; sleep 0.1; done
+sleep 0.5; drv shot "$d" "$bin/e2e-wizard-08-running.bmp" >/dev/null
+[[ $(drv state "$next") == "1 0 "* ]] || fail "Next usable while the de-equalization runs"
+next_usable "the de-equalization ended"
+sleep 0.3; drv shot "$d" "$bin/e2e-wizard-08-ended.bmp" >/dev/null
 wizard_next "$d"
 car=$(drv child "$d" MYFRAMEWND 1 30 442 411) || fail "no car view in the wizard"
 drv click "$car" 123 215 >/dev/null         # Front Left Woofer (the right one follows)
