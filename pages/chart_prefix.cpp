@@ -56,17 +56,86 @@ bool ChartPrefix::Op::Same(const dsp::PaintOp& op) const {
            std::memcmp(points.data(), op.points, sizeof(dsp::ChartPoint) * points.size()) == 0;
 }
 
-void ChartPrefix::DrawOps(HDC back, const dsp::PaintPlan& plan, size_t from, size_t to) {
-    if (from >= to) return;
-    ui::gp::Graphics graphics;
-    if (!graphics.Made(flat::GdipCreateFromHDC(back, graphics.Out()))) return;
-    Gdiplus::GpGraphics* g = graphics.get();
-    flat::GdipSetSmoothingMode(g, Gdiplus::SmoothingModeAntiAlias);
-    flat::GdipSetClipRectI(g, plan.clipLeft, plan.clipTop, plan.clipRight - plan.clipLeft,
-                           plan.clipBottom - plan.clipTop, Gdiplus::CombineModeReplace);
+bool ChartPrefix::MakeCanvas(HDC compatible) {
+    if (canvas_.HasBitmap() && canvasBits_) return true;
+    canvasBits_ = nullptr;
+    if (!canvas_.Create(compatible)) return false;
+    canvas_.SetBitmap(ui::gdi::MakeDib(width_, height_, &canvasBits_));
+    return canvas_.HasBitmap() && canvasBits_;
+}
+
+namespace {
+
+// How far a hairline's anti-aliased edge can reach past the ends of its segments, in pixels.
+constexpr float kReach = 2.0f;
+
+void Transform(Gdiplus::GpGraphics* g, const dsp::PaintPlan& plan) {
     flat::GdipTranslateWorldTransform(g, plan.tx, plan.ty, Gdiplus::MatrixOrderPrepend);
     flat::GdipScaleWorldTransform(g, plan.sx, plan.sy, Gdiplus::MatrixOrderPrepend);
     flat::GdipTranslateWorldTransform(g, plan.ox, 0.0f, Gdiplus::MatrixOrderPrepend);
+}
+
+// Clips to the columns [left, right) of the plot. A clip is given in world units: it is set in
+// pixels, and the plan's transform put back after.
+void ClipTo(Gdiplus::GpGraphics* g, const dsp::PaintPlan& plan, int left, int right) {
+    flat::GdipResetWorldTransform(g);
+    flat::GdipSetClipRectI(g, left, plan.clipTop, right - left, plan.clipBottom - plan.clipTop,
+                           Gdiplus::CombineModeReplace);
+    Transform(g, plan);
+}
+
+Gdiplus::GpGraphics* SetUp(ui::gp::Graphics& graphics, const dsp::PaintPlan& plan) {
+    Gdiplus::GpGraphics* g = graphics.get();
+    flat::GdipSetSmoothingMode(g, Gdiplus::SmoothingModeAntiAlias);
+    ClipTo(g, plan, plan.clipLeft, plan.clipRight);
+    return g;
+}
+
+}  // namespace
+
+void DrawLinesInStrips(Gdiplus::GpGraphics* g, Gdiplus::GpPen* pen, const dsp::PaintPlan& plan,
+                       const dsp::ChartPoint* points, int count, int stripWidth) {
+    auto column = [&](int i) { return plan.tx + plan.sx * (points[i].x + plan.ox); };
+    bool ascending = count >= 2 && stripWidth > 0;
+    for (int i = 1; ascending && i < count; ++i) ascending = column(i) >= column(i - 1);  // false for NaN too
+    if (!ascending) {
+        ClipTo(g, plan, plan.clipLeft, plan.clipRight);
+        flat::GdipDrawLines(g, pen, AsGdiplus(points), count);
+        return;
+    }
+    int first = 0;
+    for (int left = plan.clipLeft; left < plan.clipRight; left += stripWidth) {
+        const int right = std::min(left + stripWidth, plan.clipRight);
+        // Every segment that can touch the strip: from the last point well left of it to the
+        // first point well right of it.
+        while (first + 1 < count && column(first + 1) <= left - kReach) ++first;
+        int last = first;
+        while (last + 1 < count && column(last) < right + kReach) ++last;
+        if (column(first) >= right + kReach) continue;  // the curve starts further right
+        if (column(last) <= left - kReach) break;       // and has ended
+        ClipTo(g, plan, left, right);
+        flat::GdipDrawLines(g, pen, AsGdiplus(points + first), last - first + 1);
+    }
+    ClipTo(g, plan, plan.clipLeft, plan.clipRight);
+}
+
+void ChartPrefix::DrawOps(HDC back, const dsp::PaintPlan& plan, size_t from, size_t to) {
+    if (from >= to || !MakeCanvas(back)) return;
+    const RECT clip{plan.clipLeft, plan.clipTop, plan.clipRight, plan.clipBottom};
+    const int w = clip.right - clip.left, h = clip.bottom - clip.top;
+    BitBlt(canvas_, clip.left, clip.top, w, h, back, clip.left, clip.top, SRCCOPY);
+    GdiFlush();
+    // The bitmap only describes the DIB's pixels: made for each paint, so that nothing of GDI+
+    // outlives one.
+    ui::gp::Bitmap pixels;
+    ui::gp::Graphics onDc, onPixels;
+    if (!pixels.Made(flat::GdipCreateBitmapFromScan0(width_, height_, width_ * 4, PixelFormat32bppRGB,
+                                                     static_cast<BYTE*>(canvasBits_), pixels.Out())) ||
+        !onDc.Made(flat::GdipCreateFromHDC(canvas_, onDc.Out())) ||
+        !onPixels.Made(flat::GdipGetImageGraphicsContext(pixels.get(), onPixels.Out())))
+        return;
+    Gdiplus::GpGraphics* fills = SetUp(onDc, plan);
+    Gdiplus::GpGraphics* lines = SetUp(onPixels, plan);
     for (size_t i = from; i < to; ++i) {
         const dsp::PaintOp& op = plan.ops[i];
         if (op.count < 1) continue;
@@ -74,15 +143,19 @@ void ChartPrefix::DrawOps(HDC back, const dsp::PaintPlan& plan, size_t from, siz
         if (op.kind == dsp::PaintOp::kFill) {
             ui::gp::Brush brush;
             if (ui::gp::MakeSolidBrush(op.argb, brush))
-                flat::GdipFillClosedCurve2(g, brush.get(), AsGdiplus(op.points), op.count, 0.0f,
+                flat::GdipFillClosedCurve2(fills, brush.get(), AsGdiplus(op.points), op.count, 0.0f,
                                            Gdiplus::FillModeWinding);
+            // The lines after it draw into the same pixels directly.
+            flat::GdipFlush(fills, Gdiplus::FlushIntentionSync);
+            GdiFlush();
         } else {
             ui::gp::Pen pen;
             if (pen.Made(flat::GdipCreatePen1(op.argb, plan.penWidth, Gdiplus::UnitWorld, pen.Out())))
-                flat::GdipDrawLines(g, pen.get(), AsGdiplus(op.points), op.count);
+                DrawLinesInStrips(lines, pen.get(), plan, op.points, op.count, kLineStripWidth);
+            flat::GdipFlush(lines, Gdiplus::FlushIntentionSync);
         }
     }
-    flat::GdipFlush(g, Gdiplus::FlushIntentionSync);
+    BitBlt(back, clip.left, clip.top, w, h, canvas_, clip.left, clip.top, SRCCOPY);
 }
 
 RECT ChartPrefix::Paint(HDC back, HDC background, int width, int height, const dsp::PaintPlan& plan,
@@ -93,6 +166,8 @@ RECT ChartPrefix::Paint(HDC back, HDC background, int width, int height, const d
         width_ = width;
         height_ = height;
         copy_.Reset();
+        canvas_.Reset();
+        canvasBits_ = nullptr;
         full = true;
     }
     const Frame frame{plan.clipLeft, plan.clipTop, plan.clipRight, plan.clipBottom, plan.tx, plan.ty,

@@ -36,6 +36,28 @@ HBITMAP MakeBitmap(HDC compatible, int width, int height) {
                 &LiveCounts::bitmaps);
 }
 
+HBITMAP MakeDib(int width, int height, void** bits) {
+    struct {
+        BITMAPINFOHEADER header;
+        DWORD masks[3];
+    } info{};
+    info.header.biSize = sizeof info.header;
+    info.header.biWidth = width < 1 ? 1 : width;
+    info.header.biHeight = -(height < 1 ? 1 : height);
+    info.header.biPlanes = 1;
+    info.header.biBitCount = 32;
+    info.header.biCompression = BI_BITFIELDS;
+    info.masks[0] = 0xff0000;
+    info.masks[1] = 0x00ff00;
+    info.masks[2] = 0x0000ff;
+    void* pixels = nullptr;
+    HBITMAP made = Made(CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS, &pixels,
+                                         nullptr, 0),
+                        &LiveCounts::bitmaps);
+    *bits = made ? pixels : nullptr;
+    return made;
+}
+
 HBITMAP LoadSkinBitmap(UINT id) {
     if (id == 0) return nullptr;
     return Made(LoadBitmapA(ModuleInstance(), MAKEINTRESOURCEA(id)), &LiveCounts::bitmaps);

@@ -31,6 +31,9 @@ void FreeMemoryDC(HDC dc);
 // A colour bitmap like the one selected in `compatible`: pass a window DC (a fresh memory DC
 // holds a 1 x 1 monochrome bitmap and would give a monochrome one). Sizes below 1 become 1.
 HBITMAP MakeBitmap(HDC compatible, int width, int height);
+// A 32-bit top-down DIB section of 0x00RRGGBB pixels (bit fields, no alpha); `bits` receives its
+// pixels (rows of width * 4 bytes).
+HBITMAP MakeDib(int width, int height, void** bits);
 // A BITMAP resource of the program; null when there is none of that id.
 HBITMAP LoadSkinBitmap(UINT id);
 HBRUSH MakeBrush(COLORREF colour);

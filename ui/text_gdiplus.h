@@ -20,8 +20,10 @@ template <class T, GpStatus(WINGDIPAPI* Delete)(T*)>
 class Owned {
 public:
     Owned() = default;
-    ~Owned() {
+    ~Owned() { Reset(); }
+    void Reset() {
         if (p_ && Delete(p_) == Gdiplus::Ok) --LiveCounter();
+        p_ = nullptr;
     }
     Owned(const Owned&) = delete;
     Owned& operator=(const Owned&) = delete;
@@ -44,6 +46,8 @@ using Font = Owned<Gdiplus::GpFont, flat::GdipDeleteFont>;
 using Brush = Owned<Gdiplus::GpBrush, flat::GdipDeleteBrush>;
 using Pen = Owned<Gdiplus::GpPen, flat::GdipDeletePen>;
 using StringFormat = Owned<Gdiplus::GpStringFormat, flat::GdipDeleteStringFormat>;
+inline GpStatus WINGDIPAPI DisposeBitmap(Gdiplus::GpBitmap* bitmap) { return flat::GdipDisposeImage(bitmap); }
+using Bitmap = Owned<Gdiplus::GpBitmap, DisposeBitmap>;
 
 // A solid brush of an ARGB colour.
 bool MakeSolidBrush(uint32_t argb, Brush& out);

@@ -10,6 +10,7 @@
 
 #include "dsp/crossover.h"
 #include "dsp/eq.h"
+#include "pages/chart_prefix.h"
 #include "pages/chart_view.h"
 #include "pages/device_info.h"
 #include "pages/display_chart.h"
@@ -18,6 +19,7 @@
 #include "tests/ui/harness.h"
 #include "ui/messages.h"
 #include "ui/text.h"
+#include "ui/text_gdiplus.h"
 
 using namespace pages;
 
@@ -262,6 +264,92 @@ TEST(ChartWindow, PaintsFromTheFirstChangeEqualAFreshDrawing) {
         }
         EXPECT_EQ(ui::LiveGdiplusObjects(), 0) << k.what;
     }
+}
+
+// A line drawn in strips of the plot puts exactly the pixels of one call over the whole plot:
+// curves that leave the plot on every side, start or end inside it, jump at a strip's edge,
+// go back on themselves (drawn in one call), and strips of several widths.
+TEST(ChartWindow, LinesInStripsEqualOneCall) {
+    Session s;
+    dsp::PaintPlan plan;
+    plan.clipLeft = 19;
+    plan.clipTop = 20;
+    plan.clipRight = 713;
+    plan.clipBottom = 151;
+    plan.tx = 19.0f;  // column = 19 + 0.25 * x, row = 85.5 - 5 * y
+    plan.ty = 85.5f;
+    plan.sx = 0.25f;
+    plan.sy = -5.0f;
+    plan.ox = 0.0f;
+    plan.penWidth = 0.0001f;
+    auto curve = [](int n, float x0, float x1, const std::function<float(float)>& y) {
+        std::vector<dsp::ChartPoint> p(static_cast<size_t>(n));
+        for (int i = 0; i < n; ++i) {
+            const float x = x0 + (x1 - x0) * static_cast<float>(i) / static_cast<float>(n - 1);
+            p[static_cast<size_t>(i)] = {x, y(x)};
+        }
+        return p;
+    };
+    const struct Case {
+        const char* what;
+        std::vector<dsp::ChartPoint> points;
+    } cases[] = {
+        {"a wave over and past the whole plot", curve(3000, -100.0f, 3000.0f, [](float x) { return 14.0f * std::sin(x / 40.0f); })},
+        {"a slow curve inside the plot", curve(700, 800.0f, 1900.0f, [](float x) { return 0.01f * (x - 1300.0f); })},
+        {"steps at and near strips' edges",
+         [] {
+             std::vector<dsp::ChartPoint> p;
+             for (int k = 0; k < 8; ++k) {
+                 const float edge = 96.0f * 4.0f * static_cast<float>(k) + (k % 2 ? 0.0f : 1.37f);
+                 p.push_back({edge, k % 2 ? 8.0f : -8.0f});
+                 p.push_back({edge, k % 2 ? -8.0f : 8.0f});
+                 p.push_back({edge + 0.5f, k % 2 ? -7.0f : 7.0f});
+             }
+             return p;
+         }()},
+        {"a fall far below the plot", curve(400, 0.0f, 2800.0f, [](float x) { return x < 1500.0f ? 3.0f : -300.0f; })},
+        {"two points", {{100.0f, -10.0f}, {2500.0f, 10.0f}}},
+        {"columns going back", {{100.0f, 0.0f}, {2000.0f, 5.0f}, {1200.0f, -5.0f}, {2600.0f, 2.0f}}},
+    };
+    const int width = 747, height = 159;
+    auto draw = [&](const Case& c, int strip) {
+        ui::gdi::MemoryDC dc;
+        void* bits = nullptr;
+        EXPECT_TRUE(dc.Create(nullptr));
+        dc.SetBitmap(ui::gdi::MakeDib(width, height, &bits));
+        uint32_t* px = static_cast<uint32_t*>(bits);
+        for (int i = 0; i < width * height; ++i) px[i] = 0x00203040u + static_cast<uint32_t>(i % 97) * 0x010101u;
+        std::vector<uint32_t> out;
+        {
+            ui::gp::Bitmap image;
+            ui::gp::Graphics g;
+            ui::gp::Pen pen;
+            EXPECT_TRUE(image.Made(ui::gp::flat::GdipCreateBitmapFromScan0(width, height, width * 4, PixelFormat32bppRGB,
+                                                                         static_cast<BYTE*>(bits), image.Out())));
+            EXPECT_TRUE(g.Made(ui::gp::flat::GdipGetImageGraphicsContext(image.get(), g.Out())));
+            ui::gp::flat::GdipSetSmoothingMode(g.get(), Gdiplus::SmoothingModeAntiAlias);
+            EXPECT_TRUE(pen.Made(ui::gp::flat::GdipCreatePen1(0x90E03020u, plan.penWidth, Gdiplus::UnitWorld, pen.Out())));
+            DrawLinesInStrips(g.get(), pen.get(), plan, c.points.data(), static_cast<int>(c.points.size()), strip);
+            ui::gp::flat::GdipFlush(g.get(), Gdiplus::FlushIntentionSync);
+        }
+        out.assign(px, px + width * height);
+        return out;
+    };
+    for (const Case& c : cases) {
+        const std::vector<uint32_t> whole = draw(c, 0);
+        const std::vector<uint32_t> untouched = [&] {
+            Case none{c.what, {}};
+            return draw(none, 0);
+        }();
+        EXPECT_NE(whole, untouched) << c.what << ": the line drew nothing";
+        for (int strip : {1, 7, 96, 1000}) {
+            const std::vector<uint32_t> strips = draw(c, strip);
+            int differing = 0;
+            for (size_t i = 0; i < whole.size(); ++i) differing += (whole[i] & 0xFFFFFF) != (strips[i] & 0xFFFFFF);
+            EXPECT_EQ(differing, 0) << c.what << ", strips of " << strip;
+        }
+    }
+    EXPECT_EQ(ui::LiveGdiplusObjects(), 0);
 }
 
 TEST(DeviceInfoWindow, ANewPanelDrawsLineFourAloneAndKeeps63Characters) {
