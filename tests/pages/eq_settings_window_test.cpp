@@ -216,6 +216,62 @@ TEST(EqSettingsWindow, SliderDragsMoveOneBandOrTheSwitchedOnGroup) {
     }
 }
 
+// After group moves up and down, the panel on screen is exactly what a panel given the same
+// values and painted whole shows: every moved band's face and readout reached the screen, and
+// no band that stayed was touched.
+TEST(EqSettingsWindow, GroupMoveShowsWhatAWholePaintShows) {
+    RecordingParent parent(800, 460);
+    pages::EqSettings moved(parent.hwnd(), 0, 0, 0, 0);
+    pages::EqSettings reference(parent.hwnd(), 0, 230, 0, 0);
+    float gains[31];
+    uint32_t on[31];
+    for (int k = 0; k < 31; ++k) {
+        gains[k] = static_cast<float>((k * 5) % 13 - 6);
+        on[k] = k % 4 == 3 ? 0 : 1;  // every fourth band stays where it is
+    }
+    model::CrossoverParams block{};
+    block.FilterType = model::kLowPass;
+    block.LPFreq = 1000.0f;
+    moved.SetGains(gains, 31, 1, 0);
+    moved.SetBandEnables(on, 31);
+    moved.MarkCrossoverBands(block);
+    UpdateWindow(parent.hwnd());
+
+    const RECT top{0, 0, 773, 219}, bottom{0, 230, 773, 449};
+    HDC dc = GetDC(parent.hwnd());
+    const std::vector<uint32_t> before = uitest::Grab(dc, top);
+    for (const int dy : {-24, 40, -7}) {
+        parent.Clear();
+        DragThumb(moved, 14, dy);
+        ASSERT_EQ(EqMessages(parent).size(), 1u);
+        EXPECT_EQ(WParamOf(EqMessages(parent)[0]), -2);
+
+        float now[31];
+        uint32_t link = 0, off = 0;
+        ASSERT_EQ(moved.GetGains(now, 31, &link, &off), 31);
+        reference.SetGains(now, 31, link, off);
+        reference.SetBandEnables(on, 31);
+        reference.MarkCrossoverBands(block);
+        RedrawWindow(reference.GetHwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+        Pump();
+
+        const std::vector<uint32_t> got = uitest::Grab(dc, top), want = uitest::Grab(dc, bottom);
+        ASSERT_EQ(got.size(), want.size());
+        ASSERT_FALSE(got.empty());
+        int differing = 0, firstX = -1, firstY = -1;
+        for (size_t i = 0; i < got.size(); ++i) {
+            if (got[i] == want[i]) continue;
+            if (differing++ == 0) {
+                firstX = static_cast<int>(i % 773);
+                firstY = static_cast<int>(i / 773);
+            }
+        }
+        EXPECT_EQ(differing, 0) << "after a move of " << dy << ", first at (" << firstX << ", " << firstY << ")";
+        EXPECT_NE(got, before);
+    }
+    ReleaseDC(parent.hwnd(), dc);
+}
+
 // In the dynamic-equalisation dialog's configuration the group stops at +6 dB.
 TEST(EqSettingsWindow, DynamicConfigurationClampsTheGroupToSixDecibels) {
     RecordingParent parent;
