@@ -102,6 +102,8 @@ private:
     void ShowEnabled();
     void DrawReadout(int band);
     void InvalidateReadouts();
+    // Puts the faces of the bands marked in `which` on screen at once, from their buffers.
+    void PaintBands(const std::array<bool, kBands>& which);
     void SetFollow(bool on);
     void Tell(const Notification& n);
     void OnSliderMoved(int band, float change);

@@ -132,6 +132,10 @@ WindowDC::WindowDC(HWND window) : window_(window), dc_(GetDC(window)) {
     if (dc_) ++g_live.windowDcs;
 }
 
+WindowDC::WindowDC(HWND window, DWORD flags) : window_(window), dc_(GetDCEx(window, nullptr, flags)) {
+    if (dc_) ++g_live.windowDcs;
+}
+
 WindowDC::~WindowDC() {
     if (dc_ && ReleaseDC(window_, dc_)) --g_live.windowDcs;
 }

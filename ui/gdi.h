@@ -73,10 +73,12 @@ private:
     SIZE size_{0, 0};
 };
 
-// GetDC / ReleaseDC of a window for one scope.
+// GetDC / ReleaseDC of a window for one scope. With flags: GetDCEx(window, null, flags), whose
+// clipping follows the flags alone (not the window's WS_CLIPCHILDREN).
 class WindowDC {
 public:
     explicit WindowDC(HWND window);
+    WindowDC(HWND window, DWORD flags);
     ~WindowDC();
     WindowDC(const WindowDC&) = delete;
     WindowDC& operator=(const WindowDC&) = delete;

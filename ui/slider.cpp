@@ -124,12 +124,24 @@ void Slider::Redraw(bool updateNow) {
     if (updateNow) PaintNow(window_);
 }
 
-void Slider::SetValue(float value) {
+bool Slider::SetValueUnpainted(float value) {
     const float v = Clamp(value);
-    if (v == value_) return;
+    if (v == value_) return false;
     value_ = v;
     thumbY_ = PixelOf(value_);
-    Redraw(true);
+    Redraw(false);
+    return true;
+}
+
+void Slider::SetValue(float value) {
+    if (SetValueUnpainted(value) && back_.Get()) PaintNow(window_);
+}
+
+void Slider::CopyFace(HDC dc, int x, int y) const {
+    if (!dc || !back_.Get() || !window_) return;
+    RECT client;
+    GetClientRect(window_, &client);
+    BitBlt(dc, x, y, client.right, client.bottom, back_, 0, 0, SRCCOPY);
 }
 
 void Slider::SetMin(float min) {

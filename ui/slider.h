@@ -29,6 +29,12 @@ public:
 
     // Silent: no notification. Values are kept inside [min, max] (NaN becomes min).
     void SetValue(float value);
+    // SetValue that changes only the back buffer: the owner puts the face on screen (one device
+    // context of its own for many sliders costs far less than a paint of each). True when the
+    // value (and so the face) changed.
+    bool SetValueUnpainted(float value);
+    // Copies the face from the back buffer into `dc` with its top left corner at (x, y).
+    void CopyFace(HDC dc, int x, int y) const;
     void SetMin(float min);  // refused when it equals max
     void SetMax(float max);  // refused when it equals min
     void SetDefault(float value) { default_ = value; }

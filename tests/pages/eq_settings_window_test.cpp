@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -214,6 +215,78 @@ TEST(EqSettingsWindow, SliderDragsMoveOneBandOrTheSwitchedOnGroup) {
         EXPECT_EQ(WParamOf(got[0]), -1);
         for (int k = 0; k < 31; ++k) EXPECT_EQ(panel.Band(k).GetValue(), 0.0f) << k;
     }
+}
+
+// After each change of many bands at once (group moves up and down, Flat, the owner's new
+// values), the panel on screen is exactly what a panel given the same values and painted whole
+// shows: every changed band's face and readout reached the screen, and no other band changed.
+TEST(EqSettingsWindow, ManyBandsChangedShowWhatAWholePaintShows) {
+    RecordingParent parent(800, 460);
+    pages::EqSettings changed(parent.hwnd(), 0, 0, 0, 0);
+    pages::EqSettings reference(parent.hwnd(), 0, 230, 0, 0);
+    float gains[31], others[31];
+    uint32_t on[31];
+    for (int k = 0; k < 31; ++k) {
+        gains[k] = static_cast<float>((k * 5) % 13 - 6);
+        others[k] = static_cast<float>((k * 7) % 17 - 8) * 1.5f;
+        on[k] = k % 4 == 3 ? 0 : 1;  // every fourth band stays out of the group
+    }
+    model::CrossoverParams block{};
+    block.FilterType = model::kLowPass;
+    block.LPFreq = 1000.0f;
+    changed.SetGains(gains, 31, 1, 0);
+    changed.SetBandEnables(on, 31);
+    changed.MarkCrossoverBands(block);
+    UpdateWindow(parent.hwnd());
+
+    auto groupMove = [&](int dy) {
+        parent.Clear();
+        DragThumb(changed, 14, dy);
+        const auto got = EqMessages(parent);
+        ASSERT_EQ(got.size(), 1u);
+        EXPECT_EQ(WParamOf(got[0]), -2);
+    };
+    const struct {
+        const char* what;
+        std::function<void()> act;
+    } cases[] = {
+        {"group moved up", [&] { groupMove(-24); }},
+        {"group moved down", [&] { groupMove(40); }},
+        {"group moved a few pixels", [&] { groupMove(-7); }},
+        {"Flat", [&] { uitest::Click(changed.FlatButton()->GetHwnd(), 5, 5); }},
+        {"the owner's values", [&] { changed.SetGains(others, 31, 1, 0); }},
+    };
+    const RECT top{0, 0, 773, 219}, bottom{0, 230, 773, 449};
+    HDC dc = GetDC(parent.hwnd());
+    std::vector<uint32_t> before = uitest::Grab(dc, top);
+    for (const auto& c : cases) {
+        c.act();
+        Pump();
+        float now[31];
+        uint32_t link = 0, off = 0;
+        ASSERT_EQ(changed.GetGains(now, 31, &link, &off), 31);
+        reference.SetGains(now, 31, link, off);
+        reference.SetBandEnables(on, 31);
+        reference.MarkCrossoverBands(block);
+        RedrawWindow(reference.GetHwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+        Pump();
+
+        const std::vector<uint32_t> got = uitest::Grab(dc, top), want = uitest::Grab(dc, bottom);
+        ASSERT_EQ(got.size(), want.size());
+        ASSERT_FALSE(got.empty());
+        int differing = 0, firstX = -1, firstY = -1;
+        for (size_t i = 0; i < got.size(); ++i) {
+            if (got[i] == want[i]) continue;
+            if (differing++ == 0) {
+                firstX = static_cast<int>(i % 773);
+                firstY = static_cast<int>(i / 773);
+            }
+        }
+        EXPECT_EQ(differing, 0) << c.what << ": first at (" << firstX << ", " << firstY << ")";
+        EXPECT_NE(got, before) << c.what << ": nothing changed on screen";
+        before = got;
+    }
+    ReleaseDC(parent.hwnd(), dc);
 }
 
 // In the dynamic-equalisation dialog's configuration the group stops at +6 dB.

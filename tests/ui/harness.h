@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -72,6 +73,9 @@ private:
 
 // Pixels that differ from `background` inside a rectangle (text drawn there, whatever glyphs).
 int PixelsDifferentFrom(HDC dc, const RECT& area, COLORREF background);
+
+// The pixels (0x00RRGGBB) of an area of a DC, row by row from the top; empty for an empty area.
+std::vector<uint32_t> Grab(HDC dc, const RECT& area);
 
 // Writes an area of a DC as a 24-bit BMP file; false when it cannot.
 bool SaveBmp(HDC dc, const RECT& area, const std::string& path);
