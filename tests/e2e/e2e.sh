@@ -15,8 +15,26 @@ cleanup() {
 trap cleanup EXIT
 export WINEDEBUG=-all
 
-fail() { echo "FAIL ($case_name): $*" >&2; [[ -f $work/trace.txt ]] && tail -n 30 "$work/trace.txt" >&2; exit 1; }
-drv() { wine "$work/darvix_driver.exe" "$@" 2>/dev/null | tr -d '\r'; return "${PIPESTATUS[0]}"; }
+fail() {
+    echo "FAIL ($case_name): $*" >&2
+    [[ -f $work/trace.txt ]] && tail -n 30 "$work/trace.txt" >&2
+    # The driver runs that did not succeed last: a time-out says so, a run that ended at once
+    # without saying anything is the driver or Wine failing, not the program being slow.
+    [[ -s $work/driver.log ]] && { echo "-- the last unsuccessful driver runs:"; tail -n 12 "$work/driver.log"; } >&2
+    exit 1
+}
+# The driver, with Wine's diagnostics (an X display it could not open, a crash) and its own on
+# stderr; each unsuccessful run goes into driver.log with its exit code and time.
+drv() {
+    local begin=${EPOCHREALTIME/./} rc
+    WINEDEBUG=-all,err+winediag,err+seh wine "$work/darvix_driver.exe" "$@" 2>"$work/driver-err.txt" | tr -d '\r'
+    rc=${PIPESTATUS[0]}
+    if ((rc != 0)); then
+        printf 'driver %s: exit %d after %d ms\n' "$*" "$rc" $(((${EPOCHREALTIME/./} - begin) / 1000))
+        tr -d '\r' <"$work/driver-err.txt" | sed 's/^/    /'
+    fi >>"$work/driver.log"
+    return "$rc"
+}
 
 # The program's folder: the program, the driver and (unless told otherwise) our simulated driver.
 prepare() {  # prepare [dll|nodll|noreload]
