@@ -38,15 +38,21 @@ drv() {
 
 # The program's folder: the program, the driver and (unless told otherwise) our simulated driver.
 prepare() {  # prepare [dll|nodll|noreload]
-    cp "$bin/darvix.exe" "$bin/darvix_driver.exe" "$work/"
+    local scenario_file trace_file
+    cp "$bin/darvix.exe" "$bin/darvix_driver.exe" "$work/" || fail "could not copy the program"
     case "${1:-dll}" in
         dll) cp "$bin/ftd2xx.dll" "$work/" ;;
         noreload) cp "$bin/sim_dll/no_reload/ftd2xx.dll" "$work/" ;;
         nodll) ;;
-    esac
+    esac || fail "could not copy the simulated driver"
     : > "$work/scenario.txt"
-    export DARVIX_SIM_SCENARIO=$(winepath -w "$work/scenario.txt")
-    echo "trace = $(winepath -w "$work/trace.txt")" >> "$work/scenario.txt"
+    # An empty name would let the unit run without its scenario and write no trace.
+    scenario_file=$(winepath -w "$work/scenario.txt") && [[ -n $scenario_file ]] ||
+        fail "winepath gave no name for the scenario file"
+    trace_file=$(winepath -w "$work/trace.txt") && [[ -n $trace_file ]] ||
+        fail "winepath gave no name for the trace file"
+    export DARVIX_SIM_SCENARIO=$scenario_file
+    echo "trace = $trace_file" >> "$work/scenario.txt"
 }
 scenario() { printf '%s\n' "$@" >> "$work/scenario.txt"; }
 set_com() { wine reg add 'HKCU\software\Morvane\Darvix' /v Com /t REG_DWORD /d "$1" /f >/dev/null 2>&1; }
