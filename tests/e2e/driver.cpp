@@ -1,7 +1,7 @@
 // A small test driver for end-to-end tests: finds the program's windows by class, title, parent and
 // rectangle, sends them messages and keys, reads texts and saves screenshots. One command per run;
 // it prints its answer on stdout and exits 0 on success, 1 when the window or condition was not
-// found (after the time-out), 2 on bad arguments.
+// found (after the time-out, which it reports on stderr), 2 on bad arguments.
 //
 //   list                                  every top-level window: handle class visible rect "text"
 //   wait CLASS [TITLE|*] [TIMEOUT_MS]     a visible top-level window; prints its handle
@@ -166,6 +166,9 @@ int main(int argc, char** argv) {
             }
             Sleep(50);
         } while (GetTickCount() - start < timeout);
+        // Said on stderr so that a time-out can be told from a driver that never got this far.
+        std::fprintf(stderr, "wait: no visible %s \"%s\" within %lu ms\n", argv[2], argc > 3 ? argv[3] : "*",
+                     static_cast<unsigned long>(timeout));
         return 1;
     }
     if (cmd == "wait-gone" && need(1)) {
@@ -173,7 +176,11 @@ int main(int argc, char** argv) {
         const DWORD timeout = argc > 3 ? static_cast<DWORD>(ParseNum(argv[3])) : 10000;
         const DWORD start = GetTickCount();
         while (IsWindow(h)) {
-            if (GetTickCount() - start >= timeout) return 1;
+            if (GetTickCount() - start >= timeout) {
+                std::fprintf(stderr, "wait-gone: %s still there after %lu ms\n", argv[2],
+                             static_cast<unsigned long>(timeout));
+                return 1;
+            }
             Sleep(50);
         }
         return 0;

@@ -15,20 +15,44 @@ cleanup() {
 trap cleanup EXIT
 export WINEDEBUG=-all
 
-fail() { echo "FAIL ($case_name): $*" >&2; [[ -f $work/trace.txt ]] && tail -n 30 "$work/trace.txt" >&2; exit 1; }
-drv() { wine "$work/darvix_driver.exe" "$@" 2>/dev/null | tr -d '\r'; return "${PIPESTATUS[0]}"; }
+fail() {
+    echo "FAIL ($case_name): $*" >&2
+    [[ -f $work/trace.txt ]] && tail -n 30 "$work/trace.txt" >&2
+    # The driver runs that did not succeed last: a time-out says so, a run that ended at once
+    # without saying anything is the driver or Wine failing, not the program being slow.
+    [[ -s $work/driver.log ]] && { echo "-- the last unsuccessful driver runs:"; tail -n 12 "$work/driver.log"; } >&2
+    exit 1
+}
+# The driver, with Wine's diagnostics (an X display it could not open, a crash) and its own on
+# stderr; each unsuccessful run goes into driver.log with its exit code and time.
+drv() {
+    local begin=${EPOCHREALTIME/./} rc
+    WINEDEBUG=-all,err+winediag,err+seh wine "$work/darvix_driver.exe" "$@" 2>"$work/driver-err.txt" | tr -d '\r'
+    rc=${PIPESTATUS[0]}
+    if ((rc != 0)); then
+        printf 'driver %s: exit %d after %d ms\n' "$*" "$rc" $(((${EPOCHREALTIME/./} - begin) / 1000))
+        tr -d '\r' <"$work/driver-err.txt" | sed 's/^/    /'
+    fi >>"$work/driver.log"
+    return "$rc"
+}
 
 # The program's folder: the program, the driver and (unless told otherwise) our simulated driver.
 prepare() {  # prepare [dll|nodll|noreload]
-    cp "$bin/darvix.exe" "$bin/darvix_driver.exe" "$work/"
+    local scenario_file trace_file
+    cp "$bin/darvix.exe" "$bin/darvix_driver.exe" "$work/" || fail "could not copy the program"
     case "${1:-dll}" in
         dll) cp "$bin/ftd2xx.dll" "$work/" ;;
         noreload) cp "$bin/sim_dll/no_reload/ftd2xx.dll" "$work/" ;;
         nodll) ;;
-    esac
+    esac || fail "could not copy the simulated driver"
     : > "$work/scenario.txt"
-    export DARVIX_SIM_SCENARIO=$(winepath -w "$work/scenario.txt")
-    echo "trace = $(winepath -w "$work/trace.txt")" >> "$work/scenario.txt"
+    # An empty name would let the unit run without its scenario and write no trace.
+    scenario_file=$(winepath -w "$work/scenario.txt") && [[ -n $scenario_file ]] ||
+        fail "winepath gave no name for the scenario file"
+    trace_file=$(winepath -w "$work/trace.txt") && [[ -n $trace_file ]] ||
+        fail "winepath gave no name for the trace file"
+    export DARVIX_SIM_SCENARIO=$scenario_file
+    echo "trace = $trace_file" >> "$work/scenario.txt"
 }
 scenario() { printf '%s\n' "$@" >> "$work/scenario.txt"; }
 set_com() { wine reg add 'HKCU\software\Morvane\Darvix' /v Com /t REG_DWORD /d "$1" /f >/dev/null 2>&1; }
