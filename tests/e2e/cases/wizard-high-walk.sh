@@ -35,24 +35,24 @@ next_usable() {
     for ((i = 0; i < 150; ++i)); do [[ $(drv state "$next") == "1 1 "* ]] && return 0; sleep 0.1; done
     fail "Next never became usable ($1)"
 }
+# Next into a step whose set-up runs on the unit: waits for the frame that starts it, shows Next
+# held while it runs and usable once it ended, with a screenshot of each.
+run_setup() {  # run_setup FRAME STEP NAME
+    local n
+    n=$(trace_count "$1")
+    wizard_next "$d"
+    for ((i = 0; i < 100; ++i)); do [[ $(trace_count "$1") -gt $n ]] && break; sleep 0.1; done
+    sleep 0.5; drv shot "$d" "$bin/e2e-wizard-$2-running.bmp" >/dev/null
+    [[ $(drv state "$next") == "1 0 "* ]] || fail "Next usable while the $3 runs"
+    next_usable "the $3 ended"
+    sleep 0.3; drv shot "$d" "$bin/e2e-wizard-$2-ended.bmp" >/dev/null
+}
 next_usable "the two front inputs chosen"
 wizard_next "$d"
-n=$(trace_count "PC>DEV  46 5A 00 06 85 2B")
-wizard_next "$d"                            # into the input-level setup
-for ((i = 0; i < 100; ++i)); do [[ $(trace_count "PC>DEV  46 5A 00 06 85 2B") -gt $n ]] && break; sleep 0.1; done
-sleep 0.5; drv shot "$d" "$bin/e2e-wizard-05-running.bmp" >/dev/null
-[[ $(drv state "$next") == "1 0 "* ]] || fail "Next usable while the input-level setup runs"
-next_usable "the input-level setup ended"
-sleep 0.3; drv shot "$d" "$bin/e2e-wizard-05-ended.bmp" >/dev/null
+run_setup "PC>DEV  46 5A 00 06 85 2B" 05 "input-level setup"
 wizard_next "$d"
 wizard_next "$d"
-n=$(trace_count "PC>DEV  46 5A 00 06 83 29")
-wizard_next "$d"                            # into the de-equalization
-for ((i = 0; i < 100; ++i)); do [[ $(trace_count "PC>DEV  46 5A 00 06 83 29") -gt $n ]] && break; sleep 0.1; done
-sleep 0.5; drv shot "$d" "$bin/e2e-wizard-08-running.bmp" >/dev/null
-[[ $(drv state "$next") == "1 0 "* ]] || fail "Next usable while the de-equalization runs"
-next_usable "the de-equalization ended"
-sleep 0.3; drv shot "$d" "$bin/e2e-wizard-08-ended.bmp" >/dev/null
+run_setup "PC>DEV  46 5A 00 06 83 29" 08 "de-equalization"
 wizard_next "$d"
 car=$(drv child "$d" MYFRAMEWND 1 30 442 411) || fail "no car view in the wizard"
 drv click "$car" 123 215 >/dev/null         # Front Left Woofer (the right one follows)
