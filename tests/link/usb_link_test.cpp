@@ -2,6 +2,7 @@
 // writes and their failures, close, the gate and waiting for replies.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstring>
 #include <string>
 
@@ -167,7 +168,10 @@ TEST_F(LinkTest, WritesGoOutInChunksOf512) {
     EXPECT_EQ(link->IsFailed(), 0);
 }
 
-TEST_F(LinkTest, ChunkFailuresEndTheWriteAndReportOnce) {
+// A write that moves nothing gives up within a second or two of its last progress, whether the
+// driver fails at once or waits out the 384 ms write time-out with nothing taken (a stalled unit),
+// and fails the link with one notice. (It used to try 2048 times: 13 minutes on a stalled line.)
+TEST_F(LinkTest, AWriteThatMovesNothingEndsWithinTwoSecondsAndReportsOnce) {
     const struct {
         const char* what;
         bool zeroBytes;  // FT_OK with nothing written, as a stalled device gives
@@ -188,11 +192,18 @@ TEST_F(LinkTest, ChunkFailuresEndTheWriteAndReportOnce) {
                 sim::CallFault::Always();
         }
         const uint8_t data[10] = {};
+        const uint64_t start = local.clock.NowMs();
         EXPECT_EQ(l->Write(data, sizeof(data), false), 0);
+        const uint64_t took = local.clock.NowMs() - start;
+        EXPECT_GE(took, 1000u);
+        EXPECT_LE(took, 2500u);
+        uint64_t calls;
         {
             auto g = local.bus.Lock();
-            EXPECT_EQ(local.bus.unit(0).writeCalls - before, 2048u);
+            calls = local.bus.unit(0).writeCalls - before;
         }
+        EXPECT_GT(calls, 1u) << "a chunk that moves nothing is tried again";
+        EXPECT_LT(calls, 2048u);
         EXPECT_EQ(l->IsFailed(), 1);
         EXPECT_EQ(local.notifier.Posts(), (std::vector<RecordingNotifier::Posted>{{0x8009, 1, 0}}));
 
@@ -201,7 +212,7 @@ TEST_F(LinkTest, ChunkFailuresEndTheWriteAndReportOnce) {
         EXPECT_EQ(l->Write(data, 1, true), 0);
         {
             auto g = local.bus.Lock();
-            EXPECT_EQ(local.bus.unit(0).writeCalls - before, 2048u);
+            EXPECT_EQ(local.bus.unit(0).writeCalls - before, calls);
             local.bus.unit(0).faults() = {};
         }
         EXPECT_EQ(local.notifier.Posts().size(), 1u);
@@ -209,6 +220,49 @@ TEST_F(LinkTest, ChunkFailuresEndTheWriteAndReportOnce) {
         ASSERT_EQ(l->Open(1), 1);
         EXPECT_EQ(l->IsFailed(), 0);
         EXPECT_EQ(l->Write(data, sizeof(data), false), 1);
+    }
+}
+
+// The program's stop (the link's cancel flag) ends a write on a stalled line at the chunk in
+// progress, without the question about a lost link; later writes (the disconnect on the way out)
+// return at once. On a sound line the stop keeps nothing from going out.
+TEST_F(LinkTest, TheProgramsStopEndsAStalledWriteWithinOneChunk) {
+    const struct {
+        const char* what;
+        bool stopBefore;  // set before the write, or at its first pause after a stalled chunk
+        uint64_t calls;
+    } cases[] = {{"stopped before", true, 1}, {"stopped while it stalls", false, 2}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::atomic<int> stop{0};
+        SimHarness local;
+        local.AddUnit();
+        auto l = local.MakeLink();
+        l->SetCancel(&stop);
+        ASSERT_EQ(l->Open(1), 1);
+        const uint8_t data[10] = {};
+        stop = 1;
+        EXPECT_EQ(l->Write(data, sizeof(data), false), 1) << "a sound line still takes the bytes";
+        stop = c.stopBefore ? 1 : 0;
+        local.notifier.Clear();
+        uint64_t before;
+        {
+            auto g = local.bus.Lock();
+            before = local.bus.unit(0).writeCalls;
+            local.bus.unit(0).faults().writeTakesNothing = sim::CallFault::Always();
+        }
+        local.sleeper.SetOnSleep([&](uint32_t) { stop = 1; });
+        const uint64_t start = local.clock.NowMs();
+        EXPECT_EQ(l->Write(data, sizeof(data), false), 0);
+        EXPECT_LE(local.clock.NowMs() - start, c.calls * 400u);
+        EXPECT_EQ(l->Write(data, 1, true), 0);
+        {
+            auto g = local.bus.Lock();
+            EXPECT_EQ(local.bus.unit(0).writeCalls - before, c.calls);
+        }
+        EXPECT_EQ(l->IsFailed(), 1);
+        EXPECT_TRUE(local.notifier.Posts(kMsgLinkFailed).empty());
+        local.sleeper.SetOnSleep(nullptr);
     }
 }
 
