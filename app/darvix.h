@@ -144,7 +144,6 @@ private:
     ULONG_PTR gdiplusToken_ = 0;
     std::thread pollThread_;
     std::unique_ptr<PollLoop> poll_;
-    uint32_t workingMode_ = 1;
     int32_t deviceNumber_ = -1;
     PollRequests requests_;
     int firmwareChosen_ = 0;

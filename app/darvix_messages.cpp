@@ -373,7 +373,12 @@ LRESULT Darvix::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM l
             devlink::UsbLink* link = reinterpret_cast<devlink::UsbLink*>(lParam);
             // Only the poll thread's own link is walked.
             if (link != PollLink()) link = PollLink();
-            const ReadBackResult r = DecideReadBackResult(wParam == 1, readRetries_);
+            const ReadBackResult r =
+                DecideReadBackResult(wParam == 1, readRetries_, sync_ && sync_->Logic().ShowsFailure());
+            if (r.drop) {
+                OnDeviceMessage(link, 1);
+                break;
+            }
             OnDeviceMessage(link, wParam == 1 ? 0 : 1);
             readRetries_ = r.retryCount;
             if (wParam == 1) {

@@ -95,13 +95,16 @@ struct WriteEnd {
 };
 WriteEnd DecideWriteEnd(bool finalizeRequested, bool okPressed, bool succeeded, bool online, bool closing);
 
-// 0x803A: a failed read-back is retried in the same dialog until the third failure.
+// 0x803A: a failed read-back is retried in the same dialog until the third failure. A result that
+// comes once the dialog shows its failure (its 180 s limit passed first) is dropped: its frames are
+// discarded and nothing else changes, so no retry starts over the failure the user is reading.
 struct ReadBackResult {
+    bool drop;         // discard the frames, change nothing
     bool retry;        // post 0x8035 (1, 1)
     bool reportFail;   // SyncDspDlg::ShowResult (0)
     int retryCount;    // the new count
 };
-ReadBackResult DecideReadBackResult(bool complete, int retryCount);
+ReadBackResult DecideReadBackResult(bool complete, int retryCount, bool dialogFailed);
 
 // 0x8009: when the question about a failed link is asked. A unit that vanishes while the scan
 // probes it is the scan's business. While a device dialog is open the question, and the scan it may
