@@ -102,6 +102,10 @@ LinkFailureTurn DecideLinkFailure(const PollRequests& r) {
     return LinkFailureTurn::AskNow;
 }
 
+bool WizardCancelLetsProgramEnd(bool cancelPending, bool pollThreadServes, uint32_t waitedMs) {
+    return !cancelPending || !pollThreadServes || waitedMs >= kCancelServeLimitMs;
+}
+
 ScanEnd DecideScanEnd(int result, bool rescue, bool linkExists) {
     ScanEnd s{};
     switch (result) {

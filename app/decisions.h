@@ -115,6 +115,12 @@ ReadBackResult DecideReadBackResult(bool complete, int retryCount, bool dialogFa
 enum class LinkFailureTurn { Ignore, Defer, AskNow };
 LinkFailureTurn DecideLinkFailure(const PollRequests& r);
 
+// A blank unit's wizard was cancelled online, which ends the program; first the poll thread serves
+// the cancel (the master level back, the wizard aborted on the unit). True: the window may go now,
+// because the cancel was served, no poll thread can serve it, or it has waited long enough.
+constexpr uint32_t kCancelServeLimitMs = 5000;
+bool WizardCancelLetsProgramEnd(bool cancelPending, bool pollThreadServes, uint32_t waitedMs);
+
 // 0x8031 (0, result): the end of a device scan.
 struct ScanEnd {
     bool checkFirmware;   // the poll thread's link is checked first (not in rescue)
