@@ -2,6 +2,7 @@
 # tab bar lights preset C, the Config menu ticks Expert, and the program queues the preset back to
 # the unit, 7D 02 and then the accessory's notice 0F 03. Expert is the program's own mode too:
 # choosing it again sends nothing, choosing Standard sends CF 01.
+. "$(dirname "${BASH_SOURCE[0]}")/lib/menus.sh"
 . "$(dirname "${BASH_SOURCE[0]}")/lib/files.sh"
 wine reg add 'HKCU\software\Morvane\Darvix' /v AskStdSwtLink /t REG_DWORD /d 1 /f >/dev/null 2>&1
 online "[device]" "preset = 2" "working_mode = expert"
@@ -38,25 +39,8 @@ read, a, c = (tabs(p) for p in sys.argv[1:])
 sys.exit(0 if read == c and read != a else 1)
 PY
 
-# Expert ticked: the Working Mode submenu (the last item), opened by the keyboard and shot.
-button=$(menu_button "$tabs" 48); [[ -n $button ]] || fail "no Config button"
-drv post "$tabs" 0x8020 0 "0x$button" >/dev/null
-popup=$(drv wait '#32768' '' 10000) || fail "no Config menu"
-drv key "$popup" 0x26 >/dev/null                  # Up: the last item, "Working Mode"
-drv key "$popup" 0x27 >/dev/null                  # Right: its submenu
-sub=""
-for ((i = 0; i < 100; ++i)); do
-    sub=$(drv list | awk -v p="$popup" '$2 == "#32768" && $3 == 1 && $1 != p {print $1; exit}')
-    [[ -n $sub ]] && break
-    sleep 0.1
-done
-[[ -n $sub ]] || fail "the Working Mode submenu did not open"
-sleep 0.5
-drv shot "$sub" "$bin/e2e-readback-preset-mode-menu.bmp" >/dev/null || fail "no screenshot of the submenu"
-drv key "$sub" 0x1B >/dev/null
-drv key "$popup" 0x1B >/dev/null
-drv wait-gone "$popup" 10000 || { drv key "$popup" 0x1B >/dev/null; drv wait-gone "$popup" 10000; } ||
-    fail "the Config menu stayed open"
+# Expert ticked: the Working Mode submenu (the last item: Up, then Right), shot.
+shot_config_submenu "$tabs" "$bin/e2e-readback-preset-mode-menu.bmp" 0x26 0x27
 ticked=$(python3 - "$bin/e2e-readback-preset-mode-menu.bmp" 2 <<'PY'
 import collections, struct, sys
 data = open(sys.argv[1], "rb").read()

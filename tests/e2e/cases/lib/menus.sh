@@ -1,27 +1,31 @@
 # Helpers of the cases that look at what a menu shows.
 
-# Config > External Source as the Config button shows it: the submenu opened by the keyboard
-# (its first item then highlighted), saved as a screenshot, then both menus closed unchosen.
-shot_source_menu() {  # shot_source_menu TAB_BAR FILE
-    local button popup sub=""
-    button=$(menu_button "$1" 48); [[ -n $button ]] || fail "no Config button"
-    drv post "$1" 0x8020 0 "0x$button" >/dev/null
+# A submenu of the Config menu as the Config button shows it: the menu opened by the keyboard, the
+# KEYS pressed in it (the last one opens the submenu, whose first item is then highlighted), the
+# submenu saved as a screenshot, then both menus closed unchosen.
+shot_config_submenu() {  # shot_config_submenu TAB_BAR FILE KEY...
+    local bar=$1 file=$2 button popup sub="" key
+    shift 2
+    button=$(menu_button "$bar" 48); [[ -n $button ]] || fail "no Config button"
+    drv post "$bar" 0x8020 0 "0x$button" >/dev/null
     popup=$(drv wait '#32768' '' 10000) || fail "no Config menu"
-    drv key "$popup" 0x28 >/dev/null                  # Down: "I/O Configuration Wizard"
-    drv key "$popup" 0x28 >/dev/null                  # Down: "External Source"
-    drv key "$popup" 0x27 >/dev/null                  # Right: its submenu
+    for key in "$@"; do drv key "$popup" "$key" >/dev/null; done
     for ((i = 0; i < 100; ++i)); do
         sub=$(drv list | awk -v p="$popup" '$2 == "#32768" && $3 == 1 && $1 != p {print $1; exit}')
         [[ -n $sub ]] && break
         sleep 0.1
     done
-    [[ -n $sub ]] || fail "the External Source submenu did not open"
+    [[ -n $sub ]] || fail "the Config submenu did not open"
     sleep 0.5
-    drv shot "$sub" "$2" >/dev/null || fail "no screenshot of the submenu"
+    drv shot "$sub" "$file" >/dev/null || fail "no screenshot of the submenu"
     drv key "$sub" 0x1B >/dev/null
     drv key "$popup" 0x1B >/dev/null
     drv wait-gone "$popup" 10000 || { drv key "$popup" 0x1B >/dev/null; drv wait-gone "$popup" 10000; } ||
         fail "the Config menu stayed open"
+}
+# Config > External Source: Down to "I/O Configuration Wizard", Down to "External Source", Right.
+shot_source_menu() {  # shot_source_menu TAB_BAR FILE
+    shot_config_submenu "$1" "$2" 0x28 0x28 0x27
 }
 # The items (0-based, top to bottom) of a menu of N items whose check-mark column differs between
 # two screenshots of it.
