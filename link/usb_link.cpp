@@ -224,14 +224,14 @@ bool UsbLink::SwitchParity(int mode) {
     return false;
 }
 
-// A chunk that moves nothing is tried again after a short pause, until the write has made no
-// progress for kStallLimitMs: a stalled unit lets every call wait out the port's 384 ms write
-// time-out, and counting calls alone (2048 of them) held the poll thread, and the program's exit
-// that waits for it, for some thirteen minutes. The program's stop (the link's cancel flag) ends
-// such a write after the chunk in progress, and marks the line failed without a notice, so that
-// the disconnect sent on the way out does not stall once more for each of its writes. With error
-// reporting off (a firmware image, whose unit may hold the line while it writes its flash) the
-// write keeps the count of failed chunks as its bound.
+// A chunk that moves nothing is tried again, up to 2048 times (a driver that fails a call does so
+// at once), and, with error reporting on, only until the write has made no progress for
+// kStallLimitMs: a stalled unit lets every call wait out the port's 384 ms write time-out, and
+// the count alone held the poll thread, and the program's exit that waits for it, for some
+// thirteen minutes. The program's stop (the link's cancel flag) ends such a write after the chunk
+// in progress, and marks the line failed without a notice, so that the disconnect sent on the way
+// out does not stall once more for each of its writes. With error reporting off (a firmware image,
+// whose unit may hold the line while it writes its flash) the count is the only bound.
 int UsbLink::Write(const uint8_t* bytes, size_t n, bool addressByte) {
     if (!open_.load()) return 0;
     if (failed_.load() && errorReporting_.load()) return 0;
@@ -275,7 +275,6 @@ int UsbLink::Write(const uint8_t* bytes, size_t n, bool addressByte) {
             if (reporting) ReportFailure();
             return 0;
         }
-        sleeper_.SleepMs(kChunkRetryMs);
     }
     return 1;
 }

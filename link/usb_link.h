@@ -78,7 +78,6 @@ public:
     static constexpr int kMaxChunkFailures = 2048;
     // A write that moves nothing for this long gives up and fails the link.
     static constexpr uint64_t kStallLimitMs = 2000;
-    static constexpr uint32_t kChunkRetryMs = 15;
     static constexpr uint32_t kBaudRate = 38400;
 
     // ftdi: the bound table (not owned; may be null: then nothing opens). notifier: the main
