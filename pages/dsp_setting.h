@@ -86,6 +86,7 @@ public:
 private:
     void PostToPage(uint32_t id, intptr_t wParam, intptr_t lParam) override;
     intptr_t SendToMain(uint32_t id, intptr_t wParam, intptr_t lParam) override;
+    void PostToMain(uint32_t id, intptr_t wParam, intptr_t lParam) override;
 
     // In the order the page creates them; deleted in the same order.
     std::unique_ptr<FilterSettings> filter_;
