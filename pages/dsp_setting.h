@@ -60,6 +60,8 @@ public:
     void SelectPreset(int preset) { Model().SelectPreset(preset); }
     void CopyPreset(int from, int to) { Model().CopyPreset(from, to); }
     void ReloadAllPages() { logic_->ReloadAllPages(); }
+    // The output-level page's icons of preset 0's speakers, all of them again.
+    void ShowLevelIcons() { Model().ShowLevelIcons(); }
     void RefreshFromModel(bool keepSelection) { logic_->RefreshFromModel(keepSelection); }
 
     // The read-back's parser (user interface thread).
