@@ -237,6 +237,17 @@ void DSPSettingLogic::DrawSingle(int output) {
     if (chartThere) chart->SetHoldRedraw(false);
 }
 
+// The panels show the edited channel and the chart highlights its curves; without one the panels
+// show nothing, so that no stale channel seems editable.
+void DSPSettingLogic::LoadEditedChannel(int c, bool redraw) {
+    if (!ValidOutput(c)) {
+        EmptyPanels();
+        return;
+    }
+    LoadPanels(c);
+    if (Assigned(c)) UpdateChartCurve(Rec(c).position, Rec(c).kind, redraw);
+}
+
 // ---- Selection ----------------------------------------------------------------------------------
 
 // Two or more speakers selected: with the chart held, their sum, then the edited channel loaded and
@@ -246,13 +257,7 @@ void DSPSettingLogic::DrawMultiSelection() {
     const bool chartThere = chart && chart->HasChart();
     if (chartThere) chart->SetHoldRedraw(true);
     DrawMultiView(false);
-    const int c = EditedChannel();
-    if (c >= 0) {
-        LoadPanels(c);
-        if (Assigned(c)) UpdateChartCurve(Rec(c).position, Rec(c).kind, true);
-    } else {
-        EmptyPanels();
-    }
+    LoadEditedChannel(EditedChannel(), true);
     if (chartThere) chart->SetHoldRedraw(false);
 }
 
@@ -277,13 +282,7 @@ void DSPSettingLogic::OnChannelMapCurrent() {
     ChannelMapView* map = views_.channelMap;
     if (!map || map->CountSelected() < 2) return;
     if (views_.carView) views_.carView->SetSpeakerSelected(-1, -1, false, true, false);
-    const int c = map->GetCurrentRow();
-    if (ValidOutput(c)) {
-        LoadPanels(c);
-        if (Assigned(c)) UpdateChartCurve(Rec(c).position, Rec(c).kind, true);
-    } else {
-        EmptyPanels();
-    }
+    LoadEditedChannel(map->GetCurrentRow(), true);
 }
 
 void DSPSettingLogic::OnSpeakerPicked() {
@@ -455,13 +454,7 @@ void DSPSettingLogic::PresetSelected(int) {
         DrawMultiSelection();
         return;
     }
-    const int c = EditedChannel();
-    if (c >= 0) {
-        LoadPanels(c);
-        if (Assigned(c)) UpdateChartCurve(Rec(c).position, Rec(c).kind, false);
-    } else {
-        EmptyPanels();
-    }
+    LoadEditedChannel(EditedChannel(), false);
     if (chart && chart->HasChart()) chart->Paint(true);
 }
 

@@ -123,6 +123,7 @@ private:
     bool Assigned(int output) const;
     void LoadPanels(int output);
     void EmptyPanels();
+    void LoadEditedChannel(int output, bool redraw);
     void DrawSingle(int output);
     void DrawMultiView(bool redraw);
     void DrawMultiSelection();

@@ -20,20 +20,9 @@ namespace {
 using model::OutputAssignment;
 
 // The page over the real channel-map and car-view logic, both telling one recording main window.
-class EffectsPage {
+class EffectsPage : public pagetest::Page {
 public:
-    explicit EffectsPage(bool connected = true) : map(&messages) {
-        settings.CreateKeys();
-        pages::DspPageViews v;
-        v.chart = &chart;
-        v.channelMap = &map;
-        v.carView = &car;
-        v.prompter = &prompter;
-        v.settings = &settings;
-        v.messages = &messages;
-        logic = std::make_unique<pages::DSPSettingLogic>(v, connected);
-    }
-    model::TuningModel& M() { return logic->Model(); }
+    explicit EffectsPage(bool connected = true) : Page(connected) {}
 
     // The 0x800B messages since the last clear: output, then the speaker it pointed at.
     using Icon = std::tuple<int, int, int, int>;
@@ -67,14 +56,6 @@ public:
             if (m.id == id) out.push_back(m);
         return out;
     }
-
-    pagetest::RecordingChart chart;
-    viewtest::RecordingMessages messages;
-    pages::ChannelMapLogic map;
-    pages::CarChannelLogic car;
-    pagetest::ScriptedPrompter prompter;
-    os::MemorySettings settings;
-    std::unique_ptr<pages::DSPSettingLogic> logic;
 };
 
 // Speaker positions and kinds by their numbers: 0 Front Left, 2 Front Right, 3 Rear Right, 4 the
