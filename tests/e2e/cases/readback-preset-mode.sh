@@ -41,29 +41,7 @@ PY
 
 # Expert ticked: the Working Mode submenu (the last item: Up, then Right), shot.
 shot_config_submenu "$tabs" "$bin/e2e-readback-preset-mode-menu.bmp" 0x26 0x27
-ticked=$(python3 - "$bin/e2e-readback-preset-mode-menu.bmp" 2 <<'PY'
-import collections, struct, sys
-data = open(sys.argv[1], "rb").read()
-offset, = struct.unpack_from("<I", data, 10)
-w, h = struct.unpack_from("<ii", data, 18)
-n = int(sys.argv[2])
-stride = (w * 3 + 3) & ~3
-border = 3
-px = lambda x, y: data[offset + (h - 1 - y) * stride + 3 * x: offset + (h - 1 - y) * stride + 3 * x + 3]
-# The check marks stand in the first 20 columns. An item carries a tick when that part of its row
-# holds pixels unlike the row's own background (its most common colour there): the item the
-# keyboard highlighted is one colour across.
-rows = set()
-for item in range(n):
-    top = border + item * (h - 2 * border) // n
-    bottom = border + (item + 1) * (h - 2 * border) // n
-    pixels = [px(x, y) for y in range(top, bottom) for x in range(border, 20)]
-    background = collections.Counter(pixels).most_common(1)[0][0]
-    if any(p != background for p in pixels):
-        rows.add(item)
-print(" ".join(str(r) for r in sorted(rows)))
-PY
-)
+ticked=$(ticked_items "$bin/e2e-readback-preset-mode-menu.bmp" 2)
 [[ $ticked == "1" ]] || fail "the Working Mode submenu ticks item(s) '$ticked', not Expert (1)"
 
 mark=$(trace_lines)

@@ -53,6 +53,32 @@ for y in range(h):
 print(" ".join(str(i) for i in sorted(items)))
 PY
 }
+# The items (0-based, top to bottom) of a menu of N items that carry a check mark, from a
+# screenshot of the menu.
+ticked_items() {  # ticked_items MENU.bmp N
+    python3 - "$@" <<'PY'
+import collections, struct, sys
+data = open(sys.argv[1], "rb").read()
+offset, = struct.unpack_from("<I", data, 10)
+w, h = struct.unpack_from("<ii", data, 18)
+n = int(sys.argv[2])
+stride = (w * 3 + 3) & ~3
+border = 3
+px = lambda x, y: data[offset + (h - 1 - y) * stride + 3 * x: offset + (h - 1 - y) * stride + 3 * x + 3]
+# The check marks stand in the first 20 columns. An item carries a tick when that part of its row
+# holds pixels unlike the row's own background (its most common colour there): the item the
+# keyboard highlighted is one colour across.
+rows = set()
+for item in range(n):
+    top = border + item * (h - 2 * border) // n
+    bottom = border + (item + 1) * (h - 2 * border) // n
+    pixels = [px(x, y) for y in range(top, bottom) for x in range(border, 20)]
+    background = collections.Counter(pixels).most_common(1)[0][0]
+    if any(p != background for p in pixels):
+        rows.add(item)
+print(" ".join(str(r) for r in sorted(rows)))
+PY
+}
 # A box of the program answered with the button at index n (left to right) of its row of buttons
 # (the row with the most; a check box of "ask no more" stands apart from it).
 answer_row() {  # answer_row TEXT BUTTON_INDEX
