@@ -24,6 +24,14 @@
 //   shot HWND FILE.bmp                    the window's pixels from the screen, 24-bit BMP
 //   item HWND ID TEXT                     sets the text of the dialog item ID (WM_SETTEXT)
 //   memory HWND                           working set and private bytes of the window's process (KiB)
+//   focus HWND                            the window with the keyboard focus in HWND's thread
+//   keys VK:SCAN[:e]...                   real key presses (SendInput) to whatever has the focus:
+//                                         each key down in order, then up in reverse; SCAN the
+//                                         scan code, e the extended-key flag (tells left and
+//                                         right keys apart, as a keyboard does)
+//   refuse-main-window FILE               while FILE exists (at most two minutes), no process of
+//                                         the desktop can create a window of class DIALOGUIMODULE;
+//                                         prints "hooked" once the hook is in place
 #include <windows.h>
 #include <psapi.h>
 
@@ -290,6 +298,63 @@ int main(int argc, char** argv) {
         return SendMessageTimeoutA(item, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(argv[4]), SMTO_NORMAL, 5000, &result)
                    ? 0
                    : 1;
+    }
+    if (cmd == "focus" && need(1)) {
+        GUITHREADINFO info{};
+        info.cbSize = sizeof info;
+        const DWORD thread = GetWindowThreadProcessId(ParseHwnd(argv[2]), nullptr);
+        if (!thread || !GetGUIThreadInfo(thread, &info)) return 1;
+        std::printf("%p\n", static_cast<void*>(info.hwndFocus));
+        return 0;
+    }
+    if (cmd == "keys" && need(1)) {
+        std::vector<INPUT> down;
+        for (int i = 2; i < argc; ++i) {
+            char* end = nullptr;
+            INPUT in{};
+            in.type = INPUT_KEYBOARD;
+            in.ki.wVk = static_cast<WORD>(std::strtoul(argv[i], &end, 0));
+            if (*end != ':') return Usage();
+            in.ki.wScan = static_cast<WORD>(std::strtoul(end + 1, &end, 0));
+            if (*end == ':' && end[1] == 'e') in.ki.dwFlags |= KEYEVENTF_EXTENDEDKEY;
+            down.push_back(in);
+        }
+        std::vector<INPUT> all = down;
+        for (auto it = down.rbegin(); it != down.rend(); ++it) {
+            INPUT up = *it;
+            up.ki.dwFlags |= KEYEVENTF_KEYUP;
+            all.push_back(up);
+        }
+        // One key at a time, a little apart, as fingers give them.
+        for (INPUT& in : all) {
+            if (SendInput(1, &in, sizeof in) != 1) return 1;
+            Sleep(30);
+        }
+        return 0;
+    }
+    if (cmd == "refuse-main-window" && need(1)) {
+        char path[MAX_PATH] = {};
+        const DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
+        std::string dll(path, n);
+        dll = dll.substr(0, dll.find_last_of("\\/") + 1) + "darvix_refuse_window.dll";
+        HMODULE module = LoadLibraryA(dll.c_str());
+        auto proc = module ? reinterpret_cast<HOOKPROC>(GetProcAddress(module, "RefuseMainWindow")) : nullptr;
+        HHOOK hook = proc ? SetWindowsHookExA(WH_CBT, proc, module, 0) : nullptr;
+        if (!hook) {
+            std::fprintf(stderr, "refuse-main-window: no hook from %s (error %lu)\n", dll.c_str(),
+                         static_cast<unsigned long>(GetLastError()));
+            return 1;
+        }
+        std::printf("hooked\n");
+        std::fflush(stdout);
+        const DWORD start = GetTickCount();
+        while (GetFileAttributesA(argv[2]) != INVALID_FILE_ATTRIBUTES && GetTickCount() - start < 120000) {
+            MSG msg;
+            while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+            Sleep(50);
+        }
+        UnhookWindowsHookEx(hook);
+        return 0;
     }
     if (cmd == "memory" && need(1)) {
         DWORD pid = 0;
