@@ -1,0 +1,361 @@
+"""The I/O configuration wizard: on a blank unit at start-up, offline from the Config menu, walked
+against the unit with low-level and with high-level inputs, and its input-level setup on a silent
+unit, on an input too low and on a unit pulled out."""
+
+import fnmatch
+import filecmp
+import time
+
+from darvix_e2e import files, layout
+from darvix_e2e.layout import Exit, Wizard
+from darvix_e2e.names import cmd, command_name, menu, node, wizard_menu
+from darvix_e2e.session import EXIT_OFFLINE, EXIT_ONLINE, LOST, MINUS_45_DB, READ_ALL, Case
+from darvix_e2e.trace import GONE, RECEIVED, SENT, received, sent
+from darvix_e2e.win32 import VK_ESCAPE, WM_COMMAND
+
+# The messages of a wizard's run, in the order the unit sees them.
+WIZARD_COMMANDS = {
+    cmd.MasterLevel, cmd.WizardBegin, cmd.InputConfig, cmd.InputDetect, cmd.InputDetectStatus,
+    cmd.OutputDetect, cmd.OutputDetectStatus, cmd.Routing, cmd.OutputMap, cmd.WizardEnd,
+}  # fmt: skip
+INPUT_SETUP = sent(cmd.InputDetect, whole=True)
+DE_EQUALIZATION = sent(cmd.OutputDetect, whole=True)
+
+
+class WizardCase(Case):
+    def open_wizard(self, tabs, failure="no wizard"):
+        """Config > I/O Configuration Wizard."""
+        self.choose(tabs, layout.TabBar.CONFIG, menu.kCmdIoWizard)
+        return self.need_wizard(failure)
+
+    def order(self, since):
+        """The wizard's messages, each run of one command as one, up to its end; the end with its
+        first byte: "WizardEnd(00)"."""
+        out = []
+        for e in self.trace.frames(since):
+            if e.command not in WIZARD_COMMANDS:
+                continue
+            name = command_name(e.command)
+            if e.command == cmd.WizardEnd:
+                name += f"({e.data[5]:02X})"
+            if not out or out[-1] != name:
+                out.append(name)
+            if e.command == cmd.WizardEnd:
+                break
+        return " ".join(out)
+
+    def buttons(self, d):
+        next_button = self.need_child(d, "MYBTNWND", layout.Place(110, 330, 78, 39), "Next")
+        back = self.need_child(d, "MYBTNWND", layout.Place(31, 330, 78, 39), "Back")
+        return next_button, back
+
+    def to_input_setup(self, d):
+        for _ in range(4):  # low-level inputs as the unit has them, to step 5
+            self.wizard_next(d)
+
+
+class Blank(WizardCase):
+    def test_blank_unit(self):
+        self.prepare()
+        self.set_com(1)
+        self.scenario("[device]", "blank = yes")
+        self.start()
+        self.splash(1)
+        # The wizard comes first; abandoned on a blank unit, it ends the program.
+        d = self.need_wizard("no wizard for the blank unit")
+        self.press(d, Wizard.CANCEL, settle=False)  # Cancel on step 0
+        self.expect_exit(0)
+        self.assert_not_sent(READ_ALL, "a blank unit was read back")
+
+    def test_wizard_blank_finish(self):
+        self.prepare()
+        self.set_com(1)
+        self.scenario("[device]", "blank = yes")
+        self.start()
+        self.splash(1)
+        d = self.need_wizard("no wizard for the blank unit")
+        self.wizard_walk(d)
+        main = self.main_window()
+        self.idle(main)
+        # Set up now: a later wizard cancelled from the Config menu keeps the program.
+        d = self.open_wizard(self.tab_bar(main), "no second wizard")
+        self.press(d, Wizard.CANCEL)  # Cancel on step 0
+        self.idle(main)
+        if not self.still_running():
+            self.fail("the program ended")
+        self.close_answering(main, EXIT_ONLINE, Exit.NO)
+
+
+class Offline(WizardCase):
+    def test_wizard_offline(self):
+        main = self.offline()
+        tabs = self.tab_bar(main)
+        d = self.open_wizard(tabs)
+        if self.flags(main)[0] != 0:
+            self.fail("the main window shows under the wizard")
+        self.wizard_walk(d, "e2e-wizard")
+        self.idle(main)
+        self.shot(main, "e2e-wizard-main.bmp")
+        self.save_setup(main, self.work / "wizard.bit")
+        got = files.layout_of(self.work / "wizard.bit")
+        want = [(0, 0, 1), (1, 2, 1)] + [(-1, -1, -1)] * 5 + [(7, 4, 5)]
+        self.assertEqual(got, want, "the setup holds another layout")
+        # A cancelled wizard changes nothing.
+        d = self.open_wizard(tabs, "no second wizard")
+        self.wizard_next(d)
+        self.press(d, Wizard.CANCEL)  # Cancel on step 1
+        self.idle(main)
+        self.save_setup(main, self.work / "again.bit")
+        if not filecmp.cmp(self.work / "wizard.bit", self.work / "again.bit", shallow=False):
+            self.fail("a cancelled wizard changed the setup")
+        self.close_answering(main, EXIT_OFFLINE, Exit.NO)
+
+
+class Walks(WizardCase):
+    def test_wizard_low_walk(self):
+        # The I/O wizard against the unit with low-level inputs: the input-level setup runs, the
+        # de-equalization (a step of high-level inputs only) does not, and Finish sends the input
+        # configuration, the routing and the output map, then ends the wizard as completed.
+        main = self.online()
+        mark = self.trace.mark()
+        d = self.open_wizard(self.tabs)
+        self.wizard_walk(d)
+        self.idle(main)
+        self.assert_settles(
+            lambda: self.order(mark),
+            "MasterLevel WizardBegin InputConfig InputDetect InputDetectStatus Routing OutputMap WizardEnd(00)",
+            "the wizard's messages came in another order",
+        )
+        self.assert_not_sent(DE_EQUALIZATION, "a de-equalization was asked with low-level inputs")
+        # The statuses of the unit's two inputs, then its end.
+        statuses = [
+            f"{e.data[5]:02X}" for e in self.trace.frames(mark) if e.kind == RECEIVED and e.command == cmd.InputDetectStatus
+        ]
+        self.assertEqual(statuses, ["80", "81", "00"], "the input setup reported other statuses")
+        self.assert_sent(sent(cmd.WizardEnd, 0x00, whole=True), "no completed-wizard message")
+        self.close_dropping(main)
+
+    def test_wizard_high_walk(self):
+        # A high-level walk (the two front inputs, a passive woofer and tweeter pair on each front
+        # side, the subwoofer with an amplifier) to Finish. The unit sees the wizard's messages in
+        # their order; the routing it keeps is the layout of File > Save Setup, also after File >
+        # Synchronize > "Pc <- Darvix" reads it back; the wizard opened again shows it.
+        # A unit slow enough in its set-ups that their running faces show before they end.
+        main = self.online("[device]", "wizard_delay = 1500", "wizard_interval = 700")
+        tabs = self.tabs
+        mark = self.trace.mark()
+        d = self.open_wizard(tabs)
+        self.wizard_next(d)
+        self.press(d, Wizard.HIGH_LEVEL, what="High Level check")
+        self.wizard_next(d)
+
+        # The inputs as the unit reported them (its low-level configuration leaves none of the
+        # high level): the first two boxes get the front left and right full-range inputs. A box
+        # opens its menu, closed here unchosen; the choice then comes as the menu's command.
+        def choose_input(y, command):
+            self.press(d, layout.Place(Wizard.INPUT_BOX_X, y), what="input box")
+            popup = self.wait_window("#32768", "", 10000)
+            if popup is None:
+                self.fail("no input menu")
+            self.key(popup, VK_ESCAPE)
+            if not self.wait_gone(popup):
+                self.fail("the input menu stayed open")
+            self.post(d, WM_COMMAND, command, 0)
+
+        choose_input(82, wizard_menu.kMenuHighFirst)  # Front Left Full
+        choose_input(106, wizard_menu.kMenuHighFirst + 1)  # Front Right Full
+        next_button = self.need_child(d, "MYBTNWND", layout.Place(110, 330, 78, 39), "Next")
+
+        def next_usable(what):
+            # A choice or a setup's end may land a moment later.
+            self.until(lambda: self.usable(next_button), 30, what, fail=f"Next never became usable ({what})")
+
+        def run_setup(frame, step, name):
+            # Next into a step whose set-up runs on the unit: the frame that starts it, Next held
+            # while it runs and usable once it ended, a screenshot of each.
+            n = self.count(frame)
+            self.wizard_next(d)
+            self.until(lambda: self.count(frame) > n, 10, str(frame), fail=False)
+            time.sleep(0.5)
+            self.shot(d, f"e2e-wizard-{step}-running.bmp")
+            if self.flags(next_button) != (1, 0):
+                self.fail(f"Next usable while the {name} runs")
+            next_usable(f"the {name} ended")
+            time.sleep(0.3)
+            self.shot(d, f"e2e-wizard-{step}-ended.bmp")
+
+        next_usable("the two front inputs chosen")
+        self.wizard_next(d)
+        run_setup(INPUT_SETUP, "05", "input-level setup")
+        self.wizard_next(d)
+        self.wizard_next(d)
+        run_setup(DE_EQUALIZATION, "08", "de-equalization")
+        self.wizard_next(d)
+        car = self.need_child(d, "MYFRAMEWND", Wizard.CAR_VIEW, "car view in the wizard")
+        self.click(car, 123, 215)  # Front Left Woofer (the right one follows)
+        self.click(car, 123, 155)  # Front Left Tweeter
+        self.click(car, 223, 380)  # the Subwoofer
+        self.wizard_car_next(d)
+        self.press(car, Wizard.FRONT_LEFT_PASSIVE, what="passive toggle of the front left")  # one passive crossover
+        self.wizard_car_next(d)
+        self.wizard_car_next(d)
+        self.press(car, Wizard.SUBWOOFER_AMPLIFIER, what="amplifier box of the subwoofer")
+        self.wizard_car_next(d)
+        self.press(d, Wizard.FINISH, what="wizard Finish")
+        self.idle(main)
+
+        self.assert_settles(
+            lambda: self.order(mark),
+            "MasterLevel WizardBegin InputConfig InputDetect InputDetectStatus OutputDetect OutputDetectStatus "
+            "Routing OutputMap WizardEnd(00)",
+            "the wizard's messages came in another order",
+        )
+        self.assert_sent(MINUS_45_DB, "no -45 dB on leaving the first step")
+
+        # The routing the unit keeps: (output, position, kind) of each output with a speaker.
+        routings = [e for e in self.trace.frames(mark) if e.kind == SENT and e.command == cmd.Routing]
+        self.assertTrue(routings, "no routing sent")
+        r = routings[-1].data
+        unit = [(o, r[13 + o], r[21 + o]) for o in range(8) if r[13 + o] != 0xFF]
+        self.assertEqual(unit, [(0, 0, 0), (1, 2, 0), (7, 4, 5)], "the unit keeps another routing")
+
+        def saved_layout(name):
+            self.save_file(tabs, layout.TabBar.FILE, menu.kCmdSaveSetup, self.work / name)
+            self.idle(main)
+            return [row for row in files.layout_of(self.work / name) if row[1] != -1]
+
+        self.assertEqual(saved_layout("wizard.bit"), unit, "the saved layout is not the unit's")
+
+        # File > Synchronize > "Pc <- Darvix": the unit's routing comes back as the same layout.
+        n = self.count(READ_ALL)
+        self.choose(tabs, layout.TabBar.FILE, menu.kCmdDeviceToPc)
+        self.until(lambda: self.count(READ_ALL) > n, 10, "a read-back", fail=False)
+        self.sync_ok()
+        self.idle(main)
+        self.assert_sent(received(cmd.Routing, length=0x2E), "the read-back brought no routing")
+        self.assertEqual(saved_layout("back.bit"), unit, "the layout read back is another")
+
+        # The wizard opened again: the High Level inputs and the car as the unit reported them.
+        d = self.open_wizard(tabs, "no second wizard")
+        self.wizard_next(d)
+        time.sleep(0.3)
+        self.shot(d, "e2e-wizard-reopened-01.bmp")
+        for _ in range(4):  # to step 6, the input setup run again
+            self.wizard_next(d)
+        self.wizard_next(d)  # into the de-equalization
+        self.wizard_next(d)
+        self.wizard_next(d)  # once ended: the speakers
+        time.sleep(0.3)
+        self.shot(d, "e2e-wizard-reopened-10.bmp")
+        self.press(d, Wizard.CAR_CANCEL)
+        self.idle(main)
+        self.close_dropping(main)
+
+
+class InputSetup(WizardCase):
+    def test_wizard_silent_cancel(self):
+        # A unit that never answers the input-level setup: the step waits (its Next and Back
+        # disabled) until the user cancels. Cancel ends the wizard and tells the unit the wizard
+        # was abandoned (WizardEnd with 1); the master level it had before is not sent back during
+        # a detection.
+        main = self.online("[device]", "no_reply_to = 0x85")
+        mark = self.trace.mark()
+        d = self.open_wizard(self.tabs)
+        self.to_input_setup(d)
+        self.until(lambda: self.has(INPUT_SETUP, mark), 10, "the input setup", fail="no input-level setup asked")
+        time.sleep(2)  # well past the time a unit answers in
+        self.shot(d, "e2e-wizard-silent-05.bmp")
+        next_button, back = self.buttons(d)
+        self.assertEqual(self.flags(next_button), (1, 0), "Next usable while the unit is silent")
+        self.assertEqual(self.flags(back), (1, 0), "Back usable while the unit is silent")
+        self.press(d, Wizard.CANCEL)
+        if not self.wizard_closed(d):
+            self.fail("the wizard stayed after Cancel")
+        self.idle(main)
+        # From the setup's request on: the abandon message, then no level and no status.
+        after = self.trace.find(INPUT_SETUP, mark)[0].index + 1
+        self.assert_sent(sent(cmd.WizardEnd, 0x01, whole=True), "no abandon message after the silent setup", after)
+        self.assert_not_sent(sent(cmd.WizardEnd, 0x00), "the abandoned wizard was reported completed", after)
+        self.assert_not_sent(
+            sent(cmd.MasterLevel, node=node.kNodeLevel, length=7), "a master level was sent after the cancelled setup", after
+        )
+        self.assert_not_sent(received(cmd.InputDetectStatus), "the silent unit sent a status", after)
+        self.close_dropping(main)
+
+    def test_wizard_too_low(self):
+        # An input too low for the input-level setup: the unit ends the setup on it (0x40 | input),
+        # the step stays with Next disabled and Back usable; Back to the step before, Next runs
+        # the setup again, which now finishes, and Next is enabled.
+        main = self.online("[device]", "wizard_too_low = 1", "wizard_delay = 300", "wizard_interval = 200")
+        mark = self.trace.mark()
+        d = self.open_wizard(self.tabs)
+        self.to_input_setup(d)
+        self.wait_frame(received(cmd.InputDetectStatus, 0x41, whole=True))
+        next_button, back = self.buttons(d)
+        self.until(lambda: self.usable(back), 10, "Back usable", fail=False)
+        self.assertEqual(self.flags(back), (1, 1), "Back not usable after the too-low end")
+        time.sleep(0.3)
+        self.shot(d, "e2e-wizard-too-low-05.bmp")
+        self.assertEqual(self.flags(next_button), (1, 0), "Next usable after an input was too low")
+        self.press(d, Wizard.BACK)
+        time.sleep(0.3)
+        self.shot(d, "e2e-wizard-too-low-04.bmp")
+        self.assertEqual(self.flags(next_button), (1, 1), "no usable Next on the step before")
+        self.wizard_next(d)  # the setup again
+        self.until(lambda: self.usable(next_button), 10, "Next usable", fail=False)
+        self.assertEqual(self.flags(next_button), (1, 1), "Next not usable after the repeated setup")
+        time.sleep(0.3)
+        self.shot(d, "e2e-wizard-too-low-05-again.bmp")
+        # Both setups as the unit ran them: the first ended on input 1 (second input), the second finished.
+        def setups():
+            runs = ""
+            for e in self.trace.frames(mark):
+                if e.kind == SENT and e.command == cmd.InputDetect:
+                    runs += "| "
+                elif e.kind == RECEIVED and e.command == cmd.InputDetectStatus:
+                    runs += f"{e.data[5]:02X} "
+            return runs
+
+        self.until(lambda: fnmatch.fnmatchcase(setups(), "| 80 41 | * 00 "), 5, "the setups' ends", fail=False)
+        time.sleep(self.TRACE_LAG)
+        runs = setups()
+        print(f"the setups: {runs}")
+        if not fnmatch.fnmatchcase(runs, "| 80 41 | * 00 "):
+            self.fail(f"the setups ran as: {runs}")
+        if fnmatch.fnmatchcase(runs, "*41 |*41*"):
+            self.fail(f"the repeated setup was too low again: {runs}")
+        self.press(d, Wizard.CANCEL)
+        if not self.wizard_closed(d):
+            self.fail("the wizard stayed after Cancel")
+        self.idle(main)
+        self.close_dropping(main)
+
+    def test_wizard_unplug_detect(self):
+        # The unit vanishes in the middle of the input-level setup, after its first status: the
+        # step ends at once as timed out ("TimeOut: Repeat the Procedure.", Back usable, Next not),
+        # without waiting for a status that cannot come. Cancel ends the wizard; only then the
+        # link question comes; Cancel there leaves the program offline, and it closes with exit code 0.
+        main = self.online("[device]", "wizard_unplug_after_status = 0", "wizard_delay = 500", "wizard_interval = 1000")
+        d = self.open_wizard(self.tabs)
+        self.to_input_setup(d)
+        self.wait_event(GONE, note="unplugged")
+        gone = time.monotonic()
+        back = self.need_child(d, "MYBTNWND", layout.Place(31, 330, 78, 39), "Back")
+        self.until(lambda: self.usable(back), 20, "Back usable", fail=False)
+        ms = int((time.monotonic() - gone) * 1000)
+        if not self.usable(back):
+            self.fail(f"the setup still runs {ms} ms after the unit went")
+        time.sleep(0.3)
+        self.shot(d, "e2e-wizard-unplug-05.bmp")
+        next_button = self.need_child(d, "MYBTNWND", layout.Place(110, 330, 78, 39), "Next")
+        self.assertEqual(self.flags(next_button), (1, 0), "Next usable after the setup timed out")
+        self.assert_sent(received(cmd.InputDetectStatus, 0x80, length=7), "no first status before the unit went")
+        if self.wait_window("#32770", LOST, 2000) is not None:
+            self.fail("the link question came over the wizard")
+        self.press(d, Wizard.CANCEL)
+        if not self.wizard_closed(d):
+            self.fail("the wizard stayed after Cancel")
+        self.answer_box(LOST, 1)  # Cancel: offline
+        self.idle(main)
+        self.close_dropping(main)
+        print(f"the setup ended {ms} ms after the unit went")
