@@ -5,7 +5,7 @@ pulled out while the dialog is open."""
 import fnmatch
 import time
 
-from darvix_e2e import files, layout
+from darvix_e2e import files
 from darvix_e2e.layout import DynEq, Exit, Scan, TabBar, Update
 from darvix_e2e.names import cmd, command_name, menu, msg, node
 from darvix_e2e.session import DYN_EQ_OFF_QUESTION, EXIT_OFFLINE, EXIT_ONLINE, LOST, NOT_FOUND, STORE_END, UPDATED, Case

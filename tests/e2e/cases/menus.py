@@ -7,7 +7,7 @@ import time
 
 from darvix_e2e import images, layout
 from darvix_e2e.layout import DynEq, Exit, Scan, TabBar, Update
-from darvix_e2e.names import cmd, menu, msg, node
+from darvix_e2e.names import cmd, menu, node
 from darvix_e2e.session import (
     DISCONNECT_ANY,
     DYN_EQ_OFF_QUESTION,
@@ -24,7 +24,7 @@ from darvix_e2e.session import (
     Case,
 )
 from darvix_e2e.trace import received, sent
-from darvix_e2e.win32 import IDCANCEL, VK_DOWN, VK_ESCAPE, VK_RETURN, VK_RIGHT, WM_COMMAND
+from darvix_e2e.win32 import VK_DOWN, VK_ESCAPE, VK_RETURN, VK_RIGHT
 
 from .dyn_eq import DynEqCase
 

@@ -5,7 +5,7 @@ damaged files and levels out of range refused, copies between presets."""
 import filecmp
 import time
 
-from darvix_e2e import files, layout
+from darvix_e2e import files
 from darvix_e2e.layout import Exit, TabBar, Update
 from darvix_e2e.names import cmd, menu
 from darvix_e2e.session import (

@@ -22,6 +22,7 @@ class Driver:
         self.failures = collections.deque(maxlen=12)
         # DARVIX_E2E_DRIVER_LOG=1: every command, its time and its answer on stderr.
         self._log = bool(os.environ.get("DARVIX_E2E_DRIVER_LOG"))
+        self._start = time.monotonic()
         env = dict(os.environ if env is None else env)
         env["WINEDEBUG"] = "-all,err+winediag,err+seh"
         self._stderr = open(stderr_path, "wb")
@@ -61,8 +62,8 @@ class Driver:
         except ValueError:
             return self._failed(words, begin, f"an answer that is not JSON: {line!r}")
         if self._log:
-            print(f"driver {' '.join(words)}: {int((time.monotonic() - begin) * 1000)} ms {line.strip()[:100]}",
-                  file=sys.stderr)
+            print(f"{time.monotonic() - self._start:8.3f} driver {' '.join(words)}: "
+                  f"{int((time.monotonic() - begin) * 1000)} ms {line.strip()[:100]}", file=sys.stderr)
         if not answer.get("ok"):
             return self._failed(words, begin, answer.get("error", "no reason given"), record)
         return answer.get("value")

@@ -94,8 +94,11 @@ class Case(unittest.TestCase):
         if len(result.failures) + len(result.errors) > before:
             self._report()
         work = getattr(self, "work", None)
-        if work is not None and not os.environ.get("DARVIX_E2E_KEEP"):
-            shutil.rmtree(work, ignore_errors=True)
+        if work is not None:
+            if os.environ.get("DARVIX_E2E_KEEP"):
+                print(f"-- the case's folder is kept: {work}", file=sys.stderr)
+            else:
+                shutil.rmtree(work, ignore_errors=True)
         return result
 
     def _report(self):
@@ -116,8 +119,6 @@ class Case(unittest.TestCase):
             if path.exists() and path.stat().st_size:
                 out.append(f"-- {what}:")
                 out += path.read_text(errors="replace").replace("\r", "").splitlines()[-20:]
-        if os.environ.get("DARVIX_E2E_KEEP"):
-            out.append(f"-- the case's folder is kept: {self.work}")
         print("\n".join(out), file=sys.stderr)
 
     def prepare(self, dll="dll"):
@@ -151,7 +152,8 @@ class Case(unittest.TestCase):
         if not any(line.strip() == "[device]" for line in text.splitlines()):
             self.scenario("[device]")
         env = dict(os.environ, DARVIX_SIM_SCENARIO=winpath(self.work / "scenario.txt"))
-        self._out = open(self.work / "out.txt", "wb")
+        self._stop_program()  # a second start: the first run has ended (its output is closed)
+        self._out = open(self.work / "out.txt", "ab")
         self.program = subprocess.Popen(
             ["wine", "darvix.exe"], cwd=self.work, env=env, stdin=subprocess.DEVNULL, stdout=self._out,
             stderr=subprocess.STDOUT,
