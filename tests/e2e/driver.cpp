@@ -11,7 +11,10 @@
 //                                   {"ok":false,"error":"the reason"}; ends at end of input or on
 //                                   ["quit"]. Under Wine a process costs a few hundred
 //                                   milliseconds to start, so a test talks to one of these for its
-//                                   whole run instead of starting one per command.
+//                                   whole run instead of starting one per command. Values: handles
+//                                   as strings, a window as {hwnd, class, visible, enabled, x, y,
+//                                   w, h, id, text} (list, children, state), texts as strings,
+//                                   numbers as numbers, arrays for what prints several lines.
 //
 //   list                                  every top-level window: handle class visible rect "text"
 //   wait CLASS [TITLE|*] [TIMEOUT_MS]     a visible top-level window; prints its handle

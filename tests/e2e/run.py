@@ -64,6 +64,8 @@ def main(argv):
         print(f"unknown case(s): {' '.join(unknown)}", file=sys.stderr)
         return 2
     result = unittest.TextTestRunner(stream=sys.stderr, verbosity=2).run(unittest.TestSuite(known[n] for n in names))
+    for report in Case.reports:
+        print(report, file=sys.stderr)
     if result.wasSuccessful():
         print("PASS " + " ".join(names))
         return 0

@@ -45,8 +45,8 @@ class WizardCase(Case):
         return " ".join(out)
 
     def buttons(self, d):
-        next_button = self.need_child(d, "MYBTNWND", layout.Place(110, 330, 78, 39), "Next")
-        back = self.need_child(d, "MYBTNWND", layout.Place(31, 330, 78, 39), "Back")
+        next_button = self.need_child(d, "MYBTNWND", Wizard.NEXT, "Next")
+        back = self.need_child(d, "MYBTNWND", Wizard.BACK, "Back")
         return next_button, back
 
     def to_input_setup(self, d):
@@ -164,7 +164,7 @@ class Walks(WizardCase):
 
         choose_input(82, wizard_menu.kMenuHighFirst)  # Front Left Full
         choose_input(106, wizard_menu.kMenuHighFirst + 1)  # Front Right Full
-        next_button = self.need_child(d, "MYBTNWND", layout.Place(110, 330, 78, 39), "Next")
+        next_button = self.need_child(d, "MYBTNWND", Wizard.NEXT, "Next")
 
         def next_usable(what):
             # A choice or a setup's end may land a moment later.
@@ -340,14 +340,14 @@ class InputSetup(WizardCase):
         self.to_input_setup(d)
         self.wait_event(GONE, note="unplugged")
         gone = time.monotonic()
-        back = self.need_child(d, "MYBTNWND", layout.Place(31, 330, 78, 39), "Back")
+        back = self.need_child(d, "MYBTNWND", Wizard.BACK, "Back")
         self.until(lambda: self.usable(back), 20, "Back usable", fail=False)
         ms = int((time.monotonic() - gone) * 1000)
         if not self.usable(back):
             self.fail(f"the setup still runs {ms} ms after the unit went")
         time.sleep(0.3)
         self.shot(d, "e2e-wizard-unplug-05.bmp")
-        next_button = self.need_child(d, "MYBTNWND", layout.Place(110, 330, 78, 39), "Next")
+        next_button = self.need_child(d, "MYBTNWND", Wizard.NEXT, "Next")
         self.assertEqual(self.flags(next_button), (1, 0), "Next usable after the setup timed out")
         self.assert_sent(received(cmd.InputDetectStatus, 0x80, length=7), "no first status before the unit went")
         if self.wait_window("#32770", LOST, 2000) is not None:

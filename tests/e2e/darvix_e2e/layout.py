@@ -61,10 +61,10 @@ class Firmware:  # SoftwareUpdateDlg
 
 
 class Wizard:  # WizardDlg: buttons that share a place are told apart by which one is shown
-    BACK = Place(31, 330)
-    NEXT = Place(110, 330)
-    FINISH = Place(110, 330)
-    CANCEL = Place(189, 330)
+    BACK = _button(31, 330)
+    NEXT = _button(110, 330)
+    FINISH = _button(110, 330)  # moved there on the last step
+    CANCEL = _button(189, 330)
     CAR_BACK = Place(106, 460)  # on the car-view steps 10 to 13
     CAR_NEXT = Place(185, 460)
     CAR_CANCEL = Place(264, 460)

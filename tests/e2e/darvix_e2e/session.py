@@ -71,6 +71,8 @@ class Case(unittest.TestCase):
 
     bin = None
     maxDiff = None
+    # The failure output of the cases run so far, printed by run.py after unittest's own.
+    reports = []
 
     # ---- the case's world ---------------------------------------------------------------------
 
@@ -119,11 +121,11 @@ class Case(unittest.TestCase):
             if path.exists() and path.stat().st_size:
                 out.append(f"-- {what}:")
                 out += path.read_text(errors="replace").replace("\r", "").splitlines()[-20:]
-        print("\n".join(out), file=sys.stderr)
+        Case.reports.append("\n".join(out))
 
     def prepare(self, dll="dll"):
         """The program's folder: the program and (unless told otherwise) our simulated driver, the
-        scenario naming the trace. dll: "dll", "nodll" or "noreload" (a driver without a reload)."""
+        scenario naming the trace. dll: "dll", "nodll" (none) or "noreload" (a simulated driver that lacks an entry point)."""
         try:
             shutil.copy(self.bin / "darvix.exe", self.work)
             if dll == "dll":
@@ -340,7 +342,11 @@ class Case(unittest.TestCase):
     def box_button(self, box, index):
         """Button `index` (left to right) of a message box's row; the check box stands apart."""
         row = sorted(
-            (c for c in self.children(box, "MYBTNWND", visible=1) if not layout.Box.CHECK.holds(c)),
+            (
+                c
+                for c in self.drv.attempt("children", box) or []
+                if c["class"] == "MYBTNWND" and c["visible"] and not layout.Box.CHECK.holds(c)
+            ),
             key=lambda c: c["x"],
         )
         if index >= len(row):
@@ -353,9 +359,7 @@ class Case(unittest.TestCase):
         box = self.wait_window("#32770", text, 20000)
         if box is None:
             self.fail(f'no box "{text}"')
-        button = self.box_button(box, index)
-        if button is None:
-            self.fail(f'no button in "{text}"')
+        button = self.until(lambda: self.box_button(box, index), 5, "its button", fail=f'no button in "{text}"')
         self.click(button)
         return box
 
