@@ -40,6 +40,18 @@ class OutputLevels(Case):
         # The preset chosen by the user is a change: closing asks first; NO closes.
         self.close_answering(main, EXIT_ONLINE, Exit.NO)
 
+    def test_levels_icons(self):
+        # Offline, right after start-up: the OUTPUT LEVELS page shows under each output the icon
+        # of the speaker a new tuning gives it (front left and right woofer, midrange and tweeter,
+        # Subwoofer L and Subwoofer R), which the tuning page announced while it was built.
+        main = self.offline()
+        tabs = self.tab_bar(main)
+        self.click(tabs, *TabBar.LEVELS_TAB)  # the output-level tab
+        time.sleep(1)
+        self.shot(main, "e2e-levels-startup.bmp")
+        self.close_main(main)
+        self.expect_exit(0)
+
     def test_levels_round_trip(self):
         # A setup's levels and a fader moved on the output-level page go to the unit (the load's
         # write and the idle send cycle); another unit's read-back replaces them on the PC; the

@@ -107,6 +107,7 @@ class DeviceScan(Case):
         self.assertEqual(self.com(), 2, f"Com is {self.com()}, not 2")
         self.wizard_walk(d)
         main = self.main_window()
+        self.wizard_written()
         self.idle(main)
         self.close_answering(main, EXIT_ONLINE, Exit.NO)
 

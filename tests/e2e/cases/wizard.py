@@ -2,14 +2,15 @@
 against the unit with low-level and with high-level inputs, and its input-level setup on a silent
 unit, on an input too low and on a unit pulled out."""
 
-import fnmatch
 import filecmp
+import fnmatch
+import struct
 import time
 
 from darvix_e2e import files, layout
-from darvix_e2e.layout import Exit, Wizard
+from darvix_e2e.layout import Exit, Update, Wizard
 from darvix_e2e.names import cmd, command_name, menu, node, wizard_menu
-from darvix_e2e.session import EXIT_OFFLINE, EXIT_ONLINE, LOST, MINUS_45_DB, READ_ALL, Case
+from darvix_e2e.session import EXIT_OFFLINE, EXIT_ONLINE, LOST, MINUS_45_DB, READ_ALL, STORE_END, UPDATED, Case
 from darvix_e2e.trace import GONE, RECEIVED, SENT, received, sent
 from darvix_e2e.win32 import VK_ESCAPE, WM_COMMAND
 
@@ -76,6 +77,7 @@ class Blank(WizardCase):
         d = self.need_wizard("no wizard for the blank unit")
         self.wizard_walk(d)
         main = self.main_window()
+        self.wizard_written()
         self.idle(main)
         # Set up now: a later wizard cancelled from the Config menu keeps the program.
         d = self.open_wizard(self.tab_bar(main), "no second wizard")
@@ -84,6 +86,99 @@ class Blank(WizardCase):
         if not self.still_running():
             self.fail("the program ended")
         self.close_answering(main, EXIT_ONLINE, Exit.NO)
+
+
+    def test_wizard_blank_write(self):
+        # A blank unit: the I/O wizard walked to Finish with a two-way front (woofer and tweeter on
+        # each side) and the subwoofer, then the program writes the whole tuning by itself, without
+        # a question. After the wizard's completed message the unit gets a write whose crossovers
+        # are the defaults of the wizard's speakers, as the table of defaults gives them for a front
+        # of two ways without a midrange: woofers Low Pass 5000 Hz (HPFreq kept at 80), tweeters
+        # High Pass 5000 Hz (LPFreq kept at 16000), the subwoofer Low Pass 150 Hz (HPFreq 6000),
+        # all Linkwitz 12 dB per octave, in all four presets. The OUTPUT LEVELS page then shows
+        # those speakers' icons.
+        self.prepare()
+        self.set_com(1)
+        self.scenario("[device]", "blank = yes")
+        self.start()
+        self.splash(1)
+        d = self.need_wizard("no wizard for the blank unit")
+        for _ in range(5):  # to the speakers (low-level inputs)
+            self.wizard_next(d)
+        car = self.need_child(d, "MYFRAMEWND", Wizard.CAR_VIEW, "car view in the wizard")
+        self.click(car, 123, 215)  # Front Left Woofer (the right one follows)
+        self.click(car, 123, 155)  # Front Left Tweeter (the right one follows)
+        self.click(car, 223, 370)  # the Subwoofer
+        for _ in range(4):
+            self.wizard_car_next(d)
+        self.press(d, Wizard.FINISH, what="wizard Finish")
+        main = self.main_window()
+        # The write's dialog ends in its success with no YES to press.
+        w = self.need_dialog(UPDATED, "no write to the device after the wizard", 60000)
+        self.wait_frame(STORE_END, 10)
+        self.shot(w, "e2e-wizard-write.bmp")
+        self.press(w, Update.OK)
+        self.idle(main)
+        problem = self.default_tuning_problem()
+        if problem:
+            self.fail(f"the write after the wizard is not the wizard's default tuning: {problem}")
+        # OUTPUT LEVELS: an icon under each output the wizard gave a speaker.
+        tabs = self.tab_bar(main)
+        self.click(tabs, *layout.TabBar.LEVELS_TAB)
+        time.sleep(1)
+        self.shot(main, "e2e-levels-after-wizard.bmp")
+        self.close_changed(main)
+
+    def default_tuning_problem(self):
+        """What is wrong with the write after the completed wizard (None: nothing): the wizard's
+        routing names each output's speaker; the write must carry a crossover for every speaker
+        in every preset, with its default filter."""
+        frames = [e.data for e in self.trace.frames() if e.kind == SENT and len(e.data) >= 6 and e.node == node.kNodeDsp]
+
+        def first(command, after, byte5=None):
+            for i in range(after, len(frames)):
+                if frames[i][4] == command and (byte5 is None or frames[i][5] == byte5):
+                    return i
+            return None
+
+        finished = first(cmd.WizardEnd, 0, 0x00)
+        if finished is None:
+            return "no completed-wizard message"
+        routings = [i for i in range(finished) if frames[i][4] == cmd.Routing]
+        if not routings:
+            return "no routing before the completed wizard"
+        r = frames[routings[-1]]
+        speakers = {o: (r[13 + o], r[21 + o]) for o in range(8) if r[13 + o] != 0xFF}
+        begin = first(cmd.StoreBegin, finished)
+        end = first(cmd.StoreEnd, begin) if begin is not None else None
+        if end is None:
+            return "no write after the completed wizard"
+        # Positions 0 Front Left, 2 Front Right, 4 the subwoofer spot; kinds 1 Woofer, 3 Tweeter,
+        # 5 Subwoofer. Filter types 1 Low Pass, 2 High Pass; model 0 Linkwitz.
+        expected = {1: (1, 5000.0, 80.0), 3: (2, 16000.0, 5000.0), 5: (1, 150.0, 6000.0)}
+        if set(speakers.values()) != {(0, 1), (0, 3), (2, 1), (2, 3), (4, 5)}:
+            return f"the wizard routed {speakers}"
+        seen = set()
+        for f in frames[begin + 1 : end]:
+            if f[4] != cmd.Crossover:
+                continue
+            preset, channel, n = f[5], f[6], f[7]
+            t = 8 + 20 * n
+            ftype, fmodel = f[t], f[t + 1]
+            lp, hp = struct.unpack("<ff", bytes(f[t + 2 : t + 10]))
+            slopes = (f[t + 10], f[t + 11])
+            if channel not in speakers:
+                return f"a crossover for output {channel}, which has no speaker"
+            kind = speakers[channel][1]
+            got = (ftype, lp, hp)
+            print(f"preset {preset} output {channel} kind {kind}: type {ftype} model {fmodel} LP {lp:g} HP {hp:g} "
+                  f"slopes {slopes[0]} {slopes[1]}")
+            if got != expected[kind] or fmodel != 0 or slopes != (12, 12):
+                return f"output {channel} (kind {kind}) has {got}, model {fmodel}, slopes {slopes[0]} {slopes[1]}"
+            seen.add((preset, channel))
+        if seen != {(p, o) for p in range(4) for o in speakers}:
+            return f"crossovers written for {sorted(seen)}"
+        return None
 
 
 class Offline(WizardCase):
@@ -120,6 +215,7 @@ class Walks(WizardCase):
         mark = self.trace.mark()
         d = self.open_wizard(self.tabs)
         self.wizard_walk(d)
+        self.wizard_written()
         self.idle(main)
         self.assert_settles(
             lambda: self.order(mark),
@@ -202,6 +298,7 @@ class Walks(WizardCase):
         self.press(car, Wizard.SUBWOOFER_AMPLIFIER, what="amplifier box of the subwoofer")
         self.wizard_car_next(d)
         self.press(d, Wizard.FINISH, what="wizard Finish")
+        self.wizard_written()
         self.idle(main)
 
         self.assert_settles(

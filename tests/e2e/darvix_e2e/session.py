@@ -768,6 +768,12 @@ class Case(unittest.TestCase):
         shoot("14")
         self.press(d, layout.Wizard.FINISH, what="wizard Finish")
 
+    def wizard_written(self):
+        """The write the program starts by itself once the wizard has finished online: no
+        question, its success, OK."""
+        d = self.need_dialog(UPDATED, "no write to the device after the wizard", 60000)
+        self.press(d, layout.Update.OK)
+
     def wizard_closed(self, d, timeout=10):
         """Until the wizard is no longer shown (closed or hidden)."""
         return self.until(lambda: not self.shown(d), timeout, "the wizard closed", fail=False) is not None
