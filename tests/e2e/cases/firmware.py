@@ -32,12 +32,8 @@ class Upload(Case):
 
     def test_firmware_rescue(self):
         # An older unit updated in "Rescue Mode"; restarted in "Target" it is accepted.
-        self.prepare()
-        self.set_com(1)
-        self.scenario(f"state = {winpath(self.work / 'units.txt')}", "[device]", "firmware = 0.9")
         files.make_image(self.work / "update.bin", 2000)
-        self.start()
-        self.splash(2)
+        self.launch(2, f"state = {winpath(self.work / 'units.txt')}", "[device]", "firmware = 0.9")
         main = self.main_window()
         self.idle(main)
         self.confirm_upload(main, self.work / "update.bin", shot="e2e-firmware-confirm.bmp")

@@ -114,11 +114,7 @@ class TuningPage(Case):
         self.close_changed(self.main)
 
     def test_page_rescue(self):
-        self.prepare()
-        self.set_com(1)
-        self.scenario("[device]", "firmware = 1.7")
-        self.start()
-        self.splash(2)
+        self.launch(2, "[device]", "firmware = 1.7")
         main = self.main_window()
         time.sleep(2)
         page = self.need_child(main, "MYFRAMEWND", layout.Main.PAGE, "tuning page")
@@ -148,20 +144,21 @@ class TuningPage(Case):
         self.wait_sent(mark, "u 6 delay 0 distance 0 trim 1")
         time.sleep(0.5)
         self.shot(self.page, "e2e-page-picks.bmp")
-        seat = self.need_child(car, "MYBTNWND", layout.CarView.SEAT_2, "seat 2")
-        mark = self.trace.mark()
-        self.click(seat)
-        box = self.wait_window("#32770", LP_TEXT, 20000)
-        if box is None:
-            self.fail("no listening-point question")
-        self.click(self.box_button(box, 0))  # YES: every distance reset
+
+        def pick_seat(place, name):
+            """A seat of the car view: the question whether to reset the distances comes."""
+            seat = self.need_child(car, "MYBTNWND", place, name)
+            mark = self.trace.mark()
+            self.click(seat)
+            box = self.wait_window("#32770", LP_TEXT, 20000)
+            if box is None:
+                self.fail("no listening-point question")
+            return mark, box
+
+        mark, box = pick_seat(layout.CarView.SEAT_2, "seat 2")
+        self.answer_box(LP_TEXT, 0)  # YES: every distance reset
         self.wait_sent(mark, "96 02", *(f"u {o} delay 0 distance 0 trim 0" for o in range(8)))
-        seat = self.need_child(car, "MYBTNWND", layout.CarView.SEAT_3, "seat 3")
-        mark = self.trace.mark()
-        self.click(seat)
-        box = self.wait_window("#32770", LP_TEXT, 20000)
-        if box is None:
-            self.fail("no listening-point question")
+        mark, box = pick_seat(layout.CarView.SEAT_3, "seat 3")
         self.click(box, 150, 100, how="dblclick")  # closed without a button: nothing reset
         self.wait_sent(mark, "96 03")
         self.assertEqual(self.count_sent(mark, "u"), 0, "distances sent after a double click")

@@ -19,15 +19,12 @@ class DeviceScan(Case):
         # No unit answers on the stored number: 1 refuses its open, 2 says hello but never
         # identifies, 3 is healthy. The scan probes them in order and stops at 3; OK stores it and
         # reads it back.
-        self.prepare()
-        self.set_com(1)
-        self.scenario(
+        self.launch(
+            1,
             "[device]", "description = Darvix A", "open = fail",
             "[device]", "description = Darvix B", "no_reply_to = 0xCC",
             "[device]", "description = Darvix C", "serial = DX000003",
         )  # fmt: skip
-        self.start()
-        self.splash(1)
         dlg = self.scan_found("Darvix C")
         if dlg is None:
             self.fail("the scan did not stop at unit 3")
@@ -89,14 +86,11 @@ class DeviceScan(Case):
 
     def test_scan_blank(self):
         # OK on a blank unit starts the I/O wizard, not the read-back.
-        self.prepare()
-        self.set_com(1)
-        self.scenario(
+        self.launch(
+            1,
             "[device]", "description = Darvix A", "hello = never", "no_reply_to = 0xCC",
             "[device]", "description = Darvix B", "blank = yes",
         )  # fmt: skip
-        self.start()
-        self.splash(1)
         dlg = self.scan_found("Darvix B")
         if dlg is None:
             self.fail("the scan did not find the blank unit")
@@ -113,13 +107,9 @@ class DeviceScan(Case):
 
     def test_scan_mismatch(self):
         # The unit found runs another major.minor: the firmware check's box, then exit code 22.
-        self.prepare()
-        self.set_com(1)
-        self.scenario(
-            "[device]", "description = Darvix A", "open = fail", "[device]", "description = Darvix B", "firmware = 1.7"
+        self.launch(
+            1, "[device]", "description = Darvix A", "open = fail", "[device]", "description = Darvix B", "firmware = 1.7"
         )
-        self.start()
-        self.splash(1)
         dlg = self.scan_found("Darvix B")
         if dlg is None:
             self.fail("the scan did not find unit 2")
@@ -129,15 +119,12 @@ class DeviceScan(Case):
 
     def test_scan_late(self):
         # A unit plugged in while the program runs is found when the user retries.
-        self.prepare()
-        self.set_com(1)
-        self.scenario(
+        started = time.monotonic()
+        self.launch(
+            1,
             "[device]", "description = Darvix A", "open = fail",
             "[device]", "description = Darvix Late", "arrive_after = 12000",
         )  # fmt: skip
-        started = time.monotonic()
-        self.start()
-        self.splash(1)
         dlg = self.need_dialog(NOT_FOUND, "no not-found text", 60000)
         self.shot(dlg, "e2e-scan-not-found.bmp")
         # The unit is plugged in 12 s after the driver started (the driver notices it when asked).
@@ -172,11 +159,7 @@ class DeviceScan(Case):
 
     def test_scan_cancel(self):
         # Cancel: the stored number is opened again, then the program goes offline with its window.
-        self.prepare()
-        self.set_com(1)
-        self.scenario("[device]", "description = Darvix A", "hello = never", "no_reply_to = 0xCC")
-        self.start()
-        self.splash(1)
+        self.launch(1, "[device]", "description = Darvix A", "hello = never", "no_reply_to = 0xCC")
         # Cancel while the scan probes the unit. Opens: the start-up's probe, the poll thread's
         # link, then the scan's probe.
         self.until(lambda: len(self.lines(1, OPEN)) >= 3, 60, "the scan's probe", fail="the scan never probed the unit")

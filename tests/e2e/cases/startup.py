@@ -29,11 +29,7 @@ class StartUp(Case):
             self.fail("no disconnect at the end")
 
     def test_rescue(self):
-        self.prepare()
-        self.set_com(1)
-        self.scenario("[device]", "firmware = 1.7")
-        self.start()
-        self.splash(2)
+        self.launch(2, "[device]", "firmware = 1.7")
         main = self.main_window()
         time.sleep(2)
         page = self.need_child(main, "MYFRAMEWND", layout.Main.PAGE, "tuning page")
@@ -65,11 +61,7 @@ class StartUp(Case):
     def refused_firmware(self, com, lines, warning, code, prefix=False):
         """A start in "Target" whose firmware check refuses: the warning's text (or how it begins),
         then the exit code."""
-        self.prepare()
-        self.set_com(com)
-        self.scenario(*lines)
-        self.start()
-        self.splash(1)
+        self.launch(1, *lines, com=com)
         text = self.warning_text()
         if prefix:
             self.assertTrue(text.startswith(warning), f"wrong warning text: {text!r}")

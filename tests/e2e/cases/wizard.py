@@ -57,11 +57,7 @@ class WizardCase(Case):
 
 class Blank(WizardCase):
     def test_blank_unit(self):
-        self.prepare()
-        self.set_com(1)
-        self.scenario("[device]", "blank = yes")
-        self.start()
-        self.splash(1)
+        self.launch(1, "[device]", "blank = yes")
         # The wizard comes first; abandoned on a blank unit, it ends the program.
         d = self.need_wizard("no wizard for the blank unit")
         self.press(d, Wizard.CANCEL, settle=False)  # Cancel on step 0
@@ -69,11 +65,7 @@ class Blank(WizardCase):
         self.assert_not_sent(READ_ALL, "a blank unit was read back")
 
     def test_wizard_blank_finish(self):
-        self.prepare()
-        self.set_com(1)
-        self.scenario("[device]", "blank = yes")
-        self.start()
-        self.splash(1)
+        self.launch(1, "[device]", "blank = yes")
         d = self.need_wizard("no wizard for the blank unit")
         self.wizard_walk(d)
         main = self.main_window()
@@ -97,11 +89,7 @@ class Blank(WizardCase):
         # High Pass 5000 Hz (LPFreq kept at 16000), the subwoofer Low Pass 150 Hz (HPFreq 6000),
         # all Linkwitz 12 dB per octave, in all four presets. The OUTPUT LEVELS page then shows
         # those speakers' icons.
-        self.prepare()
-        self.set_com(1)
-        self.scenario("[device]", "blank = yes")
-        self.start()
-        self.splash(1)
+        self.launch(1, "[device]", "blank = yes")
         d = self.need_wizard("no wizard for the blank unit")
         for _ in range(5):  # to the speakers (low-level inputs)
             self.wizard_next(d)

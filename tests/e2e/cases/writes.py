@@ -11,7 +11,6 @@ from darvix_e2e.names import cmd, menu, msg
 from darvix_e2e.session import (
     EXIT_OFFLINE,
     EXIT_ONLINE,
-    EXPERT,
     FINALIZE,
     FINALIZE_WARNING,
     KEPT,
@@ -100,11 +99,6 @@ class Write(Case):
 
 
 class Finalize(Case):
-    def expert(self, main):
-        """A change: Config > Working Mode > Expert, as the unit sees it."""
-        self.post(main, msg.MsgWorkingMode, 0, 0)
-        self.wait_frame(EXPERT)
-
     def test_finalize_menu(self):
         main = self.target("[device]", "finalize_delay = 3000")
         self.expert(main)
@@ -147,10 +141,6 @@ class Finalize(Case):
 
 
 class ExitDialog(Case):
-    def expert(self, main):
-        self.post(main, msg.MsgWorkingMode, 0, 0)
-        self.wait_frame(EXPERT)
-
     def test_exit_finalize(self):
         main = self.target()
         self.expert(main)

@@ -443,15 +443,20 @@ class Case(unittest.TestCase):
     def close_main(self, main):
         self.post(main, WM_CLOSE, settle=False)
 
-    def target(self, *scenario_lines, com=1):
-        """The program in "Target" against the units the lines add to the scenario (the stored
-        device number `com`), read back and idle: returns and sets self.main."""
+    def launch(self, mode, *scenario_lines, com=1):
+        """The program started in a connection mode (0 Offline, 1 Target, 2 Rescue Mode) against
+        the units the lines add to the scenario, the stored device number `com`; the start-up
+        dialog answered."""
         self.prepare()
         self.set_com(com)
         if scenario_lines:
             self.scenario(*scenario_lines)
         self.start()
-        self.splash(1)
+        self.splash(mode)
+
+    def target(self, *scenario_lines, com=1):
+        """The program in "Target" (see launch), read back and idle: returns and sets self.main."""
+        self.launch(1, *scenario_lines, com=com)
         self.main = self.main_window()
         self.sync_ok()
         self.idle(self.main)
@@ -465,13 +470,15 @@ class Case(unittest.TestCase):
 
     def offline(self):
         """The program in "Offline", idle: sets self.main."""
-        self.prepare()
-        self.set_com(1)
-        self.start()
-        self.splash(0)
+        self.launch(0)
         self.main = self.main_window()
         self.idle(self.main)
         return self.main
+
+    def expert(self, main):
+        """A change: Config > Working Mode > Expert, as the unit sees it."""
+        self.post(main, msg.MsgWorkingMode, 0, 0)
+        self.wait_frame(EXPERT)
 
     def close_answering(self, main, text, button, code=0, failure=None):
         """Closes the program; the exit dialog asking `text` is answered with `button`."""
