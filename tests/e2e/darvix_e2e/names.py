@@ -37,13 +37,18 @@ def _messages():
     return _table(relative, _read(relative), r"X\((Msg\w+),\s*(0x[0-9A-Fa-f]+)", _literal)
 
 
+def _enum_body(relative, text, head):
+    """The text between the braces of the enum that begins with `head` ("enum MenuCommand")."""
+    block = re.search(re.escape(head) + r"\b[^{]*\{(.*?)\};", text, re.S)
+    if not block:
+        raise RuntimeError(f"no {head} in {ROOT / relative}")
+    return block.group(1)
+
+
 def _menu_commands():
     relative = "pages/tab_bar_logic.h"
-    text = _read(relative)
-    block = re.search(r"enum MenuCommand\b[^{]*\{(.*?)\};", text, re.S)
-    if not block:
-        raise RuntimeError(f"no enum MenuCommand in {ROOT / relative}")
-    return _table(relative, block.group(1), r"(kCmd\w+)\s*=\s*(\d+)", _literal)
+    body = _enum_body(relative, _read(relative), "enum MenuCommand")
+    return _table(relative, body, r"(kCmd\w+)\s*=\s*(\d+)", _literal)
 
 
 def _wizard_menus():
@@ -54,10 +59,8 @@ def _wizard_menus():
 def _device():
     relative = "link/frame.h"
     text = _read(relative)
-    block = re.search(r"enum class DeviceCommand\b[^{]*\{(.*?)\};", text, re.S)
-    if not block:
-        raise RuntimeError(f"no enum class DeviceCommand in {ROOT / relative}")
-    commands = _table(relative, block.group(1), r"(\w+)\s*=\s*(0x[0-9A-Fa-f]+)", _literal)
+    body = _enum_body(relative, text, "enum class DeviceCommand")
+    commands = _table(relative, body, r"(\w+)\s*=\s*(0x[0-9A-Fa-f]+)", _literal)
     nodes = _table(relative, text, r"constexpr uint8_t (kNode\w+)\s*=\s*('.'|0x[0-9A-Fa-f]+|\d+)", _literal)
     return commands, nodes
 
