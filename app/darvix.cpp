@@ -12,6 +12,7 @@
 #include "app/device_commands.h"
 #include "app/firmware_image.h"
 #include "app/frame_dispatch.h"
+#include "app/settings_reset.h"
 #include "app/splash_dialog.h"
 #include "dialogs/exit_dlg.h"
 #include "dialogs/eq_dynamic_dlg.h"
@@ -256,7 +257,7 @@ void Darvix::OnDeviceMessage(devlink::UsbLink* link, int discard) {
         }
         if (dsp_) dsp_->SetOnline(1);
         if (mode == 0 || mode == 1) {
-            workingMode_ = static_cast<uint32_t>(mode);
+            pending_.SetWorkingMode(static_cast<uint32_t>(mode));
             if (tabs_) tabs_->SetWorkingMode(mode);
             if (dsp_) dsp_->StoreWorkingMode(mode);
         }
@@ -289,7 +290,7 @@ void Darvix::DumpDeviceState(devlink::UsbLink& link) {
 
 void Darvix::SendResetDevice(devlink::UsbLink& link) { link.Send(BuildResetDeviceMessage()); }
 
-void Darvix::SendWorkingMode(devlink::UsbLink& link) { link.Send(BuildWorkingModeMessage(workingMode_)); }
+void Darvix::SendWorkingMode(devlink::UsbLink& link) { pending_.SendWorkingMode(link.Sender()); }
 
 void Darvix::DynEqSendPending(devlink::UsbLink& link) { eqDynamic_->SendPendingChanges(link.Sender()); }
 
@@ -376,15 +377,33 @@ void Darvix::ResetSettings() {
         }
         case Remembered::GoOn: break;
     }
-    if (dsp_) dsp_->ReloadAllPages();
-    if (sources_) sources_->Reset();
-    if (tabs_) tabs_->SetPreset(0);
-    if (levels_) levels_->Reset();
-    if (eqDynamic_) eqDynamic_->ResetCurves();
+    struct Pages : ResetTargets {
+        Darvix& app;
+        explicit Pages(Darvix& a) : app(a) {}
+        void ReloadTuning() override {
+            if (app.dsp_) app.dsp_->ReloadAllPages();
+        }
+        void ResetExternalSources() override {
+            if (app.sources_) app.sources_->Reset();
+        }
+        void SelectPresetTab(int preset) override {
+            if (app.tabs_) app.tabs_->SetPreset(preset);
+        }
+        void ResetOutputLevels() override {
+            if (app.levels_) app.levels_->Reset();
+        }
+        void ResetDynamicEqCurves() override {
+            if (app.eqDynamic_) app.eqDynamic_->ResetCurves();
+        }
+        void ShowWorkingMode(int mode) override {
+            if (app.tabs_) app.tabs_->SetWorkingMode(mode);
+        }
+    } pages(*this);
+    ResetPagesToDefaults(pages, pending_);
 }
 
 void Darvix::SetWorkingMode(int mode) {
-    if (static_cast<uint32_t>(mode) == workingMode_) return;
+    if (static_cast<uint32_t>(mode) == pending_.WorkingMode()) return;
     if (mode == 1) {
         switch (ClassifyRememberedAnswer(os::GetAskStdSwtLink(settings_))) {
             case Remembered::Refuse: return;
@@ -398,7 +417,7 @@ void Darvix::SetWorkingMode(int mode) {
             case Remembered::GoOn: break;
         }
     }
-    workingMode_ = static_cast<uint32_t>(mode);
+    pending_.SetWorkingMode(static_cast<uint32_t>(mode));
     if (tabs_) tabs_->SetWorkingMode(mode);
     if (dsp_) dsp_->SetConfigMode(mode);
     changed_ = 1;

@@ -62,6 +62,9 @@ public:
     // The main window's handler: non-zero when the message was handled (the window procedure then
     // returns 0 without DefWindowProc).
     LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    // A key pressed in the main window or any window inside it: the hidden keys (left Ctrl and
+    // right Shift with R or D).
+    void OnHotKey(WPARAM key);
 
     void OnCreate(HWND main);
     void ShowPage(int page);
@@ -117,6 +120,8 @@ private:
     void GoOffline();
     void LinkFailure(WPARAM w);
     void AskDeferredLinkFailure();
+    void EndAfterWizardCancel();
+    void OnWizardCancelTimer();
     void StartPollThread();
     void StopPollThread();
     devlink::UsbLink* PollLink() const;
@@ -144,7 +149,6 @@ private:
     ULONG_PTR gdiplusToken_ = 0;
     std::thread pollThread_;
     std::unique_ptr<PollLoop> poll_;
-    uint32_t workingMode_ = 1;
     int32_t deviceNumber_ = -1;
     PollRequests requests_;
     int firmwareChosen_ = 0;
@@ -164,6 +168,10 @@ private:
     int readRetries_ = 0;
     // A link failure reported while a read-back ran; its flow runs when the read-back ends.
     WPARAM deferredLinkFailure_ = 0;
+    // How long the main window has waited for the poll thread to serve a blank unit's cancelled
+    // wizard before the program ends.
+    uint32_t cancelWaitMs_ = 0;
+    bool endingAfterCancel_ = false;
     WindowNotifier notifier_;
     os::Settings& settings_;
 };

@@ -30,6 +30,10 @@ constexpr const char* kUpdatePage = "https://www.darvix.example/support/software
 
 bool KeyDown(int vk) { return (GetKeyState(vk) & 0x8000) != 0; }
 
+// The main window's timer that waits for a cancelled wizard to be served before the program ends.
+constexpr UINT_PTR kCancelTimer = 0x3201;
+constexpr UINT kCancelTimerMs = 25;
+
 }  // namespace
 
 void Darvix::OpenDialog(HWND dialog) {
@@ -67,6 +71,40 @@ void Darvix::LinkFailure(WPARAM w) {
     }
 }
 
+void Darvix::OnHotKey(WPARAM key) {
+    // GetKeyState tells the left Ctrl and the right Shift from their twins, as the input stood
+    // when this key's message was made.
+    if (!KeyDown(VK_LCONTROL) || !KeyDown(VK_RSHIFT)) return;
+    if (key == 'R') requests_.hotKeyReset = 1;
+    if (key == 'D') requests_.hotKeyDump = 1;
+}
+
+// A blank unit's wizard was cancelled online: the program ends, but only once the poll thread has
+// told the unit (the master level back, the wizard aborted), or the unit would stay in wizard mode
+// at -45 dB. The poll thread asks this window for the master level meanwhile, so the window waits
+// on a timer rather than blocking.
+void Darvix::EndAfterWizardCancel() {
+    cancelWaitMs_ = 0;
+    endingAfterCancel_ = true;
+    if (SetTimer(main_, kCancelTimer, kCancelTimerMs, nullptr)) {
+        OnWizardCancelTimer();
+        return;
+    }
+    DestroyWindow(main_);
+}
+
+void Darvix::OnWizardCancelTimer() {
+    devlink::UsbLink* link = PollLink();
+    const bool serves = poll_ && poll_->Online() && pollThread_.joinable() && link && link->IsOpen() &&
+                        !link->IsFailed();
+    if (!WizardCancelLetsProgramEnd(wizard_ && wizard_->CancelPending(), serves, cancelWaitMs_)) {
+        cancelWaitMs_ += kCancelTimerMs;
+        return;
+    }
+    KillTimer(main_, kCancelTimer);
+    DestroyWindow(main_);
+}
+
 // A link failure held back while a device dialog was open is asked about once it has ended.
 void Darvix::AskDeferredLinkFailure() {
     if (!deferredLinkFailure_) return;
@@ -90,10 +128,11 @@ LRESULT Darvix::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM l
             return 0;
         case WM_KEYDOWN:
             // The hidden keys: left Ctrl and right Shift with R (reset the device) or D (dump it).
-            if (KeyDown(VK_LCONTROL) && KeyDown(VK_RSHIFT)) {
-                if (wParam == 'R') requests_.hotKeyReset = 1;
-                if (wParam == 'D') requests_.hotKeyDump = 1;
-            }
+            // The keys of the windows inside this one reach OnHotKey from the message loop.
+            OnHotKey(wParam);
+            return 0;
+        case WM_TIMER:
+            if (wParam == kCancelTimer) OnWizardCancelTimer();
             return 0;
         default: break;
     }
@@ -135,6 +174,8 @@ LRESULT Darvix::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM l
             }
             break;
         case ui::MsgLinkFailed:
+            // The program is ending (a blank unit's wizard was cancelled): nothing to reconnect.
+            if (endingAfterCancel_) break;
             // The scan's finish step opens the link afresh, and a question over the scan could
             // leave it unserved; over a device dialog or the I/O wizard the question waits until it has
             // ended.
@@ -209,10 +250,11 @@ LRESULT Darvix::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM l
                 }
                 if (wizard_) wizard_->Hide();
                 if (lParam == 0 && online_ && deviceBlank_) {
-                    // A blank unit whose wizard was abandoned cannot be used: the program ends.
+                    // A blank unit whose wizard was abandoned cannot be used: the program ends,
+                    // once the unit has been told.
                     deviceBlank_ = 0;
                     deferredLinkFailure_ = 0;
-                    DestroyWindow(main_);
+                    EndAfterWizardCancel();
                 } else {
                     ShowWindow(main_, SW_SHOW);
                     AskDeferredLinkFailure();
@@ -373,7 +415,12 @@ LRESULT Darvix::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM l
             devlink::UsbLink* link = reinterpret_cast<devlink::UsbLink*>(lParam);
             // Only the poll thread's own link is walked.
             if (link != PollLink()) link = PollLink();
-            const ReadBackResult r = DecideReadBackResult(wParam == 1, readRetries_);
+            const ReadBackResult r =
+                DecideReadBackResult(wParam == 1, readRetries_, sync_ && sync_->Logic().ShowsFailure());
+            if (r.drop) {
+                OnDeviceMessage(link, 1);
+                break;
+            }
             OnDeviceMessage(link, wParam == 1 ? 0 : 1);
             readRetries_ = r.retryCount;
             if (wParam == 1) {

@@ -86,11 +86,12 @@ WriteStart DecodeWriteStart(uint32_t lParam) {
     return w;
 }
 
-ReadBackResult DecideReadBackResult(bool complete, int retryCount) {
-    if (complete) return {false, false, 0};
+ReadBackResult DecideReadBackResult(bool complete, int retryCount, bool dialogFailed) {
+    if (dialogFailed) return {true, false, false, retryCount};
+    if (complete) return {false, false, false, 0};
     const int count = retryCount + 1;
-    if (count < 3) return {true, false, count};
-    return {false, true, 0};
+    if (count < 3) return {false, true, false, count};
+    return {false, false, true, 0};
 }
 
 LinkFailureTurn DecideLinkFailure(const PollRequests& r) {
@@ -99,6 +100,10 @@ LinkFailureTurn DecideLinkFailure(const PollRequests& r) {
         r.wizardRunning)
         return LinkFailureTurn::Defer;
     return LinkFailureTurn::AskNow;
+}
+
+bool WizardCancelLetsProgramEnd(bool cancelPending, bool pollThreadServes, uint32_t waitedMs) {
+    return !cancelPending || !pollThreadServes || waitedMs >= kCancelServeLimitMs;
 }
 
 ScanEnd DecideScanEnd(int result, bool rescue, bool linkExists) {

@@ -95,13 +95,16 @@ struct WriteEnd {
 };
 WriteEnd DecideWriteEnd(bool finalizeRequested, bool okPressed, bool succeeded, bool online, bool closing);
 
-// 0x803A: a failed read-back is retried in the same dialog until the third failure.
+// 0x803A: a failed read-back is retried in the same dialog until the third failure. A result that
+// comes once the dialog shows its failure (its 180 s limit passed first) is dropped: its frames are
+// discarded and nothing else changes, so no retry starts over the failure the user is reading.
 struct ReadBackResult {
+    bool drop;         // discard the frames, change nothing
     bool retry;        // post 0x8035 (1, 1)
     bool reportFail;   // SyncDspDlg::ShowResult (0)
     int retryCount;    // the new count
 };
-ReadBackResult DecideReadBackResult(bool complete, int retryCount);
+ReadBackResult DecideReadBackResult(bool complete, int retryCount, bool dialogFailed);
 
 // 0x8009: when the question about a failed link is asked. A unit that vanishes while the scan
 // probes it is the scan's business. While a device dialog is open the question, and the scan it may
@@ -111,6 +114,12 @@ ReadBackResult DecideReadBackResult(bool complete, int retryCount);
 // end at once on a lost link and report it in the wizard; the question waits until the wizard ends.
 enum class LinkFailureTurn { Ignore, Defer, AskNow };
 LinkFailureTurn DecideLinkFailure(const PollRequests& r);
+
+// A blank unit's wizard was cancelled online, which ends the program; first the poll thread serves
+// the cancel (the master level back, the wizard aborted on the unit). True: the window may go now,
+// because the cancel was served, no poll thread can serve it, or it has waited long enough.
+constexpr uint32_t kCancelServeLimitMs = 5000;
+bool WizardCancelLetsProgramEnd(bool cancelPending, bool pollThreadServes, uint32_t waitedMs);
 
 // 0x8031 (0, result): the end of a device scan.
 struct ScanEnd {

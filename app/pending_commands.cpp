@@ -54,6 +54,10 @@ bool PendingCommands::SendPendingDynamicEq(const devlink::FrameSender& sender) {
     return true;
 }
 
+void PendingCommands::SendWorkingMode(const devlink::FrameSender& sender) const {
+    sender.Send(BuildWorkingModeMessage(workingMode_.load()));
+}
+
 bool PendingCommands::TakeChanged() {
     std::lock_guard<std::mutex> g(lockB_);
     const bool was = changed_;

@@ -1,8 +1,10 @@
 // The two requests the user interface hands the poll thread under a lock of the application: the
 // preset to select (lock A) and the dynamic-equalisation switch (lock B). The poll thread takes
-// them under the same lock and sends after leaving it.
+// them under the same lock and sends after leaving it. And the working mode, a word of its own
+// that the poll thread reads when it sends it.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <mutex>
@@ -28,6 +30,12 @@ public:
 
     bool TakeChanged();
 
+    // The application's working mode (1 Standard, 0 Expert): set on the user interface thread
+    // (the Config menu, a read-back, a reset), read by the poll thread as it sends 0xCF.
+    void SetWorkingMode(uint32_t mode) { workingMode_.store(mode); }
+    uint32_t WorkingMode() const { return workingMode_.load(); }
+    void SendWorkingMode(const devlink::FrameSender& sender) const;
+
 private:
     mutable std::mutex lockA_;
     int pendingPreset_ = 0;
@@ -38,6 +46,7 @@ private:
     std::function<uint32_t()> getSwitch_;
     std::function<void(uint32_t)> setSwitch_;
     bool changed_ = false;
+    std::atomic<uint32_t> workingMode_{1};
 };
 
 }  // namespace app

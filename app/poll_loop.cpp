@@ -15,7 +15,7 @@ bool PollLoop::FirmwareRefused() {
 
 void PollLoop::Run() {
     link_ = std::make_unique<devlink::UsbLink>(config_.ftdi, config_.linkDeviceNumber, &notifier_,
-                                                sleeper_);
+                                                sleeper_, config_.clock ? *config_.clock : os::SystemClock());
     link_->SetCancel(&stop_);
     if (config_.onLinkCreated) config_.onLinkCreated(*link_);
     linkOpen_ = link_->Open(host_.GetComSetting()) != 0;
@@ -124,10 +124,11 @@ void PollLoop::ReadBack() {
     link_->SetReceiveGate(0);
     const int remote = link_->QueryCommand13();
     notifier_.Post(kMsgRemoteVersion, static_cast<uintptr_t>(remote), 0);
+    // Any non-zero byte is the unit's word that the read-back is complete.
     const int complete = link_->QueryCommand92();
     r_.readDone = 1;
     link_->SetReceiveGate(1);
-    notifier_.Post(kMsgReadBackDone, complete == 1 ? 1 : 0, reinterpret_cast<intptr_t>(link_.get()));
+    notifier_.Post(kMsgReadBackDone, complete != 0 ? 1 : 0, reinterpret_cast<intptr_t>(link_.get()));
 }
 
 void PollLoop::SendAll() {

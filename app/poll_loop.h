@@ -70,6 +70,8 @@ struct PollConfig {
     int versionMinor = 0;
     // Called with the loop's link right after it is made (tests attach their time-keeping).
     std::function<void(devlink::UsbLink&)> onLinkCreated;
+    // The time the loop's sleeper keeps (null: the system's clock).
+    const os::Clock* clock = nullptr;
 };
 
 class PollLoop {

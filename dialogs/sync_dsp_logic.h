@@ -35,6 +35,8 @@ public:
     void OnButton(DlgButton button);
 
     bool Running() const { return running_; }
+    // The failure is on show (the third failed attempt, or the time limit passed first).
+    bool ShowsFailure() const { return failureFace_; }
     int Ticks() const { return ticks_; }
     int State() const { return state_; }
 

@@ -38,6 +38,7 @@ public:
     void SetConnected(int connected) { logic_.SetConnected(connected); }
     void SetSourceFlags(const uint32_t flags[kSourceCount]) { logic_.SetSourceFlags(flags); }
     WizardIoRecord GetIoRecord() { return logic_.GetIoRecord(); }
+    bool CancelPending() const { return logic_.CancelPending(); }
     // Poll thread: the device exchanges of the raised request words. Online the detections wait
     // for the unit; their results come back as posted messages.
     int ServeRequests(devlink::UsbLink& link) { return server_.ServeRequests(&link); }

@@ -227,6 +227,24 @@ int WizardLogic::ParseDeviceConfig(const uint8_t* frame, size_t length) {
     return 0;
 }
 
+namespace {
+
+// The input a code of the unit's input configuration names, for an input of that type. The
+// routing table reads a code it does not know as index 0 (Front Left Full); in the wizard's
+// record such a code, or one that names none of this type's choices, is Not Connected, so that it
+// is neither counted as a connected input nor sent back to the unit as one.
+int32_t InputIndexOfCode(uint8_t code, int type) {
+    const bool low = type == 0;
+    const int index = model::RoutingCodeToIndex(code, low ? 1 : 0);
+    if (index == kNotConnected) return kNotConnected;
+    const int first = low ? kFirstLowIndex : 0;
+    const int count = low ? kLowLevelInputs : kFirstLowIndex;
+    if (index < first || index >= first + count || model::RoutingIndexToCode(index) != code) return kNotConnected;
+    return index;
+}
+
+}  // namespace
+
 void WizardLogic::ParseInputConfig(const uint8_t* frame) {
     // Only low-level (1) and high-level (2) inputs exist: another type would leave the wizard
     // with an input count, a step and a menu that no type defines.
@@ -238,10 +256,10 @@ void WizardLogic::ParseInputConfig(const uint8_t* frame) {
     for (int32_t& x : record_.lowLevelInput) x = kNotConnected;
     if (type == 0)
         for (int i = 0; i < kLowLevelInputs; ++i)
-            record_.lowLevelInput[i] = model::RoutingCodeToIndex(frame[kCodesAt + static_cast<size_t>(i)], 1);
+            record_.lowLevelInput[i] = InputIndexOfCode(frame[kCodesAt + static_cast<size_t>(i)], 0);
     else
         for (int i = 0; i < kHighLevelInputs; ++i)
-            record_.highLevelInput[i] = model::RoutingCodeToIndex(frame[kCodesAt + static_cast<size_t>(i)], 0);
+            record_.highLevelInput[i] = InputIndexOfCode(frame[kCodesAt + static_cast<size_t>(i)], 1);
     RefreshMenuIds();
     PublishRecord();
 }

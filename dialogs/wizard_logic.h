@@ -122,6 +122,13 @@ public:
     // a step is left forward (before its request word rises), when GetIoRecord refreshes it and
     // when the unit's configuration has been read into it. Any thread.
     WizardIoRecord ServedRecord() const;
+    // A cancel the poll thread has not served yet: a raised stepClosed word (cleared once the
+    // unit was told, or, on a detection step, once the running detection ended).
+    bool CancelPending() const {
+        for (const auto& closed : stepClosed)
+            if (closed.load()) return true;
+        return false;
+    }
     void PublishRecord();
     // Replaces the record (a unit's or a setup's choices), its menu ids derived anew, and
     // publishes it. User-interface thread.

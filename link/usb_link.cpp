@@ -63,10 +63,11 @@ private:
 };
 
 UsbLink::UsbLink(const FtdiApiTable* ftdi, int lastGoodDevice, LinkNotifier* notifier,
-                 os::Sleeper& sleeper)
+                 os::Sleeper& sleeper, const os::Clock& clock)
     : ftdi_(ftdi),
       notifier_(notifier),
       sleeper_(sleeper),
+      clock_(clock),
       sender_(*this, sleeper),
       stopEvent_(std::make_unique<os::Event>(os::EventMode::ManualReset)),
       receiveEvent_(std::make_unique<os::Event>(os::EventMode::AutoReset)),
@@ -199,9 +200,11 @@ void UsbLink::Trace(const char* text) {
 }
 
 void UsbLink::ReportFailure() {
-    // Once per failure: a link that has failed stays failed until it is opened again.
+    // Once per failure: a link that has failed stays failed until it is opened again. A probe's
+    // failure is the probe's answer (no unit there), not a lost link: the main window would ask
+    // about a reconnect over a scan or a start-up that no poll thread serves yet.
     if (failed_.exchange(1) != 0) return;
-    if (notifier_) notifier_->Post(kMsgLinkFailed, 1, 0);
+    if (notifier_ && !probing_) notifier_->Post(kMsgLinkFailed, 1, 0);
 }
 
 bool UsbLink::SwitchParity(int mode) {
@@ -221,6 +224,14 @@ bool UsbLink::SwitchParity(int mode) {
     return false;
 }
 
+// A chunk that moves nothing is tried again, up to 2048 times (a driver that fails a call does so
+// at once), and, with error reporting on, only until the write has made no progress for
+// kStallLimitMs: a stalled unit lets every call wait out the port's 384 ms write time-out, and
+// the count alone held the poll thread, and the program's exit that waits for it, for some
+// thirteen minutes. The program's stop (the link's cancel flag) ends such a write after the chunk
+// in progress, and marks the line failed without a notice, so that the disconnect sent on the way
+// out does not stall once more for each of its writes. With error reporting off (a firmware image,
+// whose unit may hold the line while it writes its flash) the count is the only bound.
 int UsbLink::Write(const uint8_t* bytes, size_t n, bool addressByte) {
     if (!open_.load()) return 0;
     if (failed_.load() && errorReporting_.load()) return 0;
@@ -231,6 +242,7 @@ int UsbLink::Write(const uint8_t* bytes, size_t n, bool addressByte) {
     auto status = Entry<FT_GetStatus_t>(kFT_GetStatus);
     size_t done = 0;
     int failures = 0;
+    uint64_t lastProgress = clock_.NowMs();
     while (done < n) {
         const FT_DWORD chunk = static_cast<FT_DWORD>(std::min(kWriteChunk, n - done));
         FT_DWORD written = 0;
@@ -239,6 +251,7 @@ int UsbLink::Write(const uint8_t* bytes, size_t n, bool addressByte) {
                                    : FT_INVALID_HANDLE;
         if (st == FT_OK && written == chunk) {
             done += chunk;
+            lastProgress = clock_.NowMs();
             continue;
         }
         Trace(" - ");
@@ -246,12 +259,20 @@ int UsbLink::Write(const uint8_t* bytes, size_t n, bool addressByte) {
         if (status && status(handle_, &rx, &tx, &events) == FT_OK) Trace(" + ");
         if (st == FT_OK && written > 0 && written < chunk) {
             done += written;  // a short write goes on from where it stopped
+            lastProgress = clock_.NowMs();
             continue;
         }
-        // A failed call, or one that took nothing (a stalled device lets the 384 ms write
-        // time-out pass with nothing written): counted, so that the write ends.
-        if (++failures >= kMaxChunkFailures) {
-            if (errorReporting_.load()) ReportFailure();
+        // A failed call, or one that took nothing (a stalled device lets the write time-out pass
+        // with nothing written).
+        if (cancel_ && cancel_->load() != 0) {
+            failed_.store(1);
+            return 0;
+        }
+        ++failures;
+        const bool reporting = errorReporting_.load() != 0;
+        const bool stalled = clock_.NowMs() - lastProgress >= kStallLimitMs;
+        if (failures >= kMaxChunkFailures || (reporting && stalled)) {
+            if (reporting) ReportFailure();
             return 0;
         }
     }
@@ -435,9 +456,12 @@ int UsbLink::Identify() {
     flags_.helloWait.store(0);
     SetReceiveGate(0);
     Send(BuildSimpleFrame(kNodeDsp, DeviceCommand::Identify));
-    uint8_t reply[14];
+    uint8_t reply[kIdentifyReplyLength];
+    // The version lies in bytes 9..12: a shorter reply has lost some of it (its byte 12 would be
+    // the checksum) and is no reply, rather than a unit of firmware 0.x refused as too old.
     const int got = WaitResponse(static_cast<uint8_t>(DeviceCommand::IdentifyReply), reply,
-                                 sizeof(reply), kIdentifyTimeoutMs, true, nullptr);
+                                 sizeof(reply), kIdentifyTimeoutMs, true, nullptr) &&
+                    GetU16BE(reply + 2) >= kIdentifyReplyLength;
     const int identifiedBefore = identified_;
     if (got) {
         if (PayloadByte(reply, 5) == 0xFF && PayloadByte(reply, 6) == 0xFF &&
@@ -505,7 +529,10 @@ int UsbLink::SendCommand35() {
 
 int UsbLink::Probe(DeviceProbeInfo& info) {
     info.found = info.identified = info.helloAnswered = info.blankUnit = 0;
-    if (!Open(info.deviceNumber)) return 0;
+    probing_ = true;
+    const int opened = Open(info.deviceNumber);
+    probing_ = false;
+    if (!opened) return 0;
     info.found = 1;
     info.identified = identified_ ? 1 : 0;
     info.helloAnswered = helloAnswered_ ? 1 : 0;

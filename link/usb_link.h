@@ -69,18 +69,22 @@ class UsbLink : public FrameWriter, public ReplyChannel {
 public:
     static constexpr int kHandshakeTimeoutMs = 3000;
     static constexpr int kIdentifyTimeoutMs = 3000;
+    static constexpr size_t kIdentifyReplyLength = 14;
     static constexpr uint32_t kGateSettleMs = 200;
     static constexpr uint32_t kPollMs = 15;
     static constexpr int kParityTries = 10;
     static constexpr uint32_t kParityRetryMs = 15;
     static constexpr size_t kWriteChunk = 512;
     static constexpr int kMaxChunkFailures = 2048;
+    // A write that moves nothing for this long gives up and fails the link.
+    static constexpr uint64_t kStallLimitMs = 2000;
     static constexpr uint32_t kBaudRate = 38400;
 
     // ftdi: the bound table (not owned; may be null: then nothing opens). notifier: the main
-    // window, or null. sleeper: every pause and poll of the link.
+    // window, or null. sleeper: every pause and poll of the link; clock: how long a write has
+    // made no progress (the sleeper's time in tests).
     UsbLink(const FtdiApiTable* ftdi, int lastGoodDevice, LinkNotifier* notifier,
-            os::Sleeper& sleeper);
+            os::Sleeper& sleeper, const os::Clock& clock = os::SystemClock());
     // Closes the link when the owner has not.
     ~UsbLink() override;
     UsbLink(const UsbLink&) = delete;
@@ -145,8 +149,9 @@ public:
     const FrameSender& Sender() const { return sender_; }
     void Send(const Frame& frame, Pacing pacing = Pacing::Normal) { sender_.Send(frame, pacing); }
 
-    // A flag that ends every reply wait of this link as soon as it becomes non-zero (the poll
-    // thread's stop flag, so that the program can end during a 30 s read-back). Not owned.
+    // A flag that ends every reply wait of this link as soon as it becomes non-zero, and a write
+    // at its first chunk that moves nothing (the poll thread's stop flag, so that the program can
+    // end during a 30 s read-back or on a stalled line). Not owned.
     void SetCancel(const std::atomic<int>* cancel) { cancel_ = cancel; }
 
     // Where the driver-trouble traces (" - ", " + ", " * ") go; stdout by default, null for none.
@@ -175,6 +180,7 @@ private:
     const FtdiApiTable* ftdi_;
     LinkNotifier* notifier_;
     os::Sleeper& sleeper_;
+    const os::Clock& clock_;
     FrameSender sender_;
     std::FILE* trace_ = stdout;
 
@@ -206,6 +212,7 @@ private:
     std::atomic<int> failed_{0};
     std::atomic<int> errorReporting_{1};
     const std::atomic<int>* cancel_ = nullptr;
+    bool probing_ = false;  // the writing thread's own: failures post nothing while set
 };
 
 }  // namespace devlink

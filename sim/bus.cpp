@@ -69,6 +69,11 @@ void Bus::Unplug(size_t unit) {
     units_.at(unit)->Unplug();
 }
 
+void Bus::SetCallWait(std::function<void(uint32_t)> wait) {
+    auto g = Lock();
+    callWait_ = std::move(wait);
+}
+
 void Bus::SetPollOnCalls(bool on) {
     auto g = Lock();
     pollOnCalls_ = on;
@@ -214,22 +219,34 @@ FT_STATUS Bus::Read(FT_HANDLE handle, void* buffer, FT_DWORD toRead, FT_DWORD* r
 }
 
 FT_STATUS Bus::Write(FT_HANDLE handle, const void* buffer, FT_DWORD toWrite, FT_DWORD* written) {
-    auto g = Lock();
-    if (written) *written = 0;
-    if (pollOnCalls_) PollLocked();
-    Open* open = Find(handle);
-    if (!open) return FT_IO_ERROR;
-    Darvix& u = *open->unit;
-    const uint64_t call = u.writeCalls++;
-    u.writeSizes().push_back(toWrite);
-    if (!buffer || !written) return FT_INVALID_PARAMETER;
-    if (u.faults().writeFails.Hits(call)) return FT_IO_ERROR;
-    if (u.faults().writeTakesNothing.Hits(call)) return FT_OK;
-    FT_DWORD n = toWrite;
-    if (u.faults().writeLimit > 0) n = std::min<FT_DWORD>(n, u.faults().writeLimit);
-    u.ReceiveFromPc(static_cast<const uint8_t*>(buffer), n);
-    *written = n;
-    return FT_OK;
+    uint32_t stallMs = 0;
+    std::function<void(uint32_t)> wait;
+    const FT_STATUS status = [&] {
+        auto g = Lock();
+        if (written) *written = 0;
+        if (pollOnCalls_) PollLocked();
+        Open* open = Find(handle);
+        if (!open) return FT_IO_ERROR;
+        Darvix& u = *open->unit;
+        const uint64_t call = u.writeCalls++;
+        u.writeSizes().push_back(toWrite);
+        if (!buffer || !written) return FT_INVALID_PARAMETER;
+        if (u.WriteFaultArmed() && u.faults().writeFails.Hits(call)) return FT_IO_ERROR;
+        if (u.WriteFaultArmed() && u.faults().writeTakesNothing.Hits(call)) {
+            // A unit that takes nothing holds the call until the port's write time-out passes.
+            stallMs = u.line().writeTimeoutMs;
+            wait = callWait_;
+            return FT_OK;
+        }
+        FT_DWORD n = toWrite;
+        if (u.faults().writeLimit > 0) n = std::min<FT_DWORD>(n, u.faults().writeLimit);
+        u.ReceiveFromPc(static_cast<const uint8_t*>(buffer), n);
+        *written = n;
+        return FT_OK;
+    }();
+    // Outside the lock: the unit's deliveries go on meanwhile, as on a real bridge.
+    if (stallMs > 0 && wait) wait(stallMs);
+    return status;
 }
 
 FT_STATUS Bus::SetBaudRate(FT_HANDLE handle, FT_DWORD baud) {

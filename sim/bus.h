@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -53,6 +54,10 @@ public:
     // When set (the default), every driver call first runs Poll(), as a real-time driver would.
     // A test that steps a manual clock turns it off, so that only its steps move bytes.
     void SetPollOnCalls(bool on);
+    // How a driver call that waits out a time-out spends it: a write that a stalled unit takes
+    // nothing of holds its caller for the port's write time-out, as the driver does. Unset, it
+    // returns at once. The replacement DLL sleeps; a test on a manual clock steps the clock.
+    void SetCallWait(std::function<void(uint32_t ms)> wait);
 
     // --- the driver's operations ---
     FT_STATUS ListDevices(void* arg1, void* arg2, FT_DWORD flags);
@@ -95,6 +100,7 @@ private:
     std::map<uintptr_t, Open> handles_;
     uintptr_t nextHandle_ = 0x1000;
     bool pollOnCalls_ = true;
+    std::function<void(uint32_t)> callWait_;
 };
 
 }  // namespace sim

@@ -26,7 +26,7 @@ bool IsFirmwareData(const Frame& f) {
 }  // namespace
 
 Darvix::Darvix(UnitConfig config, const os::Clock& clock)
-    : config_(std::move(config)), clock_(clock) {
+    : config_(std::move(config)), clock_(clock), preset_(config_.preset), workingMode_(config_.workingMode) {
     InstallDefaultHandlers();
     if (config_.arriveAfterMs > 0) {
         // A late arrival: plugged in while the program already runs.
@@ -80,6 +80,10 @@ void Darvix::InstallDefaultHandlers() {
         if (request[0] != devlink::kNodeDsp) return;
         for (const auto& stream : unit.readAllStreams_)
             for (Frame& f : stream(unit)) unit.Reply(request, std::move(f));
+        if (unit.ownStateInReadAll_) {
+            unit.Reply(request, BuildReply(devlink::kNodeDsp, Cmd(DeviceCommand::PresetSelect), {unit.preset_}));
+            unit.Reply(request, BuildReply(devlink::kNodeDsp, Cmd(DeviceCommand::WorkingMode), {unit.workingMode_}));
+        }
         if (unit.config_.readAll == ReadAllOutcome::None) return;
         uint8_t complete = unit.config_.readAll == ReadAllOutcome::Complete ? 1 : 0;
         if (unit.faults_.readAllFailures > 0) {
@@ -105,14 +109,25 @@ void Darvix::InstallDefaultHandlers() {
                    unit.config_.finalizeDelayMs);
     });
     SetHandler(Cmd(DeviceCommand::ResetSettings), [](Darvix& unit, const Frame& request) {
-        // The unit forgets its settings: from now on it identifies as blank.
-        if (request[0] == devlink::kNodeDsp) unit.config_.blank = true;
+        // The unit forgets its settings: from now on it identifies as blank, and it holds what a
+        // unit from the factory holds.
+        if (request[0] != devlink::kNodeDsp) return;
+        unit.config_.blank = true;
+        unit.preset_ = 0;
+        unit.workingMode_ = 1;
+        for (const auto& hook : unit.resetHooks_) hook();
+    });
+    SetHandler(Cmd(DeviceCommand::PresetSelect), [](Darvix& unit, const Frame& request) {
+        if (request[0] == devlink::kNodeDsp && request.size() == 7 && request[5] < 4) unit.preset_ = request[5];
+    });
+    SetHandler(Cmd(DeviceCommand::WorkingMode), [](Darvix& unit, const Frame& request) {
+        if (request[0] == devlink::kNodeDsp && request.size() == 7 && request[5] <= 1) unit.workingMode_ = request[5];
     });
     SetHandler(Cmd(DeviceCommand::DiagnosticsDump), [](Darvix& unit, const Frame& request) {
         if (request[0] != devlink::kNodeDsp) return;
         std::vector<uint8_t> payload(802 - 6, 0);
         payload[9 - 5] = 1;                                   // SYS_mode
-        payload[795 - 5] = 0;                                 // current preset
+        payload[795 - 5] = unit.preset_;                      // current preset
         payload[797 - 5] = 0x2D;                              // master volume
         unit.Reply(request, BuildReply(devlink::kNodeDsp, Cmd(DeviceCommand::DiagnosticsDump), payload));
     });
@@ -126,7 +141,12 @@ void Darvix::RemoveHandler(uint8_t command) { handlers_.erase(command); }
 
 void Darvix::SetReadAllStream(std::function<std::vector<Frame>(Darvix&)> stream) {
     readAllStreams_.clear();
+    ownStateInReadAll_ = false;
     AddReadAllStream(std::move(stream));
+}
+
+void Darvix::AddResetHook(std::function<void()> hook) {
+    if (hook) resetHooks_.push_back(std::move(hook));
 }
 
 void Darvix::AddReadAllStream(std::function<std::vector<Frame>(Darvix&)> stream) {
@@ -323,6 +343,8 @@ void Darvix::FrameComplete() {
     trace_.push_back(entry);
 
     ++framesReceived_;
+    if (faults_.writeFaultAfterCommand >= 0 && f.size() > 4 && f[4] == faults_.writeFaultAfterCommand)
+        writeFaultArmed_ = true;
     if (faults_.unplugAfterCommand >= 0) {
         if (unplugCountdown_ < 0 && f.size() > 4 && f[4] == faults_.unplugAfterCommand)
             unplugCountdown_ = faults_.unplugAfterCount;

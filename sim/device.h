@@ -68,6 +68,8 @@ struct UnitConfig {
     uint16_t finalizeResult = 1;    // the low half of FINALIZE's result word (1: success)
     uint8_t clipMask = 0;           // the outputs whose clip indicators the level store reports lit
     uint32_t finalizeDelayMs = 0;   // FINALIZE's result comes this much later than other replies
+    uint8_t preset = 0;             // the current preset (0..3) before the PC selects one
+    uint8_t workingMode = 1;        // 1 Standard, 0 Expert, before the PC sets one
 
     uint32_t replyDelayMs = 5;      // from the end of a request to the reply
     Delivery delivery = Delivery::Instant;
@@ -97,6 +99,9 @@ struct Faults {
     bool openFails = false;
     CallFault writeFails;          // FT_Write returns an error
     CallFault writeTakesNothing;   // FT_Write succeeds with 0 bytes written (a stalled device)
+    // The two write faults above start only once a frame of this command has come in (-1: at
+    // once): a unit that stalls from some point of a session on.
+    int writeFaultAfterCommand = -1;
     size_t writeLimit = 0;         // FT_Write takes at most this many bytes a call (0: all)
     CallFault parityFails;         // FT_SetDataCharacteristics returns an error
     CallFault readFails;           // FT_Read returns an error
@@ -176,8 +181,17 @@ public:
     // Adds frames streamed in answer to 0x92 before the closing 0x93 (each store's hook); the
     // streams go out in the order they were added.
     void AddReadAllStream(std::function<std::vector<Frame>(Darvix&)> stream);
-    // Replaces every stream with this one (a unit that streams only what a test gives it).
+    // Replaces every stream with this one (a unit that streams only what a test gives it; its own
+    // preset and working mode are then left out too).
     void SetReadAllStream(std::function<std::vector<Frame>(Darvix&)> stream);
+    // Called when the unit is told to reset its settings (0xD6): each store goes back to what a
+    // unit from the factory holds.
+    void AddResetHook(std::function<void()> hook);
+
+    // The unit's own state: the current preset (0x7D) and the working mode (0xCF), kept from the
+    // frames the PC sends and reported at the end of a read-all.
+    uint8_t CurrentPreset() const { return preset_; }
+    uint8_t WorkingMode() const { return workingMode_; }
 
     // --- what handlers call ---
     // Queues a reply to the PC after the reply delay (and extraDelayMs, the time the unit works
@@ -230,6 +244,9 @@ public:
     bool helloAnswered() const { return helloAnswered_; }
     int framesReceived() const { return framesReceived_; }
 
+    // Whether the write faults apply yet (see Faults::writeFaultAfterCommand).
+    bool WriteFaultArmed() const { return faults_.writeFaultAfterCommand < 0 || writeFaultArmed_; }
+
     // Call counters of the bridge operations that faults count.
     uint64_t writeCalls = 0, parityCalls = 0, readCalls = 0, statusCalls = 0;
 
@@ -245,6 +262,10 @@ private:
     const os::Clock& clock_;
     std::map<uint8_t, CommandHandler> handlers_;
     std::vector<std::function<std::vector<Frame>(Darvix&)>> readAllStreams_;
+    bool ownStateInReadAll_ = true;
+    std::vector<std::function<void()>> resetHooks_;
+    uint8_t preset_ = 0;
+    uint8_t workingMode_ = 1;
     std::function<void(Darvix&)> connectHook_;
     std::function<bool(uint8_t)> accept_;
     int identifyReplies_ = 0;
@@ -269,6 +290,7 @@ private:
     bool lastWasFirmwareData_ = false;
     int framesReceived_ = 0;
     int unplugCountdown_ = -1;  // frames still to come before the unit vanishes (-1: not counting)
+    bool writeFaultArmed_ = false;
 
     // Towards the PC.
     struct Segment {

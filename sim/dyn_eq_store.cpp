@@ -128,6 +128,7 @@ void InstallDynEqStore(Darvix& unit, DynEqStore& store) {
             store.Apply(request.data(), request.size());
         });
     unit.AddReadAllStream([&store](Darvix&) { return store.ReportFrames(); });
+    unit.AddResetHook([&store] { store.Reset(); });
 }
 
 }  // namespace sim

@@ -48,6 +48,9 @@ public:
     // The read-all's frames: the Low-volume and the High-volume curve (132 bytes), then the mode
     // with the four switches (11 bytes).
     std::vector<devlink::Frame> ReportFrames() const;
+    // Back to a unit from the factory (after the PC resets its settings); a damage it streams
+    // stays.
+    void Reset() { state_ = DynEqState(); }
 
     const DynEqState& State() const { return state_; }
     int Starts() const { return starts_; }

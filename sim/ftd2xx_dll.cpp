@@ -75,6 +75,9 @@ private:
 class Driver {
 public:
     Driver() : bus_(os::SystemClock()), origin_(os::SystemClock().NowMs()) {
+        // A write the unit takes nothing of holds the caller for the port's write time-out, as
+        // the real driver does.
+        bus_.SetCallWait([](uint32_t ms) { ::Sleep(ms); });
         sim::ScenarioFile scenario = sim::DefaultScenario(ProgramVersion());
         // The process environment itself, not the C runtime's copy of it taken at start-up, so that
         // a test can choose the scenario with SetEnvironmentVariableA before it binds the driver.

@@ -50,6 +50,7 @@ void InstallLevelStore(Darvix& unit, LevelStore& store) {
         u.Reply(request, LevelStore::ClipReply(u.config().clipMask));
     });
     unit.AddReadAllStream([&store](Darvix&) { return std::vector<Frame>{store.ReportFrame()}; });
+    unit.AddResetHook([&store] { store.Reset(); });
 }
 
 }  // namespace sim

@@ -30,6 +30,8 @@ public:
 
     // The level report of a read-all: master, subwoofer, then preset by preset the channels.
     devlink::Frame ReportFrame() const;
+    // Back to a unit from the factory (after the PC resets its settings).
+    void Reset() { *this = LevelStore(); }
     // The answer to a clip request (0x7F): the mask in the byte before the checksum.
     static devlink::Frame ClipReply(uint8_t mask);
 

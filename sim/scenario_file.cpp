@@ -105,6 +105,7 @@ constexpr Choice<HelloMode> kHellos[] = {{"until-answered", HelloMode::UntilAnsw
 constexpr Choice<ReadAllOutcome> kReadBacks[] = {
     {"complete", ReadAllOutcome::Complete}, {"incomplete", ReadAllOutcome::Incomplete}, {"none", ReadAllOutcome::None}};
 constexpr Choice<uint8_t> kInputTypes[] = {{"low", 0}, {"high", 1}};
+constexpr Choice<uint8_t> kWorkingModes[] = {{"standard", 1}, {"expert", 0}};
 constexpr Choice<SourceFault> kSourceFaults[] = {
     {"none", SourceFault::None},          {"short-eq", SourceFault::ShortEq},
     {"source-7", SourceFault::Source7},   {"zero-gain", SourceFault::ZeroGain},
@@ -264,6 +265,15 @@ bool SetDeviceKey(DeviceDraft& draft, const std::string& key, const std::string&
     else if (key == "arrive_after") ok = ParseInto(v, c.arriveAfterMs);
     else if (key == "write") ok = ParseChoice(v, kWrites, draft.write);
     else if (key == "write_ok_count") ok = ParseInto(v, draft.writeOkCount);
+    else if (key == "write_from_command") {
+        uint64_t n = 0;
+        ok = ParseNumber(v, 0xFF, n);
+        if (ok) f.writeFaultAfterCommand = static_cast<int>(n);
+    } else if (key == "preset") {
+        uint64_t n = 0;
+        ok = ParseNumber(v, 3, n);
+        if (ok) c.preset = static_cast<uint8_t>(n);
+    } else if (key == "working_mode") ok = ParseChoice(v, kWorkingModes, c.workingMode);
     else if (key == "parity") ok = ParseChoice(v, kOkFail, draft.parityFails);
     else if (key == "parity_ok_count") ok = ParseInto(v, draft.parityOkCount);
     else if (key == "unplug_after_frames") {

@@ -31,6 +31,8 @@
 //   arrive_after = 0                  ms after the driver starts until the unit is plugged in
 //   write = ok                        fail: FT_Write fails; stall: it succeeds writing nothing
 //   write_ok_count = 0                with write = fail or stall: that many calls succeed first
+//   write_from_command = 0x0F         with write = fail or stall: the fault starts once a frame of
+//                                     that command has come in (a line that stalls mid-session)
 //   parity = ok                       fail: FT_SetDataCharacteristics fails
 //   parity_ok_count = 0               with parity = fail: that many calls succeed first
 //   unplug_after_frames = 3           the unit vanishes when that many frames have come in
@@ -46,6 +48,8 @@
 //   unplug_after_block = 5            the unit vanishes after that firmware data block ...
 //   back_after = 3000                 ... and comes back, in rescue, that many ms later
 //   clip_mask = 0x05                  the outputs whose clip indicators the unit reports lit
+//   preset = 2                        the current preset (0..3) the unit reports on a read-all
+//   working_mode = expert             or standard: the working mode it reports on a read-all
 //   source = 1                        the selected external source (0..4; master: none)
 //   source_flags = 0 1 0 0 1          the external sources that exist, Aux1 first
 //   input_type = low                  or high: the main inputs the unit reports; byte N: the

@@ -98,6 +98,7 @@ void InstallSourceStore(Darvix& unit, SourceStore& store) {
                             DeviceCommand::SourceFlags})
         unit.SetHandler(Cmd(c), [&store](Darvix&, const Frame& request) { store.Apply(request.data(), request.size()); });
     unit.AddReadAllStream([&store](Darvix&) { return store.ReadAllFrames(); });
+    unit.AddResetHook([&store] { store.Reset(); });
 }
 
 }  // namespace sim

@@ -48,6 +48,9 @@ public:
 
     // The read-all's frames: five '{' of 140 bytes, the 20-byte input configuration, 'z'.
     std::vector<devlink::Frame> ReadAllFrames() const;
+    // Back to a unit from the factory (after the PC resets its settings): no source selected, no
+    // equalisation, the default input configuration.
+    void Reset() { *this = SourceStore(); }
 
     uint8_t Source() const { return source_; }
     float Gain(int s, int band) const { return gains_[s][band]; }

@@ -8,7 +8,17 @@ namespace sim {
 
 SteppingSleeper::SteppingSleeper(os::ManualClock& clock, Bus& bus) : clock_(clock), bus_(bus) {
     bus_.SetPollOnCalls(false);
+    // A driver call that waits out a time-out spends simulated time, as the caller's pauses do,
+    // but is no pause of the caller's own.
+    bus_.SetCallWait([this](uint32_t ms) {
+        for (uint32_t i = 0; i < ms; ++i) {
+            clock_.Advance(1);
+            Step();
+        }
+    });
 }
+
+SteppingSleeper::~SteppingSleeper() { bus_.SetCallWait(nullptr); }
 
 void SteppingSleeper::SetReceiver(std::function<uint64_t()> passes) { passes_ = std::move(passes); }
 

@@ -19,6 +19,9 @@ class SteppingSleeper : public os::Sleeper {
 public:
     // Turns off the bus's own polling, so that only the steps move bytes.
     SteppingSleeper(os::ManualClock& clock, Bus& bus);
+    ~SteppingSleeper() override;
+    SteppingSleeper(const SteppingSleeper&) = delete;
+    SteppingSleeper& operator=(const SteppingSleeper&) = delete;
 
     void SleepMs(uint32_t ms) override;
 

@@ -184,6 +184,7 @@ void InstallTuningStore(Darvix& unit, TuningStore& store) {
             store.Apply(request.data(), request.size());
         });
     unit.AddReadAllStream([&store](Darvix&) { return store.ReadAllFrames(); });
+    unit.AddResetHook([&store] { store.Reset(); });
 }
 
 }  // namespace sim

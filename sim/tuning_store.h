@@ -44,6 +44,8 @@ public:
     // crossover ('t') and delay ('u'), then the listening points (0x96), and the routing (0xA4)
     // once the unit has one; addressed to the PC.
     std::vector<devlink::Frame> ReadAllFrames() const;
+    // Back to a unit from the factory (after the PC resets its settings): no routing either.
+    void Reset() { *this = TuningStore(); }
 
     // What the tests look at.
     float Gain(int preset, int channel, int band) const;

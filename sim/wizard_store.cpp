@@ -85,6 +85,7 @@ std::vector<uint8_t> WizardStore::Statuses(uint8_t request) {
 }
 
 void InstallWizardStore(Darvix& unit, WizardStore& store) {
+    unit.AddResetHook([&store] { store.Reset(); });
     for (DeviceCommand c : {DeviceCommand::WizardBegin, DeviceCommand::WizardEnd, DeviceCommand::InputConfig,
                             DeviceCommand::OutputMap})
         unit.SetHandler(Cmd(c), [&store](Darvix&, const Frame& request) {

@@ -52,6 +52,16 @@ public:
     // The statuses a setup answers its request with (0x86 for 0x85, 0x84 for 0x83), in order:
     // the junk first, then the channels, then the end. Counts the input setups.
     std::vector<uint8_t> Statuses(uint8_t request);
+    // Back to a unit from the factory (after the PC resets its settings): out of wizard mode, no
+    // output map or input configuration of its own; how it answers the set-ups, and the counts
+    // tests read, stay.
+    void Reset() {
+        inWizard_ = false;
+        haveMap_ = false;
+        map_ = {};
+        haveConfig_ = false;
+        config_ = {};
+    }
 
     bool InWizard() const { return inWizard_; }
     int WizardBegins() const { return begins_; }

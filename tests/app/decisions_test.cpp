@@ -3,6 +3,8 @@
 #include <string>
 
 #include "app/decisions.h"
+#include "dialogs/sync_dsp_logic.h"
+#include "../dialogs/recording_view.h"
 
 using namespace app;
 
@@ -142,20 +144,45 @@ TEST(Flows, WriteStartDecoding) {
 
 TEST(Flows, ReadBackIsTriedThreeTimes) {
     int count = 0;
-    ReadBackResult r = DecideReadBackResult(false, count);
+    ReadBackResult r = DecideReadBackResult(false, count, false);
     EXPECT_TRUE(r.retry);
     EXPECT_FALSE(r.reportFail);
-    r = DecideReadBackResult(false, r.retryCount);
+    r = DecideReadBackResult(false, r.retryCount, false);
     EXPECT_TRUE(r.retry);
-    r = DecideReadBackResult(false, r.retryCount);
+    r = DecideReadBackResult(false, r.retryCount, false);
     EXPECT_FALSE(r.retry);
     EXPECT_TRUE(r.reportFail);
     EXPECT_EQ(r.retryCount, 0);
     // A success resets the count.
-    r = DecideReadBackResult(true, 2);
+    r = DecideReadBackResult(true, 2, false);
     EXPECT_FALSE(r.retry);
     EXPECT_FALSE(r.reportFail);
     EXPECT_EQ(r.retryCount, 0);
+}
+
+// The read-back dialog gives up after 180 s of ticks; a result the poll thread posts after that
+// (its wait still ran) is dropped: no retry over the failure face, the count kept, the failure
+// left on show. Before the limit the same results go on as usual.
+TEST(Flows, AReadBackResultAfterTheDialogGaveUpChangesNothing) {
+    dialogtest::RecordingView view;
+    dialogs::SyncDspLogic dialog(view);
+    dialog.Start();
+    for (int tick = 0; tick < 2399; ++tick) dialog.OnTimer();
+    EXPECT_FALSE(dialog.ShowsFailure());
+    EXPECT_TRUE(DecideReadBackResult(false, 1, dialog.ShowsFailure()).retry);
+    dialog.OnTimer();  // 2400 ticks of 75 ms: 180 s
+    ASSERT_TRUE(dialog.ShowsFailure());
+    for (const bool complete : {true, false}) {
+        for (const int count : {0, 1, 2}) {
+            const ReadBackResult r = DecideReadBackResult(complete, count, dialog.ShowsFailure());
+            EXPECT_TRUE(r.drop) << complete << count;
+            EXPECT_FALSE(r.retry) << complete << count;
+            EXPECT_FALSE(r.reportFail) << complete << count;
+            EXPECT_EQ(r.retryCount, count) << complete << count;
+        }
+    }
+    EXPECT_EQ(view.text, dialogs::kSyncFailureText);
+    EXPECT_FALSE(DecideReadBackResult(true, 0, false).drop);
 }
 
 // The question about a failed link never comes over the scan or a device dialog: with the

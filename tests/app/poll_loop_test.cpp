@@ -108,6 +108,7 @@ protected:
 
     void Start(PollConfig config = {}) {
         config.ftdi = &table;
+        config.clock = &clock;
         config.versionMajor = 1;
         config.versionMinor = 5;
         config.onLinkCreated = [this](devlink::UsbLink& link) {
@@ -216,6 +217,51 @@ TEST_F(PollLoopTest, AnIncompleteReadBackReportsZero) {
     Start();
     ASSERT_TRUE(WaitFor([&] { return !notifier.Posts(kMsgReadBackDone).empty(); }));
     EXPECT_TRUE(Posted(kMsgReadBackDone, 0));
+}
+
+// The unit's read-all reply says complete with any non-zero byte 5; the main window hears 1.
+TEST_F(PollLoopTest, AnyNonZeroReadAllResultIsComplete) {
+    const struct {
+        uint8_t byte;
+        uintptr_t posted;
+    } cases[] = {{2, 1}, {0xFF, 1}, {1, 1}, {0, 0}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.byte));
+        os::ManualClock localClock{1000};
+        sim::Bus localBus{localClock};
+        sim::SteppingSleeper localSleeper{localClock, localBus};
+        sim::AttachD2xx(&localBus);
+        sim::Darvix& unit = localBus.AddUnit();
+        {
+            auto g = localBus.Lock();
+            unit.SetHandler(0x92, [b = c.byte](sim::Darvix& u, const devlink::Frame& request) {
+                u.Reply(request, sim::Darvix::BuildReply(0x46, 0x93, {b}));
+            });
+        }
+        RecordingNotifier posts;
+        RecordingHost localHost;
+        PollRequests r;
+        r.readFromDevice = 1;
+        PollConfig config;
+        config.ftdi = &table;
+        config.clock = &localClock;
+        config.versionMajor = 1;
+        config.versionMinor = 5;
+        config.onLinkCreated = [&](devlink::UsbLink& link) {
+            link.SetTrace(nullptr);
+            devlink::UsbLink* p = &link;
+            localSleeper.SetReceiver([p] { return p->ReceiverIdleCount(); });
+        };
+        PollLoop local(r, localHost, posts, localSleeper, config);
+        std::thread t([&] { local.Run(); });
+        EXPECT_TRUE(WaitFor([&] { return !posts.Posts(kMsgReadBackDone).empty(); }));
+        local.Stop();
+        t.join();
+        const auto done = posts.Posts(kMsgReadBackDone);
+        ASSERT_EQ(done.size(), 1u);
+        EXPECT_EQ(done[0].wParam, c.posted);
+        sim::AttachD2xx(&bus);
+    }
 }
 
 TEST_F(PollLoopTest, StopEndsAReplyWaitInProgress) {

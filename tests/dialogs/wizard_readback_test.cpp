@@ -160,6 +160,51 @@ TEST(WizardReadBack, InputConfigurationOfEachTypeAndTheStepsThatShowIt) {
     }
 }
 
+// A code the unit reports for an input that names none of the choices of its type (one the
+// routing table does not know, which the table reads as Front Left Full, or another type's) is
+// Not Connected in the wizard's record: it is not counted as an input, does not satisfy a step's
+// rule as Front Left, and goes back to the unit as 0, not as Front Left.
+TEST(WizardReadBack, InputCodesWithoutAChoiceOfTheirTypeReadAsNotConnected) {
+    struct Case {
+        const char* what;
+        devlink::Frame frame;
+        std::vector<int> inputs;     // the record's inputs of the frame's type
+        bool nextOnAssignmentStep;   // the input assignment's rule with them
+        std::vector<uint8_t> sent;   // the codes the wizard's next 0xA3 carries (bytes 11..18)
+    } cases[] = {
+        {"high level: an unknown code and Front Right Full",
+         InputConfig(2, {0, 0, 0, 0, 0}, {0x55, 48, 0, 0, 0, 0, 0, 0}),
+         {1024, 1, 1024, 1024, 1024, 1024, 1024, 1024}, false, {0, 48, 0, 0, 0, 0, 0, 0}},
+        {"high level: a code of the table that is no high-level input (136)",
+         InputConfig(2, {0, 0, 0, 0, 0}, {40, 136, 48, 0, 0, 0, 0, 0}),
+         {0, 1024, 1, 1024, 1024, 1024, 1024, 1024}, true, {40, 0, 48, 0, 0, 0, 0, 0}},
+        {"low level: a high-level code (43) and an unknown one",
+         InputConfig(1, {0, 0, 0, 0, 0}, {43, 48, 0x55, 40, 0, 128, 0, 0}),
+         {1024, 19, 1024, 18, 1024, 23}, true, {0, 48, 0, 40, 0, 128, 0, 0}},
+        {"low level: an unknown code where Front Left should be",
+         InputConfig(1, {0, 0, 0, 0, 0}, {0x55, 48, 0, 0, 0, 0, 0, 0}),
+         {1024, 19, 1024, 1024, 1024, 1024}, false, {0, 48, 0, 0, 0, 0, 0, 0}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Wizard w;
+        ASSERT_EQ(Parse(w, c.frame), 1);
+        const WizardIoRecord r = w.logic.ServedRecord();
+        const bool high = c.frame[5] == 2;
+        for (size_t i = 0; i < c.inputs.size(); ++i)
+            EXPECT_EQ(high ? r.highLevelInput[i] : r.lowLevelInput[i], c.inputs[i]) << i;
+
+        const devlink::Frame back = dialogs::BuildInputConfigMessage(r);
+        EXPECT_EQ(std::vector<uint8_t>(back.begin() + 11, back.begin() + 19), c.sent);
+
+        w.logic.Start();
+        w.logic.GoToStep(1);
+        w.logic.GoToStep(-1);
+        ASSERT_EQ(w.logic.Step(), high ? 2 : 3);
+        EXPECT_EQ(w.view.enabled[dialogs::WizButton::Next], c.nextOnAssignmentStep);
+    }
+}
+
 TEST(WizardReadBack, RoutingMarksTheSpeakersOfEachOutputAndLabelsThem) {
     struct Entry {
         int position, kind, present, passive, channel, amplifier;

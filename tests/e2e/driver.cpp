@@ -42,6 +42,15 @@
 //   reg-get KEY NAME                      a REG_DWORD value under HKEY_CURRENT_USER (nothing: none)
 //   reg-set KEY NAME VALUE                writes one, creating the key
 //   reg-delete KEY NAME                   removes one (not there is no error)
+//   focus HWND                            the window with the keyboard focus in HWND's thread
+//   keys VK:SCAN[:e]...                   real key presses (SendInput) to whatever has the focus:
+//                                         each key down in order, then up in reverse; SCAN the
+//                                         scan code, e the extended-key flag (tells left and
+//                                         right keys apart, as a keyboard does)
+//   refuse-main-window FILE               while FILE exists (at most two minutes), no process of
+//                                         the desktop can create a window of class DIALOGUIMODULE;
+//                                         prints "hooked" once the hook is in place (one-shot
+//                                         only: it holds its process for as long as FILE exists)
 #include <windows.h>
 #include <fcntl.h>
 #include <io.h>
@@ -468,6 +477,61 @@ Reply Run(const std::vector<std::string>& a) {
             if (s != ERROR_SUCCESS && s != ERROR_FILE_NOT_FOUND)
                 return Fail(Format("cannot delete %s (error %ld)", a[2].c_str(), static_cast<long>(s)));
         }
+        return Done();
+    }
+    if (cmd == "focus" && need(1)) {
+        GUITHREADINFO info{};
+        info.cbSize = sizeof info;
+        const DWORD thread = GetWindowThreadProcessId(ParseHwnd(a[1]), nullptr);
+        if (!thread || !GetGUIThreadInfo(thread, &info)) return Fail("no focus of the thread of " + a[1]);
+        return Done(HwndText(info.hwndFocus) + "\n", Quote(HwndText(info.hwndFocus)));
+    }
+    if (cmd == "keys" && need(1)) {
+        std::vector<INPUT> down;
+        for (size_t i = 1; i <= argc; ++i) {
+            char* end = nullptr;
+            INPUT in{};
+            in.type = INPUT_KEYBOARD;
+            in.ki.wVk = static_cast<WORD>(std::strtoul(a[i].c_str(), &end, 0));
+            if (*end != ':') return Fail("keys: not VK:SCAN[:e]: " + a[i], 2);
+            in.ki.wScan = static_cast<WORD>(std::strtoul(end + 1, &end, 0));
+            if (*end == ':' && end[1] == 'e') in.ki.dwFlags |= KEYEVENTF_EXTENDEDKEY;
+            down.push_back(in);
+        }
+        std::vector<INPUT> all = down;
+        for (auto it = down.rbegin(); it != down.rend(); ++it) {
+            INPUT up = *it;
+            up.ki.dwFlags |= KEYEVENTF_KEYUP;
+            all.push_back(up);
+        }
+        // One key at a time, a little apart, as fingers give them.
+        for (INPUT& in : all) {
+            if (SendInput(1, &in, sizeof in) != 1)
+                return Fail(Format("SendInput failed (error %lu)", static_cast<unsigned long>(GetLastError())));
+            Sleep(30);
+        }
+        return Done();
+    }
+    if (cmd == "refuse-main-window" && need(1)) {
+        char path[MAX_PATH] = {};
+        const DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
+        std::string dll(path, n);
+        dll = dll.substr(0, dll.find_last_of("\\/") + 1) + "darvix_refuse_window.dll";
+        HMODULE module = LoadLibraryA(dll.c_str());
+        auto proc = module ? reinterpret_cast<HOOKPROC>(GetProcAddress(module, "RefuseMainWindow")) : nullptr;
+        HHOOK hook = proc ? SetWindowsHookExA(WH_CBT, proc, module, 0) : nullptr;
+        if (!hook)
+            return Fail(Format("refuse-main-window: no hook from %s (error %lu)", dll.c_str(),
+                               static_cast<unsigned long>(GetLastError())));
+        std::printf("hooked\n");
+        std::fflush(stdout);
+        const DWORD start = GetTickCount();
+        while (GetFileAttributesA(a[1].c_str()) != INVALID_FILE_ATTRIBUTES && GetTickCount() - start < 120000) {
+            MSG msg;
+            while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+            Sleep(50);
+        }
+        UnhookWindowsHookEx(hook);
         return Done();
     }
     return Fail("unknown command or missing arguments: " + cmd + " (see the comment at the top of driver.cpp)", 2);

@@ -303,6 +303,40 @@ TEST_F(ExchangeTest, Probe) {
     EXPECT_EQ(absent.found, 0);
 }
 
+// A probe whose writes fail has found no usable unit: that is its answer, not a lost link, so it
+// raises no question about a reconnect (at start-up there is no main window to ask over yet). The
+// same link, opened afterwards, reports a failure again.
+TEST_F(ExchangeTest, AFailingProbePostsNoLinkFailure) {
+    const struct {
+        const char* what;
+        std::function<void(sim::Faults&)> fault;
+    } cases[] = {
+        {"writes fail", [](sim::Faults& f) { f.writeFails = sim::CallFault::Always(); }},
+        {"writes stall", [](sim::Faults& f) { f.writeTakesNothing = sim::CallFault::Always(); }},
+        {"the parity cannot be switched", [](sim::Faults& f) { f.parityFails = sim::CallFault::Always(); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        SimHarness local;
+        sim::Darvix& unit = local.AddUnit();
+        {
+            auto g = local.bus.Lock();
+            c.fault(unit.faults());
+        }
+        auto l = local.MakeLink();
+        DeviceProbeInfo info{};
+        info.deviceNumber = 1;
+        EXPECT_EQ(l->Probe(info), 0);
+        EXPECT_EQ(info.found, 1);
+        EXPECT_EQ(info.identified, 0);
+        EXPECT_TRUE(local.notifier.Posts(kMsgLinkFailed).empty());
+
+        ASSERT_EQ(l->Open(1), 1);
+        EXPECT_EQ(local.notifier.Posts(kMsgLinkFailed), (std::vector<Posted>{{0x8009, 1, 0}}));
+        l->Close();
+    }
+}
+
 TEST_F(ExchangeTest, ReplyFaults) {
     const struct {
         const char* what;
@@ -323,8 +357,9 @@ TEST_F(ExchangeTest, ReplyFaults) {
          [](sim::Faults& f) { f.garbageBefore = {0x46, 0x5A, 0x00, 0x07, 0x7D, 0x01, 0x1D}; }, 1,
          {161, 15, 5, 1}},
         {"truncated", [](sim::Faults& f) { f.truncateTo = 9; }, 0, {}},
-        // 13 bytes is the index's minimum: a reply, but byte 12 is its checksum, not a field.
-        {"one byte short", [](sim::Faults& f) { f.shortenTo = 13; }, 1, {161, 15, 5, 0}},
+        // 13 bytes pass the index's minimum, but the version's byte 12 would be the checksum:
+        // no reply, rather than firmware 0.x refused as too old.
+        {"one byte short", [](sim::Faults& f) { f.shortenTo = 13; }, 0, {}},
         {"below the minimum", [](sim::Faults& f) { f.shortenTo = 12; }, 0, {}},
     };
     for (const auto& c : cases) {
@@ -345,6 +380,9 @@ TEST_F(ExchangeTest, ReplyFaults) {
         ASSERT_EQ(posts.size(), 1u);
         EXPECT_EQ(posts[0].wParam, c.identified ? GetU32LE(c.version.data()) : 0u);
         EXPECT_EQ(local.sleeper.SyncTimeouts(), 0u);
+        // A unit the program could not identify is accepted without a version box.
+        EXPECT_EQ(l->CheckFirmwareVersion(&local.notifier, 1, 5), 1);
+        EXPECT_TRUE(local.notifier.Boxes().empty());
         l->Close();
     }
 }

@@ -37,7 +37,7 @@ struct SimHarness {
     // A link whose receiver the sleeper waits for. Traces of driver trouble are kept quiet.
     std::unique_ptr<devlink::UsbLink> MakeLink(int lastGood = -1, bool withNotifier = true) {
         auto link = std::make_unique<devlink::UsbLink>(&table, lastGood,
-                                                       withNotifier ? &notifier : nullptr, sleeper);
+                                                       withNotifier ? &notifier : nullptr, sleeper, clock);
         link->SetTrace(nullptr);
         devlink::UsbLink* p = link.get();
         sleeper.SetReceiver([p] { return p->ReceiverIdleCount(); });

@@ -2,6 +2,7 @@
 // writes and their failures, close, the gate and waiting for replies.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstring>
 #include <string>
 
@@ -167,7 +168,11 @@ TEST_F(LinkTest, WritesGoOutInChunksOf512) {
     EXPECT_EQ(link->IsFailed(), 0);
 }
 
-TEST_F(LinkTest, ChunkFailuresEndTheWriteAndReportOnce) {
+// A write that moves nothing fails the link with one notice: after 2048 calls that fail (a driver
+// that fails a call does so at once), or within a second or two of its last progress when each
+// call waits out the 384 ms write time-out with nothing taken (a stalled unit), where 2048 such
+// calls held the write for 13 minutes.
+TEST_F(LinkTest, AWriteThatMovesNothingEndsAndReportsOnce) {
     const struct {
         const char* what;
         bool zeroBytes;  // FT_OK with nothing written, as a stalled device gives
@@ -188,10 +193,22 @@ TEST_F(LinkTest, ChunkFailuresEndTheWriteAndReportOnce) {
                 sim::CallFault::Always();
         }
         const uint8_t data[10] = {};
+        const uint64_t start = local.clock.NowMs();
         EXPECT_EQ(l->Write(data, sizeof(data), false), 0);
+        const uint64_t took = local.clock.NowMs() - start;
+        uint64_t calls;
         {
             auto g = local.bus.Lock();
-            EXPECT_EQ(local.bus.unit(0).writeCalls - before, 2048u);
+            calls = local.bus.unit(0).writeCalls - before;
+        }
+        if (c.zeroBytes) {
+            EXPECT_GE(took, 1000u);
+            EXPECT_LE(took, 2500u);
+            EXPECT_GT(calls, 1u) << "a chunk that moves nothing is tried again";
+            EXPECT_LT(calls, 8u);
+        } else {
+            EXPECT_EQ(calls, 2048u);
+            EXPECT_EQ(took, 0u);
         }
         EXPECT_EQ(l->IsFailed(), 1);
         EXPECT_EQ(local.notifier.Posts(), (std::vector<RecordingNotifier::Posted>{{0x8009, 1, 0}}));
@@ -201,7 +218,7 @@ TEST_F(LinkTest, ChunkFailuresEndTheWriteAndReportOnce) {
         EXPECT_EQ(l->Write(data, 1, true), 0);
         {
             auto g = local.bus.Lock();
-            EXPECT_EQ(local.bus.unit(0).writeCalls - before, 2048u);
+            EXPECT_EQ(local.bus.unit(0).writeCalls - before, calls);
             local.bus.unit(0).faults() = {};
         }
         EXPECT_EQ(local.notifier.Posts().size(), 1u);
@@ -209,6 +226,47 @@ TEST_F(LinkTest, ChunkFailuresEndTheWriteAndReportOnce) {
         ASSERT_EQ(l->Open(1), 1);
         EXPECT_EQ(l->IsFailed(), 0);
         EXPECT_EQ(l->Write(data, sizeof(data), false), 1);
+    }
+}
+
+// The program's stop (the link's cancel flag) ends a write on a stalled line at the chunk in
+// progress, without the question about a lost link; later writes (the disconnect on the way out)
+// return at once. On a sound line the stop keeps nothing from going out.
+TEST_F(LinkTest, TheProgramsStopEndsAStalledWriteWithinOneChunk) {
+    for (const bool stopBefore : {true, false}) {
+        SCOPED_TRACE(stopBefore ? "stopped before the write" : "stopped while its first chunk stalls");
+        std::atomic<int> stop{0};
+        SimHarness local;
+        local.AddUnit();
+        auto l = local.MakeLink();
+        l->SetCancel(&stop);
+        ASSERT_EQ(l->Open(1), 1);
+        const uint8_t data[10] = {};
+        stop = 1;
+        EXPECT_EQ(l->Write(data, sizeof(data), false), 1) << "a sound line still takes the bytes";
+        stop = stopBefore ? 1 : 0;
+        local.notifier.Clear();
+        uint64_t before;
+        {
+            auto g = local.bus.Lock();
+            before = local.bus.unit(0).writeCalls;
+            local.bus.unit(0).faults().writeTakesNothing = sim::CallFault::Always();
+        }
+        // The stalled call's time passes on the test's clock; the user closes the program meanwhile.
+        local.bus.SetCallWait([&](uint32_t ms) {
+            local.clock.Advance(ms);
+            stop = 1;
+        });
+        const uint64_t start = local.clock.NowMs();
+        EXPECT_EQ(l->Write(data, sizeof(data), false), 0);
+        EXPECT_EQ(local.clock.NowMs() - start, 384u) << "one chunk's write time-out";
+        EXPECT_EQ(l->Write(data, 1, true), 0);
+        {
+            auto g = local.bus.Lock();
+            EXPECT_EQ(local.bus.unit(0).writeCalls - before, 1u);
+        }
+        EXPECT_EQ(l->IsFailed(), 1);
+        EXPECT_TRUE(local.notifier.Posts(kMsgLinkFailed).empty());
     }
 }
 

@@ -164,6 +164,39 @@ TEST_F(BusTest, WritesCarryTheParityAndFaultsCountCalls) {
     EXPECT_EQ(bus.GetStatus(reinterpret_cast<FT_HANDLE>(0x5), &rx, nullptr, nullptr), FT_IO_ERROR);
 }
 
+// A stalled write holds its caller for the port's write time-out (through the wait the bus is
+// given, outside its lock); a write fault may wait for a frame of some command to come in first.
+TEST_F(BusTest, AStalledWriteWaitsOutTheWriteTimeOutFromItsCommandOn) {
+    Darvix& unit = bus.AddUnit(Unit("Darvix", "A1", 1));
+    std::vector<uint32_t> waits;
+    bus.SetCallWait([&](uint32_t ms) {
+        auto g = bus.Lock();  // the bus is free again while the caller waits
+        waits.push_back(ms);
+    });
+    FT_HANDLE h = nullptr;
+    char name[] = "Darvix";
+    ASSERT_EQ(bus.OpenEx(name, FT_OPEN_BY_DESCRIPTION, &h), FT_OK);
+    ASSERT_EQ(bus.SetTimeouts(h, 1, 384), FT_OK);
+    unit.faults().writeTakesNothing = CallFault::Always();
+    unit.faults().writeFaultAfterCommand = 0x0F;
+    auto sendFrame = [&](std::vector<uint8_t> f) {
+        FT_DWORD written = 0;
+        EXPECT_EQ(bus.SetDataCharacteristics(h, 8, 0, FT_PARITY_MARK), FT_OK);
+        EXPECT_EQ(bus.Write(h, f.data(), 1, &written), FT_OK);
+        EXPECT_EQ(bus.SetDataCharacteristics(h, 8, 0, FT_PARITY_SPACE), FT_OK);
+        EXPECT_EQ(bus.Write(h, f.data() + 1, static_cast<FT_DWORD>(f.size() - 1), &written), FT_OK);
+        return written;
+    };
+    EXPECT_EQ(sendFrame({0x46, 0x5A, 0x00, 0x07, 0x7D, 0x02, 0x26}), 6u);
+    EXPECT_EQ(sendFrame({0x80, 0x5A, 0x00, 0x07, 0x0F, 0x03, 0xF3}), 6u);  // this one still goes out
+    EXPECT_TRUE(waits.empty());
+    EXPECT_EQ(sendFrame({0x46, 0x5A, 0x00, 0x06, 0xA5, 0x4B}), 0u);
+    EXPECT_EQ(waits, (std::vector<uint32_t>{384, 384}));
+    EXPECT_EQ(bus.FramesFromPc(0).size(), 2u);
+    bus.SetCallWait(nullptr);
+    EXPECT_EQ(bus.Close(h), FT_OK);
+}
+
 TEST_F(BusTest, LateArrivalAndComebackOnTheBussClock) {
     UnitConfig late = Unit("Late", "L1", 2);
     late.arriveAfterMs = 10000;

@@ -7,6 +7,11 @@
 #include "link/ftdi.h"
 #include "os/time.h"
 #include "sim/device.h"
+#include "sim/dyn_eq_store.h"
+#include "sim/level_store.h"
+#include "sim/source_store.h"
+#include "sim/tuning_store.h"
+#include "sim/wizard_store.h"
 
 using namespace sim;
 using devlink::FT_PARITY_MARK;
@@ -171,6 +176,14 @@ TEST_F(DeviceTest, HelloRepeatsUntilAnswered) {
     EXPECT_TRUE(Drain(1000).empty());
 }
 
+// A read-all ends with the unit's own state (preset 0, Standard mode unless told otherwise), then
+// its end: 5A 46 00 07 7D 00 24, 5A 46 00 07 CF 01 77.
+Frame StateThen(const Frame& end) {
+    Frame f = Bytes({0x5A, 0x46, 0x00, 0x07, 0x7D, 0x00, 0x24, 0x5A, 0x46, 0x00, 0x07, 0xCF, 0x01, 0x77});
+    f.insert(f.end(), end.begin(), end.end());
+    return f;
+}
+
 TEST_F(DeviceTest, Replies) {
     unit.config().hello = HelloMode::Never;
     const struct {
@@ -189,12 +202,12 @@ TEST_F(DeviceTest, Replies) {
         {"remote version, no accessory", [](UnitConfig& c) { c.accessory = false; },
          Bytes({0x80, 0x5A, 0x00, 0x06, 0x13, 0xF3}), {}},
         {"read all", [](UnitConfig&) {}, Bytes({0x46, 0x5A, 0x00, 0x06, 0x92, 0x38}),
-         Bytes({0x5A, 0x46, 0x00, 0x07, 0x93, 0x01, 0x3B})},
+         StateThen(Bytes({0x5A, 0x46, 0x00, 0x07, 0x93, 0x01, 0x3B}))},
         {"read all, incomplete", [](UnitConfig& c) { c.readAll = ReadAllOutcome::Incomplete; },
          Bytes({0x46, 0x5A, 0x00, 0x06, 0x92, 0x38}),
-         Bytes({0x5A, 0x46, 0x00, 0x07, 0x93, 0x00, 0x3A})},
+         StateThen(Bytes({0x5A, 0x46, 0x00, 0x07, 0x93, 0x00, 0x3A}))},
         {"read all, no end", [](UnitConfig& c) { c.readAll = ReadAllOutcome::None; },
-         Bytes({0x46, 0x5A, 0x00, 0x06, 0x92, 0x38}), {}},
+         Bytes({0x46, 0x5A, 0x00, 0x06, 0x92, 0x38}), StateThen({})},
         {"disconnect", [](UnitConfig&) {}, Bytes({0x00, 0x5A, 0x00, 0x06, 0x35, 0x95}), {}},
         {"a command nobody handles", [](UnitConfig&) {},
          Bytes({0x46, 0x5A, 0x00, 0x06, 0xA5, 0x4B}), {}},
@@ -208,6 +221,122 @@ TEST_F(DeviceTest, Replies) {
         Send(c.request);
         EXPECT_EQ(Drain(50), c.reply);
     }
+}
+
+// The unit keeps the preset and working mode the PC sends (a value it does not have is ignored),
+// reports them at the end of a read-all, and forgets them, with every store's settings, when it is
+// told to reset its settings.
+TEST_F(DeviceTest, KeepsAndReportsItsPresetAndWorkingModeAndResetsThem) {
+    unit.config().hello = HelloMode::Never;
+    bool storeReset = false;
+    unit.AddResetHook([&] { storeReset = true; });
+    const Frame readAll = Bytes({0x46, 0x5A, 0x00, 0x06, 0x92, 0x38});
+    const Frame end = Bytes({0x5A, 0x46, 0x00, 0x07, 0x93, 0x01, 0x3B});
+    const Frame preset2 = Bytes({0x46, 0x5A, 0x00, 0x07, 0x7D, 0x02, 0x26});
+    const Frame expert = Bytes({0x46, 0x5A, 0x00, 0x07, 0xCF, 0x00, 0x76});
+    Send(preset2);
+    Send(expert);
+    Send(Bytes({0x46, 0x5A, 0x00, 0x07, 0x7D, 0x04, 0x28}));  // preset E: none
+    Send(Bytes({0x46, 0x5A, 0x00, 0x07, 0xCF, 0x02, 0x78}));  // mode 2: none
+    Send(Bytes({0x80, 0x5A, 0x00, 0x07, 0x0F, 0x03, 0xF3}));  // the accessory's notice: not the DSP's
+    Drain(50);
+    EXPECT_EQ(unit.CurrentPreset(), 2);
+    EXPECT_EQ(unit.WorkingMode(), 0);
+    Send(readAll);
+    Frame expected = Bytes({0x5A, 0x46, 0x00, 0x07, 0x7D, 0x02, 0x26, 0x5A, 0x46, 0x00, 0x07, 0xCF, 0x00, 0x76});
+    expected.insert(expected.end(), end.begin(), end.end());
+    EXPECT_EQ(Drain(50), expected);
+
+    Send(Bytes({0x46, 0x5A, 0x00, 0x06, 0xD6, 0x7C}));
+    EXPECT_TRUE(storeReset);
+    EXPECT_TRUE(unit.config().blank);
+    Send(readAll);
+    EXPECT_EQ(Drain(50), StateThen(end));
+
+    // A scenario sets what it starts with.
+    UnitConfig config;
+    config.preset = 3;
+    config.workingMode = 0;
+    Darvix other(config, clock);
+    EXPECT_EQ(other.CurrentPreset(), 3);
+    EXPECT_EQ(other.WorkingMode(), 0);
+}
+
+namespace {
+
+// A unit with every store of the replacement driver plugged in.
+struct StoredUnit {
+    explicit StoredUnit(os::ManualClock& clock) : unit(UnitConfig{}, clock), wizard({}, &sources) {
+        unit.config().hello = HelloMode::Never;
+        InstallTuningStore(unit, tuning);
+        InstallLevelStore(unit, levels);
+        InstallSourceStore(unit, sources);
+        InstallDynEqStore(unit, dynEq);
+        InstallWizardStore(unit, wizard);
+        unit.Connect();
+    }
+    TuningStore tuning;
+    LevelStore levels;
+    SourceStore sources;
+    DynEqStore dynEq;
+    Darvix unit;
+    WizardStore wizard;
+};
+
+Frame Sealed(Frame f) {
+    devlink::PutU16BE(&f[2], static_cast<uint16_t>(f.size()));
+    devlink::SealFrame(f);
+    return f;
+}
+
+}  // namespace
+
+// After 0xD6 the unit streams on a read-all exactly what a unit from the factory streams: every
+// store forgot what the PC had sent it.
+TEST_F(DeviceTest, AResetUnitReadsBackAsOneFromTheFactory) {
+    auto send = [&](Darvix& u, const Frame& f) {
+        u.SetParity(FT_PARITY_MARK);
+        u.ReceiveFromPc(f.data(), 1);
+        clock.Advance(25);
+        u.SetParity(FT_PARITY_SPACE);
+        u.ReceiveFromPc(f.data() + 1, f.size() - 1);
+        clock.Advance(45);
+    };
+    auto readAll = [&](Darvix& u) {
+        send(u, Bytes({0x46, 0x5A, 0x00, 0x06, 0x92, 0x38}));
+        for (int i = 0; i < 200; ++i) {
+            u.Poll();
+            clock.Advance(1);
+        }
+        Frame out(u.rxQueue().begin(), u.rxQueue().end());
+        u.rxQueue().clear();
+        return out;
+    };
+    StoredUnit factory(clock);
+    StoredUnit used(clock);
+    Frame routing(46, 0);
+    routing[0] = 0x46;
+    routing[1] = 0x5A;
+    routing[4] = 0xA4;
+    for (int o = 0; o < 8; ++o) routing[13 + o] = routing[21 + o] = 0xFF;
+    routing[5] = 0x28;  // output 0 feeds the front left full-range speaker
+    routing[13] = 0;
+    routing[21] = 0;
+    const Frame sent[] = {
+        Sealed(Bytes({0x00, 0x5A, 0, 0, 0x0A, 100, 0})),  // master level
+        Sealed(Bytes({0x46, 0x5A, 0, 0, 0x7A, 2, 0})),    // external source S/PDIF
+        Sealed(Bytes({0x46, 0x5A, 0, 0, 0x7D, 1, 0})),    // preset B
+        Sealed(Bytes({0x46, 0x5A, 0, 0, 0xCF, 0, 0})),    // Expert
+        Sealed(routing),
+    };
+    for (const Frame& f : sent) send(used.unit, f);
+    const Frame fresh = readAll(factory.unit);
+    ASSERT_NE(readAll(used.unit), fresh);
+    send(used.unit, Bytes({0x46, 0x5A, 0x00, 0x06, 0xD6, 0x7C}));
+    EXPECT_EQ(readAll(used.unit), fresh);
+    EXPECT_FALSE(used.tuning.HasRouting());
+    EXPECT_EQ(used.unit.CurrentPreset(), 0);
+    EXPECT_EQ(used.unit.WorkingMode(), 1);
 }
 
 TEST_F(DeviceTest, HandlersCanBeReplacedAndAdded) {
@@ -360,9 +489,9 @@ TEST_F(DeviceTest, ReadBackFailuresAndUnplugOnACommand) {
     unit.Connect();
     const Frame readAll = Bytes({0x46, 0x5A, 0x00, 0x06, 0x92, 0x38});
     Send(readAll);
-    EXPECT_EQ(Drain(50), Bytes({0x5A, 0x46, 0x00, 0x07, 0x93, 0x00, 0x3A})) << "the first one fails";
+    EXPECT_EQ(Drain(50), StateThen(Bytes({0x5A, 0x46, 0x00, 0x07, 0x93, 0x00, 0x3A}))) << "the first one fails";
     Send(readAll);
-    EXPECT_EQ(Drain(50), Bytes({0x5A, 0x46, 0x00, 0x07, 0x93, 0x01, 0x3B}));
+    EXPECT_EQ(Drain(50), StateThen(Bytes({0x5A, 0x46, 0x00, 0x07, 0x93, 0x01, 0x3B})));
 
     unit.faults().unplugOnCommand = 0x7D;
     Send(kIdentify);

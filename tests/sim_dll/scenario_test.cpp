@@ -55,6 +55,9 @@ TEST(ScenarioFile, EveryKey) {
         "open = fail\n"
         "write = stall\n"
         "write_ok_count = 7\n"
+        "write_from_command = 0x0F\n"
+        "preset = 2\n"
+        "working_mode = expert\n"
         "parity = fail\n"
         "parity_ok_count = 2\n"
         "unplug_after_frames = 9\n"
@@ -101,6 +104,9 @@ TEST(ScenarioFile, EveryKey) {
     EXPECT_EQ(af.unplugAfterCount, 12);
     EXPECT_EQ(a.finalizeDelayMs, 2500u);
     EXPECT_EQ(af.readAllFailures, 2);
+    EXPECT_EQ(af.writeFaultAfterCommand, 0x0F);
+    EXPECT_EQ(a.preset, 2);
+    EXPECT_EQ(a.workingMode, 0);
     // The second keeps the defaults of unit 2 except what it sets.
     const sim::UnitConfig& b = s.devices[1].config;
     EXPECT_EQ(b.firmware, (std::array<uint8_t, 4>{0, 0, 4, 1}));
@@ -109,6 +115,9 @@ TEST(ScenarioFile, EveryKey) {
     EXPECT_TRUE(b.accessory);
     EXPECT_EQ(b.delivery, sim::Delivery::Instant);
     EXPECT_TRUE(s.devices[1].faults.writeFails.Hits(0));
+    EXPECT_EQ(s.devices[1].faults.writeFaultAfterCommand, -1);
+    EXPECT_EQ(b.preset, 0);
+    EXPECT_EQ(b.workingMode, 1);
 }
 
 TEST(ScenarioFile, AFileWithoutDevicesListsNone) {
@@ -134,6 +143,9 @@ TEST(ScenarioFile, ErrorsNameTheLineAndTheReason) {
         {"[device]\nblank = maybe\n", "line 2: bad value 'maybe' for 'blank'"},
         {"[device]\nlocation = 0x100000000\n", "line 2: bad value '0x100000000' for 'location'"},
         {"[device]\nwrite_ok_count = 12abc\n", "line 2: bad value '12abc' for 'write_ok_count'"},
+        {"[device]\npreset = 4\n", "line 2: bad value '4' for 'preset'"},
+        {"[device]\nworking_mode = 1\n", "line 2: bad value '1' for 'working_mode'"},
+        {"[device]\nwrite_from_command = 0x100\n", "line 2: bad value '0x100' for 'write_from_command'"},
         {"[device]\nno_reply_to = 0x1CC\n", "line 2: bad value '0x1CC' for 'no_reply_to'"},
         {"[device]\nno_reply_to =\n", "line 2: bad value '' for 'no_reply_to'"},
         {"[device]\ncolour = red\n", "line 2: unknown device key 'colour'"},
