@@ -57,8 +57,9 @@ public:
     bool HasChart() const override { return true; }
     bool HasSettings() const override { return true; }
     bool HasDeviceInfo() const override { return false; }
-    void ShowResponse(uint32_t id, const model::BiquadSection* s, int count, bool repaint) override {
-        chart.ShowResponse(id, s, count, repaint);
+    void ShowResponse(uint32_t id, const model::BiquadSection* s, int count, bool repaint,
+                      bool bypassed) override {
+        chart.ShowResponse(id, s, count, repaint, bypassed);
     }
     void ShowCrossoverResponse(uint32_t id, const model::CrossoverParams& block, const model::CrossoverSections& s,
                                bool repaint) override {
