@@ -92,8 +92,10 @@ int DSPSettingLogic::AskListeningPointChange() {
 void DSPSettingLogic::ShowConnectionStatus(uint32_t version, int star, int remote, int rescue) {
     if (!HasDeviceInfo()) return;
     ChartView& info = *views_.chart;
-    remoteConnected_ = remote;
     if (version != kNoVersion) {
+        // Only an identification says whether the remote control is there: the end of a write
+        // passes no version and no remote, and must not make a connected Vexa read as missing.
+        remoteConnected_ = remote;
         const int b3 = (version >> 24) & 0xFF, b2 = (version >> 16) & 0xFF,
                   b1 = (version >> 8) & 0xFF, b0 = version & 0xFF;
         char text[64];

@@ -268,13 +268,19 @@ TEST(SpeakerViewsPage, StatusLines) {
     EXPECT_EQ(p.chart.lines[0], "Offline Mode");
     EXPECT_EQ(p.chart.lines[4], "kept");
 
-    // -1: lines 0 and 3 unchanged, the rest as always.
+    // -1: lines 0 and 3 unchanged, the rest as always; the remote flag too, whatever is passed
+    // with it (the end of a write passes 0): a later remote version still shows.
     p.chart.lines[1] = "x";
     p.logic->ShowConnectionStatus(0xFFFFFFFFu, 1, 0, 0);
     EXPECT_EQ(p.chart.lines[0], "Offline Mode");
     EXPECT_EQ(p.chart.lines[1], " ");
     EXPECT_EQ(p.chart.lines[3], "Vexa connected");
     EXPECT_EQ(p.chart.lines[4], "darvix connected (*).");
+    p.logic->ShowVexaStatus(5, 2);
+    EXPECT_EQ(p.chart.lines[3], "Vexa connected (ver. 5.02)");
+    // Nor does -1 with remote set make a missing remote connected.
+    p.logic->ShowConnectionStatus(0x01020304u, 0, 0, 0);
+    p.logic->ShowConnectionStatus(0xFFFFFFFFu, 0, 1, 0);
     p.logic->ShowVexaStatus(1, 5);
     EXPECT_EQ(p.chart.lines[3], "Vexa not connected.");
 
