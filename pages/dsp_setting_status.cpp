@@ -31,6 +31,23 @@ void DSPSettingLogic::OnChannelMapMutes() {
     m.SetMuteDirty();
 }
 
+// The model's mutes go to every place that shows or holds them: the channel map, the output-level
+// page and, online, the unit. A setup load leaves every output unmuted in the model (no section of
+// the file holds mutes) while the level page and the unit kept the old ones, and the next click on
+// the map would then silently unmute.
+void DSPSettingLogic::ShareMutes() {
+    model::TuningModel& m = *model_;
+    uint32_t mutes[model::kChannelCount] = {};
+    {
+        std::lock_guard<std::mutex> guard(m.Lock(model::kLockMute));
+        for (int o = 0; o < model::kChannelCount; ++o) mutes[o] = m.Mute(o);
+        m.SetMuteDirty();
+    }
+    if (views_.channelMap) views_.channelMap->SetMuteFlags(mutes);
+    if (views_.messages)
+        views_.messages->SendToMain(ui::MsgMuteFlagsChanged, 0, reinterpret_cast<intptr_t>(mutes));
+}
+
 void DSPSettingLogic::NotifyChannelMap(const uint32_t* mutes) {
     if (!views_.channelMap || !mutes) return;
     if (views_.messages) {
