@@ -162,6 +162,9 @@ void Darvix::OnCreate(HWND main) {
     dsp_ = new pages::DSPSetting(main, 0, kPageY, on, &settings_);
     sources_ = new pages::ExtSourceEq(main, 0, kPageY, on);
     sources_->SetOutputLevelWindow(levels_->GetHwnd());
+    // The tuning page gave the output-level page its speakers' icons while it was built; given
+    // again now that both pages exist, the icons do not depend on which page came first.
+    dsp_->ShowLevelIcons();
     ShowPage(0);
     caption_ = new ui::CaptionBar(main, 0, 0);
     tabs_ = new pages::TabBarCtrl(main, 0, 28, on, &ftdi_, rescue_ != 0, &settings_);

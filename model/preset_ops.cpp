@@ -65,6 +65,15 @@ void TuningModel::CyclePresets(bool trackingOff) {
     dirtyTracking_ = tracking;
 }
 
+void TuningModel::ShowLevelIcons() {
+    observer_->LevelIconChanged(-1, 0, 0, 0);
+    for (int o = 0; o < kChannelCount; ++o) {
+        const DspChannelRecord& r = presets_[0].channel[o];
+        if (IsAssigned(r) && r.passiveVariant != -1 && r.inUse)
+            observer_->LevelIconChanged(o, r.position, r.kind, r.passiveVariant);
+    }
+}
+
 void TuningModel::SelectPreset(int preset) {
     if (preset < 0 || preset >= kPresetCount || preset == currentPreset_) return;
     const uint32_t tracking = dirtyTracking_;

@@ -164,6 +164,9 @@ public:
     // Makes each preset current in turn, designs and shows it, then the previous current preset
     // again; with trackingOff, dirty tracking is off meanwhile (and then as it was).
     void CyclePresets(bool trackingOff = true);
+    // The output-level page's icons from preset 0: all cleared, then one for every output whose
+    // record is assigned, in use and has a passive-crossover variant.
+    void ShowLevelIcons();
 
     // Device messages: the send cycle (tuning_send.cpp) and the setters of received tuning
     // frames (tuning_receive.cpp).
@@ -196,7 +199,7 @@ private:
     // record was corrected.
     int LinkCrossovers(int output, const CrossoverParams& panel, int raw, bool& show);
 
-    TuningObserver noObserver_;
+    NullTuningObserver noObserver_;
     TuningObserver* observer_;
 
     std::array<DspPreset, kPresetCount> presets_{};

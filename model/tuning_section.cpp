@@ -168,12 +168,7 @@ void TuningSection::Apply(const SectionContext& context) {
         }
         for (int p = 0; p < kPresetCount; ++p)
             model_.SetListeningPointValue(p, s.listeningPoint[p]);
-        view.LevelIconChanged(-1, 0, 0, 0);
-        for (int o = 0; o < kChannelCount; ++o) {
-            const DspChannelRecord& r = model_.Record(0, o);
-            if (IsAssigned(r) && r.passiveVariant != -1 && r.inUse)
-                view.LevelIconChanged(o, r.position, r.kind, r.passiveVariant);
-        }
+        model_.ShowLevelIcons();
         model_.CyclePresets(true);
     } else if (context.slot == -1) {
         ClearChannelFlags(model_);

@@ -131,10 +131,16 @@ void ChannelMap::PostToPage(uint32_t id, intptr_t wParam, intptr_t lParam) {
     PostMessageA(Parent(), id, static_cast<WPARAM>(wParam), lParam);
 }
 
+// The main window is the page's parent.
+HWND ChannelMap::MainWindow() const { return Parent() ? GetParent(Parent()) : nullptr; }
+
 intptr_t ChannelMap::SendToMain(uint32_t id, intptr_t wParam, intptr_t lParam) {
-    // The main window is the page's parent.
-    HWND main = Parent() ? GetParent(Parent()) : nullptr;
+    HWND main = MainWindow();
     return main ? SendMessageA(main, id, static_cast<WPARAM>(wParam), lParam) : 0;
+}
+
+void ChannelMap::PostToMain(uint32_t id, intptr_t wParam, intptr_t lParam) {
+    if (HWND main = MainWindow()) PostMessageA(main, id, static_cast<WPARAM>(wParam), lParam);
 }
 
 }  // namespace pages

@@ -31,6 +31,8 @@ public:
 private:
     void PostToPage(uint32_t id, intptr_t wParam, intptr_t lParam) override;
     intptr_t SendToMain(uint32_t id, intptr_t wParam, intptr_t lParam) override;
+    void PostToMain(uint32_t id, intptr_t wParam, intptr_t lParam) override;
+    HWND MainWindow() const;
     void TakeFocus();
     void ShowCursorKind(bool now);
     void CursorAtPointer(bool ctrl);

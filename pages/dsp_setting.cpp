@@ -126,4 +126,8 @@ intptr_t DSPSetting::SendToMain(uint32_t id, intptr_t wParam, intptr_t lParam) {
     return Parent() ? SendMessageA(Parent(), id, static_cast<WPARAM>(wParam), lParam) : 0;
 }
 
+void DSPSetting::PostToMain(uint32_t id, intptr_t wParam, intptr_t lParam) {
+    if (Parent()) PostMessageA(Parent(), id, static_cast<WPARAM>(wParam), lParam);
+}
+
 }  // namespace pages

@@ -61,6 +61,8 @@ public:
     void SelectPreset(int preset) { Model().SelectPreset(preset); }
     void CopyPreset(int from, int to) { Model().CopyPreset(from, to); }
     void ReloadAllPages() { logic_->ReloadAllPages(); }
+    // The output-level page's icons of preset 0's speakers, all of them again.
+    void ShowLevelIcons() { Model().ShowLevelIcons(); }
     void RefreshFromModel(bool keepSelection) { logic_->RefreshFromModel(keepSelection); }
 
     // The read-back's parser (user interface thread).
@@ -87,6 +89,7 @@ public:
 private:
     void PostToPage(uint32_t id, intptr_t wParam, intptr_t lParam) override;
     intptr_t SendToMain(uint32_t id, intptr_t wParam, intptr_t lParam) override;
+    void PostToMain(uint32_t id, intptr_t wParam, intptr_t lParam) override;
 
     // In the order the page creates them; deleted in the same order.
     std::unique_ptr<FilterSettings> filter_;

@@ -106,6 +106,16 @@ void DSPSettingLogic::SelectSpeakerOfRow(int row) {
     if (views_.carView) views_.carView->SetSpeakerSelected(r.position, r.kind, true, true, true);
 }
 
+// The car view selects the speakers of the selected rows, and only those.
+void DSPSettingLogic::SelectSpeakersOfRows() {
+    if (!views_.carView || !views_.channelMap) return;
+    SpeakerTriple triples[kMaxTriples];
+    const int n = views_.channelMap->ListSelected(triples, kMaxTriples);
+    for (int i = 0; i < n; ++i)
+        views_.carView->SetSpeakerSelected(triples[i].position, triples[i].kind, true, i == 0,
+                                           i == n - 1);
+}
+
 // ---- Panels and chart -------------------------------------------------------------------------
 
 void DSPSettingLogic::LoadPanels(int output) {
@@ -227,6 +237,17 @@ void DSPSettingLogic::DrawSingle(int output) {
     if (chartThere) chart->SetHoldRedraw(false);
 }
 
+// The panels show the edited channel and the chart highlights its curves; without one the panels
+// show nothing, so that no stale channel seems editable.
+void DSPSettingLogic::LoadEditedChannel(int c, bool redraw) {
+    if (!ValidOutput(c)) {
+        EmptyPanels();
+        return;
+    }
+    LoadPanels(c);
+    if (Assigned(c)) UpdateChartCurve(Rec(c).position, Rec(c).kind, redraw);
+}
+
 // ---- Selection ----------------------------------------------------------------------------------
 
 // Two or more speakers selected: with the chart held, their sum, then the edited channel loaded and
@@ -236,13 +257,7 @@ void DSPSettingLogic::DrawMultiSelection() {
     const bool chartThere = chart && chart->HasChart();
     if (chartThere) chart->SetHoldRedraw(true);
     DrawMultiView(false);
-    const int c = EditedChannel();
-    if (c >= 0) {
-        LoadPanels(c);
-        if (Assigned(c)) UpdateChartCurve(Rec(c).position, Rec(c).kind, true);
-    } else {
-        EmptyPanels();
-    }
+    LoadEditedChannel(EditedChannel(), true);
     if (chartThere) chart->SetHoldRedraw(false);
 }
 
@@ -259,12 +274,7 @@ void DSPSettingLogic::OnChannelMapSelection(int, int) {
         DrawSingle(r);
         return;
     }
-    SpeakerTriple triples[kMaxTriples];
-    const int n = map->ListSelected(triples, kMaxTriples);
-    if (views_.carView)
-        for (int i = 0; i < n; ++i)
-            views_.carView->SetSpeakerSelected(triples[i].position, triples[i].kind, true, i == 0,
-                                               i == n - 1);
+    SelectSpeakersOfRows();
     DrawMultiSelection();
 }
 
@@ -272,13 +282,7 @@ void DSPSettingLogic::OnChannelMapCurrent() {
     ChannelMapView* map = views_.channelMap;
     if (!map || map->CountSelected() < 2) return;
     if (views_.carView) views_.carView->SetSpeakerSelected(-1, -1, false, true, false);
-    const int c = map->GetCurrentRow();
-    if (ValidOutput(c)) {
-        LoadPanels(c);
-        if (Assigned(c)) UpdateChartCurve(Rec(c).position, Rec(c).kind, true);
-    } else {
-        EmptyPanels();
-    }
+    LoadEditedChannel(map->GetCurrentRow(), true);
 }
 
 void DSPSettingLogic::OnSpeakerPicked() {
@@ -417,6 +421,41 @@ void DSPSettingLogic::SpeakerAssigned(int output, int position, int kind, int va
                                       uint32_t amplifier) {
     if (views_.channelMap) views_.channelMap->SetRow(output, position, kind, false, variant, amplifier);
     if (views_.carView) views_.carView->AddSpeaker(position, kind, false, variant);
+    LevelIconChanged(output, position, kind, variant);
+}
+
+// The output-level page draws the icon of the speaker an output feeds (output -1: clears them all).
+// Sent, so the array only has to outlive the call.
+void DSPSettingLogic::LevelIconChanged(int output, int position, int kind, int variant) {
+    if (!views_.messages) return;
+    if (output < 0) {
+        views_.messages->SendToMain(ui::MsgChannelIcon, -1, 0);
+        return;
+    }
+    const int speaker[3] = {position, kind, variant};
+    views_.messages->SendToMain(ui::MsgChannelIcon, output, reinterpret_cast<intptr_t>(speaker));
+}
+
+// A new configuration while connected: the main window writes the whole tuning at once, as after
+// a file load. Posted, so that the write starts once the wizard's end has been handled.
+void DSPSettingLogic::FullWriteRequested() {
+    if (views_.messages) views_.messages->PostToMain(ui::MsgWriteToDevice, 1, ui::kWriteAtOnce);
+}
+
+// What a preset switch leaves to the page once the pages show the new preset: with several rows
+// selected the car view selects their speakers again and the chart shows their curves and their
+// sum; the panels show the edited channel, or nothing when there is none (the curve switches then
+// show no channel, which changes nothing on them); then the chart is drawn.
+void DSPSettingLogic::PresetSelected(int) {
+    ChartView* chart = views_.chart;
+    if (ManyRowsSelected()) {
+        SelectSpeakersOfRows();
+        // Ends the chart's hold, which draws it.
+        DrawMultiSelection();
+        return;
+    }
+    LoadEditedChannel(EditedChannel(), false);
+    if (chart && chart->HasChart()) chart->Paint(true);
 }
 
 void DSPSettingLogic::ResetDisplaySwitches() {

@@ -99,7 +99,7 @@ public:
     void UpdateChartCurve(int position, int kind, bool redraw);
     void UpdateChartCurvesFor(const SpeakerTriple* triples, int count, bool paint);
 
-    // TuningObserver.
+    // TuningObserver: every effect the model asks of the page's windows and the main window.
     bool ViewsReady() override { return views_.channelMap && views_.carView; }
     void SpeakerAssigned(int output, int position, int kind, int variant,
                          uint32_t amplifier) override;
@@ -112,9 +112,12 @@ public:
     void ShowCrossover(int output) override;
     void ShowEqualiser(int output) override;
     void EqualiserCurveChanged(int output) override;
+    void PresetSelected(int preset) override;
     void ClearSpeakers() override;
     void AssignmentLoaded(int preset) override;
+    void LevelIconChanged(int output, int position, int kind, int variant) override;
     void ChannelStatesChanged() override { UpdateChannelMapStates(); }
+    void FullWriteRequested() override;
 
 private:
     model::DspChannelRecord& Rec(int output) {
@@ -123,11 +126,13 @@ private:
     bool Assigned(int output) const;
     void LoadPanels(int output);
     void EmptyPanels();
+    void LoadEditedChannel(int output, bool redraw);
     void DrawSingle(int output);
     void DrawMultiView(bool redraw);
     void DrawMultiSelection();
     void ClearSum();
     void SelectSpeakerOfRow(int row);
+    void SelectSpeakersOfRows();
     bool OneRowSelected() const;
     bool ManyRowsSelected() const;
 

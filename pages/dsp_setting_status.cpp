@@ -82,10 +82,9 @@ void DSPSettingLogic::OnListeningPoint(int point) {
         m.SetDirtyAlways(preset, o, model::kDirtyDelay);
     }
     const int c = EditedChannel();
-    if (c >= 0 && c < model::kChannelCount && Rec(c).inUse) {
-        filter_.SetCrossover(Rec(c).crossover);
-        UpdateChannelMapStates();
-    }
+    if (c >= 0 && c < model::kChannelCount && Rec(c).inUse) filter_.SetCrossover(Rec(c).crossover);
+    // The trims are gone from every output, whichever is edited: their marks go too.
+    UpdateChannelMapStates();
 }
 
 int DSPSettingLogic::AskListeningPointChange() {

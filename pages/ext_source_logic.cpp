@@ -295,12 +295,12 @@ void ExtSourceLogic::PutOnControls(int s) {
     Changed(true);
 }
 
-void ExtSourceLogic::EnterMasterMode() {
+void ExtSourceLogic::EnterMasterMode(bool light) {
     if (view_) view_->HideAllCurves();
     masterChecked_ = true;
     typeChecked_[inputType_ == 0 ? 1 : 0] = true;
     typeChecked_[inputType_ == 0 ? 0 : 1] = false;
-    LightSource(kMasterMode);
+    if (light) LightSource(kMasterMode);
     panelEnabled_ = false;
     sensEnabled_ = false;
     masterEnabled_ = true;
@@ -321,17 +321,27 @@ void ExtSourceLogic::OnSourcePicked(int s) {
     if (view_ && connected_) view_->LockParent(kSourceSwitchMs);
 }
 
-void ExtSourceLogic::OnMasterClicked() { EnterMasterMode(); }
+// Master mode is entered only by a click that leaves the switch checked. A click on the checked
+// switch would uncheck it: it is checked again and nothing else happens, since lighting Master
+// again would send the selection once more and hold the device for its input change.
+void ExtSourceLogic::OnMasterClicked() {
+    if (masterChecked_) {
+        Changed(true);
+        return;
+    }
+    EnterMasterMode();
+}
 
+// The current input type's indicator acts as the Master switch; the other type's stays unchecked.
 void ExtSourceLogic::OnTypeIndicatorClicked(int lowLevelIndicator) {
     const bool current = (inputType_ == 0) == (lowLevelIndicator != 0);
-    if (current) {
+    bool& checked = typeChecked_[lowLevelIndicator ? 1 : 0];
+    if (current && !checked) {
         EnterMasterMode();
-    } else {
-        // The other type's indicator stays as it was: unchecked.
-        typeChecked_[lowLevelIndicator ? 1 : 0] = false;
-        Changed(true);
+        return;
     }
+    if (!current) checked = false;
+    Changed(true);
 }
 
 void ExtSourceLogic::SelectSource(int k) {
@@ -353,7 +363,8 @@ void ExtSourceLogic::LoadControlsFromSource(bool useGiven, int k) {
         if (useGiven) LightSource(source);
         PutOnControls(source);
     } else {
-        EnterMasterMode();
+        // Master stays lit when it already was: only a given choice is lit (and sent) again.
+        EnterMasterMode(useGiven);
     }
 }
 

@@ -236,7 +236,8 @@ private:
     friend class ExtSourceSection;
     static uint32_t CurveId(int s) { return static_cast<uint32_t>(2 * s); }
     void PutOnControls(int s);
-    void EnterMasterMode();
+    // light: Master is lit (and the selection marked for sending) as well.
+    void EnterMasterMode(bool light = true);
     void ShowSourceCurve(int s, const ExtSourceRecord& record);
     void SetSensitivityRange(bool phone);
     int Load(int32_t fileSource, uint32_t inputType, const std::array<ExtSourceRecord, kSourceCount>& records);

@@ -79,6 +79,10 @@ namespace ui {
 DARVIX_PRIVATE_MESSAGES(DARVIX_MESSAGE_CONSTANT)
 #undef DARVIX_MESSAGE_CONSTANT
 
+// MsgWriteToDevice's lParam that writes the whole tuning at once, without a question (after a
+// file load, a preset copy or a new configuration).
+inline constexpr intptr_t kWriteAtOnce = 0x10000;
+
 struct PrivateMessage {
     uint32_t id;
     const char* name;

@@ -24,6 +24,16 @@ public:
     void ClearChartCurves() override { calls.push_back("chart"); }
     void ShowListeningPoint(int p) override { calls.push_back("lp " + std::to_string(p)); }
     void RefreshPages() override { calls.push_back("refresh"); }
+    void WorkingModeChanged(uint32_t mode) override { calls.push_back("mode " + std::to_string(mode)); }
+    void ShowCrossover(int o) override { calls.push_back("crossover " + std::to_string(o)); }
+    void ShowEqualiser(int o) override { calls.push_back("eq " + std::to_string(o)); }
+    void EqualiserCurveChanged(int o) override { calls.push_back("eq curve " + std::to_string(o)); }
+    void PresetSelected(int p) override { calls.push_back("selected " + std::to_string(p)); }
+    void ClearSpeakers() override { calls.push_back("clear speakers"); }
+    void AssignmentLoaded(int p) override { calls.push_back("loaded " + std::to_string(p)); }
+    void LevelIconChanged(int o, int, int, int) override { calls.push_back("icon " + std::to_string(o)); }
+    void ChannelStatesChanged() override { calls.push_back("states"); }
+    void FullWriteRequested() override { calls.push_back("full write"); }
 
     bool ready = true;
     std::vector<std::string> calls;

@@ -498,14 +498,8 @@ devlink::Frame FinishAndRoute(const Walk& walk, model::TuningModel& m) {
     return model::BuildRoutingMessage(m.Preset(0));
 }
 
-class ReadyObserver : public model::TuningObserver {
-public:
-    bool ViewsReady() override { return true; }
-};
-
 TEST(WizardFinish, TheTuningTakesTheLabelsLayout) {
-    ReadyObserver views;
-    model::TuningModel m(&views);
+    model::TuningModel m;
     // Front woofers and tweeters, the center pair and a subwoofer.
     const devlink::Frame plain = FinishAndRoute(
         {{{0, 1}, {0, 3}, {1, 1}, {1, 3}, {4, 5}}, {}, {}}, m);

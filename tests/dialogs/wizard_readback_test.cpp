@@ -248,11 +248,6 @@ TEST(WizardReadBack, OnlyPositionsAndKindsUpToElevenMakeAnAssignment) {
     EXPECT_TRUE(dialogs::RoutingFrameAssignments(input.data(), input.size()).empty());
 }
 
-class ReadyObserver : public model::TuningObserver {
-public:
-    bool ViewsReady() override { return true; }
-};
-
 // Output, position, kind, passive variant and amplifier of every assigned record, all presets.
 using ModelLayout = std::vector<std::tuple<int, int, int, int, int, uint32_t>>;
 ModelLayout LayoutOf(const model::TuningModel& m) {
@@ -281,8 +276,7 @@ TEST(DeviceLayout, EveryOutputKeepsTheSpeakerTheUnitReports) {
     ASSERT_EQ(Parse(w, f), 1);
     const auto layout = w.logic.TakeDeviceLayout();
     ASSERT_TRUE(layout.has_value());
-    ReadyObserver views;
-    model::TuningModel m(&views);
+    model::TuningModel m;
     m.ApplyDeviceConfiguration(*layout);
     EXPECT_EQ(m.AssignedCount(), 8);
     const int expected[8][4] = {{kFL, kFull, 4, 0},    {kFR, kFull, 8, 1},   {kRL, kFull, 0, 0},
@@ -339,8 +333,7 @@ TEST(WizardRoundTrip, TheUnitsRoutingGivesBackTheWizardsLayoutAndChoices) {
         Wizard w;
         WalkCarSteps(w, walk);
         const WizardIoRecord finished = w.logic.GetIoRecord();
-        ReadyObserver views;
-        model::TuningModel wizardModel(&views);
+        model::TuningModel wizardModel;
         wizardModel.ApplyConfiguration(dialogs::LabelAssignments(finished));
 
         // The routing the wizard's Finish sends: the unit keeps it and streams it back at the
@@ -352,7 +345,7 @@ TEST(WizardRoundTrip, TheUnitsRoutingGivesBackTheWizardsLayoutAndChoices) {
         ASSERT_EQ(Parse(reopened, routing), 1);
         const auto layout = reopened.logic.TakeDeviceLayout();
         ASSERT_TRUE(layout.has_value());
-        model::TuningModel readModel(&views);
+        model::TuningModel readModel;
         readModel.ApplyDeviceConfiguration(*layout);
         EXPECT_EQ(LayoutOf(readModel), LayoutOf(wizardModel));
         EXPECT_EQ(readModel.AssignedCount(), wizardModel.AssignedCount());

@@ -244,6 +244,13 @@ wizard_walk() {  # wizard_walk DIALOG [SHOT_PREFIX]
     shoot 14 "${2:-}"
     wizard_press "$d" 110 330               # Finish
 }
+# The write the program starts by itself once the wizard has finished online: no question, its
+# success, OK.
+wizard_written() {
+    local d
+    d=$(dialog "$updated" 60000) || fail "no write to the device after the wizard"
+    press "$d" 110 160
+}
 # The outputs of preset A in a setup file: "output position kind" per record, in output order.
 setup_layout() {
     python3 - "$1" <<'PY'
@@ -523,6 +530,7 @@ wizard-blank-finish)
     d=$(wizard) || fail "no wizard for the blank unit"
     wizard_walk "$d"
     main=$(main_window) || fail "no main window after the wizard"
+    wizard_written
     wait_idle "$main"
     # Set up now: a later wizard cancelled from the Config menu keeps the program.
     tabs=$(tab_bar "$main") || fail "no tab bar"
@@ -793,6 +801,7 @@ scan-blank)
     [[ $(get_com) == 0x2 ]] || fail "Com is $(get_com), not 2"
     wizard_walk "$d"
     main=$(main_window) || fail "no main window after the wizard"
+    wizard_written
     wait_idle "$main"
     close_main "$main"
     d=$(dialog "The settings have changed. FINALIZE them in 'darvix' before closing?") || fail "no exit dialog"

@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cmath>
 #include <cstring>
+#include <functional>
 #include <limits>
 #include <string>
 #include <thread>
@@ -405,6 +406,78 @@ TEST(ExtSourceSendCycle, WhatEachEditSends) {
     p.link.Clear();
     EXPECT_EQ(p.logic.SendPendingChanges(p.link.sender), 0);
     EXPECT_TRUE(p.link.frames.empty());
+}
+
+// Master mode is entered by a click that leaves the Master switch, or the current input type's
+// indicator, checked. A click on either while Master is lit only checks it again: the selection is
+// not sent once more, and the poll thread is not held for the unit's input change.
+TEST(ExtSourceSendCycle, ARedundantMasterClickSendsNothingAndHoldsNothing) {
+    const std::string kMasterSelect = "46 5A 00 07 7A FF 20";  // 'z' with 0xFF: no external source
+    struct Case {
+        const char* name;
+        std::function<void(ExtSourceLogic&)> click;
+    };
+    const Case clicks[] = {
+        {"the Master switch", [](ExtSourceLogic& l) { l.OnMasterClicked(); }},
+        {"the low-level indicator (the current type)", [](ExtSourceLogic& l) { l.OnTypeIndicatorClicked(1); }},
+    };
+    for (const Case& c : clicks) {
+        SCOPED_TRACE(c.name);
+        Page p;
+        p.Enable({0, 1});
+        p.logic.OnShowWindow();
+        p.logic.SendPendingChanges(p.link.sender);
+        p.link.Clear();
+        ASSERT_EQ(p.logic.GetSelectedSource(), -1);
+
+        // Already in Master mode: the click changes nothing that goes to the unit.
+        c.click(p.logic);
+        EXPECT_TRUE(p.logic.MasterChecked());
+        EXPECT_TRUE(p.logic.TypeIndicatorChecked(1));
+        EXPECT_FALSE(p.logic.SelectDirty());
+        EXPECT_EQ(p.logic.SendPendingChanges(p.link.sender), 0);
+        EXPECT_TRUE(p.link.frames.empty());
+        EXPECT_EQ(p.link.sleeper.TotalMs(), 0u);
+
+        // With a source lit the same click enters Master mode: 'z' 0xFF, then the unit's 1500 ms.
+        p.logic.OnSourcePicked(1);
+        p.logic.SendPendingChanges(p.link.sender);
+        p.link.Clear();
+        c.click(p.logic);
+        EXPECT_TRUE(p.logic.MasterChecked());
+        EXPECT_EQ(p.logic.GetSelectedSource(), -1);
+        EXPECT_EQ(p.logic.SendPendingChanges(p.link.sender), 1);
+        ASSERT_EQ(p.link.frames.size(), 1u);
+        EXPECT_EQ(ToHex(p.link.frames[0]), kMasterSelect);
+        EXPECT_GE(p.link.sleeper.TotalMs(), 1500u);
+    }
+    {
+        // The other type's indicator stays unchecked and does nothing either way.
+        Page p;
+        p.logic.OnShowWindow();
+        p.logic.SendPendingChanges(p.link.sender);
+        p.link.Clear();
+        p.logic.OnTypeIndicatorClicked(0);
+        EXPECT_FALSE(p.logic.TypeIndicatorChecked(0));
+        EXPECT_TRUE(p.logic.TypeIndicatorChecked(1));
+        EXPECT_EQ(p.logic.SendPendingChanges(p.link.sender), 0);
+        EXPECT_EQ(p.link.sleeper.TotalMs(), 0u);
+    }
+    {
+        // Reloading the controls in Master mode lights Master again only when told to.
+        Page p;
+        p.logic.OnShowWindow();
+        p.logic.SendPendingChanges(p.link.sender);
+        p.link.Clear();
+        p.logic.LoadControlsFromSource(false, 3);
+        EXPECT_TRUE(p.logic.MasterChecked());
+        EXPECT_FALSE(p.logic.PanelEnabled());
+        EXPECT_EQ(p.logic.SendPendingChanges(p.link.sender), 0);
+        p.logic.LoadControlsFromSource(true, -1);
+        EXPECT_EQ(p.logic.SendPendingChanges(p.link.sender), 1);
+        ASSERT_EQ(p.link.frames.size(), 1u);
+        EXPECT_EQ(ToHex(p.link.frames[0]), kMasterSelect);
+    }
 }
 
 TEST(ExtSourceSendCycle, FullWriteAndResend) {

@@ -17,6 +17,7 @@
 #include "pages/dsp_setting_logic.h"
 #include "ui/messages.h"
 #include "tests/messages/frame_helpers.h"
+#include "view_doubles.h"
 
 namespace pagetest {
 
@@ -116,11 +117,11 @@ inline void SelectRows(pages::ChannelMapLogic& map, std::initializer_list<int> r
     if (current >= 0) map.SetCurrentRow(current);
 }
 
-// The page with every collaborator, a remembered-answer store and a recording link for the
-// send cycle.
+// The page with every collaborator, a remembered-answer store, a recording main window (which the
+// channel map tells as well) and a recording link for the send cycle.
 class Page {
 public:
-    explicit Page(bool connected = true) {
+    explicit Page(bool connected = true) : map(&messages) {
         settings.CreateKeys();
         pages::DspPageViews v;
         v.chart = &chart;
@@ -128,6 +129,7 @@ public:
         v.carView = &car;
         v.prompter = &prompter;
         v.settings = &settings;
+        v.messages = &messages;
         logic = std::make_unique<pages::DSPSettingLogic>(v, connected);
         link.watched = &logic->Model();
     }
@@ -172,6 +174,7 @@ public:
     void Remember(os::Question q, int32_t value) { os::SetRememberedAnswer(settings, q, value); }
 
     RecordingChart chart;
+    viewtest::RecordingMessages messages;
     pages::ChannelMapLogic map;
     pages::CarChannelLogic car;
     ScriptedPrompter prompter;

@@ -15,6 +15,8 @@ struct SentMessage {
     uint32_t id;
     intptr_t wParam, lParam;
     std::vector<uint32_t> mutes;  // what a 0x800A pointed at when it was sent
+    std::vector<int> speaker;     // what a 0x800B pointed at: position, kind, variant
+    bool toMain = false;          // posted to the main window rather than to the page
 };
 
 class RecordingMessages : public pages::PageMessages {
@@ -28,8 +30,17 @@ public:
             const auto* flags = reinterpret_cast<const uint32_t*>(l);
             m.mutes.assign(flags, flags + 8);
         }
+        if (id == 0x800B && l) {
+            const auto* speaker = reinterpret_cast<const int*>(l);
+            m.speaker.assign(speaker, speaker + 3);
+        }
         sent.push_back(m);
         return 0;
+    }
+    void PostToMain(uint32_t id, intptr_t w, intptr_t l) override {
+        SentMessage m{true, id, w, l, {}};
+        m.toMain = true;
+        sent.push_back(m);
     }
     std::vector<SentMessage> sent;
 };

@@ -69,6 +69,7 @@ amp=$(drv children "$car" | awk '$2 == "MYBTNWND" && $3 == 1 && $4 == 136 && $5 
 drv click "$amp" 5 5 >/dev/null
 wizard_car_next "$d"
 wizard_press "$d" 110 330                   # Finish
+wizard_written
 wait_idle "$main"
 
 # The wizard's messages, each run of statuses as one: begin to end.

@@ -8,6 +8,7 @@ show_menu "$tabs" 48
 menu_command "$tabs" 40133                  # Config > I/O Configuration Wizard
 d=$(wizard) || fail "no wizard"
 wizard_walk "$d"
+wizard_written
 wait_idle "$main"
 order=$(tail -n +"$((mark + 1))" "$work/trace.txt" |
         awk '$5 == "PC>DEV" || $5 == "DEV>PC" {print $10 " " $11}' |
