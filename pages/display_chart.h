@@ -52,6 +52,7 @@ private:
     ui::gdi::MemoryDC background_, track_, thumb_;
     ChartPrefix kept_;
     bool faceRedrawn_ = true;
+    RECT unshown_{0, 0, 0, 0};  // changed in the back buffer, not yet on the screen
     DisplayChartLogic logic_;
     ui::Slider slider_;
 };
