@@ -5,9 +5,9 @@ from skingen.canvas import Canvas, mix
 from skingen.registry import bitmap, strip
 
 WIDTH, HEIGHT = 1007, 503
-# The page around the face is filled with this grey: the face's margin is of the same colour, so
-# that the page shows one surround and the dark console on it, with no band where the face ends.
-SURROUND = (164, 160, 160)
+# The page fills the rows around the face with the pages' dark ground (pages/output_level.cpp), and
+# the face's margin is of that ground too: the level page reads as one dark page like the others,
+# with no band where the face ends.
 GROUND = style.PANEL_GROUND
 GROUP = style.PANEL_FACE
 READOUT = style.PANEL_WELL
@@ -43,8 +43,7 @@ def scale(c, left, lowest):
 
 @bitmap("IDB_PAGE_LEVELS", WIDTH, HEIGHT)
 def page_levels():
-    c = Canvas(WIDTH, HEIGHT, SURROUND)
-    c.rounded_rect(6, 6, WIDTH - 6, HEIGHT - 6, 8, GROUND)
+    c = Canvas(WIDTH, HEIGHT, GROUND)
     c.rounded_frame(6, 6, WIDTH - 6, HEIGHT - 6, 8, 1, style.PANEL_RULE)
     c.text_in_box((24, 18, 400, 40), "OUTPUT LEVELS", fonts.sans(True), 14, style.TEXT_ON_DARK, align="left",
                   tracking=1.2)

@@ -35,11 +35,16 @@ wait_idle "$main"
 d=$(dyn_eq_open "$main") || fail "no dynamic-equalisation dialog"
 wait_trace "PC>DEV  46 5A 00 07 87 00"
 shot "$d" dyneq-compact
-dyn_click "$d" 11 79 120 19
-for ((i = 0; i < 50; ++i)); do [[ $(drv state "$d" | awk '{print $6}') == 481 ]] && break; sleep 0.1; done
+# The mode switches are a radio group: Advanced opens the full face, Easy cuts it to 261 rows.
+height_is() {  # height_is WINDOW ROWS
+    for ((i = 0; i < 50; ++i)); do [[ $(drv state "$1" | awk '{print $6}') == "$2" ]] && return 0; sleep 0.1; done
+    fail "the dynamic-equalisation dialog is $(drv state "$1" | awk '{print $6}') rows high, not $2"
+}
+dyn_click "$d" 11 79 120 19                 # Advanced
+height_is "$d" 481
 shot "$d" dyneq-advanced
-dyn_click "$d" 11 79 120 19                 # Advanced off again: the compact face
-for ((i = 0; i < 50; ++i)); do [[ $(drv state "$d" | awk '{print $6}') == 261 ]] && break; sleep 0.1; done
+dyn_click "$d" 11 59 120 19                 # Easy: the compact face again
+height_is "$d" 261
 shot "$d" dyneq-compact-again
 dyn_click "$d" 993 4 23 21
 drv wait '#32770' "This action will disable Dynamic Equalization." 2000 >/dev/null &&
