@@ -23,7 +23,7 @@ from darvix_e2e.session import (
     UPDATED,
     Case,
 )
-from darvix_e2e.trace import received, sent
+from darvix_e2e.trace import OPEN, SENT, received, sent
 from darvix_e2e.win32 import VK_DOWN, VK_ESCAPE, VK_RETURN, VK_RIGHT
 
 from .dyn_eq import DynEqCase
@@ -174,29 +174,9 @@ class Menus(DynEqCase):
             self.fail("the menu stayed open after Enter")
 
     def shot_source_menu(self, tabs, path):
-        """Config > External Source as the Config button shows it: the submenu opened by the
-        keyboard (its first item then highlighted), saved as a screenshot, then both menus closed
-        unchosen."""
-        popup = self.open_popup(tabs, TabBar.CONFIG)
-        self.key(popup, VK_DOWN)  # "I/O Configuration Wizard"
-        self.key(popup, VK_DOWN)  # "External Source"
-        self.key(popup, VK_RIGHT)  # its submenu
-
-        def submenu():
-            for w in self.top_windows("#32768"):
-                if w["hwnd"] != popup:
-                    return w["hwnd"]
-            return None
-
-        sub = self.until(submenu, 10, "the submenu", fail="the External Source submenu did not open")
-        time.sleep(0.5)
-        self.shot(sub, path)
-        self.key(sub, VK_ESCAPE)
-        self.key(popup, VK_ESCAPE)
-        if not self.wait_gone(popup):
-            self.key(popup, VK_ESCAPE)
-            if not self.wait_gone(popup):
-                self.fail("the Config menu stayed open")
+        """Config > External Source: Down to "I/O Configuration Wizard", Down to "External
+        Source", Right to its submenu."""
+        self.shot_config_submenu(tabs, path, VK_DOWN, VK_DOWN, VK_RIGHT)
 
     def test_menu_config_sources(self):
         # Config > External Source by its ids: each source's item is ticked in the next Config
@@ -221,6 +201,35 @@ class Menus(DynEqCase):
             if source == 4:
                 shutil.copy(shot, self.bin / "e2e-config-sources.bmp")
         self.close_answering(main, EXIT_ONLINE, Exit.NO)
+
+
+class ResetOffline(Case):
+    def test_reset_offline_mode(self):
+        # Offline, File > Reset Settings puts the working mode back to Standard with the tuning:
+        # the Config menu ticks Standard again, and choosing Expert afterwards is a change of mode
+        # (the tick moves), where before the reset left Expert ticked and the program's own mode
+        # at Expert, so that the choice did nothing.
+        self.set_setting("AskReset", ASK)
+        main = self.offline()
+        tabs = self.tab_bar(main)
+
+        def ticked(name):
+            return self.mode_ticks(tabs, f"e2e-reset-offline-mode-{name}.bmp")
+
+        self.choose(tabs, TabBar.CONFIG, menu.kCmdExpert)
+        self.idle(main)
+        self.assertEqual(ticked("expert"), [1], "Expert is not ticked after choosing it")
+        self.choose(tabs, TabBar.FILE, menu.kCmdResetSettings)
+        self.answer_box("This action resets all current settings.", 0)  # OK, "ask no more" not ticked
+        self.idle(main)
+        self.assertEqual(ticked("reset"), [0], "the reset did not leave Standard (0) alone ticked")
+        self.choose(tabs, TabBar.CONFIG, menu.kCmdExpert)  # Expert again: a change once more
+        self.idle(main)
+        self.assertEqual(ticked("expert-again"), [1], "choosing Expert after the reset did not tick it")
+        time.sleep(self.TRACE_LAG)
+        talked = [e for e in self.trace.entries() if e.kind in (SENT, OPEN)]
+        self.assertFalse(talked, f"offline mode talked to the device: {talked[:1]}")
+        self.close_dropping(main)
 
 
 class FileCommands(Case):

@@ -8,10 +8,21 @@ import time
 from darvix_e2e import files, images, layout
 from darvix_e2e.layout import Crossover, Exit, Tuning, Update
 from darvix_e2e.driver import DriverError
-from darvix_e2e.names import cmd, node
+from darvix_e2e.names import cmd, menu, node
 from darvix_e2e.session import EXIT_ONLINE, STORE_END, UPDATED, Case
-from darvix_e2e.trace import SENT, sent
-from darvix_e2e.win32 import MK_SHIFT, WHEEL_DELTA
+from darvix_e2e.trace import SENT, received, sent
+from darvix_e2e.win32 import (
+    MK_SHIFT,
+    SCAN_D,
+    SCAN_LCONTROL,
+    SCAN_LSHIFT,
+    SCAN_RSHIFT,
+    VK_D,
+    VK_LCONTROL,
+    VK_LSHIFT,
+    VK_RSHIFT,
+    WHEEL_DELTA,
+)
 
 XO_TEXT = "This action will erase previous 'Front Right Woofer' Crossover Settings. Press 'Ok' to Continue."
 LP_TEXT = (
@@ -168,6 +179,69 @@ class TuningPage(Case):
         self.close_changed(self.main)
 
 
+    def test_readback_shows_unit(self):
+        # A unit whose read-back carries full-range crossovers on every output and no routing frame
+        # (the simulated unit as it leaves the factory): the layout on screen stays, and the
+        # crossover panel shows Full Range right after start-up; an edit then sends a 't' built
+        # from Full Range (50 Hz, the unit's), not from the panel's defaults (Low Pass at 500 Hz).
+        self.tuning_start()
+        self.assert_not_sent(received(cmd.Routing), "the unit streamed a routing frame")
+        time.sleep(0.5)
+        self.shot(self.page, "e2e-readback-crossover.bmp")
+        fields = self.text(self.panel).split("\n")
+        self.assertEqual(fields[0], "Full Range", f"the crossover panel shows: {'|'.join(fields)}")
+        mark = self.trace.mark()
+        self.press(self.panel, Crossover.PHASE, what="PHASE")
+        self.wait_sent(mark, "t 0 phase 1 link 1")
+        # Output 0's 't': its filter type, family and low-pass frequency.
+        t = next(e.data for e in self.trace.frames(mark) if sent(cmd.Crossover).matches(e))
+        at = 8 + 20 * t[7]
+        got = (t[6], t[at], t[at + 1], struct.unpack_from("<f", t, at + 2)[0])
+        self.assertEqual(got, (0, 0, 0, 50.0), "output, type, family, low-pass Hz of the 't' sent")
+        self.close_changed(self.main)
+
+    def test_setup_load_mutes(self):
+        # A setup holds no mutes: output 4 muted on the channel map, then the setup saved and
+        # loaded. The load leaves every output unmuted, and the three places that hold the mutes
+        # must agree: the unit gets 'y' 00, and a click on output 4's mute switch of the
+        # output-level page (or on the map) mutes it again ('y' 08) instead of unmuting what
+        # already reads as open.
+        self.tuning_start()
+        main = self.main
+        tabs = self.tab_bar(main)
+        channel_map = self.need_child(self.page, "MYFRAMEWND", Tuning.CHANNEL_MAP, "channel map")
+        mark = self.trace.mark()
+        self.click(channel_map, 30, 35 + 28 * 3 + 14)  # the mute zone of row 4 (output 3)
+        self.wait_sent(mark, "y 08")
+        self.save_setup(main, self.work / "muted.bit")
+        mark = self.trace.mark()
+        n = self.count(STORE_END)
+        self.open_file(tabs, layout.TabBar.FILE, menu.kCmdLoadSetup, self.work / "muted.bit")
+        self.write_done(main, n)
+        self.wait_sent(mark, "y 00")
+        time.sleep(0.5)
+        self.shot(self.page, "e2e-mutes-loaded-map.bmp")
+        # The output-level page: its eight mute switches, left to right.
+        self.click(tabs, *layout.TabBar.LEVELS_TAB)
+        w, h = layout.Levels.MUTE_SIZE
+
+        def fourth_mute():
+            mutes = sorted(
+                (c for c in self.children(main, "MYBTNWND", visible=1) if (c["w"], c["h"]) == (w, h)),
+                key=lambda c: c["x"],
+            )
+            return mutes[3]["hwnd"] if len(mutes) > 3 else None
+
+        mute = self.until(fourth_mute, 5, "the mute switches", fail="no mute switch of output 4 on the output-level page")
+        time.sleep(0.5)
+        self.shot(main, "e2e-mutes-loaded-levels.bmp")
+        mark = self.trace.mark()
+        self.click(mute)
+        self.wait_sent(mark, "y 08")
+        self.assertEqual(self.count_sent(mark, "y"), 1, f"more than one mute mask went: {self.sent_since(mark)}")
+        self.close_dropping(main)
+
+
 class Equaliser(Case):
     def test_eq_wheel(self):
         # One wheel notch up on band 10 of the tuning page's equaliser (a fresh unit's tuning read
@@ -229,3 +303,31 @@ class Equaliser(Case):
         if not (zero and peak and abs((zero - peak) - 6 * 129 / 24) <= 2):
             self.fail(f"the 1 kHz peak is not on the +6 dB row (0 dB row {zero}, top of the curve {peak})")
         self.close_answering(main, EXIT_ONLINE, Exit.NO)
+
+    def test_hotkey_dump(self):
+        # The hidden keys work whichever window inside the main window has the keyboard focus:
+        # after a click into the tuning page's equaliser (which takes the focus), real key presses
+        # of left Ctrl, right Shift and D ask the unit for its state and write "dumpDsp.log" in the
+        # program's folder. With the left Shift instead, nothing is asked. The presses carry the
+        # keys' scan codes, and the right Shift the extended-key flag, as Wine's own keyboard
+        # driver gives it (Wine tells the right Shift from the left one by that flag).
+        main = self.target()
+        page = self.need_child(main, "MYFRAMEWND", layout.Main.PAGE, "tuning page")
+        eq = self.need_child(page, "MYFRAMEWND", Tuning.EQ, "equaliser panel")
+        self.click(eq)
+        self.until(lambda: self.drv("focus", main) == eq, 5, "the focus", fail=False)
+        self.assertEqual(self.drv("focus", main), eq, "the equaliser did not take the focus")
+        dump = self.work / "dumpDsp.log"
+        dump.unlink(missing_ok=True)
+        asked = sent(cmd.DiagnosticsDump, whole=True)
+        self.drv("keys", f"{VK_LCONTROL}:{SCAN_LCONTROL}", f"{VK_LSHIFT}:{SCAN_LSHIFT}", f"{VK_D}:{SCAN_D}")
+        time.sleep(2)
+        self.assert_not_sent(asked, "left Ctrl and left Shift asked for the dump")
+        self.assertFalse(dump.exists(), "a dump was written for the left Shift")
+        self.assertEqual(self.drv("focus", main), eq, "the equaliser lost the focus")
+        self.drv("keys", f"{VK_LCONTROL}:{SCAN_LCONTROL}", f"{VK_RSHIFT}:{SCAN_RSHIFT}:e", f"{VK_D}:{SCAN_D}")
+        self.wait_frame(asked)
+        self.until(lambda: dump.exists() and dump.stat().st_size > 0, 10, "dumpDsp.log", fail="no dumpDsp.log")
+        head = dump.read_bytes()[:40]
+        self.assertTrue(head.startswith(b"CFG_diagnostics: 0x0\r\r\nSYS_mode: 0x1\r\r\n"), f"dumpDsp.log begins: {head!r}")
+        self.close_dropping(main)

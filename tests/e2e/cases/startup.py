@@ -1,11 +1,14 @@
 """Start-up in each connection mode, without the simulated driver or with an incomplete one, the
 firmware check on the stored unit and on its fallback, and a change of device while connected."""
 
+import os
+import shutil
+import subprocess
 import time
 
 from darvix_e2e import layout
 from darvix_e2e.names import msg
-from darvix_e2e.session import DISCONNECT_ANY, NEWER, OLDER, READ_ALL, Case
+from darvix_e2e.session import DISCONNECT_ANY, NEWER, OLDER, READ_ALL, Case, winpath
 from darvix_e2e.trace import OPEN, SENT
 
 
@@ -84,6 +87,47 @@ class StartUp(Case):
 
     def test_poll_open(self):
         self.refused_firmware(1, ["[device]", "later_firmware = 1: 1.7"], NEWER, 16)
+
+
+    def test_start_no_window(self):
+        # The program cannot create its main window (a hook refuses every window of its class): it
+        # says so in the system's box and ends at once with an exit code of its own, 30, rather
+        # than waiting for messages that no window will ever get.
+        self.prepare()
+        shutil.copy(self.bin / "darvix_refuse_window.dll", self.work)
+        flag = self.work / "refusing"
+        flag.write_bytes(b"")
+        # A driver of its own, on the one-shot command line: it holds the hook until the flag goes.
+        hook_out = open(self.work / "hook.txt", "wb")
+        hook = subprocess.Popen(
+            ["wine", str(self.bin / "darvix_driver.exe"), "refuse-main-window", winpath(flag)],
+            env=dict(os.environ, WINEDEBUG="-all"), stdin=subprocess.DEVNULL, stdout=hook_out,
+            stderr=open(self.work / "hook-err.txt", "wb"),
+        )
+        try:
+            hooked = lambda: b"hooked" in (self.work / "hook.txt").read_bytes()
+            if not self.until(hooked, 20, "the hook", fail=False):
+                self.fail("the hook was not installed: " + (self.work / "hook-err.txt").read_text(errors="replace"))
+            self.start()
+            box = self.wait_window("#32770", "darvix", 20000)
+            if box is None:
+                self.fail("no message about the main window")
+            text = " ".join(self.drv("statics", box))
+            self.assertRegex(text, r"'darvix' cannot start: creating the main window failed.*The program ends\.")
+            self.assertTrue(self.shown(box), "the message box is not shown")
+            self.shot(box, "e2e-start-no-window.bmp")
+            self.drv("button", box, "OK")
+            self.expect_exit(30, 20)
+        finally:
+            flag.unlink(missing_ok=True)
+            try:
+                hook.wait(timeout=30)
+            except subprocess.TimeoutExpired:
+                hook.kill()
+            hook_out.close()
+        # Nothing was started: no start-up dialog, no unit opened.
+        time.sleep(self.TRACE_LAG)
+        self.assertFalse(self.trace.events(OPEN), "a unit was opened")
 
 
 class ChangeDevice(Case):

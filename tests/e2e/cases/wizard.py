@@ -11,7 +11,7 @@ from darvix_e2e import files, layout
 from darvix_e2e.layout import Exit, Update, Wizard
 from darvix_e2e.names import cmd, command_name, menu, node, wizard_menu
 from darvix_e2e.session import EXIT_OFFLINE, EXIT_ONLINE, LOST, MINUS_45_DB, READ_ALL, STORE_END, UPDATED, Case
-from darvix_e2e.trace import GONE, RECEIVED, SENT, received, sent
+from darvix_e2e.trace import CLOSE, GONE, RECEIVED, SENT, received, sent
 from darvix_e2e.win32 import VK_ESCAPE, WM_COMMAND
 
 # The messages of a wizard's run, in the order the unit sees them.
@@ -169,6 +169,46 @@ class Blank(WizardCase):
         return None
 
 
+    def test_wizard_blank_cancel(self):
+        # A blank unit's wizard cancelled on step 3 (the low-level input assignment) ends the
+        # program, but only once the unit has been told: the master level back as the output-level
+        # page holds it (-45 dB) and the wizard aborted, both before the program's goodbye (to the
+        # level node and the accessory) and the close. Before, the program ended before its poll
+        # thread served the cancel, and the unit stayed in wizard mode at its lowered level.
+        self.launch(1, "[device]", "blank = yes")
+        d = self.need_wizard("no wizard for the blank unit")
+        began = sent(cmd.WizardBegin, 0x00, whole=True)
+        self.wizard_next(d)  # step 0: the unit enters wizard mode at -45 dB
+        self.wait_frame(began)
+        self.wizard_next(d)  # step 1, low-level inputs: on to step 3
+        # Step 3's six input buttons stand in one column.
+        six = lambda: len([c for c in self.children(d, "MYBTNWND", visible=1) if c["x"] == Wizard.ASSIGN_X]) == 6
+        if not self.until(six, 10, "step 3", fail=False):
+            self.fail("the wizard is not on the low-level input assignment")
+        self.shot(d, "e2e-wizard-blank-cancel-03.bmp")
+        self.press(d, Wizard.CANCEL, settle=False)
+        self.expect_exit(0)
+        time.sleep(1)  # the simulated driver's trace of the close
+        entries = self.trace.entries()
+        start = next(i for i, e in enumerate(entries) if began.matches(e)) + 1
+        after = []
+        for e in entries[start:]:
+            if e.kind == SENT:
+                after.append((command_name(e.command), e.node, bytes(e.payload)))
+            elif e.kind == CLOSE:
+                after.append("closed")
+        want = [
+            (command_name(cmd.MasterLevel), node.kNodeLevel, bytes([0x1E])),
+            (command_name(cmd.WizardEnd), node.kNodeDsp, bytes([0x01])),
+            (command_name(cmd.Disconnect), node.kNodeLevel, b""),
+            (command_name(cmd.Disconnect), node.kNodeAccessory, b""),
+            "closed",
+        ]
+        self.assertEqual(after, want, "after the wizard began the unit got")
+        bad = [e for e in entries[start:] if e.kind == SENT and not e.sound]
+        self.assertFalse(bad, f"unsound frames after the wizard began: {[str(e) for e in bad]}")
+
+
 class Offline(WizardCase):
     def test_wizard_offline(self):
         main = self.offline()
@@ -195,6 +235,39 @@ class Offline(WizardCase):
 
 
 class Walks(WizardCase):
+    def test_wizard_output_step(self):
+        # The I/O wizard's output step after a passive step that showed its toggles (a woofer and a
+        # tweeter on each front side): on step 12 no toggle stays on screen over the tweeters'
+        # channel buttons.
+        main = self.online()
+        d = self.open_wizard(self.tabs)
+        for _ in range(4):  # steps 0, 1, 3, 4
+            self.wizard_next(d)
+        self.wizard_next(d)  # when the setup ends
+        car = self.need_child(d, "MYFRAMEWND", Wizard.CAR_VIEW, "car view in the wizard")
+        self.click(car, 123, 215)  # Front Left Woofer (the right one follows)
+        self.click(car, 123, 155)  # Front Left Tweeter
+        self.click(car, 223, 380)  # the Subwoofer
+        self.wizard_car_next(d)  # step 11: the passive toggles
+
+        def toggles():
+            places = (Wizard.FRONT_LEFT_PASSIVE, Wizard.FRONT_RIGHT_PASSIVE)
+            return len([c for c in self.children(car, "MYBTNWND", visible=1) if any(p.holds(c) for p in places)])
+
+        self.until(lambda: toggles() == 2, 5, "the passive toggles", fail=False)
+        self.assertEqual(toggles(), 2, "step 11's passive toggles")
+        time.sleep(0.3)
+        self.shot(d, "e2e-wizard-output-11.bmp")
+        self.wizard_car_next(d)  # step 12: the output channels
+        time.sleep(0.5)
+        self.shot(d, "e2e-wizard-output-12.bmp")
+        self.assertEqual(toggles(), 0, "step 12 still shows passive toggles")
+        arrows = len(self.children(car, "MYBTNWND", visible=1))
+        self.assertGreaterEqual(arrows, 10, "step 12 lacks the labels' up and down pairs")
+        self.press(d, Wizard.CAR_CANCEL, what="wizard Cancel")
+        self.idle(main)
+        self.close_dropping(main)
+
     def test_wizard_low_walk(self):
         # The I/O wizard against the unit with low-level inputs: the input-level setup runs, the
         # de-equalization (a step of high-level inputs only) does not, and Finish sends the input

@@ -3,11 +3,12 @@ out, the exit dialog's answers online and offline, Reset Settings, and a unit pu
 the program writes to it."""
 
 import filecmp
+import sys
 import time
 
 from darvix_e2e import files, layout
 from darvix_e2e.layout import Exit, Update
-from darvix_e2e.names import cmd, menu, msg
+from darvix_e2e.names import cmd, menu, msg, node
 from darvix_e2e.session import (
     EXIT_OFFLINE,
     EXIT_ONLINE,
@@ -244,3 +245,88 @@ class ExitDialog(Case):
         if a[:8] + a[12:] != b[:8] + b[12:] or int.from_bytes(a[8:12], "little") != 0:
             self.fail("the setup did not load back as it was saved")
         self.close_dropping(main)
+
+
+VEXA = "Vexa connected (ver. 5.02)"
+CONNECTED = "darvix connected."
+
+
+class StatusLines(Case):
+    """The device panel's five status lines (its window text) around writes to the device."""
+
+    def device_lines(self, main):
+        page = self.need_child(main, "MYFRAMEWND", layout.Main.PAGE, "tuning page")
+        info = self.need_child(page, "MYFRAMEWND", layout.Tuning.DEVICE_INFO, "device panel")
+        return self.text(info)
+
+    def write_to_device(self, main, result):
+        """File > Synchronize > Pc -> Darvix answered YES; the dialog once it shows `result`."""
+        self.post(main, msg.MsgWriteToDevice, 1, 0)
+        d = self.need_dialog(OVERWRITE, "no write question")
+        self.press(d, Update.YES)
+        return self.need_dialog(result, f'no write result "{result}"', 120000)
+
+    def test_write_unplug_status(self):
+        # The unit is pulled out during a write to the device: while the failure is shown, the
+        # device panel already says "Comunication Error." (the disconnect question waits for the
+        # dialog's end), and after OK it does not claim "darvix connected." for a unit that is gone.
+        main = self.online("[device]", "unplug_after_command = 0xA5 20")
+        lines = self.device_lines(main)
+        self.assertIn(CONNECTED, lines, "not connected at first")
+        d = self.write_to_device(main, UPDATE_FAILED)
+        if any("riconnect" in w["text"] for w in self.top_windows(visible=False)):
+            self.fail("the question came over the dialog")
+        lines = self.device_lines(main)
+        self.assertIn("Comunication Error.", lines, "no error while the failure is shown")
+        self.assertNotIn("darvix connected", lines, "connected while the failure is shown")
+        self.shot(main, "e2e-write-unplug-status.bmp")
+        self.press(d, Update.OK)
+        if self.wait_window("#32770", LOST, 20000) is None:
+            self.fail("no disconnect question")
+        lines = self.device_lines(main)
+        self.assertTrue("Comunication Error." in lines and "darvix connected" not in lines, f"after OK the panel says: {lines}")
+        self.answer_box(LOST, 1)  # Cancel: offline
+        self.idle(main)
+        self.assertNotIn("darvix connected", self.device_lines(main), "offline and still connected")
+        self.close_dropping(main)
+
+    def test_write_keeps_vexa(self):
+        # A unit with its remote control: the read-back shows the Vexa with its version; a write to
+        # the device and another read-back leave it so (the end of a write passes no remote state).
+        main = self.online("[device]", "accessory = yes", "remote = 5.2")
+        self.assertIn(VEXA, self.device_lines(main), "no remote after the read-back")
+        d = self.write_to_device(main, UPDATED)
+        self.press(d, Update.OK)
+        self.idle(main)
+        self.assertIn(CONNECTED, self.device_lines(main), "not connected after the write")
+        # Any read-all request, to any node.
+        read_all = sent(cmd.ReadAllRequest, whole=True, node=None)
+        n = self.count(read_all)
+        self.choose(self.tabs, layout.TabBar.FILE, menu.kCmdDeviceToPc)
+        self.wait_count(read_all, n, 10, "read-all request from the menu")
+        self.sync_ok()
+        self.idle(main)
+        self.assertIn(VEXA, self.device_lines(main), "after a write and a read-back the panel has no remote")
+        self.shot(main, "e2e-vexa-after-write.bmp")
+        self.close_dropping(main)
+
+
+class StalledLine(Case):
+    def test_exit_stalled_line(self):
+        # A unit whose line stalls from some point on: it takes nothing of any write, and each write
+        # waits out the port's write time-out (384 ms), as a unit that stopped reading does. The
+        # stall begins once the program has sent the read-back's preset back to it (the
+        # accessory's notice). Then closing the main window ends the program at once: the goodbye
+        # it sends on the way out gives up at its first stalled chunk, where 2048 stalled chunks
+        # per write held the exit for many minutes. The time from the close to the end is printed.
+        main = self.online("[device]", "write = stall", "write_from_command = 0x0F")
+        self.wait_frame(sent(cmd.PresetNotice, 0x01, whole=True, node=node.kNodeAccessory))
+        time.sleep(1)
+        begin = time.monotonic()
+        self.close_main(main)
+        code = self.exit_code(120)
+        took = int((time.monotonic() - begin) * 1000)
+        print(f"closing the main window over a stalled line: the process ended after {took} ms", file=sys.stderr)
+        self.assertEqual(code, 0, f"exit code {code} after {took} ms")
+        # Nothing of the goodbye reached the unit: the line was stalled.
+        self.assert_not_sent(sent(cmd.Disconnect, whole=True, node=node.kNodeLevel), "the disconnect went out over a stalled line")

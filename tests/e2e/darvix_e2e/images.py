@@ -1,6 +1,7 @@
 """Pixels of the driver's screenshots (bottom-up 24-bit BMP files) for the cases that look at what
 a window draws."""
 
+import collections
 import struct
 from pathlib import Path
 
@@ -62,3 +63,28 @@ def ticks_changed(base, other, items):
         if a.row(y)[3 * border : 3 * 20] != b.row(y)[3 * border : 3 * 20]:
             found.add(min(items - 1, max(0, (y - border) * items // (a.height - 2 * border))))
     return sorted(found)
+
+
+def ticked_items(path, items):
+    """The items (0-based, top to bottom) of a menu of `items` entries that carry a check mark, from
+    one screenshot of it. The check marks stand in the first 20 columns: an item carries a tick when
+    that part of its row holds pixels unlike the row's own background (its most common colour
+    there); the item the keyboard highlighted is one colour across."""
+    b = Bitmap(path)
+    border = 3
+    found = []
+    for item in range(items):
+        top = border + item * (b.height - 2 * border) // items
+        bottom = border + (item + 1) * (b.height - 2 * border) // items
+        pixels = [b.pixel(x, y) for y in range(top, bottom) for x in range(border, 20)]
+        background = collections.Counter(pixels).most_common(1)[0][0]
+        if any(p != background for p in pixels):
+            found.append(item)
+    return found
+
+
+def region(path, left, right, top, bottom):
+    """The pixels of columns left..right-1 and rows top..bottom-1, row by row, for comparing
+    what two screenshots show there."""
+    b = Bitmap(path)
+    return [b.row(y)[3 * left : 3 * right] for y in range(top, bottom)]

@@ -70,10 +70,12 @@ class Wizard:  # WizardDlg: buttons that share a place are told apart by which o
     CAR_CANCEL = Place(264, 460)
     HIGH_LEVEL = Place(71, 84)  # the High Level check of step 1
     INPUT_BOX_X = 250  # the input boxes of step 2, one under the other
+    ASSIGN_X = 235  # the six buttons of step 3's low-level input assignment, one under the other
     CAR_VIEW = Place(1, 30, 442, 411)
     # In the car view: step 11's passive toggle of the front left, step 13's subwoofer amplifier.
     FRONT_LEFT_PASSIVE = Place(49, 170)
     SUBWOOFER_AMPLIFIER = Place(136, 374)
+    FRONT_RIGHT_PASSIVE = Place(339, 170)
 
 
 class DynEq:  # EqDynamicDlg
@@ -107,8 +109,12 @@ class TabBar:
     # Clicks on the tabs (the bar's client coordinates).
     TUNING_TAB = (600, 20)
     LEVELS_TAB = (880, 20)
+    PRESET_A_TAB = (320, 8)
     PRESET_B_TAB = (355, 5)
+    PRESET_C_TAB = (390, 8)
     PRESET_D_TAB = (430, 5)
+    PRESET_TABS = (315, 449, 1, 17)  # the four preset tabs: columns 315..448, rows 1..16 of the bar
+    SOURCES_TAB = (780, 20)
 
 
 class Tuning:  # the DSPSetting page and its panels (in the page's client area)
@@ -125,6 +131,7 @@ class Tuning:  # the DSPSetting page and its panels (in the page's client area)
         Place(2, 297, 249, 406),  # CarChannel
     )
     EQ = Place(251, 485)
+    DEVICE_INFO = Place(564, 2, 458, 199)
     # The chart's place in the page, and the page's in the main window's client area.
     CHART = (264, 311)
     PAGE_TOP = 65
@@ -160,3 +167,4 @@ class Sources:  # ExtSourceEq
 
 class Levels:  # OutputLevel: a channel's fader
     FADER_SIZE = (34, 229)
+    MUTE_SIZE = (21, 20)  # the eight mute switches, one under each fader

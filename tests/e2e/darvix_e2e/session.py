@@ -22,6 +22,8 @@ from .win32 import (
     IDCANCEL,
     IDOK,
     VK_ESCAPE,
+    VK_RIGHT,
+    VK_UP,
     WM_CLOSE,
     WM_COMMAND,
     cmb13,
@@ -538,6 +540,38 @@ class Case(unittest.TestCase):
         """A menu command, its menu shown first as the user sees it."""
         self.show_menu(tabs, left)
         self.menu_command(tabs, command)
+
+    def shot_config_submenu(self, tabs, path, *keys):
+        """A submenu of the Config menu as the Config button shows it: the menu opened by the
+        keyboard, the keys pressed in it (the last one opens the submenu, whose first item is then
+        highlighted), the submenu saved as a screenshot, then both menus closed unchosen."""
+        popup = self.open_popup(tabs, layout.TabBar.CONFIG)
+        for k in keys:
+            self.key(popup, k)
+
+        def submenu():
+            for w in self.top_windows("#32768"):
+                if w["hwnd"] != popup:
+                    return w["hwnd"]
+            return None
+
+        sub = self.until(submenu, 10, "the submenu", fail="the Config submenu did not open")
+        time.sleep(0.5)
+        self.shot(sub, path)
+        self.key(sub, VK_ESCAPE)
+        self.key(popup, VK_ESCAPE)
+        if not self.wait_gone(popup):
+            self.key(popup, VK_ESCAPE)
+            if not self.wait_gone(popup):
+                self.fail("the Config menu stayed open")
+
+    def mode_ticks(self, tabs, path):
+        """The ticked items of Config > Working Mode (the menu's last item: Up, then Right), from a
+        screenshot of it at `path`: [0] Standard, [1] Expert."""
+        from . import images
+
+        self.shot_config_submenu(tabs, path, VK_UP, VK_RIGHT)
+        return images.ticked_items(self.bin / path if not os.path.isabs(str(path)) else path, 2)
 
     # ---- files through the system's dialogs ---------------------------------------------------
 

@@ -14,8 +14,19 @@ cmb13 = 0x047C
 
 VK_RETURN = 0x0D
 VK_ESCAPE = 0x1B
+VK_UP = 0x26
 VK_RIGHT = 0x27
 VK_DOWN = 0x28
+VK_LSHIFT = 0xA0
+VK_RSHIFT = 0xA1
+VK_LCONTROL = 0xA2
+VK_D = 0x44
+
+# Scan codes of those keys (set 1), as a keyboard gives them with real presses.
+SCAN_LSHIFT = 0x2A
+SCAN_RSHIFT = 0x36
+SCAN_LCONTROL = 0x1D
+SCAN_D = 0x20
 
 MK_SHIFT = 0x0004
 MK_CONTROL = 0x0008
