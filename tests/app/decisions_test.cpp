@@ -185,6 +185,26 @@ TEST(Flows, AReadBackResultAfterTheDialogGaveUpChangesNothing) {
     EXPECT_FALSE(DecideReadBackResult(true, 0, false).drop);
 }
 
+// A blank unit's cancelled wizard ends the program only once the poll thread told the unit, unless
+// no poll thread can tell it or five seconds went by (a unit that stopped answering must not hold
+// the program open).
+TEST(Flows, ACancelledWizardEndsTheProgramOnceTheUnitWasTold) {
+    const struct {
+        const char* what;
+        bool pending, serves;
+        uint32_t waitedMs;
+        bool ends;
+    } cases[] = {
+        {"the cancel is still to be sent", true, true, 0, false},
+        {"still to be sent, 4.975 s on", true, true, 4975, false},
+        {"still to be sent, 5 s on", true, true, 5000, true},
+        {"the unit was told", false, true, 25, true},
+        {"no poll thread serves it", true, false, 0, true},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(WizardCancelLetsProgramEnd(c.pending, c.serves, c.waitedMs), c.ends) << c.what;
+}
+
 // The question about a failed link never comes over the scan or a device dialog: with the
 // dynamic-equalisation dialog open the poll thread serves only that dialog, so a scan started from
 // the question would never run.
