@@ -243,9 +243,13 @@ void Darvix::OnDeviceMessage(devlink::UsbLink* link, int discard) {
         });
         if (dsp_) dsp_->SetOnline(0);
         // The unit's layout is the one its routing frame reports, one speaker per output; a
-        // read-back that brought none leaves the layout as it is.
-        if (wizard_ && dsp_)
-            if (const auto layout = wizard_->TakeDeviceLayout()) dsp_->Model().ApplyDeviceConfiguration(*layout);
+        // read-back that brought none leaves the layout as it is, and the pages show the tuning
+        // received either way.
+        if (dsp_) {
+            const auto layout = wizard_ ? wizard_->TakeDeviceLayout() : std::nullopt;
+            if (layout) dsp_->Model().ApplyDeviceConfiguration(*layout);
+            else dsp_->Model().ShowReadBackTuning();
+        }
         if (source < 0 || source > 4) {
             ShowPage(0);
             if (tabs_) tabs_->SetPage(0);

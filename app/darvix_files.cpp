@@ -74,6 +74,7 @@ void Darvix::LoadSetupFile(HWND owner) {
         return;
     }
     dsp_->Refresh();
+    dsp_->ShareMutes();
     AfterLoad(sources_->Section().LastResult());
 }
 

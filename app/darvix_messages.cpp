@@ -178,10 +178,13 @@ LRESULT Darvix::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM l
             if (endingAfterCancel_) break;
             // The scan's finish step opens the link afresh, and a question over the scan could
             // leave it unserved; over a device dialog or the I/O wizard the question waits until it has
-            // ended.
+            // ended. The status line tells of the failure at once all the same.
             switch (DecideLinkFailure(requests_)) {
                 case LinkFailureTurn::Ignore: break;
-                case LinkFailureTurn::Defer: deferredLinkFailure_ = wParam ? wParam : deferredLinkFailure_; break;
+                case LinkFailureTurn::Defer:
+                    if (dsp_) dsp_->ShowCommError(static_cast<int>(wParam));
+                    deferredLinkFailure_ = wParam ? wParam : deferredLinkFailure_;
+                    break;
                 case LinkFailureTurn::AskNow: LinkFailure(wParam); break;
             }
             break;
@@ -366,7 +369,7 @@ LRESULT Darvix::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM l
                 requests_.sendAll = 0;
                 requests_.routingResend = 0;
                 CloseDialogSteps(update_->GetHwnd(), true);
-                if (lParam == 1 && dsp_) dsp_->ShowConnectionStatus(0xFFFFFFFFu, 0, 0, 0);
+                if (end.showConnected && dsp_) dsp_->ShowConnectionStatus(0xFFFFFFFFu, 0, 0, 0);
                 if (end.clearClosing) closing_ = 0;
                 if (end.destroyWindow) {
                     DestroyWindow(main_);

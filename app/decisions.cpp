@@ -17,10 +17,13 @@ PollWork ChoosePollWork(const PollRequests& r, const PollState& s) {
 }
 
 // A write or FINALIZE that failed leaves the changes marked: they are not on the device. On the way
-// out a failed FINALIZE keeps the program open for the same reason, and closing asks again.
+// out a failed FINALIZE keeps the program open for the same reason, and closing asks again. Only a
+// write that got through puts "connected" back on the status lines: after one that failed (a lost
+// link among the reasons) they keep what the failure showed.
 WriteEnd DecideWriteEnd(bool finalizeRequested, bool okPressed, bool succeeded, bool online, bool closing) {
     WriteEnd e{};
     e.clearChanged = finalizeRequested && okPressed && succeeded;
+    e.showConnected = okPressed && succeeded;
     if (online && closing) {
         e.clearClosing = true;
         e.destroyWindow = succeeded;

@@ -92,6 +92,7 @@ struct WriteEnd {
     bool clearChanged;   // the changes are on the device now
     bool clearClosing;
     bool destroyWindow;  // the way out goes on
+    bool showConnected;  // the status lines say the unit is connected again
 };
 WriteEnd DecideWriteEnd(bool finalizeRequested, bool okPressed, bool succeeded, bool online, bool closing);
 

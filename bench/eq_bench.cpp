@@ -16,6 +16,7 @@
 #include "pages/chart_view.h"
 #include "pages/display_chart_logic.h"
 #include "pages/dsp_setting_logic.h"
+#include "tests/pages/computing_chart.h"
 #include "ui/messages.h"
 
 #ifdef _WIN32
@@ -51,50 +52,7 @@ void Print(const char* what, const Figures& f, const char* target) {
 }
 
 #ifndef _WIN32
-// The chart's computation behind the page's view of its panels (no window to paint).
-class ComputingChart : public pages::ChartView {
-public:
-    bool HasChart() const override { return true; }
-    bool HasSettings() const override { return true; }
-    bool HasDeviceInfo() const override { return false; }
-    void ShowResponse(uint32_t id, const model::BiquadSection* s, int count, bool repaint) override {
-        chart.ShowResponse(id, s, count, repaint);
-    }
-    void ShowCrossoverResponse(uint32_t id, const model::CrossoverParams& block, const model::CrossoverSections& s,
-                               bool repaint) override {
-        chart.ShowCrossoverResponse(id, block, s, repaint);
-    }
-    void ShowSumResponse(bool show, const model::DspChannelRecord* records, const model::CrossoverSections* s,
-                         const int32_t* triples, int count, bool repaint) override {
-        chart.ShowSumResponse(show, records, s, triples, count, repaint);
-    }
-    void SetCurveLineArgb(uint32_t id, pages::CurveColour c, bool repaint) override {
-        chart.Curves().SetCurveLineArgb(id, c.r, c.g, c.b, c.a, repaint);
-    }
-    void SetCurveFillArgb(uint32_t id, pages::CurveColour c, bool repaint) override {
-        chart.Curves().SetCurveFillArgb(id, c.r, c.g, c.b, c.a, repaint);
-    }
-    void ShowCurve(uint32_t id, bool shown, bool repaint) override { chart.Curves().ShowCurve(id, shown, repaint); }
-    void ShowAllCurves(bool shown) override { chart.Curves().ShowAllCurves(shown); }
-    void SetHighlight(int32_t a, int32_t b, int32_t c, bool repaint) override {
-        chart.Curves().SetHighlight(a, b, c, repaint);
-    }
-    void ClearCurves() override { chart.Curves().ClearCurves(); }
-    void SetHoldRedraw(bool hold) override { chart.Curves().SetHoldRedraw(hold); }
-    void Paint(bool updateNow) override { chart.Paint(updateNow); }
-    // The curve switches as the page starts: equaliser and crossover on, total off.
-    void GetSwitches(int* eq, int* xo, int* total) override {
-        if (eq) *eq = 1;
-        if (xo) *xo = 1;
-        if (total) *total = 0;
-    }
-    void ResetSwitches(bool) override {}
-    void SetSource(int) override {}
-    void SetLine(int, const char*) override {}
-    void RefreshText(bool) override {}
-
-    pages::DisplayChartLogic chart{false, nullptr};
-};
+using pagetest::ComputingChart;
 #endif
 
 // The tuning page's logic with the channel map's and the car view's.

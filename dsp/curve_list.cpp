@@ -57,6 +57,7 @@ void CurveList::SetCurve(uint32_t id, uint32_t kind, const float* xs, const floa
         c->line = kDefaultLine;
         c->fill = kDefaultFill;
         c->shown = true;
+        c->bypassed = false;
         c->count = 0;
         c->version = NewVersion();
     }

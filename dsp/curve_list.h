@@ -44,6 +44,9 @@ struct ChartCurve {
     uint32_t line = kDefaultLine;
     uint32_t fill = kDefaultFill;
     bool shown = true;
+    // An equaliser curve whose channel the unit plays with the equaliser bypassed: drawn as it
+    // is set, counted as flat in its speaker's total.
+    bool bypassed = false;
     // A stamp taken anew whenever the points or the count change, never given to another curve
     // or change (so a paint plan can tell its kept thinning of this curve is current).
     uint64_t version = 0;

@@ -276,11 +276,13 @@ void ResponseEngine::ComputeSum(const model::DspChannelRecord* records,
         const int xoCount = UsableCrossoverCount(record.crossover);
         // The chain: the equaliser's response through the crossover (the same cascade in the
         // other order), so that the equaliser's kept response serves both its curve and the sum.
+        // A channel with its equaliser off plays without it: flat in the equaliser.
+        const int eqCount = record.EQOff ? 0 : model::kBandCount;
         const double* h = nullptr;
         if (s.part == SumPart::kChain)
-            h = Impulse(record.eqSections, model::kBandCount, crossover, xoCount);
+            h = Impulse(record.eqSections, eqCount, crossover, xoCount);
         else if (s.part == SumPart::kEqualiser)
-            h = Impulse(record.eqSections, model::kBandCount, nullptr, 0);
+            h = Impulse(record.eqSections, eqCount, nullptr, 0);
         else
             h = Impulse(crossover, xoCount, nullptr, 0);
         const bool crossoverOnly = s.part == SumPart::kCrossover;

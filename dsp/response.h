@@ -74,7 +74,8 @@ public:
                                  BinRange bins = kAllBins);
 
     // The acoustic sum: 20 log10 of the magnitude of the speakers' summed responses, per bin.
-    // records and sections are the eight outputs of the current preset.
+    // records and sections are the eight outputs of the current preset; a record with EQOff set
+    // enters without its equaliser, as the unit plays it.
     void ComputeSum(const model::DspChannelRecord* records,
                     const model::CrossoverSections* sections, const SumSpeaker* speakers,
                     int count, float* xs, float* ys, BinRange bins = kAllBins);

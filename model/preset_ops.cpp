@@ -191,6 +191,17 @@ void TuningModel::ApplyDeviceConfiguration(std::span<const OutputAssignment> tab
     CyclePresets(false);
 }
 
+// Without a layout from the device the speakers on screen stay, but the panels and the chart
+// still hold what they showed before the read-back: the crossover panel is reset and the curves
+// cleared like after a layout, so that every preset shows, and an edit starts from, what the unit
+// sent.
+void TuningModel::ShowReadBackTuning() {
+    if (!observer_->ViewsReady()) return;
+    observer_->ResetCrossoverPanel();
+    observer_->ClearChartCurves();
+    CyclePresets(false);
+}
+
 int TuningModel::ApplyEqCurve(std::span<const uint8_t> frame) {
     if (frame.size() != kEqCurveLength || frame[4] != kEqCurveCommand) return 0;
     // From here on the frame is this page's, whatever it holds: a curve that cannot be shown is

@@ -155,6 +155,9 @@ public:
     void ApplyConfiguration(std::span<const OutputAssignment> table);
     // The layout read back from the device: the received tuning is kept.
     void ApplyDeviceConfiguration(std::span<const OutputAssignment> table);
+    // A read-back that brought no layout: the layout stays, the tuning received is shown (each
+    // preset refreshed, then the current one again).
+    void ShowReadBackTuning();
     // A live equaliser curve from the device (a 131-byte frame 0x74): 1 when the frame is one, 0
     // when it is for another receiver.
     int ApplyEqCurve(std::span<const uint8_t> frame);

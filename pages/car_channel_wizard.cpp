@@ -123,6 +123,9 @@ void CarChannelLogic::SetWizardStep(int step, WizardOutputEntry* table) {
             break;
         }
         case 12:
+            // The toggles go first, as on the amplifier step: the window places its controls
+            // as the panel is drawn, and toggles hidden after that would stay over the labels.
+            for (PassiveToggle& t : toggles_) t.shown = false;
             ClearSpeakers(false);
             for (CarChannelLabel& l : labels_) l.checkShown = 0;
             if (table) {
@@ -143,7 +146,6 @@ void CarChannelLogic::SetWizardStep(int step, WizardOutputEntry* table) {
                 if (labels_[i].channel == -1)
                     AssignDefaultChannel(labels_[i].position, labels_[i].kind);
             Layout();
-            for (PassiveToggle& t : toggles_) t.shown = false;
             break;
         case 13:
             for (PassiveToggle& t : toggles_) t.shown = false;

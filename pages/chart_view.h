@@ -38,9 +38,10 @@ public:
 
     // DisplayChart. A crossover curve is drawn from the block's words and the sections the model
     // designed for it (the block's section count of them); the sum takes the current preset's
-    // eight records with their eight section arrays and (position, kind, output) triples.
+    // eight records with their eight section arrays and (position, kind, output) triples. An
+    // equaliser the unit bypasses (EQ Off) is drawn and counts as flat in its speaker's total.
     virtual void ShowResponse(uint32_t id, const model::BiquadSection* sections, int count,
-                              bool repaint) = 0;
+                              bool repaint, bool bypassed) = 0;
     virtual void ShowCrossoverResponse(uint32_t id, const model::CrossoverParams& block,
                                        const model::CrossoverSections& sections, bool repaint) = 0;
     virtual void ShowSumResponse(bool show, const model::DspChannelRecord* records,

@@ -1,5 +1,7 @@
 #include "pages/device_info.h"
 
+#include <string>
+
 #include "res/resource.h"
 #include "ui/text.h"
 
@@ -26,6 +28,16 @@ void DeviceInfo::RefreshText(bool updateNow) {
         }
     }
     if (updateNow) UpdateNow();
+    // The window's text is what the panel shows, a line to a line, as the dialogs' is: what
+    // reads the screen (a reader or a test) gets the words and not only the pixels.
+    if (GetHwnd()) {
+        std::string text;
+        for (int i = 0; i < DeviceInfoLines::kLineCount; ++i) {
+            if (i) text += '\n';
+            text += lines_.Line(i);
+        }
+        SetWindowTextA(GetHwnd(), text.c_str());
+    }
 }
 
 }  // namespace pages

@@ -75,9 +75,14 @@ void DisplayChart::Execute(const dsp::PaintPlan& plan, bool updateNow) {
     const RECT changed = kept_.Paint(dc, background_.HasBitmap() ? background_.Get() : nullptr, client.right,
                                        client.bottom, plan, faceRedrawn_, DrawLabels);
     faceRedrawn_ = false;
-    if (!updateNow || IsRectEmpty(&changed) || !GetHwnd()) return;
+    // A paint without update changes the back buffer alone, and the next paint measures its
+    // changes against that buffer: what it changed is kept until a paint goes to the screen, or
+    // the screen would go on showing curves the chart no longer holds.
+    UnionRect(&unshown_, &unshown_, &changed);
+    if (!updateNow || IsRectEmpty(&unshown_) || !GetHwnd()) return;
     // Only what changed goes to the screen.
-    InvalidateRect(GetHwnd(), &changed, FALSE);
+    InvalidateRect(GetHwnd(), &unshown_, FALSE);
+    SetRectEmpty(&unshown_);
     UpdateWindow(GetHwnd());
 }
 

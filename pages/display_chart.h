@@ -24,8 +24,9 @@ public:
     dsp::CurveList& Curves() { return logic_.Curves(); }
     ui::Slider& ZoomSlider() { return slider_; }
 
-    void ShowResponse(uint32_t id, const model::BiquadSection* sections, int count, bool repaint) {
-        logic_.ShowResponse(id, sections, count, repaint);
+    void ShowResponse(uint32_t id, const model::BiquadSection* sections, int count, bool repaint,
+                      bool bypassed = false) {
+        logic_.ShowResponse(id, sections, count, repaint, bypassed);
     }
     void ShowCrossoverResponse(uint32_t id, const model::CrossoverParams& block,
                                const model::CrossoverSections& sections, bool repaint) {
@@ -51,6 +52,7 @@ private:
     ui::gdi::MemoryDC background_, track_, thumb_;
     ChartPrefix kept_;
     bool faceRedrawn_ = true;
+    RECT unshown_{0, 0, 0, 0};  // changed in the back buffer, not yet on the screen
     DisplayChartLogic logic_;
     ui::Slider slider_;
 };

@@ -39,9 +39,11 @@ void DisplayChartLogic::UpdateTotal(uint32_t equaliserId, uint32_t crossoverId) 
     const dsp::ChartCurve* x = curves_.FindCurve(crossoverId);
     if (!e || !x || e->count < 1 || x->count < 1) return;
     const int n = std::min(e->count - 3, x->count - 3);
+    // A bypassed equaliser adds nothing to what the channel plays.
+    const bool flat = e->bypassed;
     for (int i = 0; i < n; ++i) {
         xs_[i] = e->points[i].x;
-        ys_[i] = e->points[i].y + x->points[i].y;
+        ys_[i] = flat ? x->points[i].y : e->points[i].y + x->points[i].y;
     }
     const int32_t id = static_cast<int32_t>(equaliserId);
     const uint32_t total = static_cast<uint32_t>(
@@ -52,10 +54,11 @@ void DisplayChartLogic::UpdateTotal(uint32_t equaliserId, uint32_t crossoverId) 
 }
 
 void DisplayChartLogic::ShowResponse(uint32_t id, const model::BiquadSection* sections, int count,
-                                     bool repaint) {
+                                     bool repaint, bool bypassed) {
     engine_.ComputeSectionsResponse(sections, count, xs_.data(), ys_.data(), dsp::kKeptRange);
     curves_.SetCurve(id, dsp::kKindEqualiser, xs_.data() + dsp::kFirstKeptBin,
                      ys_.data() + dsp::kFirstKeptBin, dsp::kKeptBins, dsp::kCloseToZero, repaint);
+    if (dsp::ChartCurve* c = curves_.FindCurve(id)) c->bypassed = bypassed;
     UpdateTotal(id, id + 1);
 }
 

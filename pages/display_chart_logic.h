@@ -27,8 +27,10 @@ public:
     dsp::ResponseEngine& Engine() { return engine_; }
 
     // An equaliser curve (kind 0) from a cascade, then the speaker's total when its crossover
-    // curve (id + 1) holds points.
-    void ShowResponse(uint32_t id, const model::BiquadSection* sections, int count, bool repaint);
+    // curve (id + 1) holds points. bypassed: the unit plays the channel without its equaliser
+    // (EQ Off): the curve is drawn all the same and the total takes it as flat.
+    void ShowResponse(uint32_t id, const model::BiquadSection* sections, int count, bool repaint,
+                      bool bypassed = false);
     // A crossover curve (kind 1) of the block's designed sections, closed to 0 dB for a full
     // range (or unset) block and to the bottom otherwise; then the total when the equaliser
     // curve (id - 1) holds points.

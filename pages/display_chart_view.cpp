@@ -7,8 +7,8 @@
 namespace pages {
 
 void DisplayPanelsView::ShowResponse(uint32_t id, const model::BiquadSection* sections, int count,
-                                     bool repaint) {
-    if (chart_) chart_->ShowResponse(id, sections, count, repaint);
+                                     bool repaint, bool bypassed) {
+    if (chart_) chart_->ShowResponse(id, sections, count, repaint, bypassed);
 }
 
 void DisplayPanelsView::ShowCrossoverResponse(uint32_t id, const model::CrossoverParams& block,

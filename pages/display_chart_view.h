@@ -20,7 +20,8 @@ public:
     bool HasSettings() const override { return settings_ != nullptr; }
     bool HasDeviceInfo() const override { return info_ != nullptr; }
 
-    void ShowResponse(uint32_t id, const model::BiquadSection* sections, int count, bool repaint) override;
+    void ShowResponse(uint32_t id, const model::BiquadSection* sections, int count, bool repaint,
+                      bool bypassed) override;
     void ShowCrossoverResponse(uint32_t id, const model::CrossoverParams& block,
                                const model::CrossoverSections& sections, bool repaint) override;
     void ShowSumResponse(bool show, const model::DspChannelRecord* records,

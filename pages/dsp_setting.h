@@ -46,6 +46,7 @@ public:
     // The main window's calls.
     void SetDisplayValue(int source);
     void NotifyChannelMap(const uint32_t mutes[8]) { logic_->NotifyChannelMap(mutes); }
+    void ShareMutes() { logic_->ShareMutes(); }
     void ShowCommError(int on);
     void ShowConnectionStatus(uint32_t version, int star, int remote, int rescue) {
         logic_->ShowConnectionStatus(version, star, remote, rescue);

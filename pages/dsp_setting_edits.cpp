@@ -182,20 +182,35 @@ void DSPSettingLogic::OnEqOffChanged(int off) {
     if (c < 0) return;
     model::TuningModel& m = *model_;
     const uint32_t value = off != 0 ? 1u : 0u;
-    SetEqFlag(c, model::kLockEqOff, value, model::kDirtyEqOff);
+    bool touched[kChannelCount] = {};
+    auto set = [&](int d) {
+        SetEqFlag(d, model::kLockEqOff, value, model::kDirtyEqOff);
+        touched[d] = true;
+    };
+    set(c);
     const bool linked = Rec(c).EQLink != 0;
     const int partner = m.GetMirrorChannel(c);
     if (m.WorkingMode() != 1) {
-        if (linked && partner >= 0) SetEqFlag(partner, model::kLockEqOff, value, model::kDirtyEqOff);
+        if (linked && partner >= 0) set(partner);
     } else {
         const int position = Rec(c).position;
         const int partnerPosition = linked && partner >= 0 ? Rec(partner).position : -1;
         for (int d = 0; d < kChannelCount; ++d) {
             if (d == c || !Assigned(d)) continue;
-            if (Rec(d).position == position || Rec(d).position == partnerPosition)
-                SetEqFlag(d, model::kLockEqOff, value, model::kDirtyEqOff);
+            if (Rec(d).position == position || Rec(d).position == partnerPosition) set(d);
         }
     }
+    // What these channels play changed: their totals, and the sum, take the equaliser as flat
+    // while it is off (its own curve stays as it is set).
+    ChartView* chart = views_.chart;
+    const bool chartThere = chart && chart->HasChart();
+    if (chartThere) chart->SetHoldRedraw(true);
+    // The edited channel last: showing a channel's curves hides the others'.
+    for (int d = 0; d < kChannelCount; ++d)
+        if (d != c && touched[d] && Assigned(d)) ShowChannelEq(d, Rec(d).position, Rec(d).kind, false);
+    if (Assigned(c)) ShowChannelEq(c, Rec(c).position, Rec(c).kind, false);
+    if (ManyRowsSelected()) DrawMultiView(false);
+    if (chartThere) chart->SetHoldRedraw(false);
     m.SetChanged(1);
 }
 

@@ -144,7 +144,7 @@ void DSPSettingLogic::ShowChannelEq(int output, int position, int kind, bool red
     ChartView* chart = views_.chart;
     if (!ValidOutput(output) || !chart || !chart->HasChart()) return;
     const uint32_t id = EqualiserCurveId(position, kind);
-    chart->ShowResponse(id, Rec(output).eqSections, kBandCount, false);
+    chart->ShowResponse(id, Rec(output).eqSections, kBandCount, false, Rec(output).EQOff != 0);
     chart->SetCurveFillArgb(id, kEqualiserFill, false);
     chart->SetCurveLineArgb(id, kEqualiserLine, false);
     UpdateChartCurves(position, kind, redraw);

@@ -78,6 +78,9 @@ public:
     // The output-level page changed a mute: the channel map shows it and the model takes it when
     // the posted 0x8052 arrives.
     void NotifyChannelMap(const uint32_t* mutes);
+    // After a setup load: the channel map, the output-level page (0x800A) and, online, the unit
+    // ('y') get the model's mutes.
+    void ShareMutes();
 
     // The device status lines of the information panel.
     void ShowConnectionStatus(uint32_t version, int star, int remote, int rescue);

@@ -31,6 +31,23 @@ void DSPSettingLogic::OnChannelMapMutes() {
     m.SetMuteDirty();
 }
 
+// The model's mutes go to every place that shows or holds them: the channel map, the output-level
+// page and, online, the unit. A setup load leaves every output unmuted in the model (no section of
+// the file holds mutes) while the level page and the unit kept the old ones, and the next click on
+// the map would then silently unmute.
+void DSPSettingLogic::ShareMutes() {
+    model::TuningModel& m = *model_;
+    uint32_t mutes[model::kChannelCount] = {};
+    {
+        std::lock_guard<std::mutex> guard(m.Lock(model::kLockMute));
+        for (int o = 0; o < model::kChannelCount; ++o) mutes[o] = m.Mute(o);
+        m.SetMuteDirty();
+    }
+    if (views_.channelMap) views_.channelMap->SetMuteFlags(mutes);
+    if (views_.messages)
+        views_.messages->SendToMain(ui::MsgMuteFlagsChanged, 0, reinterpret_cast<intptr_t>(mutes));
+}
+
 void DSPSettingLogic::NotifyChannelMap(const uint32_t* mutes) {
     if (!views_.channelMap || !mutes) return;
     if (views_.messages) {
@@ -91,8 +108,10 @@ int DSPSettingLogic::AskListeningPointChange() {
 void DSPSettingLogic::ShowConnectionStatus(uint32_t version, int star, int remote, int rescue) {
     if (!HasDeviceInfo()) return;
     ChartView& info = *views_.chart;
-    remoteConnected_ = remote;
     if (version != kNoVersion) {
+        // Only an identification says whether the remote control is there: the end of a write
+        // passes no version and no remote, and must not make a connected Vexa read as missing.
+        remoteConnected_ = remote;
         const int b3 = (version >> 24) & 0xFF, b2 = (version >> 16) & 0xFF,
                   b1 = (version >> 8) & 0xFF, b0 = version & 0xFF;
         char text[64];

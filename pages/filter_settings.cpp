@@ -1,5 +1,7 @@
 #include "pages/filter_settings.h"
 
+#include <string>
+
 #include "res/resource.h"
 #include "ui/messages.h"
 
@@ -126,6 +128,14 @@ void FilterSettings::Redraw(bool updateNow) {
         DrawReadout(dc, FilterSettingsLogic::kInchReadout, logic_->InchText(), distance);
         DrawReadout(dc, FilterSettingsLogic::kTrimReadout, logic_->TrimText(), trim);
         if (old) SelectObject(dc, old);
+        // The window's text is what the fields show, one to a line (a hidden field's is empty),
+        // for whatever reads the screen.
+        std::string text;
+        for (int f = 0; f < kXoFieldCount; ++f) {
+            if (f) text += '\n';
+            text += logic_->FieldLabel(static_cast<XoField>(f));
+        }
+        SetWindowTextA(GetHwnd(), text.c_str());
     }
     if (updateNow) UpdateNow();
 }

@@ -7,7 +7,9 @@
 namespace pages {
 namespace {
 
-constexpr COLORREF kBackground = RGB(164, 160, 160);
+// The face is centred on the page; the rows around it take the dark ground of the other pages'
+// faces (and of this face's margin), so that the page shows no light band above or below it.
+constexpr COLORREF kBackground = RGB(0x1E, 0x22, 0x28);
 constexpr int kFaderWidth = 34, kFaderHeight = 229;
 constexpr ui::WndRect kTrack{18, 15, 20, 212};
 constexpr ui::WndRect kThumb{0, 0, 21, 31};

@@ -5,6 +5,7 @@ rasteriser for polygons and text) and painted with a colour, or a colour per pix
 """
 import math
 
+from . import contrast
 from .ttf import layout, rasterize
 
 
@@ -91,15 +92,19 @@ class Canvas:
     def polygon(self, points, colour, alpha=1.0):
         self.fill_polygons([points], colour, alpha)
 
-    def fill_polygons(self, polygons, colour, alpha=1.0, gamma=1.0):
-        if not polygons:
-            return
+    @staticmethod
+    def _coverage(polygons):
         x0 = int(math.floor(min(p[0] for poly in polygons for p in poly)))
         y0 = int(math.floor(min(p[1] for poly in polygons for p in poly)))
         x1 = int(math.ceil(max(p[0] for poly in polygons for p in poly))) + 1
         y1 = int(math.ceil(max(p[1] for poly in polygons for p in poly))) + 1
         w, h = x1 - x0, y1 - y0
-        cover = rasterize([[(x - x0, y - y0) for x, y in poly] for poly in polygons], w, h)
+        return x0, y0, w, h, rasterize([[(x - x0, y - y0) for x, y in poly] for poly in polygons], w, h)
+
+    def fill_polygons(self, polygons, colour, alpha=1.0, gamma=1.0):
+        if not polygons:
+            return
+        x0, y0, w, h, cover = self._coverage(polygons)
         for j in range(h):
             for i in range(w):
                 a = cover[j * w + i]
@@ -110,15 +115,36 @@ class Canvas:
                     self.blend(x0 + i, y0 + j, c, a * alpha)
 
     # -- text ----------------------------------------------------------------------------------
-    def text(self, x, baseline, string, font, size, colour, alpha=1.0, tracking=0.0):
-        """Draws a line of text from x on the baseline; returns its advance in pixels."""
+    def ground_under(self, polygons):
+        """The mean colour of the pixels a shape's cores would cover (None when it covers none)."""
+        if not polygons:
+            return None
+        x0, y0, w, h, cover = self._coverage(polygons)
+        total, n = [0, 0, 0], 0
+        for j in range(h):
+            for i in range(w):
+                if cover[j * w + i] >= 0.5 and 0 <= x0 + i < self.width and 0 <= y0 + j < self.height:
+                    c = self.get(x0 + i, y0 + j)
+                    for k in range(3):
+                        total[k] += c[k]
+                    n += 1
+        return tuple(round(t / n) for t in total) if n else None
+
+    def text(self, x, baseline, string, font, size, colour, alpha=1.0, tracking=0.0, inactive=False):
+        """Draws a line of text from x on the baseline; returns its advance in pixels. The text
+        must read at the minimum contrast on the ground it covers, unless it is the label of an
+        inactive (disabled) control."""
         polygons, advance = text_outline(string, font, size, tracking)
-        self.fill_polygons([[(x + px, baseline + py) for px, py in poly] for poly in polygons],
-                           colour, alpha, gamma=0.85)
+        placed = [[(x + px, baseline + py) for px, py in poly] for poly in polygons]
+        if not inactive and not callable(colour):
+            ground = self.ground_under(placed)
+            if ground is not None:
+                contrast.require(colour, round(255 * alpha), ground, f'the text "{string}"')
+        self.fill_polygons(placed, colour, alpha, gamma=0.85)
         return advance
 
     def text_in_box(self, box, string, font, size, colour, align="center", alpha=1.0,
-                    tracking=0.0):
+                    tracking=0.0, inactive=False):
         """Text centred vertically on its capitals inside box, aligned left, centre or right."""
         x0, y0, x1, y1 = box
         width = text_width(string, font, size, tracking)
@@ -129,7 +155,7 @@ class Canvas:
         else:
             x = round(x0 + (x1 - x0 - width) / 2)
         baseline = round(y0 + (y1 - y0 + font.cap_height() * size / font.units_per_em) / 2)
-        return self.text(x, baseline, string, font, size, colour, alpha, tracking)
+        return self.text(x, baseline, string, font, size, colour, alpha, tracking, inactive)
 
     # -- composition ---------------------------------------------------------------------------
     def blit(self, src, x, y):

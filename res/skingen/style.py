@@ -1,7 +1,7 @@
 """The program's look: one palette and the drawing of the recurring elements (dialog background,
 push buttons, check boxes, the caption strip, progress bars). Skin modules build on these so that
 every page and dialog shares the same colours and shapes."""
-from . import fonts
+from . import contrast, fonts
 from .canvas import Canvas, mix
 
 # Palette: graphite and steel greys with one signal-orange accent.
@@ -20,20 +20,35 @@ ACCENT = (0xEE, 0x76, 0x1C)
 ACCENT_LIGHT = (0xF6, 0x8E, 0x3A)
 ACCENT_DARK = (0xC2, 0x5A, 0x0C)
 DANGER = (0xD3, 0x3A, 0x2F)
+DANGER_TEXT = (0xB0, 0x28, 0x1E)  # the danger red dark enough for text on the light body
 TEXT_DARK = (0x2B, 0x30, 0x36)
 TEXT_MUTED = (0x5E, 0x67, 0x71)
 TEXT_ON_DARK = (0xF2, 0xF4, 0xF6)
 
-# Dialog background: a light header band (caption images and dark caption text go there), a
-# light body (message text is dark grey) and a button band at the bottom.
+# The dark face of the pages and panels: a ground, the raised face of a panel, its rules, and the
+# two greys of the words on it (captions, and quieter notes).
+PANEL_GROUND = (0x1E, 0x22, 0x28)
+PANEL_FACE = (0x26, 0x2B, 0x32)
+PANEL_RULE = (0x3A, 0x41, 0x4A)
+PANEL_WELL = (0x14, 0x17, 0x1B)
+LABEL = STEEL_300
+NOTE = STEEL_400
+
+# Text on the accent colour: white on the orange reads below 4.5:1, the graphite ink above 5.
+ON_ACCENT = INK
+
+# Dialog background, in the program's dark face: a dark header band (caption images with light
+# titles go there), a light body where the program writes its messages in dark grey, and a dark
+# button band at the bottom.
 DIALOG_HEADER = 32
-HEADER_TOP = (0xEE, 0xF1, 0xF4)
-HEADER_BOTTOM = (0xE0, 0xE5, 0xEA)
-HEADER_RULE = (0xC6, 0xCD, 0xD5)
+HEADER_TOP = (0x3A, 0x41, 0x4A)
+HEADER_BOTTOM = (0x25, 0x2A, 0x30)
+HEADER_RULE = ACCENT_DARK
 BODY = PAPER
-FOOTER = (0xEA, 0xED, 0xF1)
-FOOTER_RULE = (0xD6, 0xDB, 0xE1)
-FRAME = STEEL_500
+FOOTER = GRAPHITE_800
+FOOTER_RULE = INK
+FRAME = INK
+TITLE_ON_DARK = STEEL_100
 
 
 def brand_mark(c, x, y_top, height, on_dark, size=13.0, tracking=1.4):
@@ -54,82 +69,93 @@ def header_colour(y):
     if y == 0:
         return FRAME
     if y == 1:
-        return WHITE
+        return mix(HEADER_TOP, WHITE, 0.12)
     return mix(HEADER_TOP, HEADER_BOTTOM, y / (DIALOG_HEADER - 1))
 
 
 def dialog_background(width=300, height=220, button_band=85):
+    # The dialogs and the message box write their messages on the body in grey 40 at A 200.
+    contrast.require((40, 40, 40), 200, BODY, "the dialogs' messages")
     c = Canvas(width, height, BODY)
     for y in range(DIALOG_HEADER):
         c.fill_rect(0, y, width, y + 1, header_colour(y))
     c.fill_rect(0, DIALOG_HEADER, width, DIALOG_HEADER + 1, HEADER_RULE)
     band = height - button_band
+    # The band is of one colour: the buttons and check boxes that stand on it, at whatever row a
+    # dialog puts them, carry it as their ground.
     c.fill_rect(0, band, width, height, FOOTER)
     c.fill_rect(0, band, width, band + 1, FOOTER_RULE)
     # The left 80 pixels of the header carry the mark; title images start at x 83.
-    brand_mark(c, 10, 0, DIALOG_HEADER, on_dark=False, size=11.5, tracking=0.9)
-    # Frame: a steel outline with a white inner edge, so the box stands off any page behind it.
+    brand_mark(c, 10, 0, DIALOG_HEADER, on_dark=True, size=11.5, tracking=0.9)
+    # Frame: an ink outline, so the box stands off any page behind it.
     c.fill_rect(0, 0, width, 1, FRAME)
     c.fill_rect(0, height - 1, width, height, FRAME)
     c.fill_rect(0, 0, 1, height, FRAME)
     c.fill_rect(width - 1, 0, width, height, FRAME)
-    c.fill_rect(1, 1, width - 1, 2, WHITE)
-    c.fill_rect(1, 1, 2, height - 1, mix(WHITE, BODY, 0.5))
     return c
 
 
 def title_overlay(text, width=213, height=27, y_offset=0):
     """A dialog's title image, drawn over the header at (83, y_offset): the header's own rows
-    (so that it joins seamlessly) with the title in dark capitals."""
+    (so that it joins seamlessly) with the title in light capitals."""
     c = Canvas(width, height)
     for y in range(height):
         c.fill_rect(0, y, width, y + 1, header_colour(y + y_offset))
     c.text_in_box((4, 2 - y_offset, width, DIALOG_HEADER - y_offset), text.upper(),
-                  fonts.sans(True), 12, TEXT_DARK, align="left", tracking=0.8)
+                  fonts.sans(True), 12, TITLE_ON_DARK, align="left", tracking=0.8)
     return c
 
 
 PUSH_STATES = ["normal", "pressed", "disabled"]
 
 
-def push_button(state, label, width=78, height=39, background=FOOTER):
-    """One frame of a push button: dark graphite at rest, accent while pressed, grey disabled.
-    Buttons of a row touch, so each frame keeps its own margin."""
-    c = Canvas(width, height, background)
+def push_button(state, label, width=78, height=39, background=None):
+    """One frame of a push button: raised graphite at rest, accent while pressed, flat and dim
+    disabled. Buttons of a row touch, so each frame keeps its own margin. background: a colour,
+    or a function of the row (the ground it stands on); the dialogs' button band by default."""
+    ground = FOOTER if background is None else background
+    c = Canvas(width, height)
+    for y in range(height):
+        c.fill_rect(0, y, width, y + 1, ground(y) if callable(ground) else ground)
     x0, y0, x1, y1 = 4, 5, width - 4, height - 5
     radius = 4
     face_top, face_bottom, edge, text = {
-        0: (GRAPHITE_700, GRAPHITE_800, INK, TEXT_ON_DARK),
-        1: (ACCENT_LIGHT, ACCENT_DARK, ACCENT_DARK, WHITE),
-        2: (STEEL_200, STEEL_200, STEEL_300, STEEL_400),
+        0: (GRAPHITE_600, GRAPHITE_700, STEEL_500, TEXT_ON_DARK),
+        1: (ACCENT_LIGHT, ACCENT, ACCENT_DARK, ON_ACCENT),
+        2: (GRAPHITE_700, GRAPHITE_700, GRAPHITE_600, STEEL_500),
     }[state]
     if state != 2:  # soft shadow under the raised faces
-        c.rounded_rect(x0, y0 + 1.5, x1, y1 + 1.5, radius, INK, 0.18)
+        c.rounded_rect(x0, y0 + 1.5, x1, y1 + 1.5, radius, INK, 0.35)
     c.rounded_rect(x0, y0, x1, y1, radius,
                    lambda x, y: mix(face_top, face_bottom, (y - y0) / (y1 - y0)))
     c.rounded_frame(x0, y0, x1, y1, radius, 1, edge)
     if state == 0:  # top highlight of the raised face
-        c.line(x0 + radius, y0 + 1.5, x1 - radius, y0 + 1.5, 1, WHITE, 0.16)
+        c.line(x0 + radius, y0 + 1.5, x1 - radius, y0 + 1.5, 1, WHITE, 0.12)
     shift = 1 if state == 1 else 0
     c.text_in_box((x0, y0 + shift, x1, y1 + shift), label, fonts.sans(True), 11.5, text,
-                  tracking=0.8)
+                  tracking=0.8, inactive=state == 2)
     return c
 
 
 CHECK_STATES = ["off", "on"]
 
 
-def check_box(state, label, width=145, height=15, background=FOOTER):
-    c = Canvas(width, height, background)
+def check_box(state, label, width=145, height=15, background=None):
+    """A check box with its label; on the dialogs' button band by default (the message box puts
+    its "don't ask" box there)."""
+    ground = FOOTER if background is None else background
+    c = Canvas(width, height)
+    for y in range(height):
+        c.fill_rect(0, y, width, y + 1, ground(y) if callable(ground) else ground)
     box = (1, 1, 14, 14)
     if state == 1:
         c.rounded_rect(*box, 2.5, ACCENT)
         c.rounded_frame(*box, 2.5, 1, ACCENT_DARK)
-        c.polyline([(4.2, 7.6), (6.6, 10.0), (11.0, 4.6)], 1.8, WHITE)
+        c.polyline([(4.2, 7.6), (6.6, 10.0), (11.0, 4.6)], 1.8, ON_ACCENT)
     else:
-        c.rounded_rect(*box, 2.5, WHITE)
+        c.rounded_rect(*box, 2.5, GRAPHITE_800)
         c.rounded_frame(*box, 2.5, 1, STEEL_400)
-    c.text_in_box((19, 0, width, height), label, fonts.sans(False), 11.5, TEXT_DARK, align="left")
+    c.text_in_box((19, 0, width, height), label, fonts.sans(False), 11.5, STEEL_200, align="left")
     return c
 
 

@@ -1,29 +1,18 @@
 """Skins of the program's pages and dialogs: the page backgrounds, the dialog titles,
 the start-up picture, the question backgrounds and the icons."""
-from skingen import fonts, style
-from skingen.canvas import Canvas, mix
+from skingen import chart_axis, fonts, style
+from skingen.canvas import Canvas
 from skingen.registry import bitmap, icon, rc_block
-
-PAGE_TOP = (0xE9, 0xED, 0xF1)
-PAGE_BOTTOM = (0xDC, 0xE1, 0xE7)
-PANEL = (0xF6, 0xF7, 0xF9)
-PANEL_RULE = (0xC6, 0xCD, 0xD5)
-
-
-def page(width, height):
-    """A light page with one framed panel: dark text sits well on it."""
-    c = Canvas(width, height, PAGE_TOP)
-    c.vgradient(0, 0, width, height, PAGE_TOP, PAGE_BOTTOM)
-    c.rounded_rect(12, 12, width - 12, height - 12, 6, PANEL)
-    c.rounded_frame(12, 12, width - 12, height - 12, 6, 1, PANEL_RULE)
-    c.fill_rect(14, height - 46, width - 14, height - 45, PANEL_RULE)
-    style.brand_mark(c, 28, height - 44, 30, on_dark=False, size=12.0)
-    return c
-
 
 @bitmap("IDB_PAGE_DSP", 1024, 704)
 def page_dsp():
-    return page(1024, 704)
+    """The tuning page's face: its panels cover it all but the pixels between them, which take
+    the panels' own dark ground."""
+    c = Canvas(1024, 704, style.PANEL_GROUND)
+    # The chart stands at (264, 311) and ends at row 470, the equaliser begins at 485: its
+    # frequencies go in between.
+    chart_axis.frequency_numbers(c, 264 + 20, 264 + 712, 472, 484)
+    return c
 
 
 @bitmap("IDB_WIZARD_BG", 300, 380)
@@ -31,7 +20,7 @@ def wizard_background():
     """The I/O wizard's first step: what it is about."""
     c = style.dialog_background(300, 380, 85)
     c.text_in_box((87, 2, 300, style.DIALOG_HEADER), "CONFIGURATION WIZARD", fonts.sans(True), 12,
-                  style.TEXT_DARK, align="left", tracking=0.8)
+                  style.TITLE_ON_DARK, align="left", tracking=0.8)
     lines = ["This wizard will guide you through", "configuring your Darvix: inputs,",
              "input levels, calibration, speakers,", "crossovers, output channels and",
              "amplifiers.", "", "Press 'Next' to begin."]
@@ -68,7 +57,7 @@ def question(lines, button_band):
 @bitmap("IDB_QUESTION_STANDARD", 300, 220)
 def question_standard():
     return question(["Standard mode joins the ways of every", "speaker at common crossover points.",
-                     "Crossovers may change. Continue?"], 85)
+                     "Crossovers may change. Continue?"], 67)
 
 
 @bitmap("IDB_FIRMWARE_CONFIRM", 300, 220)

@@ -2,16 +2,14 @@
 kind, the passive-crossover groups, the listening-point seats and the plus and minus cursors."""
 import math
 
-from skingen import fonts, style
+from skingen import car, contrast, fonts, style
 from skingen.canvas import Canvas, mix
 from skingen.registry import bitmap, cursor, strip
 
 MAP_BG = (0x1E, 0x22, 0x28)
 MAP_ROW = (0x26, 0x2B, 0x32)
 MAP_RULE = (0x3A, 0x41, 0x4A)
-CAR_BG = (0x23, 0x27, 0x2D)
-CAR_BODY = (0x3B, 0x42, 0x4B)
-CAR_GLASS = (0x55, 0x66, 0x78)
+CAR_BG = car.GROUND
 CONE = (0x9A, 0xA3, 0xAD)
 CONE_DARK = (0x4A, 0x52, 0x5C)
 
@@ -31,6 +29,11 @@ def cone(c, cx, cy, r, selected):
     disc(c, cx, cy, r * 0.28, CONE_DARK)
 
 
+# The rows' ground: the map writes its labels on it in a fixed blue (116, 113, 252), which reads at
+# 4.5:1 only on a ground this dark.
+MAP_WELL = style.PANEL_WELL
+
+
 @bitmap("IDB_CHANNEL_MAP", 314, 296)
 def channel_map():
     c = Canvas(314, 296, MAP_BG)
@@ -38,33 +41,29 @@ def channel_map():
     c.rounded_frame(4, 4, 310, 292, 6, 1, MAP_RULE)
     c.text_in_box((13, 10, 294, 30), "OUTPUT CHANNELS", fonts.sans(True), 11, style.STEEL_300,
                   align="left", tracking=1.0)
+    c.fill_rect(13, 35, 294, 259, MAP_WELL)
     for r in range(9):
         y = 35 + 28 * r
         c.fill_rect(13, y - 1 if r else y, 294, y if r else y + 1, MAP_RULE)
     # The zone guides: mute on the left, the "fds" mark and "edit" on the right.
     for x in (48, 233, 262):
-        c.fill_rect(x, 35, x + 1, 259, mix(MAP_RULE, MAP_ROW, 0.5))
+        c.fill_rect(x, 35, x + 1, 259, mix(MAP_RULE, MAP_WELL, 0.5))
     c.text_in_box((13, 264, 294, 284), "Ctrl-click combines speakers", fonts.sans(False), 10,
                   style.STEEL_400, align="left")
+    # What the map writes on its rows. On a selected row its fixed grey veil (A 128, grey 120)
+    # brings any ground to a mid grey, on which its fixed label blue and "edit" red stay below
+    # 4.5:1 whatever the skin: only the plain rows can be held to it.
+    contrast.require((116, 113, 252), 255, MAP_WELL, "the channel labels")
+    contrast.require((160, 160, 160), 255, MAP_WELL, "the mute mark")
+    contrast.require((100, 255, 100), 255, MAP_WELL, "the lit mute mark")
     return c
 
 
 @bitmap("IDB_CAR_VIEW", 249, 406)
 def car_view():
+    # Its side spots' anchors are at x 28 and 217 (icons 4..53 and 193..242).
     c = Canvas(249, 406, CAR_BG)
-    # The body from above, bonnet at the top.
-    c.rounded_rect(46, 18, 203, 392, 38, CAR_BODY)
-    c.rounded_frame(46, 18, 203, 392, 38, 2, style.STEEL_500)
-    # Windscreen and rear window.
-    c.polygon([(62, 120), (187, 120), (176, 150), (73, 150)], CAR_GLASS)
-    c.polygon([(70, 330), (179, 330), (186, 352), (63, 352)], CAR_GLASS)
-    # The cabin floor where the seats are.
-    c.rounded_rect(70, 158, 179, 322, 10, mix(CAR_BODY, CAR_BG, 0.4))
-    # Front and rear doors.
-    for y in (188, 268):
-        c.fill_rect(46, y, 52, y + 1, style.STEEL_500)
-        c.fill_rect(197, y, 203, y + 1, style.STEEL_500)
-    c.text_in_box((0, 0, 249, 16), "FRONT", fonts.sans(True), 9, style.STEEL_400, tracking=1.5)
+    car.draw(c, 58, 191)
     return c
 
 
@@ -134,7 +133,7 @@ _passive("IDB_PASSIVE_WT_C", 70, 47, [17, 36], "C", horizontal=True)
 def _seat(name):
     @strip(name, 18, 17, ["off", "on"])
     def frames(state):
-        c = Canvas(18, 17, mix(CAR_BODY, CAR_BG, 0.4))
+        c = Canvas(18, 17, car.FLOOR)
         colour = style.ACCENT if state == 1 else style.STEEL_400
         c.rounded_rect(2, 1, 16, 5, 2, colour)     # head rest
         c.rounded_rect(1, 6, 17, 16, 3, colour)    # seat

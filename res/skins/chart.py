@@ -1,20 +1,24 @@
 """Skins of the response chart and of the tuning page's two information panels: the chart's
-backgrounds (a light plot with its frequency marks where the chart's mapping puts them and 0 dB on
-the middle row), the zoom slider, the device status panel, the curve-switch panel and its switches."""
+backgrounds (a dark plot with its frequency marks where the chart's mapping puts them, 0 dB on
+the middle row, light tags under the level labels the chart writes), the frequency numbers the
+hosts put under a chart, the zoom slider, the device status panel, the curve-switch panel with the
+curves' colours beside its switches, and its switches."""
 import functools
 import math
 
-from skingen import fonts, style
+from skingen import chart_axis, contrast, fonts, style
 from skingen.canvas import Canvas, mix
 from skingen.registry import bitmap, strip
 
-PLOT = (0xFB, 0xFC, 0xFD)
-PLOT_RULE = (0xB4, 0xBC, 0xC4)
-GRID_MAJOR = (0xD6, 0xDC, 0xE2)
-GRID_MINOR = (0xEA, 0xEE, 0xF1)
-ZERO_LINE = (0x9C, 0xA6, 0xB0)
-SURROUND_TOP = (0xE9, 0xED, 0xF1)
-SURROUND_BOTTOM = (0xDC, 0xE1, 0xE7)
+SURROUND = style.PANEL_FACE
+SURROUND_RULE = style.PANEL_RULE
+PLOT = (0x1A, 0x1E, 0x23)
+PLOT_RULE = (0x52, 0x5B, 0x66)
+GRID_MAJOR = (0x33, 0x39, 0x41)
+GRID_MINOR = (0x26, 0x2B, 0x31)
+ZERO_LINE = (0x7C, 0x86, 0x91)
+TAG = style.STEEL_200           # under the level labels the chart writes in dark blue
+LABEL_TEXT = ((20, 20, 55), 190)
 
 LCD = (0x0A, 0x0C, 0x0F)        # the status lines' ground
 # The source name's blue (A 220) needs a black ground to read at 4.5:1.
@@ -22,89 +26,72 @@ SOURCE_GROUND = (0x00, 0x00, 0x00)
 PANEL_DARK = (0x1B, 0x1F, 0x24)
 PANEL_EDGE = (0x3A, 0x41, 0x4A)
 
-X_MIN = math.log10(19.69)
-X_MAX = math.log10(20000.0)
+# The curves' colours as the tuning page gives them: (fill or None, line), each (colour, alpha).
+CURVES = {
+    "crossover": (None, ((250, 20, 20), 180)),
+    "equaliser": (((120, 255, 120), 120), ((200, 250, 200), 205)),
+    "total": (((120, 120, 255), 120), ((200, 200, 250), 205)),
+}
+
+freq_x = chart_axis.freq_x
+FREQUENCY_LABELS = chart_axis.FREQUENCY_LABELS
 
 
-def _luminance(c):
-    def lin(v):
-        v /= 255.0
-        return v / 12.92 if v <= 0.03928 else ((v + 0.055) / 1.055) ** 2.4
-    return 0.2126 * lin(c[0]) + 0.7152 * lin(c[1]) + 0.0722 * lin(c[2])
-
-
-def _over(colour, alpha, ground):
-    return tuple(round(g + (c - g) * alpha / 255.0) for c, g in zip(colour, ground))
-
-
-def _require_contrast(text, alpha, ground, what):
-    """The program draws `text` at `alpha` over `ground`: it must read at 4.5:1 or better."""
-    shown = _over(text, alpha, ground)
-    a, b = sorted((_luminance(shown), _luminance(ground)))
-    ratio = (b + 0.05) / (a + 0.05)
-    if ratio < 4.5:
-        raise SystemExit(f"skins: {what} reads at {ratio:.2f}:1 only")
-
-
-def freq_x(left, right, f):
-    return left + (math.log10(f) - X_MIN) * (right - left) / (X_MAX - X_MIN)
-
-
-def chart_background(width, height, plot):
+def chart_background(width, height, plot, top_label, bottom_label):
     left, top, right, bottom = plot
-    c = Canvas(width, height, SURROUND_TOP)
-    c.vgradient(0, 0, width, height, SURROUND_TOP, SURROUND_BOTTOM)
+    c = Canvas(width, height, SURROUND)
+    c.rounded_frame(0, 0, width, height, 5, 1, SURROUND_RULE)
     c.fill_rect(left, top, right, bottom, PLOT)
     # Frequency marks: every decade step (20, 30 ... 90, 100, 200 ...), stronger at 2, 5 and 10.
-    labels = {20: "20", 50: "50", 100: "100", 200: "200", 500: "500", 1000: "1k", 2000: "2k",
-              5000: "5k", 10000: "10k", 20000: "20k"}
     for decade in (10, 100, 1000, 10000):
         for m in range(1, 10):
             f = decade * m
             if f < 20 or f > 20000:
                 continue
             x = freq_x(left, right, f)
-            major = f in labels
-            c.line(x, top, x, bottom, 1.0, GRID_MAJOR if major else GRID_MINOR)
-    # Level marks: 0 dB on the middle row (the chart maps it to (top + bottom) / 2), halves above
-    # and below; the chart labels only the top and the bottom.
+            c.line(x, top, x, bottom, 1.0, GRID_MAJOR if f in FREQUENCY_LABELS else GRID_MINOR)
+    # Level marks: 0 dB on the middle row, where the chart maps it whatever the zoom
+    # ((top + bottom) / 2), halves above and below; the chart labels only the top and the bottom.
     mid = (top + bottom) / 2.0
     quarter = (bottom - top) / 4.0
     for y in (mid - quarter, mid + quarter):
         c.line(left, y, right, y, 1.0, GRID_MAJOR)
     c.line(left, mid, right, mid, 1.0, ZERO_LINE)
-    # The plot's frame, outside the plot so the curves' clip keeps it.
+    # The plot's frame, outside the plot so the curves' clip keeps it; a tick marks 0 dB on it.
     c.fill_rect(left - 1, top - 1, right + 1, top, PLOT_RULE)
     c.fill_rect(left - 1, bottom, right + 1, bottom + 1, PLOT_RULE)
     c.fill_rect(left - 1, top, left, bottom, PLOT_RULE)
     c.fill_rect(right, top, right + 1, bottom, PLOT_RULE)
-    # Frequency labels under the plot where there is room, else none.
-    if height - bottom >= 9:
-        for f, text in labels.items():
-            x = freq_x(left, right, f)
-            w = 40
-            c.text_in_box((x - w / 2, bottom + 1, x + w / 2, height), text, fonts.sans(False), 8.0,
-                          style.TEXT_MUTED)
+    c.fill_rect(left - 4, math.floor(mid), left - 1, math.floor(mid) + 1, ZERO_LINE)
+    # The level labels the chart writes at its label points ("%d" of the range, Verdana 6
+    # points, up to "-24") in dark blue: each on a light tag; the middle row's 0 and the unit
+    # are the skin's.
+    for x, y in (top_label, bottom_label):
+        c.rounded_rect(x - 3, y - 1, left - 1, y + 11, 2, TAG)
+    contrast.require(*LABEL_TEXT, TAG, "the chart's level labels")
+    c.text_in_box((0, mid - 6, left - 5, mid + 6), "0", fonts.sans(True), 9.0, style.LABEL, align="right")
+    unit_top = top_label[1] - 14 if top_label[1] >= 14 else top_label[1] + 14
+    c.text_in_box((0, unit_top, left - 3, unit_top + 11), "dB", fonts.sans(True), 8.5, style.LABEL, align="right")
     return c
 
 
 @bitmap("IDB_CHART_BG", 747, 159)
 def chart_bg():
-    return chart_background(747, 159, (20, 21, 712, 150))
+    return chart_background(747, 159, (20, 21, 712, 150), (5, 23), (5, 140))
 
 
 @bitmap("IDB_CHART_BG_SOURCES", 771, 147)
 def chart_bg_sources():
-    return chart_background(771, 147, (36, 13, 728, 143))
+    return chart_background(771, 147, (36, 13, 728, 143), (12, 10), (12, 135))
 
 
 @bitmap("IDB_CHART_ZOOM_TRACK", 19, 83)
 def zoom_track():
-    c = Canvas(19, 83, SURROUND_BOTTOM)
-    c.text_in_box((0, 0, 19, 14), "Z", fonts.sans(True), 9.0, style.TEXT_MUTED)
+    c = Canvas(19, 83, SURROUND)
+    c.text_in_box((0, 0, 19, 14), "Z", fonts.sans(True), 9.0, style.LABEL)
     # The groove between the thumb's extremes (its centre moves over rows 19..79).
-    c.rounded_rect(7.5, 17, 11.5, 81, 2, style.STEEL_300)
-    c.rounded_frame(7.5, 17, 11.5, 81, 2, 1, style.STEEL_400)
+    c.rounded_rect(7.5, 17, 11.5, 81, 2, PLOT)
+    c.rounded_frame(7.5, 17, 11.5, 81, 2, 1, PLOT_RULE)
     return c
 
 
@@ -131,10 +118,23 @@ def device_info():
     # The display the five lines are drawn on: light text (A 190 over it) at 4.5:1 or better.
     c.rounded_rect(18, 40, 442, 170, 4, LCD)
     c.rounded_frame(18, 40, 442, 170, 4, 1, PANEL_EDGE)
-    _require_contrast((220, 220, 220), 190, LCD, "the device lines")
+    contrast.require((220, 220, 220), 190, LCD, "the device lines")
     c.line(24, 120.5, 436, 120.5, 1.0, (0x22, 0x27, 0x2D))
     style.brand_mark(c, 300, 174, 20, on_dark=True, size=10.0)
     return c
+
+
+# The curve switches (left, top, width, height) and the curve each one shows.
+SWITCHES = (((26, 40, 64, 18), "crossover"), ((27, 56, 42, 18), "equaliser"), ((50, 82, 46, 17), "total"))
+SWATCH_LEFT, SWATCH_RIGHT = 100, 124
+
+
+def swatch(c, x0, y0, x1, y1, curve):
+    """A sample of a curve in its own colours: its fill (when it has one) under its line."""
+    fill, (line, alpha) = CURVES[curve]
+    if fill:
+        c.rounded_rect(x0, (y0 + y1) / 2, x1, y1, 1.5, fill[0], fill[1] / 255)
+    c.line(x0 + 1, (y0 + y1) / 2, x1 - 1, (y0 + y1) / 2, 1.5, line, alpha / 255)
 
 
 @bitmap("IDB_DISPLAY_SETTINGS", 460, 106)
@@ -143,10 +143,14 @@ def display_settings():
     c.text_in_box((339, 44, 442, 66), "SOURCE", fonts.sans(True), 9.5, style.STEEL_400, tracking=1.0)
     c.rounded_rect(337, 69, 444, 99, 4, SOURCE_GROUND)
     c.rounded_frame(337, 69, 444, 99, 4, 1, PANEL_EDGE)
-    _require_contrast((120, 120, 255), 220, SOURCE_GROUND, "the source name")
-    c.text_in_box((130, 38, 320, 58), "curves drawn", fonts.sans(False), 10.0, style.STEEL_400,
+    contrast.require((120, 120, 255), 220, SOURCE_GROUND, "the source name")
+    # Beside each switch, its curve's colours: the switches double as the chart's legend.
+    for (x, y, w, h), curve in SWITCHES:
+        cy = y + h / 2
+        swatch(c, SWATCH_LEFT, cy - 5, SWATCH_RIGHT, cy + 5, curve)
+    c.text_in_box((132, 38, 320, 58), "curves drawn", fonts.sans(False), 10.0, style.STEEL_400,
                   align="left")
-    c.text_in_box((130, 78, 330, 100), "whole chain of each speaker", fonts.sans(False), 10.0,
+    c.text_in_box((132, 80, 330, 102), "whole chain of each speaker", fonts.sans(False), 10.0,
                   style.STEEL_400, align="left")
     return c
 
@@ -168,7 +172,8 @@ def switch(state, label, width, height, background):
         c.rounded_rect(*lamp, 3, style.GRAPHITE_600)
         c.rounded_frame(*lamp, 3, 1, style.GRAPHITE_600)
         text = style.STEEL_500
-    c.text_in_box((lamp[2] + 4, 0, width, height), label, fonts.sans(True), 8.5, text, align="left")
+    c.text_in_box((lamp[2] + 4, 0, width, height), label, fonts.sans(True), 8.5, text, align="left",
+                  inactive=state == 2)
     return c
 
 

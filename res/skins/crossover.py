@@ -1,7 +1,7 @@
 """Skins of the tuning page's crossover and delay panel: its background with the field captions,
 the field button that opens a popup, the up and down buttons of the distance and the trim, the
 Xover Link switch and the phase switch; and the panel's four popup menus."""
-from skingen import fonts, style
+from skingen import contrast, fonts, style
 from skingen.canvas import Canvas, mix
 from skingen.registry import bitmap, menu, strip
 
@@ -43,6 +43,9 @@ def crossover_panel():
                                  (133, 230, 167, 242, "ms"), (176, 230, 209, 242, "ms")]:
         c.text_in_box((x0, y0, x1, y1), unit, fonts.sans(False), 9, style.STEEL_400)
     c.fill_rect(12, 252, 236, 253, PANEL_RULE)
+    # What the panel writes in its fields and readouts: black (a focused one in a fixed red that
+    # reads at 3.3:1 on the fixed field colour, whatever the skin).
+    contrast.require((0, 0, 0), 255, FIELD, "the crossover fields")
     # The fields' wells; the panel paints the fields themselves.
     for x0, y0, x1, y1 in FIELDS + READOUTS:
         c.fill_rect(x0 - 1, y0 - 1, x1 + 1, y1 + 1, style.INK)
@@ -87,18 +90,23 @@ def down_button(state):
     return small_button(state, 17, 9, "down")
 
 
-def switch(state, width, height, label, states_on):
+def switch(state, width, height, label, states_on, face_top=0):
+    """A switch of the panel; its face fills the bitmap from face_top down (the rows above keep
+    the panel's face), so that switches of unequal bitmaps can share their top and bottom."""
     c = Canvas(width, height, PANEL_FACE)
     on = state in states_on
     disabled = state == 2
     edge = style.ACCENT_DARK if on else style.INK
-    c.rounded_rect(0.5, 0.5, width - 0.5, height - 0.5, 4,
+    top = face_top + 0.5
+    c.rounded_rect(0.5, top, width - 0.5, height - 0.5, 4,
                    style.GRAPHITE_700 if disabled else style.GRAPHITE_800)
-    c.rounded_frame(0.5, 0.5, width - 0.5, height - 0.5, 4, 1, edge)
+    c.rounded_frame(0.5, top, width - 0.5, height - 0.5, 4, 1, edge)
+    mid = (face_top + height) / 2
     lamp = style.ACCENT if on else (style.GRAPHITE_600 if disabled else style.STEEL_500)
-    c.rounded_rect(5, height / 2 - 3, 11, height / 2 + 3, 2, lamp)
+    c.rounded_rect(5, mid - 3, 11, mid + 3, 2, lamp)
     text = style.GRAPHITE_600 if disabled else (style.WHITE if on else style.STEEL_300)
-    c.text_in_box((13, 0, width - 3, height), label, fonts.sans(True), 9.5, text, tracking=0.6)
+    c.text_in_box((13, face_top, width - 3, height), label, fonts.sans(True), 9.5, text, tracking=0.6,
+                  inactive=disabled)
     return c
 
 
@@ -107,9 +115,11 @@ def xover_link(state):
     return switch(state, 88, 20, "XOVER LINK", {1})
 
 
+# PHASE stands at (6, 268) in a 22-row bitmap, XOVER LINK at (118, 270) in a 20-row one: PHASE's
+# face leaves its first two rows to the panel, so that both faces span the panel's rows 270..290.
 @strip("IDB_CROSSOVER_PHASE", 62, 22, ["off", "on", "disabled"])
 def phase(state):
-    return switch(state, 62, 22, "PHASE", {1})
+    return switch(state, 62, 22, "PHASE", {1}, face_top=2)
 
 
 # The popup menus: each is shown as its first submenu; the items' ids are the crossover choices'.

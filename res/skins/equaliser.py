@@ -1,7 +1,7 @@
 """The 31-band equaliser panel of the tuning page: its face (the readout strip over the bands, the
 band names under them and the buttons' column), one band's slider background, the thumbs, the band
 switches and the Flat, EQ L/R Link, EQ Off and Select All buttons."""
-from skingen import fonts, style
+from skingen import contrast, fonts, style
 from skingen.canvas import Canvas, mix
 from skingen.registry import bitmap, strip
 
@@ -45,6 +45,7 @@ def eq_panel():
     c.rounded_rect(SLIDER_LEFT - 2, 7, right + 2, 24, 3, READOUT_GROUND)
     c.rounded_frame(SLIDER_LEFT - 2, 7, right + 2, 24, 3, 1, READOUT_RULE)
     c.text_in_box((2, 8, 44, 22), "EQ", fonts.sans(True), 11, ZERO_TICK)
+    contrast.require((146, 145, 252), 255, READOUT_GROUND, "the band readouts")
     # The bands' slider places (each slider draws its own background over them) and their names.
     for k in range(BANDS):
         x = SLIDER_LEFT + PITCH * k
@@ -125,47 +126,54 @@ def eq_band_switch(state):
     return c
 
 
-def panel_button(state, lines, width, height, top, toggle):
+# The left column's buttons stand at different x (Select All 10, EQ L/R Link 6, EQ Off 11 and 12,
+# Flat 15): each draws its face over the panel's columns 15..43 only, so that the four read as one
+# column of one width; the rest of its bitmap is the panel.
+COLUMN_LEFT, COLUMN_RIGHT = 15, 44
+
+
+def panel_button(state, lines, width, height, top, toggle, left):
     """A button of the left column: dark at rest (off), accent while pressed or on, grey when
-    disabled; `top` is its row in the panel, whose ground it keeps at its corners."""
+    disabled; (left, top) is its place in the panel, whose ground it keeps around its face."""
     c = Canvas(width, height, GROUND_TOP)
     for y in range(height):
         c.fill_rect(0, y, width, y + 1, ground(0, top + y))
-    x0, y0, x1, y1 = 1, 1, width - 1, height - 1
+    x0, y0, x1, y1 = COLUMN_LEFT - left, 1, COLUMN_RIGHT - left, height - 1
     face_top, face_bottom, edge, text = {
         0: (style.GRAPHITE_600, style.GRAPHITE_800, style.INK, style.TEXT_ON_DARK),
-        1: (style.ACCENT_LIGHT, style.ACCENT_DARK, style.ACCENT_DARK, style.WHITE),
+        1: (style.ACCENT_LIGHT, style.ACCENT, style.ACCENT_DARK, style.ON_ACCENT),
         2: (style.GRAPHITE_700, style.GRAPHITE_700, style.GRAPHITE_600, style.STEEL_500),
     }[state]
     c.rounded_rect(x0, y0, x1, y1, 4, lambda x, y: mix(face_top, face_bottom, (y - y0) / (y1 - y0)))
     c.rounded_frame(x0, y0, x1, y1, 4, 1, edge)
     if toggle:  # a lamp over the label of the switches
-        lamp = style.WHITE if state == 1 else style.GRAPHITE_800
-        c.rounded_rect(width / 2 - 5, 4, width / 2 + 5, 7, 1.5, lamp)
+        lamp = style.ON_ACCENT if state == 1 else style.GRAPHITE_800
+        c.rounded_rect((x0 + x1) / 2 - 5, 4, (x0 + x1) / 2 + 5, 7, 1.5, lamp)
     n = len(lines)
     line_h = 10
     first = (height - n * line_h) / 2 + (2 if toggle else 0)
     for i, line in enumerate(lines):
         y = first + i * line_h
-        c.text_in_box((x0, y, x1, y + line_h), line, fonts.narrow(True), 8.5, text)
+        c.text_in_box((x0, y, x1, y + line_h), line, fonts.narrow(True), 8.5, text, inactive=state == 2)
     return c
 
 
 # Sizes fit the column left of the first band (x < 48) at every configuration's places.
+# (lines, width, height, place on the tuning page's panel, toggle)
 BUTTONS = {
-    "IDB_EQ_FLAT": (["FLAT"], 30, 28, 70, False),
-    "IDB_EQ_LINK": (["EQ L/R", "LINK"], 38, 40, 105, True),
-    "IDB_EQ_OFF": (["EQ", "OFF"], 34, 36, 150, True),
-    "IDB_EQ_SELECT_ALL": (["SELECT", "ALL"], 36, 38, 26, True),
+    "IDB_EQ_FLAT": (["FLAT"], 30, 28, (15, 70), False),
+    "IDB_EQ_LINK": (["EQ L/R", "LINK"], 38, 40, (6, 105), True),
+    "IDB_EQ_OFF": (["EQ", "OFF"], 34, 36, (11, 150), True),
+    "IDB_EQ_SELECT_ALL": (["SELECT", "ALL"], 36, 38, (10, 26), True),
 }
 
 
 def _button(name):
-    lines, width, height, top, toggle = BUTTONS[name]
+    lines, width, height, (left, top), toggle = BUTTONS[name]
 
     @strip(name, width, height, ["off", "on", "disabled"] if toggle else style.PUSH_STATES)
     def draw(state):
-        return panel_button(state, lines, width, height, top, toggle)
+        return panel_button(state, lines, width, height, top, toggle, left)
     draw.__name__ = name.lower()
 
 

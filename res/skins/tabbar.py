@@ -40,10 +40,10 @@ def page_tabs(selected):
     for i, ((x0, y0, x1, y1), label) in enumerate(PAGE_TABS):
         if i == selected:
             c.rounded_rect(x0, y0 - 4, x1 - 2, BAR_HEIGHT, 4, style.ACCENT)
-            c.text_in_box((x0, y0, x1 - 2, y1), label, fonts.sans(True), 11.5, style.WHITE, tracking=0.8)
+            c.text_in_box((x0, y0, x1 - 2, y1), label, fonts.sans(True), 11.5, style.ON_ACCENT, tracking=0.8)
         else:
             c.rounded_rect(x0, y0 - 2, x1 - 2, y1 + 1, 4, style.GRAPHITE_600)
-            c.text_in_box((x0, y0, x1 - 2, y1), label, fonts.sans(True), 11, style.STEEL_300, tracking=0.8)
+            c.text_in_box((x0, y0, x1 - 2, y1), label, fonts.sans(True), 11, style.STEEL_100, tracking=0.8)
     return c
 
 
@@ -61,7 +61,7 @@ def preset_tabs(selected):
         if on:
             c.fill_rect(x0 + 3, 18, x1 - 3, 20, style.ACCENT_LIGHT)
         c.text_in_box((x0, 1, x1, 16), "ABCD"[i], fonts.sans(True), 11.5,
-                      style.WHITE if on else style.STEEL_300)
+                      style.ON_ACCENT if on else style.STEEL_100)
     return c
 
 
@@ -70,8 +70,8 @@ def menu_button(state, label, width, height, y_offset):
     face = {0: None, 1: style.ACCENT, 2: None}[state]
     if face:
         c.rounded_rect(1, 1, width - 1, height - 1, 3, face)
-    colour = {0: style.TEXT_ON_DARK, 1: style.WHITE, 2: style.STEEL_500}[state]
-    c.text_in_box((0, 0, width - 8, height), label, fonts.sans(True), 11.5, colour)
+    colour = {0: style.TEXT_ON_DARK, 1: style.ON_ACCENT, 2: style.STEEL_500}[state]
+    c.text_in_box((0, 0, width - 8, height), label, fonts.sans(True), 11.5, colour, inactive=state == 2)
     # A small arrow: the button opens a menu.
     ax, ay = width - 8, height / 2 + 1
     c.polygon([(ax - 3, ay - 2), (ax + 3, ay - 2), (ax, ay + 2)], colour)

@@ -20,9 +20,12 @@ def caption_minimize(state):
     return style.window_button(state, "minimize", 21, 21, 4, style.GRAPHITE_600)
 
 
+# The message box and the dialogs put their buttons in the bottom 85 rows (the row at 158..197, a
+# check box at 200..215), but a question's message rectangle reaches down to row 152: the light
+# body runs to 152 and the dark band begins under it.
 @bitmap("IDB_DIALOG_BG", 300, 220)
 def dialog_background():
-    return style.dialog_background(300, 220, 85)
+    return style.dialog_background(300, 220, 67)
 
 
 def _push(name, label):

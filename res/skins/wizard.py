@@ -2,13 +2,11 @@
 titles and car, the two warnings, the passive-crossover toggles, the output-channel labels with
 their arrows and amplifier boxes, the input menu buttons, the check boxes and the bar, and the
 input menus."""
-from skingen import fonts, style
+from skingen import car, contrast, fonts, style
 from skingen.canvas import Canvas, mix, wrap
 from skingen.registry import bitmap, rc_block, strip
 
-CAR_BG = (0x23, 0x27, 0x2D)
-CAR_BODY = (0x3B, 0x42, 0x4B)
-CAR_GLASS = (0x55, 0x66, 0x78)
+CAR_BG = car.GROUND
 BOX_FILL = (212, 208, 200)  # the dialog's brush behind a box's choice
 
 BUTTON_BAND = 85
@@ -17,7 +15,7 @@ CAR_BUTTON_BAND = 60
 
 def title(c, text, x=83):
     c.text_in_box((x + 4, 2, c.width, style.DIALOG_HEADER), text.upper(), fonts.sans(True), 12,
-                  style.TEXT_DARK, align="left", tracking=0.8)
+                  style.TITLE_ON_DARK, align="left", tracking=0.8)
 
 
 def paragraph(c, text, top, left=20, right=280, size=12.5, bold=False, colour=style.TEXT_DARK):
@@ -30,6 +28,7 @@ def paragraph(c, text, top, left=20, right=280, size=12.5, bold=False, colour=st
 
 def step_page(heading, text=None, top=52):
     c = style.dialog_background(300, 380, BUTTON_BAND)
+    contrast.require((10, 10, 10), 185, style.BODY, "the wizard's status text")
     title(c, heading)
     if text:
         paragraph(c, text, top)
@@ -40,6 +39,12 @@ def step_page(heading, text=None, top=52):
 def wizard_type():
     c = step_page("Source type")
     paragraph(c, "Master input:", 58, bold=True)
+    c.text_in_box((140, 58, 280, 76), "one of the two", fonts.sans(False), 11, style.TEXT_MUTED, align="left")
+    # The two levels are a choice of one: one framed group, split between its two rows (the
+    # checks stand at (71, 84) and (71, 108)).
+    c.rounded_frame(62, 79, 282, 129, 5, 1, style.STEEL_400)
+    c.fill_rect(63, 79, 66, 129, style.ACCENT)
+    c.fill_rect(70, 104, 276, 105, style.STEEL_200)
     for y, label in ((84, "High Level Input"), (108, "Low Level Input")):
         c.text_in_box((94, y, 280, y + 16), label, fonts.sans(False), 12, style.TEXT_DARK, align="left")
     paragraph(c, "Auxiliary inputs:", 150, bold=True)
@@ -51,6 +56,7 @@ def wizard_type():
 
 def assignment(heading_text, count, box_left, box_right, third_shift):
     c = step_page("Master inputs")
+    contrast.require((0, 0, 0), 255, BOX_FILL, "the input boxes' choices")
     paragraph(c, heading_text, 40, size=11.5)
     tops = (85, 109, 133, 158, 182, 206, 230, 255)
     bottoms = (99, 123, 147, 172, 196, 220, 244, 269)
@@ -103,7 +109,7 @@ def wizard_track2():
     c = step_page("Auto calibration")
     top = paragraph(c, "Switch the player to track 2 and press 'Next'.", 52)
     paragraph(c, "Do not change the volume or disconnect any line during the process.", top + 10,
-              colour=style.DANGER)
+              colour=style.DANGER_TEXT)
     return c
 
 
@@ -124,7 +130,11 @@ def wizard_done():
 
 @bitmap("IDB_WIZARD_CAR_BG", 442, 510)
 def wizard_car_background():
-    return style.dialog_background(442, 510, CAR_BUTTON_BAND)
+    # The car view covers the body from row 30 to 441; the rows it leaves to the button band are
+    # of the car's ground.
+    c = style.dialog_background(442, 510, CAR_BUTTON_BAND)
+    c.fill_rect(1, style.DIALOG_HEADER + 1, 441, 510 - CAR_BUTTON_BAND, CAR_BG)
+    return c
 
 
 def _car_title(name, text):
@@ -141,19 +151,13 @@ for _name, _text in [("IDB_TITLE_SPEAKERS", "Set available speakers"),
     _car_title(_name, _text)
 
 
+# The same car as the tuning page's, its spots further right (front left 123, centre 223, front
+# right 317): the body keeps clear of the side icons (x 99..148 and 293..342) and of the subwoofer
+# spot below it; the centre's W+T toggle (183, 15) and the centre icons stand on the bonnet.
 @bitmap("IDB_CAR_WIZARD", 442, 411)
 def car_wizard():
     c = Canvas(442, 411, CAR_BG)
-    dx = 97  # the spots stand this much further right than on the tuning page
-    c.rounded_rect(46 + dx, 18, 203 + dx, 392, 38, CAR_BODY)
-    c.rounded_frame(46 + dx, 18, 203 + dx, 392, 38, 2, style.STEEL_500)
-    c.polygon([(62 + dx, 120), (187 + dx, 120), (176 + dx, 150), (73 + dx, 150)], CAR_GLASS)
-    c.polygon([(70 + dx, 330), (179 + dx, 330), (186 + dx, 352), (63 + dx, 352)], CAR_GLASS)
-    c.rounded_rect(70 + dx, 158, 179 + dx, 322, 10, mix(CAR_BODY, CAR_BG, 0.4))
-    for y in (188, 268):
-        c.fill_rect(46 + dx, y, 52 + dx, y + 1, style.STEEL_500)
-        c.fill_rect(197 + dx, y, 203 + dx, y + 1, style.STEEL_500)
-    c.text_in_box((dx, 0, 249 + dx, 16), "FRONT", fonts.sans(True), 9, style.STEEL_400, tracking=1.5)
+    car.draw(c, 152, 289)
     return c
 
 
@@ -182,10 +186,10 @@ def _toggle(name, label):
     def frames(state):
         on = state == 1
         c = Canvas(46, 20, CAR_BG)
-        c.rounded_rect(1, 2, 45, 18, 8, style.ACCENT if on else style.STEEL_500)
+        c.rounded_rect(1, 2, 45, 18, 8, style.ACCENT if on else style.GRAPHITE_600)
         c.rounded_frame(1, 2, 45, 18, 8, 1, style.ACCENT_DARK if on else style.STEEL_400)
         c.text_in_box((2, 2, 44, 18), label, fonts.sans(True), 9,
-                      style.WHITE if on else style.STEEL_200)
+                      style.ON_ACCENT if on else style.STEEL_100)
         return c
     frames.__name__ = name.lower()
 
@@ -197,8 +201,10 @@ for _name, _label in [("IDB_TOGGLE_WAY2_R", "2-WAY"), ("IDB_TOGGLE_WAY2_L", "2-W
 
 
 def label(right):
-    """An output label: its number box (the program writes the number) at the outer end."""
+    """An output label: its number box (the program writes the number, black, or red (255, 0, 0)
+    for a clash, which reads at 4.0:1 on white: no lighter box makes it better) at the outer end."""
     c = Canvas(79, 20, CAR_BG)
+    contrast.require((0, 0, 0), 255, style.WHITE, "the output numbers")
     c.rounded_rect(0, 0, 79, 20, 4, style.STEEL_100)
     c.rounded_frame(0, 0, 79, 20, 4, 1, style.STEEL_400)
     box = (2, 2, 16, 18) if right else (64, 2, 78, 18)

@@ -273,19 +273,21 @@ TEST(Flows, ExitAnswers) {
 TEST(Flows, WriteEnd) {
     const struct {
         bool finalize, ok, succeeded, online, closing;
-        bool clearChanged, clearClosing, destroy;
+        bool clearChanged, clearClosing, destroy, connected;
     } cases[] = {
         // FINALIZE from the menu: OK after a success stores the changes; a failure keeps them marked.
-        {true, true, true, true, false, true, false, false},
-        {true, true, false, true, false, false, false, false},
-        {true, false, false, true, false, false, false, false},  // NO or close
+        {true, true, true, true, false, true, false, false, true},
+        {true, true, false, true, false, false, false, false, false},
+        {true, false, false, true, false, false, false, false, false},  // NO or close
         // A write never clears the changes (they are not final in the device).
-        {false, true, true, true, false, false, false, false},
+        {false, true, true, true, false, false, false, false, true},
+        // A write that failed (the unit unplugged on the way) claims no connection.
+        {false, true, false, true, false, false, false, false, false},
         // On the way out: a success closes, a failure keeps the program open and asks again later.
-        {true, true, true, true, true, true, true, true},
-        {true, true, false, true, true, false, true, false},
+        {true, true, true, true, true, true, true, true, true},
+        {true, true, false, true, true, false, true, false, false},
         // Offline the dialog does not end this way; closing is left to the exit flow.
-        {true, true, true, false, true, true, false, false},
+        {true, true, true, false, true, true, false, false, true},
     };
     for (const auto& c : cases) {
         const WriteEnd e = DecideWriteEnd(c.finalize, c.ok, c.succeeded, c.online, c.closing);
@@ -294,6 +296,7 @@ TEST(Flows, WriteEnd) {
         EXPECT_EQ(e.clearChanged, c.clearChanged) << what;
         EXPECT_EQ(e.clearClosing, c.clearClosing) << what;
         EXPECT_EQ(e.destroyWindow, c.destroy) << what;
+        EXPECT_EQ(e.showConnected, c.connected) << what;
     }
 }
 

@@ -147,6 +147,31 @@ TEST(CarWizard, ToggleSpotsFollowTheKindsPresent) {
     }
 }
 
+// The window places its controls when the panel is drawn: on the output and amplifier steps
+// every layout must already have the toggles of the passive step hidden, or they stay on screen
+// over the labels' buttons.
+TEST(CarWizard, LaterStepsAreDrawnWithTheTogglesAlreadyHidden) {
+    Wizard w(kFrontWMT);
+    std::vector<std::pair<int, int>> shownAtLayout;  // step, toggles shown when it was drawn
+    int step = 0;
+    w.car.SetHooks(nullptr,
+                   [&] {
+                       int shown = 0;
+                       for (int t = 0; t < pages::kPassiveToggles; ++t) shown += w.car.Toggle(t).shown;
+                       shownAtLayout.emplace_back(step, shown);
+                   },
+                   nullptr);
+    for (step = 11; step <= 13; ++step) w.Step(step);
+    w.Step(step = 12);  // back from the amplifiers
+    ASSERT_FALSE(shownAtLayout.empty());
+    for (auto [s, shown] : shownAtLayout) {
+        if (s == 11)
+            EXPECT_EQ(shown, 4) << "the passive step shows both sides' two toggles";
+        else
+            EXPECT_EQ(shown, 0) << "step " << s << " was drawn with toggles on it";
+    }
+}
+
 TEST(CarWizard, EachToggleSendsItsGroupsAndMirrorsItsPartner) {
     using N = PassiveGroupNotice;
     struct Case {

@@ -11,6 +11,7 @@
 #include "dsp/crossover.h"
 #include "dsp/eq.h"
 #include "model/tuning_messages.h"
+#include "model/tuning_receive.h"
 #include "model/tables.h"
 #include "page_doubles.h"
 
@@ -171,6 +172,59 @@ TEST(DspSettingLogic, SelectionFlowsKeepViewsPanelsAndChartInStep) {
     EXPECT_TRUE(p.map.IsRowSelected(5));
     EXPECT_EQ(p.map.GetCurrentRow(), 2);
     EXPECT_EQ(p.logic->EditedChannel(), 2);
+}
+
+// A read-back whose unit sent no layout: the layout on screen stays, but the panels show what the
+// unit sent (here full-range crossovers on every output and a boost on output 0's band 17), in
+// every preset, and an edit starts from it rather than from what the panels showed before.
+TEST(DspSettingLogic, AReadBackWithoutALayoutShowsTheTuningReceived) {
+    Page p(true);
+    ASSERT_EQ(p.logic->Filter().FieldLabel(XoField::Type), "Low Pass");
+    model::CrossoverParams full{};
+    full.FilterType = model::kFullRange;
+    full.FilterModel = model::kLinkwitz;
+    full.LPFreq = 50.0f;
+    full.HPFreq = 100.0f;
+    full.LFSlope = full.HFSlope = 12.0f;
+    full.bXoLink = 1;
+    full.sectionCount = 1;
+    model::CrossoverSections one;
+    one.section.fill(model::IdentitySection());
+    model::DspChannelRecord boosted{};
+    boosted.EQGain[17] = 6.0f;
+    boosted.EQLink = 1;
+    // The frames as the unit streams them: addressed to the PC, from its DSP node.
+    auto receive = [&](devlink::Frame f) {
+        f[0] = devlink::kNodePc;
+        f[1] = devlink::kNodeDsp;
+        devlink::SealFrame(f);
+        ASSERT_EQ(model::ReceiveTuningFrame(p.M(), f.data(), f.size()), 1);
+    };
+    p.M().SetOnline(0);
+    for (int preset = 0; preset < model::kPresetCount; ++preset)
+        for (int o = 0; o < model::kChannelCount; ++o) receive(model::BuildCrossoverMessage(o, preset, full, one));
+    receive(model::BuildEqMessage(0, boosted, 0));
+    p.M().ShowReadBackTuning();
+    p.M().SetOnline(1);
+    EXPECT_FALSE(AnyFlag(p)) << "showing what the unit holds sends nothing";
+    EXPECT_EQ(p.map.GetRowName(0), "Front Left Woofer") << "the layout stays";
+    EXPECT_EQ(p.logic->Filter().FieldLabel(XoField::Type), "Full Range");
+    EXPECT_NEAR(p.logic->Eq().Value(17), 6.0f, 0.2f);
+
+    // An edit builds its frame from the unit's crossover.
+    p.link.Clear();
+    p.Send(p.logic->Filter().OnPhaseClicked(true));
+    p.M().SendPendingChanges(p.link.sender, nullptr);
+    ASSERT_FALSE(p.link.frames.empty());
+    const devlink::Frame& t = p.link.frames[0];
+    ASSERT_EQ(t[4], 't');
+    ASSERT_EQ(t[6], 0);
+    const size_t fields = 8 + 20 * t[7];
+    EXPECT_EQ(t[fields], model::kFullRange);
+    EXPECT_EQ(devlink::GetF32LE(&t[fields + 2]), 50.0f);
+    // Another preset shows its own received crossover too.
+    p.M().SelectPreset(2);
+    EXPECT_EQ(p.logic->Filter().FieldLabel(XoField::Type), "Full Range");
 }
 
 TEST(DspSettingLogic, QueriesDescribeTheEditedChannel) {

@@ -34,8 +34,8 @@ public:
     bool HasChart() const override { return true; }
     bool HasSettings() const override { return true; }
     bool HasDeviceInfo() const override { return true; }
-    void ShowResponse(uint32_t id, const model::BiquadSection*, int count, bool) override {
-        calls.push_back({"ShowResponse", id, count});
+    void ShowResponse(uint32_t id, const model::BiquadSection*, int count, bool, bool bypassed) override {
+        calls.push_back({"ShowResponse", id, count, bypassed});
     }
     void ShowCrossoverResponse(uint32_t id, const model::CrossoverParams&,
                                const model::CrossoverSections&, bool) override {

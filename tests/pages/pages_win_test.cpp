@@ -348,6 +348,22 @@ TEST_F(OutputLevelWin, ChildrenAtTheirPlaces) {
     EXPECT_EQ(page.Fader(3).GetMin(), -40.0f);
 }
 
+TEST_F(OutputLevelWin, RowsAroundTheFaceAreTheGroundOfThePages) {
+    // The face (1007 x 503) leaves 100 rows above and below it and 8 or 9 columns beside it:
+    // they must be the dark ground the tuning page's face shows between its panels, and the
+    // face's own margin must be of that ground, or the page shows bands around a dark card.
+    pages::OutputLevel page(parent.hwnd(), 0, 65);
+    UpdateWindow(page.GetHwnd());
+    const COLORREF ground = uitest::BitmapPixel(IDB_PAGE_DSP, 0, 296);
+    EXPECT_EQ(uitest::BitmapPixel(IDB_PAGE_LEVELS, 0, 0), ground);
+    EXPECT_EQ(uitest::BitmapPixel(IDB_PAGE_LEVELS, 1006, 502), ground);
+    HDC dc = GetDC(page.GetHwnd());
+    for (const POINT& p : {POINT{2, 2}, POINT{512, 50}, POINT{512, 650}, POINT{1021, 700}, POINT{3, 350},
+                           POINT{1020, 350}, POINT{9, 100}})
+        EXPECT_EQ(uitest::Pixel(dc, p.x, p.y), ground) << p.x << ", " << p.y;
+    ReleaseDC(page.GetHwnd(), dc);
+}
+
 TEST_F(OutputLevelWin, FadersMutesAndTheClipMask) {
     pages::OutputLevel page(parent.hwnd(), 0, 65);
     std::vector<uint32_t> mutes;

@@ -195,6 +195,32 @@ TEST(ChartWindow, HeldChartsDoNotChangeAndReleasePaintsOnce) {
     EXPECT_EQ(chart.Logic().Paints(), paints + 1);
 }
 
+// A paint without update (a curve shown or hidden with no repaint asked, as a page does while it
+// refreshes) changes only the back buffer; the next paint that goes to the screen must bring that
+// change too, or the window keeps showing a curve the chart no longer holds.
+TEST(ChartWindow, TheScreenCatchesUpWithPaintsMadeWithoutUpdate) {
+    Session s;
+    uitest::RecordingParent parent;
+    DisplayChart chart(parent.hwnd(), 0, 0, 0);
+    ShowWindow(parent.hwnd(), SW_SHOW);
+    model::DspChannelRecord r;
+    Band17(r, 9.0f);
+    chart.ShowResponse(0, r.eqSections, model::kBandCount, true);
+    chart.Curves().SetHighlight(0, -1, -1, true);
+    uitest::Pump();
+    Band17(r, -9.0f);
+    chart.ShowResponse(0, r.eqSections, model::kBandCount, false);
+    chart.Paint(false);
+    chart.Curves().ShowCurve(77, false, false);  // no such curve: a paint without update
+    chart.Paint(true);  // nothing changed since: the screen must still get the moved curve
+    uitest::Pump();
+    HDC screen = GetDC(chart.GetHwnd());
+    const Pixels shown = Read(screen, 747, 159);
+    ReleaseDC(chart.GetHwnd(), screen);
+    const Pixels drawn = Read(chart.BackBuffer(), 747, 159);
+    EXPECT_EQ(DifferingPixels(shown, drawn, 20, 21, 712, 150), 0) << "the plot on screen is not the chart's";
+}
+
 TEST(ChartWindow, PaintsFreeTheirObjects) {
     Session s;
     uitest::RecordingParent parent;

@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "model/tuning_section.h"
 #include "page_doubles.h"
 #include "pages/car_channel_logic.h"
 #include "pages/channel_map_logic.h"
@@ -134,6 +135,37 @@ TEST(SpeakerViewsPage, OutputLevelMutesReachTheMapThenTheModel) {
     EXPECT_EQ(p.M().Mute(0), 1u);
     EXPECT_EQ(p.M().Mute(7), 1u);
     EXPECT_EQ(p.Cycle(), "79:81");
+}
+
+// A setup holds no mutes: after loading one, the map, the output-level page and (online) the unit
+// all say unmuted, and the next click on the map mutes again instead of silently unmuting.
+TEST(SpeakerViewsPage, SetupLoadUnmutesEverywhere) {
+    for (bool online : {true, false}) {
+        SCOPED_TRACE(online ? "online" : "offline");
+        ViewsPage p(online);
+        p.Send(p.map.OnLButtonDown(20, Mid(3), false));
+        EXPECT_EQ(p.Cycle(), online ? "79:08" : "");
+        std::vector<uint8_t> image;
+        model::TuningSection section(p.M());
+        model::SectionWriter out(image);
+        const model::SectionContext setup;
+        section.Write(out, setup);
+        model::SectionReader in(image);
+        ASSERT_EQ(section.Read(in, setup), "");
+        section.Apply(setup);
+        p.messages.sent.clear();
+
+        p.logic->ShareMutes();
+        ASSERT_EQ(p.messages.sent.size(), 1u);
+        EXPECT_EQ(p.messages.sent[0].id, ui::MsgMuteFlagsChanged);
+        EXPECT_EQ(p.messages.sent[0].wParam, 0) << "to the output-level page";
+        EXPECT_EQ(p.messages.sent[0].mutes, std::vector<uint32_t>(8, 0));
+        EXPECT_FALSE(p.map.IsMuted(3));
+        EXPECT_EQ(p.Cycle(), online ? "79:00" : "");
+        p.Send(p.map.OnLButtonDown(20, Mid(3), false));
+        EXPECT_EQ(p.M().Mute(3), 1u);
+        EXPECT_EQ(p.Cycle(), online ? "79:08" : "");
+    }
 }
 
 TEST(SpeakerViewsPage, ListeningPointOnAndOffline) {
@@ -268,13 +300,19 @@ TEST(SpeakerViewsPage, StatusLines) {
     EXPECT_EQ(p.chart.lines[0], "Offline Mode");
     EXPECT_EQ(p.chart.lines[4], "kept");
 
-    // -1: lines 0 and 3 unchanged, the rest as always.
+    // -1: lines 0 and 3 unchanged, the rest as always; the remote flag too, whatever is passed
+    // with it (the end of a write passes 0): a later remote version still shows.
     p.chart.lines[1] = "x";
     p.logic->ShowConnectionStatus(0xFFFFFFFFu, 1, 0, 0);
     EXPECT_EQ(p.chart.lines[0], "Offline Mode");
     EXPECT_EQ(p.chart.lines[1], " ");
     EXPECT_EQ(p.chart.lines[3], "Vexa connected");
     EXPECT_EQ(p.chart.lines[4], "darvix connected (*).");
+    p.logic->ShowVexaStatus(5, 2);
+    EXPECT_EQ(p.chart.lines[3], "Vexa connected (ver. 5.02)");
+    // Nor does -1 with remote set make a missing remote connected.
+    p.logic->ShowConnectionStatus(0x01020304u, 0, 0, 0);
+    p.logic->ShowConnectionStatus(0xFFFFFFFFu, 0, 1, 0);
     p.logic->ShowVexaStatus(1, 5);
     EXPECT_EQ(p.chart.lines[3], "Vexa not connected.");
 

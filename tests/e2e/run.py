@@ -1,0 +1,76 @@
+#!/usr/bin/env python3
+"""The end-to-end cases: darvix.exe under Wine, driven by darvix_driver.exe, against our simulated
+ftd2xx.dll. Run by CTest inside the Wine test session (WINEPREFIX and DISPLAY are set).
+
+  run.py --list              the cases' names, one a line (CTest makes a test of each)
+  run.py BIN_DIR [CASE...]   runs the cases (all without names); DARVIX_E2E_KEEP=1 keeps each
+                             case's folder
+
+A case is a test method of a Case subclass in a module of cases/: test_scan_late is "scan-late".
+"""
+
+import importlib
+import sys
+import unittest
+from pathlib import Path
+
+sys.dont_write_bytecode = True  # no __pycache__ in the source tree
+
+HERE = Path(__file__).resolve().parent
+sys.path.insert(0, str(HERE))
+
+from darvix_e2e.session import Case  # noqa: E402
+
+
+def _flatten(suite):
+    for t in suite:
+        if isinstance(t, unittest.TestSuite):
+            yield from _flatten(t)
+        else:
+            yield t
+
+
+def cases():
+    """Every case by its name, in the order of their modules and methods."""
+    loader = unittest.TestLoader()
+    found = {}
+    for path in sorted((HERE / "cases").glob("*.py")):
+        if path.name.startswith("_"):
+            continue
+        module = importlib.import_module(f"cases.{path.stem}")
+        for test in _flatten(loader.loadTestsFromModule(module)):
+            if isinstance(test, unittest.loader._FailedTest):
+                raise RuntimeError(f"cannot load {path.name}: {test._exception}")
+            method = test.id().rsplit(".", 1)[-1]
+            name = method.removeprefix("test_").replace("_", "-")
+            if name in found:
+                raise RuntimeError(f"two cases named {name}: {found[name].id()} and {test.id()}")
+            found[name] = test
+    return found
+
+
+def main(argv):
+    if argv[1:] == ["--list"]:
+        print("\n".join(cases()))
+        return 0
+    if len(argv) < 2:
+        print(__doc__, file=sys.stderr)
+        return 2
+    Case.bin = Path(argv[1]).resolve()
+    known = cases()
+    names = argv[2:] or list(known)
+    unknown = [n for n in names if n not in known]
+    if unknown:
+        print(f"unknown case(s): {' '.join(unknown)}", file=sys.stderr)
+        return 2
+    result = unittest.TextTestRunner(stream=sys.stderr, verbosity=2).run(unittest.TestSuite(known[n] for n in names))
+    for report in Case.reports:
+        print(report, file=sys.stderr)
+    if result.wasSuccessful():
+        print("PASS " + " ".join(names))
+        return 0
+    return 1
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv))

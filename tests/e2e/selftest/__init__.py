@@ -1,0 +1,1 @@
+"""The package's own tests (no Wine)."""
