@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "dsp/gain.h"
 #include "model/tables.h"
 
 namespace dsp {
@@ -36,12 +37,16 @@ void ComputeEqBand(model::BiquadSection* section, double g, int k) {
     section->order = 2;
 }
 
+void ComputeEqBandDb(model::BiquadSection* section, double dB, int k) {
+    ComputeEqBand(section, DbToLinear(dB), k);
+}
+
 void ComputeEqBands(model::DspChannelRecord* record) {
     if (!record) return;
     for (int k = 0; k < model::kBandCount; ++k) {
         const float dB = record->EQGain[k];
         if (!std::isfinite(dB)) continue;
-        ComputeEqBand(&record->eqSections[k], std::pow(10.0, dB / 20.0), k);
+        ComputeEqBandDb(&record->eqSections[k], dB, k);
     }
 }
 

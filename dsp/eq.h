@@ -16,6 +16,9 @@ void DesignPeakingSection(double fOverFs, double g, double b[3], double a[3], in
 // section, a band out of range or a gain that gives no finite design leaves it as it was.
 void ComputeEqBand(model::BiquadSection* section, double g, int k);
 
+// Designs band k from its gain in decibels: ComputeEqBand with DbToLinear(dB).
+void ComputeEqBandDb(model::BiquadSection* section, double dB, int k);
+
 // Designs all 31 sections of a record from its gains in dB; a band whose gain is not finite keeps
 // its section. A null record is ignored.
 void ComputeEqBands(model::DspChannelRecord* record);
