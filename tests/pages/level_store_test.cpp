@@ -89,7 +89,7 @@ protected:
     LevelsOnTheLink() {
         sim::UnitConfig config;
         config.clipMask = 0x21;
-        sim::Darvix& unit = h.AddUnit(config);
+        sim::SimUnit& unit = h.AddUnit(config);
         {
             auto g = h.bus.Lock();
             sim::InstallTuningStore(unit, tuning);
