@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "../tests/files/tuned_model.h"
+#include "../tests/model/tuned_model.h"
 #include "fuzz_world.h"
 #include "link/frame.h"
 #include "sim/device.h"

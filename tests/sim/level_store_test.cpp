@@ -8,7 +8,7 @@
 #include "sim/level_store.h"
 #include "sim/tuning_store.h"
 #include "tests/link/link_harness.h"
-#include "tests/messages/frame_helpers.h"
+#include "tests/model/frame_helpers.h"
 
 namespace {
 
