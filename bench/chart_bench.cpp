@@ -18,6 +18,7 @@
 #include "pages/display_chart_logic.h"
 
 #ifdef _WIN32
+#include "bench/host_window.h"
 #include "pages/display_chart.h"
 #include "ui/text.h"
 #endif
@@ -252,13 +253,8 @@ int main() {
 #ifdef _WIN32
     {
         ui::GdiplusSession gdiplus;
-        WNDCLASSA wc{};
-        wc.lpfnWndProc = DefWindowProcA;
-        wc.hInstance = GetModuleHandleA(nullptr);
-        wc.lpszClassName = "ChartBenchHost";
-        RegisterClassA(&wc);
-        HWND host = CreateWindowExA(0, "ChartBenchHost", "chart", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 800, 220,
-                                    nullptr, nullptr, wc.hInstance, nullptr);
+        HWND host = bench::MakeHostWindow("ChartBenchHost", "chart", DefWindowProcA,
+                                          WS_OVERLAPPEDWINDOW | WS_VISIBLE, 800, 220);
         pages::DisplayChart window(host, 0, 0, 0);
         Run(window.Logic(), ", with its paint");
         // A paint keeps the plot as it stood before its first changed curve, so a refresh that

@@ -12,6 +12,7 @@
 #include "bench/timing.h"
 
 #ifdef _WIN32
+#include "bench/host_window.h"
 #include "dialogs/eq_dynamic_dlg.h"
 #include "ui/messages.h"
 #include "ui/text.h"
@@ -101,13 +102,8 @@ int main() {
 #else
 int main() {
     ui::GdiplusSession gdiplus;
-    WNDCLASSA wc{};
-    wc.lpfnWndProc = DefWindowProcA;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.lpszClassName = "DynEqBenchHost";
-    RegisterClassA(&wc);
-    HWND host = CreateWindowExA(0, "DynEqBenchHost", "dynamic EQ", WS_POPUP | WS_VISIBLE, 0, 0, 1280, 1024, nullptr,
-                                nullptr, wc.hInstance, nullptr);
+    HWND host =
+        bench::MakeHostWindow("DynEqBenchHost", "dynamic EQ", DefWindowProcA, WS_POPUP | WS_VISIBLE, 1280, 1024);
     int status = 0;
     {
         dialogs::EqDynamicDlg dlg(host, 300, 100);

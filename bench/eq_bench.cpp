@@ -19,6 +19,7 @@
 #include "ui/messages.h"
 
 #ifdef _WIN32
+#include "bench/host_window.h"
 #include "pages/display_chart.h"
 #include "pages/display_chart_view.h"
 #include "pages/display_settings.h"
@@ -118,13 +119,7 @@ LRESULT CALLBACK HostProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
 
 int main() {
     ui::GdiplusSession gdiplus;
-    WNDCLASSA wc{};
-    wc.lpfnWndProc = HostProc;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.lpszClassName = "EqBenchHost";
-    RegisterClassA(&wc);
-    HWND host = CreateWindowExA(0, "EqBenchHost", "equaliser", WS_POPUP | WS_VISIBLE, 0, 0, 1024, 704, nullptr,
-                                nullptr, wc.hInstance, nullptr);
+    HWND host = bench::MakeHostWindow("EqBenchHost", "equaliser", HostProc, WS_POPUP | WS_VISIBLE, 1024, 704);
     {
         // The page's places: the chart at (264, 311), the curve switches at (564, 202), the
         // equaliser at (251, 485).
