@@ -107,51 +107,6 @@ devlink::Frame EqReply(int source, const std::vector<float>& linear, uint32_t ma
     return Seal(f);
 }
 
-TEST(ExtSourceFrames, ByteForByte) {
-    ExtSourceRecord aux1 = pages::InitialSourceRecord();
-    ExtSourceRecord phone = aux1;
-    phone.sensitivity = -9.0f;
-    std::array<ExtSourceRecord, 5> records{};
-    records[1].enabled = records[4].enabled = 1;
-    struct Case {
-        const char* what;
-        devlink::Frame frame;
-        const char* expected;
-    } cases[] = {
-        {"Aux1 selected", pages::BuildSourceSelectMessage(0), "46 5A 00 07 7A 00 21"},
-        {"Master selected", pages::BuildSourceSelectMessage(0xFF), "46 5A 00 07 7A FF 20"},
-        {"Aux1 at 1.00 V", pages::BuildSourceSensitivityMessage(0, aux1), "46 5A 00 0B 89 00 00 00 00 1C 50"},
-        {"Phone at -9 dB", pages::BuildSourceSensitivityMessage(4, phone), "46 5A 00 0B 89 04 00 00 00 F4 2C"},
-        {"Aux2 and Phone exist", pages::BuildSourceLevelsMessage(records), "46 5A 00 0B AA 00 01 00 00 01 57"},
-        {"master -45 dB", pages::BuildMasterLevelMessage(45.0f), "00 5A 00 07 0A 1E 89"},
-    };
-    for (const Case& c : cases) EXPECT_EQ(ToHex(c.frame), c.expected) << c.what;
-    // The code is 2 trunc(dB + 3): whole decibels only, whatever the range flag says.
-    EXPECT_EQ(pages::SensitivityCode(21.5f), 48);
-    EXPECT_EQ(pages::SensitivityCode(11.99f), 28);
-    EXPECT_EQ(pages::SensitivityCode(-3.0f), 0);
-    EXPECT_EQ(pages::SensitivityCode(std::numeric_limits<float>::quiet_NaN()), 0);
-    EXPECT_EQ(pages::SensitivityCode(3e38f), 0);  // a multiple of 256, without an integer overflow
-}
-
-TEST(ExtSourceFrames, EqualiserFrameCarriesLinearGainsMaskAndOff) {
-    ExtSourceRecord r = pages::InitialSourceRecord();
-    r.gains[5] = 6.0f;
-    r.gains[30] = -12.0f;
-    r.bandSwitches[5] = 1;
-    r.bandSwitches[30] = 7;
-    r.eqOff = 1;
-    const devlink::Frame f = pages::BuildSourceEqMessage(2, r);
-    ASSERT_EQ(f.size(), 136u);
-    EXPECT_EQ(ToHex(devlink::Frame(f.begin(), f.begin() + 6)), "46 5A 00 88 7B 02");
-    EXPECT_EQ(ToHex(devlink::Frame(f.begin() + 26, f.begin() + 30)), "C1 64 FF 3F");
-    EXPECT_FLOAT_EQ(msgtest::F32At(f, 6 + 4 * 30), 0.25118864f);
-    EXPECT_EQ(msgtest::F32At(f, 6), 1.0f);
-    EXPECT_EQ(devlink::GetU32LE(&f[130]), (1u << 5) | (1u << 30));
-    EXPECT_EQ(f[134], 1);
-    EXPECT_TRUE(devlink::FrameChecksumValid(f.data(), 135));
-}
-
 TEST(ExtSourceReplies, SourceEqualiserFromTheDevice) {
     Page p;
     p.Enable({0, 1, 4});
