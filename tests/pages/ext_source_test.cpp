@@ -475,6 +475,29 @@ TEST(ExtSourceSendCycle, FullWriteAndResend) {
     }
 }
 
+// The program's idle cycle and full write reach the page through the write-member interface: the
+// full write gives the selection, then each enabled source's equaliser and sensitivity; an edit
+// afterwards gives just its frames.
+TEST(ExtSourceSendCycle, TheWriteMemberInterfaceMarksAndSends) {
+    Page p;
+    p.Enable({1, 3});
+    devlink::WriteMember& member = p.logic;
+    member.MarkAllDirty();
+    EXPECT_EQ(member.SendPending(p.link.sender), 1);
+    EXPECT_EQ(p.link.Commands(), std::string("z{\x89{\x89"));
+    EXPECT_EQ(p.link.frames[1][5], 1);
+    EXPECT_EQ(p.link.frames[3][5], 3);
+    EXPECT_EQ(member.SendPending(p.link.sender), 0);
+    p.logic.OnSourcePicked(3);
+    p.logic.OnSliderMoved(0, -30.0f);
+    p.link.Clear();
+    EXPECT_EQ(member.SendPending(p.link.sender), 1);
+    // The selection (Optical), then its sensitivity and the master level at 30 dB attenuation.
+    EXPECT_EQ(p.link.Commands(), std::string("z\x89\x0A"));
+    EXPECT_EQ(ToHex(p.link.frames[0]), "46 5A 00 07 7A 03 24");
+    EXPECT_EQ(p.link.frames[2][5], 60);
+}
+
 TEST(ExtSourceSendCycle, ShowingAgainResendsTheSelection) {
     Page p;
     p.logic.OnShowWindow();

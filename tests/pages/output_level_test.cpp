@@ -349,6 +349,46 @@ TEST(ClipPoll, FirstPollUnshownSecondPostedSilenceChangesNothing) {
     EXPECT_EQ(t.page.SendPendingLevels(t.link.sender, nullptr), 0);
 }
 
+// The program's idle cycle and full write reach the page through the write-member interface, with
+// the reply channel the clip poll needs given at construction or set later.
+TEST(OutputLevel, TheWriteMemberInterfaceSendsAndPollsOverItsReplyChannel) {
+    devlink::RecordingNotifier posts;
+    FakeReplies replies;
+    msgtest::RecordingLink link;
+    OutputLevelLogic page{&posts, &replies};
+    devlink::WriteMember& member = page;
+    member.MarkAllDirty();
+    EXPECT_EQ(member.SendPending(link.sender), 1);
+    ASSERT_EQ(link.frames.size(), 40u);
+    EXPECT_EQ(ToHex(link.frames[8]), "00 5A 00 07 0A 1E 89");  // the master at -45 dB
+    EXPECT_EQ(member.SendPending(link.sender), 0);
+
+    page.OnFaderMoved(2, -10.0f, -7.0f);
+    link.Clear();
+    EXPECT_EQ(member.SendPending(link.sender), 1);
+    ASSERT_EQ(link.frames.size(), 1u);
+    EXPECT_EQ(ToHex(Frame(link.frames[0].begin(), link.frames[0].begin() + 8)), "46 5A 00 09 7E 00 02 14");
+
+    page.OnShow(true);
+    for (int poll = 0; poll < 2; ++poll) {
+        page.OnClipTimer();
+        replies.replies.push_back(Hex("5A 46 00 07 7F 09 2B"));
+        EXPECT_EQ(member.SendPending(link.sender), 1);
+    }
+    EXPECT_EQ(replies.events, "OWCXOWCX");
+    ASSERT_EQ(posts.Posts().size(), 1u);
+    EXPECT_EQ(posts.Posts()[0], (devlink::RecordingNotifier::Posted{0x8022, 9, 0}));
+
+    // Without a reply channel the poll waits.
+    page.SetReplyChannel(nullptr);
+    page.OnClipTimer();
+    EXPECT_EQ(member.SendPending(link.sender), 0);
+    EXPECT_TRUE(page.ClipRequested());
+    page.SetReplyChannel(&replies);
+    EXPECT_EQ(member.SendPending(link.sender), 1);
+    EXPECT_FALSE(page.ClipRequested());
+}
+
 // ---- the file section --------------------------------------------------------------------------
 
 std::vector<uint8_t> SectionBytes(int32_t count, const std::vector<float>& values) {
