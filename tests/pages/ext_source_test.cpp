@@ -20,10 +20,6 @@
 
 namespace {
 
-using msgtest::Hex;
-using msgtest::ToHex;
-using pages::ExtSourceLogic;
-using pages::ExtSourceRecord;
 using namespace sourcetest;
 
 TEST(ExtSourceReplies, SourceEqualiserFromTheDevice) {

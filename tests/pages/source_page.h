@@ -15,8 +15,10 @@
 
 namespace sourcetest {
 
+using msgtest::Hex;
 using msgtest::ToHex;
 using pages::ExtSourceLogic;
+using pages::ExtSourceRecord;
 
 // Records what the logic asks of its window, chart, panel and main window.
 class RecordingSourceView : public pages::ExtSourceView {

@@ -17,10 +17,6 @@
 
 namespace {
 
-using msgtest::Hex;
-using msgtest::ToHex;
-using pages::ExtSourceLogic;
-using pages::ExtSourceRecord;
 using namespace sourcetest;
 
 TEST(ExtSourceSection, RoundTripKeepsEverythingButTheMaster) {
