@@ -57,7 +57,7 @@ TEST(DynEqSend, FullSendAloneThenTheRest) {
     d.Serve();
     d.logic.OnTimer(dialogs::kDynEqReadyTimer);
     d.logic.OnStart();
-    d.logic.RequestFullSend();
+    d.logic.MarkAllDirty();
     const std::vector<std::string> full = d.Serve();
     ASSERT_EQ(full.size(), 5u);
     EXPECT_EQ(full[0], "46 5A 00 08 8B 00 01 34");
@@ -68,7 +68,7 @@ TEST(DynEqSend, FullSendAloneThenTheRest) {
     EXPECT_EQ(d.Serve(), (std::vector<std::string>{"46 5A 00 07 87 01 2F"}));
 
     // Without a link the full send is dropped and the other flags wait.
-    d.logic.RequestFullSend();
+    d.logic.MarkAllDirty();
     d.logic.OnEqSliderMoved(2.0f);
     EXPECT_EQ(d.logic.SendPendingChanges(nullptr), 1);
     EXPECT_EQ(d.logic.PendingFlags().full, 0);
@@ -142,7 +142,7 @@ TEST(DynEqThreads, SenderAgainstEdits) {
     std::thread poll([&] {
         while (!stop) {
             d.logic.SendPendingChanges(&d.link.sender);
-            d.logic.RequestFullSend();
+            d.logic.MarkAllDirty();
             d.logic.SendPendingChanges(&d.link.sender);
         }
     });
@@ -157,7 +157,7 @@ TEST(DynEqThreads, SenderAgainstEdits) {
     d.link.frames.clear();
     d.logic.SendPendingChanges(&d.link.sender);
     for (const Frame& f : d.link.frames) EXPECT_TRUE(devlink::FrameChecksumValid(f.data(), f.size() - 1));
-    d.logic.RequestFullSend();
+    d.logic.MarkAllDirty();
     d.link.frames.clear();
     d.logic.SendPendingChanges(&d.link.sender);
     ASSERT_EQ(d.link.frames.size(), 5u);
