@@ -13,11 +13,8 @@
 namespace {
 
 using dialogs::DynEqControl;
-using dialogs::EqDynamicLogic;
 using devlink::Frame;
-using dyneqtest::CurveReply;
 using dyneqtest::Dialog;
-using dyneqtest::ModeReply;
 using msgtest::Hex;
 using msgtest::ToHex;
 
