@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "dialogs/dyn_eq_record.h"
+#include "dialogs/dyn_eq_records.h"
 #include "link/frame.h"
 
 namespace dialogs {

@@ -8,7 +8,7 @@
 #include <optional>
 #include <string>
 
-#include "dialogs/dyn_eq_record.h"
+#include "dialogs/dyn_eq_records.h"
 #include "model/file_section.h"
 
 namespace dialogs {

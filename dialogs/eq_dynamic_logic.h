@@ -2,7 +2,7 @@
 // with their reference volumes, the Easy and Advanced modes and off, and the user's calibration
 // flow (here and in eq_dynamic_logic.cpp); the pending messages the poll thread sends
 // (dyn_eq_send.cpp) and the device's replies during a read-back (dyn_eq_receive.cpp). The record
-// is in dyn_eq_record.h, the frames in dyn_eq_messages.h, the setup files' section in
+// is in dyn_eq_records.h, the frames in dyn_eq_messages.h, the setup files' section in
 // dyn_eq_section.h. The window (EqDynamicDlg) maps its controls onto this and does what the view
 // interface asks.
 //
@@ -17,7 +17,7 @@
 #include <mutex>
 #include <string>
 
-#include "dialogs/dyn_eq_record.h"
+#include "dialogs/dyn_eq_records.h"
 #include "dialogs/dyn_eq_section.h"
 #include "link/frame.h"
 #include "link/pending_sender.h"

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "dialogs/wizard_record.h"
+#include "dialogs/wizard_records.h"
 #include "model/tuning_model.h"
 #include "pages/car_channel_logic.h"
 #include "pages/wizard_table.h"

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "dialogs/wizard_record.h"
+#include "dialogs/wizard_records.h"
 #include "model/tuning_model.h"
 
 namespace dialogs {

@@ -1,4 +1,4 @@
-#include "dialogs/wizard_record.h"
+#include "dialogs/wizard_records.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "dialogs/dyn_eq_record.h"
+#include "dialogs/dyn_eq_records.h"
 
 #include <cfloat>
 #include <cmath>
