@@ -1,5 +1,6 @@
 #include "ui/btn_wnd.h"
 
+#include "os/phases.h"
 #include "ui/messages.h"
 
 namespace ui {
@@ -13,6 +14,7 @@ BtnWnd::BtnWnd(HWND parent, int x, int y, int frameCount, UINT bitmapId, bool vi
     frameWidth_ = size.cx / frameCount_;
     rect_ = RECT{0, 0, frameWidth_, size.cy};
     if (!RegisterToolkitClass(kClassName, WindowProc)) return;
+    os::PhaseTimer timer("button-windows-made");
     HWND window = CreateWindowExA(0, kClassName, nullptr, kChildStyle, x, y, frameWidth_, size.cy,
                                   parent, nullptr, ModuleInstance(), this);
     if (!window) return;

@@ -1,17 +1,26 @@
 #include "ui/gdi.h"
 
+#include "os/phases.h"
 #include "ui/win.h"
 
 namespace ui::gdi {
 namespace {
 
 LiveCounts g_live;
+size_t g_bitmapBytes = 0;
 std::vector<HGDIOBJ>* g_journal = nullptr;
+
+size_t PixelBytes(HGDIOBJ bitmap) {
+    BITMAP info{};
+    if (!bitmap || !GetObjectA(bitmap, sizeof info, &info)) return 0;
+    return static_cast<size_t>(info.bmWidthBytes) * static_cast<size_t>(info.bmHeight);
+}
 
 template <class H>
 H Made(H handle, long LiveCounts::*counter) {
     if (handle) {
         ++(g_live.*counter);
+        if (counter == &LiveCounts::bitmaps) g_bitmapBytes += PixelBytes(handle);
         if (g_journal) g_journal->push_back(reinterpret_cast<HGDIOBJ>(handle));
     }
     return handle;
@@ -20,6 +29,7 @@ H Made(H handle, long LiveCounts::*counter) {
 }  // namespace
 
 LiveCounts Live() { return g_live; }
+size_t LiveBitmapBytes() { return g_bitmapBytes; }
 
 void SetJournal(std::vector<HGDIOBJ>* journal) { g_journal = journal; }
 
@@ -60,6 +70,7 @@ HBITMAP MakeDib(int width, int height, void** bits) {
 
 HBITMAP LoadSkinBitmap(UINT id) {
     if (id == 0) return nullptr;
+    os::PhaseTimer timer("skin-bitmaps-loaded");
     return Made(LoadBitmapA(ModuleInstance(), MAKEINTRESOURCEA(id)), &LiveCounts::bitmaps);
 }
 
@@ -70,6 +81,7 @@ HPEN MakePen(int style, int width, COLORREF colour) {
 }
 
 HFONT MakeFont(int height, int weight, const char* face) {
+    os::PhaseTimer timer("GDI-fonts-made");
     return Made(CreateFontA(height, 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
                             OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, PROOF_QUALITY, DEFAULT_PITCH,
                             face),
@@ -79,7 +91,9 @@ HFONT MakeFont(int height, int weight, const char* face) {
 void Free(HGDIOBJ object) {
     if (!object) return;
     const DWORD type = GetObjectType(object);
+    const size_t bytes = type == OBJ_BITMAP ? PixelBytes(object) : 0;
     if (!DeleteObject(object)) return;
+    g_bitmapBytes -= bytes;
     switch (type) {
     case OBJ_BITMAP: --g_live.bitmaps; break;
     case OBJ_BRUSH: --g_live.brushes; break;
@@ -94,6 +108,8 @@ SIZE BitmapSize(HBITMAP bitmap) {
     if (!bitmap || !GetObjectA(bitmap, sizeof info, &info)) return SIZE{0, 0};
     return SIZE{info.bmWidth, info.bmHeight};
 }
+
+size_t BitmapBytes(HBITMAP bitmap) { return PixelBytes(bitmap); }
 
 bool MemoryDC::Create(HDC compatible) {
     Reset();
