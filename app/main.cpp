@@ -115,6 +115,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    os::SetPhaseGauge([]() -> uint64_t { return ui::gdi::LiveBitmapBytes(); });
     os::MarkPhase("WinMain");
     os::Settings& settings = os::ProgramSettings();
     os::EnsureRegistryKeys(settings);

@@ -97,6 +97,7 @@ void End(Launched& l, HWND window) {
 struct Record {
     std::vector<std::pair<std::string, double>> phases;  // name, QPC milliseconds
     std::vector<uint64_t> privateBytes;
+    std::vector<uint64_t> bitmapBytes;
     std::map<std::string, std::pair<long, double>> counts;  // calls, ms
     std::map<std::string, uint64_t> bytes;
 };
@@ -111,13 +112,14 @@ bool ReadRecord(const std::string& path, Record& r) {
         s >> kind;
         if (kind == "phase") {
             long long micros = 0;
-            unsigned long long priv = 0;
-            s >> micros >> priv;
+            unsigned long long priv = 0, pixels = 0;
+            s >> micros >> priv >> pixels;
             std::string name;
             std::getline(s, name);
             if (!name.empty() && name[0] == ' ') name.erase(0, 1);
             r.phases.push_back({name, micros / 1000.0});
             r.privateBytes.push_back(priv);
+            r.bitmapBytes.push_back(pixels);
         } else if (kind == "count") {
             std::string name;
             long calls = 0;
@@ -230,7 +232,7 @@ void PrintPhases(const char* title, const std::vector<Run>& runs) {
     }
     std::printf("  phases, %s (median of %zu runs; ms from the launch until the confirmation, then from it)\n", title,
                 runs.size());
-    std::printf("    %-44s %9s %9s %9s\n", "phase", "at ms", "step ms", "private MiB");
+    std::printf("    %-44s %9s %9s %12s %12s\n", "phase", "at ms", "step ms", "private MiB", "bitmaps MiB");
     double previous = 0;
     bool confirmed = false;
     for (size_t i = 0; i < first->record.phases.size(); ++i) {
@@ -243,7 +245,8 @@ void PrintPhases(const char* title, const std::vector<Run>& runs) {
         }
         const double m = Median(at);
         const double step = (i == 0 || name == "start-up dialog confirmed") ? m : m - previous;
-        std::printf("    %-44s %9.1f %9.1f %9.1f\n", name.c_str(), m, step, Mib(first->record.privateBytes[i]));
+        std::printf("    %-44s %9.1f %9.1f %12.1f %12.1f\n", name.c_str(), m, step, Mib(first->record.privateBytes[i]),
+                    Mib(first->record.bitmapBytes[i]));
         previous = m;
     }
     std::printf("    costly work during start-up (first run):\n");

@@ -12,8 +12,8 @@
 
 namespace os {
 
-void PhaseRecord::Mark(int64_t micros, uint64_t privateBytes, const char* name) {
-    phases_.push_back({micros, privateBytes, name ? name : ""});
+void PhaseRecord::Mark(int64_t micros, uint64_t privateBytes, uint64_t gaugeBytes, const char* name) {
+    phases_.push_back({micros, privateBytes, gaugeBytes, name ? name : ""});
 }
 
 void PhaseRecord::Add(const char* tally, int64_t micros) {
@@ -39,7 +39,8 @@ std::string PhaseRecord::Text() const {
     std::string out;
     char line[512];
     for (const Phase& p : phases_) {
-        std::snprintf(line, sizeof line, "phase %" PRId64 " %" PRIu64 " %s\n", p.micros, p.privateBytes, p.name.c_str());
+        std::snprintf(line, sizeof line, "phase %" PRId64 " %" PRIu64 " %" PRIu64 " %s\n", p.micros, p.privateBytes,
+                      p.gaugeBytes, p.name.c_str());
         out += line;
     }
     for (const Tally& t : tallies_) {
@@ -57,6 +58,7 @@ namespace {
 
 struct ProgramRecord {
     std::string path;
+    uint64_t (*gauge)() = nullptr;
     bool written = false;
     PhaseRecord record;
 };
@@ -100,7 +102,12 @@ int64_t PhaseClockMicros() {
 }
 
 void MarkPhase(const char* name) {
-    if (ProgramRecord* p = Program()) p->record.Mark(PhaseClockMicros(), PrivateBytes(), name);
+    if (ProgramRecord* p = Program())
+        p->record.Mark(PhaseClockMicros(), PrivateBytes(), p->gauge ? p->gauge() : 0, name);
+}
+
+void SetPhaseGauge(uint64_t (*gauge)()) {
+    if (ProgramRecord* p = Program()) p->gauge = gauge;
 }
 
 void SetPhaseBytes(const char* name, uint64_t bytes) {

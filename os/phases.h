@@ -6,7 +6,7 @@
 // another process on the same machine can set them against its own stamps. UI thread only.
 //
 // File format, one record a line:
-//   phase MICROSECONDS PRIVATE_BYTES NAME...
+//   phase MICROSECONDS PRIVATE_BYTES GAUGE_BYTES NAME...   (the gauge: see SetPhaseGauge)
 //   count NAME CALLS MICROSECONDS
 //   bytes NAME BYTES
 #pragma once
@@ -24,6 +24,7 @@ public:
     struct Phase {
         int64_t micros;
         uint64_t privateBytes;
+        uint64_t gaugeBytes;
         std::string name;
     };
     struct Tally {
@@ -36,7 +37,7 @@ public:
         uint64_t bytes;
     };
 
-    void Mark(int64_t micros, uint64_t privateBytes, const char* name);
+    void Mark(int64_t micros, uint64_t privateBytes, uint64_t gaugeBytes, const char* name);
     void Add(const char* tally, int64_t micros);
     void SetBytes(const char* name, uint64_t bytes);
     std::string Text() const;
@@ -52,6 +53,9 @@ private:
 bool PhasesOn();
 int64_t PhaseClockMicros();
 void MarkPhase(const char* name);
+// A second count of bytes each phase records beside the private bytes (the program gives the
+// pixels of its live bitmaps), so that the record tells pixels from the rest.
+void SetPhaseGauge(uint64_t (*gauge)());
 void SetPhaseBytes(const char* name, uint64_t bytes);
 // Writes the record to DARVIX_PHASES's file the first time it is called; later calls do nothing.
 void WritePhases();

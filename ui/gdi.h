@@ -46,6 +46,9 @@ HFONT MakeFont(int height, int weight, const char* face);
 void Free(HGDIOBJ object);
 
 SIZE BitmapSize(HBITMAP bitmap);  // 0 x 0 for null
+// The size of a BITMAP resource of the program, read from its header (no bitmap is made);
+// 0 x 0 when there is none of that id.
+SIZE SkinBitmapSize(UINT id);
 size_t BitmapBytes(HBITMAP bitmap);  // its rows of pixels; 0 for null
 
 // A memory DC and the bitmap it holds. The bitmap belongs to it: replacing the bitmap frees the
