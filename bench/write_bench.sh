@@ -40,7 +40,8 @@ for delivery in instant line-rate; do
     wait
     awk -v name="$delivery" '
         / PC>DEV  46 5A 00 06 A5/ { start = $1; counting = 1 }
-        counting && / PC>DEV / { frames++; if ($7 == "7A") selections++ }
+        # The command byte is the fifth byte after the direction (address, sender, two of length).
+        counting && / PC>DEV / { frames++; for (i = 1; i <= NF; ++i) if ($i == "PC>DEV" && $(i + 5) == "7A") selections++ }
         / PC>DEV  46 5A 00 06 A6/ { end = $1; counting = 0 }
         END {
             if (!frames || !end) { print name ": no write in the trace"; exit }
