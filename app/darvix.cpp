@@ -22,6 +22,7 @@
 #include "dialogs/sync_dsp_dlg.h"
 #include "dialogs/update_dsp_dlg.h"
 #include "model/setup_file.h"
+#include "os/phases.h"
 #include "os/version.h"
 #include "pages/dsp_setting.h"
 #include "pages/ext_source.h"
@@ -101,6 +102,7 @@ void Darvix::OnCreate(HWND main) {
     notifier_.SetWindow(main);
     SplashDialog splash;
     splash.Run(main, IDD_SPLASH, true, IDB_SPLASH, ftdiLoad_);
+    os::MarkPhase("start-up dialog confirmed");
     const ConnectionMode mode = splash.Mode();
     online_ = mode != ConnectionMode::Offline;
     rescue_ = mode == ConnectionMode::Rescue;
@@ -114,8 +116,10 @@ void Darvix::OnCreate(HWND main) {
         if (facts.comSetting < 1) {
             deviceNumber_ = facts.comSetting;
         } else {
+            // The start-up record tells the probes' prescribed waits from the rest of their time.
+            os::TalliedSleeper sleeper(os::SystemSleeper(), "probe-waits");
             auto probe = [&](int32_t number, ProbeOutcome& out) -> int32_t {
-                devlink::UsbLink link(&ftdi_, linkDeviceNumber_, &notifier_, os::SystemSleeper());
+                devlink::UsbLink link(&ftdi_, linkDeviceNumber_, &notifier_, sleeper);
                 devlink::DeviceProbeInfo info{};
                 info.deviceNumber = number;
                 link.Probe(info);
@@ -127,11 +131,13 @@ void Darvix::OnCreate(HWND main) {
                     // The device is told the PC is going before the program ends.
                     if (link.Open(number)) link.SendCommand35();
                     link.Close();
-                    Sleep(100);
+                    sleeper.SleepMs(100);
                 }
                 return link.HighestListIndex();
             };
+            os::MarkPhase("probe begins");
             const int32_t highest = probe(facts.comSetting, facts.first);
+            os::MarkPhase("probe ends");
             if (!facts.first.firmwareOk) {
                 PostQuitMessage(12);
                 return;
@@ -140,6 +146,7 @@ void Darvix::OnCreate(HWND main) {
             if (!facts.first.identified && second > 0) {
                 facts.secondTried = true;
                 probe(second, facts.second);
+                os::MarkPhase("second probe ends");
                 if (facts.second.identified) SetComSetting(second);
                 if (!facts.second.firmwareOk) {
                     PostQuitMessage(14);
@@ -157,28 +164,41 @@ void Darvix::OnCreate(HWND main) {
     style |= WS_DLGFRAME | WS_CLIPCHILDREN;
     SetWindowLongA(main, GWL_STYLE, style);
     SetWindowPos(main, nullptr, 0, 0, 1028, 774, SWP_NOMOVE | SWP_NOZORDER | SWP_FRAMECHANGED);
+    os::MarkPhase("main window restyled");
 
     const bool on = online_ != 0;
     levels_ = new pages::OutputLevel(main, 0, kPageY);
+    os::MarkPhase("OutputLevel created");
     dsp_ = new pages::DSPSetting(main, 0, kPageY, on, &settings_);
+    os::MarkPhase("DSPSetting created");
     sources_ = new pages::ExtSourceEq(main, 0, kPageY, on);
+    os::MarkPhase("ExtSourceEq created");
     sources_->SetOutputLevelWindow(levels_->GetHwnd());
     // The tuning page gave the output-level page its speakers' icons while it was built; given
     // again now that both pages exist, the icons do not depend on which page came first.
     dsp_->ShowLevelIcons();
     ShowPage(0);
     caption_ = new ui::CaptionBar(main, 0, 0);
+    os::MarkPhase("CaptionBar created");
     tabs_ = new pages::TabBarCtrl(main, 0, 28, on, &ftdi_, rescue_ != 0, &settings_);
+    os::MarkPhase("TabBarCtrl created");
     wizard_ = new dialogs::WizardDlg(main, kDialogX, kDialogY, on);
+    os::MarkPhase("WizardDlg created");
     eqDynamic_ = new dialogs::EqDynamicDlg(main, kDialogX, kDialogY);
+    os::MarkPhase("EqDynamicDlg created");
     // The dynamic-equalisation switch of each preset lives in the dialog.
     pending_.SetSwitchStore([this] { return eqDynamic_->GetSwitchValue(); },
                             [this](uint32_t off) { eqDynamic_->SetSwitchValue(off); });
     scan_ = new dialogs::ScanPortDlg(main, kDialogX, kDialogY, &ftdi_);
+    os::MarkPhase("ScanPortDlg created");
     sync_ = new dialogs::SyncDspDlg(main, kDialogX, kDialogY);
+    os::MarkPhase("SyncDspDlg created");
     update_ = new dialogs::UpdateDspDlg(main, kDialogX, kDialogY);
+    os::MarkPhase("UpdateDspDlg created");
     firmware_ = new dialogs::SoftwareUpdateDlg(main, kDialogX, kDialogY);
+    os::MarkPhase("SoftwareUpdateDlg created");
     exit_ = new dialogs::ExitDlg(main, kDialogX, kDialogY);
+    os::MarkPhase("ExitDlg created");
     if (end.disablePages) {
         for (HWND w : {levels_->GetHwnd(), dsp_->GetHwnd(), sources_->GetHwnd(), wizard_->GetHwnd(),
                        eqDynamic_->GetHwnd()})
@@ -191,7 +211,9 @@ void Darvix::OnCreate(HWND main) {
     SetWindowPos(main, nullptr, (desktop.right - (window.right - window.left)) / 2,
                  (desktop.bottom - (window.bottom - window.top)) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
 
+    os::MarkPhase("main window centred");
     if (end.showWindow) ShowWindow(main, SW_SHOW);
+    os::MarkPhase("main window shown");
     if (end.postReadBack) PostMessageA(main, ui::MsgReadFromDevice, 1, 0);
     if (end.postWizard) PostMessageA(main, ui::MsgWizard, 1, 0);
     if (end.startPollThread) StartPollThread();

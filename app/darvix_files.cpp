@@ -10,6 +10,7 @@
 #include "app/ask.h"
 #include "app/darvix.h"
 #include "app/firmware_image.h"
+#include "app/system_dialogs.h"
 #include "dialogs/eq_dynamic_dlg.h"
 #include "dialogs/wizard_dlg.h"
 #include "dialogs/software_update_dlg.h"
@@ -37,7 +38,7 @@ std::string Darvix::ChooseFile(HWND owner, bool save, const char* display, const
     ofn.nMaxFile = 259;
     ofn.lpstrDefExt = ext;
     ofn.Flags = save ? (OFN_OVERWRITEPROMPT | OFN_NOCHANGEDIR) : (OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR);
-    const BOOL ok = save ? GetSaveFileNameA(&ofn) : GetOpenFileNameA(&ofn);
+    const BOOL ok = ShowFileDialog(ofn, save);
     return ok ? std::string(name) : std::string();
 }
 

@@ -2,11 +2,11 @@
 // each driving its flow (pages, presets, files, scan, read-back, write, firmware, reset, working
 // mode, closing, the disconnect question).
 #include <windows.h>
-#include <shellapi.h>
 
 #include "app/ask.h"
 #include "app/darvix.h"
 #include "app/splash_dialog.h"
+#include "app/system_dialogs.h"
 #include "dialogs/exit_dlg.h"
 #include "dialogs/eq_dynamic_dlg.h"
 #include "dialogs/scan_port_dlg.h"
@@ -396,7 +396,7 @@ LRESULT Darvix::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM l
                 if (a.destroyWindow) DestroyWindow(main_);
             }
             break;
-        case ui::MsgCheckUpdates: ShellExecuteA(nullptr, "open", kUpdatePage, nullptr, nullptr, SW_SHOW); break;
+        case ui::MsgCheckUpdates: OpenWithShell(kUpdatePage); break;
         case ui::MsgUpdateFirmware:
             if (!firmware_) break;
             if (wParam == 1) {

@@ -3,9 +3,14 @@
 #include <windows.h>
 
 #include "app/darvix.h"
+#include "os/phases.h"
 #include "os/settings.h"
 #include "res/resource.h"
+#include "ui/btn_wnd.h"
+#include "ui/frame_wnd.h"
+#include "ui/gdi.h"
 #include "ui/messages.h"
+#include "ui/win.h"
 
 namespace {
 
@@ -38,6 +43,60 @@ int NoMainWindow(app::Darvix* application, const char* what) {
     return kExitNoMainWindow;
 }
 
+// The start-up record's account of the buffers every frame window holds (its back buffer and its
+// skin), over every frame of this thread, child or pop-up.
+struct FrameBuffers {
+    size_t frames = 0, back = 0, skin = 0, buttons = 0, buttonBytes = 0;
+};
+
+BOOL CALLBACK CountFrame(HWND window, LPARAM p) {
+    char name[32] = {};
+    GetClassNameA(window, name, sizeof name);
+    if (lstrcmpA(name, ui::FrameWnd::kClassName) == 0) {
+        if (auto* frame = ui::AttachedObject<ui::FrameWnd>(window)) {
+            auto* sum = reinterpret_cast<FrameBuffers*>(p);
+            ++sum->frames;
+            sum->back += frame->BackBufferBytes();
+            sum->skin += frame->SkinBytes();
+        }
+    } else if (lstrcmpA(name, ui::BtnWnd::kClassName) == 0) {
+        if (auto* button = ui::AttachedObject<ui::BtnWnd>(window)) {
+            auto* sum = reinterpret_cast<FrameBuffers*>(p);
+            ++sum->buttons;
+            sum->buttonBytes += button->BufferBytes();
+        }
+    }
+    return TRUE;
+}
+
+BOOL CALLBACK CountFramesUnder(HWND window, LPARAM p) {
+    CountFrame(window, p);
+    EnumChildWindows(window, CountFrame, p);
+    return TRUE;
+}
+
+// Once the main window is on screen and every window in it has painted, the record gets its last
+// phase and the buffers' account, and is written.
+void FinishStartupRecord() {
+    os::MarkPhase("every window painted");
+    FrameBuffers sum;
+    EnumThreadWindows(GetCurrentThreadId(), CountFramesUnder, reinterpret_cast<LPARAM>(&sum));
+    os::SetPhaseBytes("frame-windows", sum.frames);
+    os::SetPhaseBytes("frame-back-buffers", sum.back);
+    os::SetPhaseBytes("frame-skins", sum.skin);
+    os::SetPhaseBytes("button-windows", sum.buttons);
+    os::SetPhaseBytes("button-buffers-and-strips", sum.buttonBytes);
+    os::SetPhaseBytes("all-bitmaps", ui::gdi::LiveBitmapBytes());
+    os::WritePhases();
+}
+
+// True once the main window is on screen with nothing left to paint.
+bool StartupPainted() {
+    if (!IsWindowVisible(g_mainWindow) || (HIWORD(GetQueueStatus(QS_PAINT)) & QS_PAINT)) return false;
+    FinishStartupRecord();
+    return true;
+}
+
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_CREATE) {
         auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
@@ -56,11 +115,14 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    os::SetPhaseGauge([]() -> uint64_t { return ui::gdi::LiveBitmapBytes(); });
+    os::MarkPhase("WinMain");
     os::Settings& settings = os::ProgramSettings();
     os::EnsureRegistryKeys(settings);
     os::StorePathSetting(settings);
 
     auto* application = new app::Darvix(nullptr, nullptr);
+    os::MarkPhase("application object built");
 
     WNDCLASSEXA wc{};
     wc.cbSize = sizeof wc;
@@ -86,9 +148,13 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
                                    application);
     if (!g_mainWindow) return NoMainWindow(application, "creating the main window");
     UpdateWindow(g_mainWindow);
+    os::MarkPhase("main window creation returned");
 
     MSG msg{};
     int code = 0;
+    // UpdateWindow above may have painted everything already; then the first message ends it.
+    bool recording = os::PhasesOn();
+    if (recording) PostMessageA(g_mainWindow, WM_NULL, 0, 0);
     for (;;) {
         const BOOL got = GetMessageA(&msg, nullptr, 0, 0);
         if (got == 0) {
@@ -102,6 +168,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
             application->OnHotKey(msg.wParam);
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
+        if (recording && (msg.message == WM_PAINT || msg.message == WM_NULL)) recording = !StartupPainted();
     }
     delete application;
     return code;

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "app/ask.h"
+#include "os/phases.h"
 #include "res/resource.h"
 #include "ui/msg_box.h"
 #include "ui/win.h"
@@ -84,6 +85,7 @@ void SplashDialog::OnInitDialog(HWND dialog) {
     }
     SetForegroundWindow(dialog);
     SetFocus(GetDlgItem(dialog, kFocusButtonId));
+    os::MarkPhase("start-up dialog ready");
 }
 
 INT_PTR SplashDialog::OnMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {

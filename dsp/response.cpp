@@ -45,11 +45,9 @@ ResponseEngine::ResponseEngine()
     impulse_[0] = 1.0;
     for (int i = 0; i < kBinCount; ++i)
         xs_[i] = static_cast<float>(std::log10(i * 24000.0 / 8192.0 + kFloor));
-    // Each output's equaliser, crossover and chain stay kept.
-    for (Kept& k : kept_) {
-        k.from.reserve(kMaxKeptSections);
-        k.h.assign(kBlockLength, 0.0);
-    }
+    // Each output's equaliser, crossover and chain stay kept; an entry's response is made when it
+    // is first filled (a chart that shows a few curves holds a few).
+    for (Kept& k : kept_) k.from.reserve(kMaxKeptSections);
     // The prefixes' responses are made when a long cascade first needs them, then kept.
     for (Prefix& p : prefixes_) p.from.reserve(kMaxKeptSections);
 }
@@ -163,6 +161,7 @@ const double* ResponseEngine::Impulse(const model::BiquadSection* first, int fir
         if (!k.valid || (oldest->valid && k.used < oldest->used)) oldest = &k;
     Kept& k = *oldest;
     k.valid = false;
+    if (k.h.size() != static_cast<size_t>(kBlockLength)) k.h.assign(kBlockLength, 0.0);
     double* h = k.h.data();
     if (head) {
         CascadeFrom(second, secondCount, head, h);

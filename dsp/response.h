@@ -1,7 +1,7 @@
 // Frequency responses for the chart: a unit impulse through a cascade of sections, transformed
 // with a 16384-point FFT at 48000 Hz and turned into decibels, and the acoustic sum of several
-// speakers. The engine owns every work array (made once, with the engine or at a long cascade's
-// first use) and keeps recent impulse responses, and those of long cascades after every fourth
+// speakers. The engine owns every work array (made once, with the engine or at its first use)
+// and keeps recent impulse responses, and those of long cascades after every fourth
 // section, so that the next curve or sum filters only what changed (from the first section that
 // differs) and still gives the same bits as computing everything anew.
 #pragma once

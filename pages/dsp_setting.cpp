@@ -1,6 +1,7 @@
 #include "pages/dsp_setting.h"
 
 #include "model/tuning_receive.h"
+#include "os/phases.h"
 #include "res/resource.h"
 #include "ui/messages.h"
 
@@ -23,6 +24,7 @@ void EnableChild(const std::unique_ptr<T>& panel, bool enabled) {
 DSPSetting::DSPSetting(HWND parent, int x, int y, bool connected, os::Settings* settings)
     : ui::FrameWnd(nullptr, parent, {x, y, x + 50, y + 50}, IDB_PAGE_DSP, 0, false, ui::kChildStyle, 0),
       prompter_(parent) {
+    os::MarkPhase("DSPSetting: its frame created");
     // The send cycle's log, in the current folder as it has always been.
     sendLog_.open("tmp.log", std::ios::binary | std::ios::trunc);
     HWND self = GetHwnd();
@@ -30,11 +32,17 @@ DSPSetting::DSPSetting(HWND parent, int x, int y, bool connected, os::Settings* 
     // map and the car view.
     if (self) {
         filter_ = std::make_unique<FilterSettings>(self, FilterSettings::kLeft, FilterSettings::kTop);
+        os::MarkPhase("DSPSetting: FilterSettings created");
         map_ = std::make_unique<ChannelMap>(self, ChannelMap::kLeft, ChannelMap::kTop);
+        os::MarkPhase("DSPSetting: ChannelMap created");
         info_ = std::make_unique<DeviceInfo>(self, 564, 2);
+        os::MarkPhase("DSPSetting: DeviceInfo created");
         settings_ = std::make_unique<DisplaySettings>(self, 564, 202);
+        os::MarkPhase("DSPSetting: DisplaySettings created");
         chart_ = std::make_unique<DisplayChart>(self, 264, 311, 0);
+        os::MarkPhase("DSPSetting: DisplayChart created");
         car_ = std::make_unique<CarChannel>(self, CarChannel::kLeft, CarChannel::kTop, kViewMode);
+        os::MarkPhase("DSPSetting: CarChannel created");
         DropIfWindowless(filter_);
         DropIfWindowless(map_);
         DropIfWindowless(info_);
@@ -51,11 +59,13 @@ DSPSetting::DSPSetting(HWND parent, int x, int y, bool connected, os::Settings* 
     views.settings = settings;
     views.messages = this;
     logic_ = std::make_unique<DSPSettingLogic>(views, connected);
+    os::MarkPhase("DSPSetting: tuning designed and charted");
     if (filter_) filter_->Attach(&logic_->Filter());
     // The equaliser shows the page's own panel logic, which the page has loaded by now.
     if (self) {
         eq_ = std::make_unique<EqSettings>(self, 251, 485, 0, 0, &logic_->Eq());
         DropIfWindowless(eq_);
+        os::MarkPhase("DSPSetting: EqSettings created");
     }
     section_ = std::make_unique<model::TuningSection>(logic_->Model());
     view_.SetLine(0, "Offline Mode");

@@ -1,18 +1,18 @@
 #include "ui/btn_wnd.h"
 
+#include "os/phases.h"
 #include "ui/messages.h"
 
 namespace ui {
 
 BtnWnd::BtnWnd(HWND parent, int x, int y, int frameCount, UINT bitmapId, bool visible)
     : parent_(parent), bitmapId_(bitmapId), frameCount_(frameCount < 1 ? 1 : frameCount) {
-    // The strip is loaded here only for its size; the window loads its own copy.
-    HBITMAP probe = gdi::LoadSkinBitmap(bitmapId);
-    const SIZE size = gdi::BitmapSize(probe);
-    gdi::Free(probe);
+    // Only the strip's size is needed here, read from its resource; the window loads the strip.
+    const SIZE size = gdi::SkinBitmapSize(bitmapId);
     frameWidth_ = size.cx / frameCount_;
     rect_ = RECT{0, 0, frameWidth_, size.cy};
     if (!RegisterToolkitClass(kClassName, WindowProc)) return;
+    os::PhaseTimer timer("button-windows-made");
     HWND window = CreateWindowExA(0, kClassName, nullptr, kChildStyle, x, y, frameWidth_, size.cy,
                                   parent, nullptr, ModuleInstance(), this);
     if (!window) return;

@@ -40,6 +40,8 @@ public:
     int FrameCount() const { return frameCount_; }
     bool Captured() const { return captured_; }
     HDC BackBuffer() const { return back_.Get(); }
+    // Bytes of the pixels the back buffer and the strip hold.
+    size_t BufferBytes() const { return gdi::BitmapBytes(back_.Bitmap()) + gdi::BitmapBytes(strip_.Bitmap()); }
 
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "os/phases.h"
+
 namespace ui {
 namespace {
 
@@ -23,6 +25,7 @@ FrameWnd::FrameWnd(const char* title, HWND parent, WndRect rect, UINT skinBitmap
       cursor_(LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW))) {
     CopyTitle(title_, title);
     if (!RegisterToolkitClass(kClassName, WindowProc)) return;
+    os::PhaseTimer timer("frame-windows-made");
     HWND window = CreateWindowExA(exStyle, kClassName, title_[0] ? title_ : nullptr, style,
                                   rect.left, rect.top, rect.Width(), rect.Height(), parent,
                                   nullptr, ModuleInstance(), this);

@@ -69,6 +69,9 @@ public:
     RECT ClientRect() const { return client_; }
     UINT SkinId() const { return skinId_; }
     SIZE SkinSize() const { return skin_.Size(); }
+    // Bytes of the pixels the back buffer and the skin (with its overlay) hold.
+    size_t BackBufferBytes() const { return gdi::BitmapBytes(back_.Bitmap()); }
+    size_t SkinBytes() const { return gdi::BitmapBytes(skin_.Bitmap()) + gdi::BitmapBytes(overlay_.Bitmap()); }
     // The face as drawn (subclasses draw into it after FrameWnd::Redraw(false)).
     HDC BackBuffer() const { return back_.Get(); }
 

@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <cstddef>
 #include <vector>
 
 namespace ui::gdi {
@@ -21,6 +22,8 @@ struct LiveCounts {
     bool operator==(const LiveCounts&) const = default;
 };
 LiveCounts Live();
+// Bytes of the pixels of every bitmap made above and not yet freed.
+size_t LiveBitmapBytes();
 
 // While a journal is set, every handle made through the wrappers is appended to it (tests check
 // afterwards that GDI no longer knows them). Null stops the journal.
@@ -43,6 +46,10 @@ HFONT MakeFont(int height, int weight, const char* face);
 void Free(HGDIOBJ object);
 
 SIZE BitmapSize(HBITMAP bitmap);  // 0 x 0 for null
+// The size of a BITMAP resource of the program, read from its header (no bitmap is made);
+// 0 x 0 when there is none of that id.
+SIZE SkinBitmapSize(UINT id);
+size_t BitmapBytes(HBITMAP bitmap);  // its rows of pixels; 0 for null
 
 // A memory DC and the bitmap it holds. The bitmap belongs to it: replacing the bitmap frees the
 // old one, and Reset (or the destructor) puts the DC's own bitmap back before freeing both.

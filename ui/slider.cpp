@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "os/phases.h"
 #include "ui/messages.h"
 
 namespace ui {
@@ -37,6 +38,7 @@ bool Slider::Create(HWND parent, UINT index, WndRect window, HDC background, Wnd
     value_ = default_ = Clamp((static_cast<double>(min) + max) / 2);
     thumbY_ = PixelOf(value_);
     if (!RegisterToolkitClass(kClassName, WindowProc)) return false;
+    os::PhaseTimer timer("slider-windows-made");
     HWND made = CreateWindowExA(0, kClassName, nullptr, kChildStyle, window.left, window.top,
                                 window.Width(), window.Height(), parent, nullptr,
                                 ModuleInstance(), this);

@@ -2,6 +2,8 @@
 
 #include "ui/text_gdiplus.h"
 
+#include "os/phases.h"
+
 #include <map>
 #include <string>
 
@@ -90,6 +92,7 @@ std::wstring ResolvedFontFamily(const wchar_t* family) {
 bool DrawTextAntialiased(HDC dc, const char* text, const RECT& layout, const TextStyle& style) {
     const std::wstring wide = Widen(text);
     if (!dc || wide.empty()) return false;
+    os::PhaseTimer timer("GDI+-texts-drawn");
     Graphics graphics;
     if (!graphics.Made(flat::GdipCreateFromHDC(dc, graphics.Out()))) return false;
     flat::GdipSetTextRenderingHint(graphics.get(), static_cast<Gdiplus::TextRenderingHint>(style.hint));

@@ -1,19 +1,23 @@
-"""24-bit uncompressed Windows bitmaps (BI_RGB, bottom-up), the form LoadBitmap reads everywhere."""
+"""Uncompressed Windows bitmaps (BI_RGB, bottom-up) of 32 bits a pixel, the fourth byte 0: the form
+LoadBitmap reads everywhere. Under Wine, LoadBitmap makes a 32-bit display bitmap of a 32-bit
+resource about ten times faster than of a 24-bit one (no conversion of each pixel), and the program
+loads a few million pixels of skins at start-up."""
 import struct
 
 
 def encode(width, height, rgb):
     """rgb: bytes of width * height * 3 in (r, g, b) order, top row first."""
-    row = (width * 3 + 3) & ~3
-    pad = b"\0" * (row - width * 3)
     rows = []
     for y in range(height - 1, -1, -1):
-        line = bytearray(rgb[y * width * 3:(y + 1) * width * 3])
-        line[0::3], line[2::3] = line[2::3], line[0::3]  # the file stores blue, green, red
-        rows.append(bytes(line) + pad)
+        line = rgb[y * width * 3:(y + 1) * width * 3]
+        out = bytearray(width * 4)
+        out[0::4] = line[2::3]  # the file stores blue, green, red and a zero byte
+        out[1::4] = line[1::3]
+        out[2::4] = line[0::3]
+        rows.append(bytes(out))
     pixels = b"".join(rows)
     header = struct.pack("<2sIHHI", b"BM", 54 + len(pixels), 0, 0, 54)
-    info = struct.pack("<IiiHHIIiiII", 40, width, height, 1, 24, 0, len(pixels), 2835, 2835, 0, 0)
+    info = struct.pack("<IiiHHIIiiII", 40, width, height, 1, 32, 0, len(pixels), 2835, 2835, 0, 0)
     return header + info + pixels
 
 

@@ -1,0 +1,366 @@
+// Start-up of darvix.exe timed from inside one process: this probe launches the program, waits for
+// its start-up dialog, confirms it and waits for the main window, with its own clock and no other
+// process started in between. It launches a bare window of the same size the same way, reads the
+// program's start-up record (DARVIX_PHASES) and its private bytes, and prints every figure beside
+// its target. Run under Wine by bench/startup_bench.sh; not a test.
+//
+// Usage: startup_probe BIN_DIR [RUNS]   (BIN_DIR holds darvix.exe, ftd2xx.dll and bare_window.exe)
+#include <windows.h>
+#include <psapi.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+double NowMs() {
+    LARGE_INTEGER now, frequency;
+    QueryPerformanceCounter(&now);
+    QueryPerformanceFrequency(&frequency);
+    return static_cast<double>(static_cast<long double>(now.QuadPart) * 1000.0L / frequency.QuadPart);
+}
+
+struct Found {
+    DWORD pid;
+    const char* cls;
+    HWND window;
+};
+
+BOOL CALLBACK FindVisible(HWND window, LPARAM p) {
+    auto* f = reinterpret_cast<Found*>(p);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    if (pid != f->pid || !IsWindowVisible(window)) return TRUE;
+    char name[64] = {};
+    GetClassNameA(window, name, sizeof name);
+    if (lstrcmpA(name, f->cls) != 0) return TRUE;
+    f->window = window;
+    return FALSE;
+}
+
+// A visible top-level window of the class in the process, looked for every millisecond.
+HWND WaitWindow(DWORD pid, const char* cls, double timeoutMs) {
+    const double start = NowMs();
+    do {
+        Found f{pid, cls, nullptr};
+        EnumWindows(FindVisible, reinterpret_cast<LPARAM>(&f));
+        if (f.window) return f.window;
+        Sleep(1);
+    } while (NowMs() - start < timeoutMs);
+    return nullptr;
+}
+
+uint64_t PrivateBytes(HANDLE process) {
+    PROCESS_MEMORY_COUNTERS_EX counters{};
+    counters.cb = sizeof counters;
+    if (!GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters), sizeof counters))
+        return 0;
+    return counters.PrivateUsage ? counters.PrivateUsage : counters.PagefileUsage;
+}
+
+struct Launched {
+    PROCESS_INFORMATION info{};
+    double startMs = 0;
+    bool ok = false;
+};
+
+Launched Launch(const std::string& dir, const std::string& exe) {
+    Launched l;
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    std::string line = "\"" + dir + "\\" + exe + "\"";
+    std::vector<char> command(line.begin(), line.end());
+    command.push_back('\0');
+    l.startMs = NowMs();
+    l.ok = CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, dir.c_str(), &si, &l.info) != 0;
+    return l;
+}
+
+// Closes what was launched: WM_CLOSE to its window, then, after a while, the hard way.
+void End(Launched& l, HWND window) {
+    if (!l.ok) return;
+    if (window && IsWindow(window)) PostMessageA(window, WM_CLOSE, 0, 0);
+    if (WaitForSingleObject(l.info.hProcess, 5000) != WAIT_OBJECT_0) {
+        TerminateProcess(l.info.hProcess, 1);
+        WaitForSingleObject(l.info.hProcess, 5000);
+    }
+    CloseHandle(l.info.hThread);
+    CloseHandle(l.info.hProcess);
+}
+
+struct Record {
+    std::vector<std::pair<std::string, double>> phases;  // name, QPC milliseconds
+    std::vector<uint64_t> privateBytes;
+    std::vector<uint64_t> bitmapBytes;
+    std::map<std::string, std::pair<long, double>> counts;  // calls, ms
+    std::map<std::string, uint64_t> bytes;
+};
+
+bool ReadRecord(const std::string& path, Record& r) {
+    std::ifstream in(path);
+    if (!in) return false;
+    std::string line;
+    while (std::getline(in, line)) {
+        std::istringstream s(line);
+        std::string kind;
+        s >> kind;
+        if (kind == "phase") {
+            long long micros = 0;
+            unsigned long long priv = 0, pixels = 0;
+            s >> micros >> priv >> pixels;
+            std::string name;
+            std::getline(s, name);
+            if (!name.empty() && name[0] == ' ') name.erase(0, 1);
+            r.phases.push_back({name, micros / 1000.0});
+            r.privateBytes.push_back(priv);
+            r.bitmapBytes.push_back(pixels);
+        } else if (kind == "count") {
+            std::string name;
+            long calls = 0;
+            long long micros = 0;
+            s >> name >> calls >> micros;
+            r.counts[name] = {calls, micros / 1000.0};
+        } else if (kind == "bytes") {
+            std::string name;
+            unsigned long long b = 0;
+            s >> name >> b;
+            r.bytes[name] = b;
+        }
+    }
+    return !r.phases.empty();
+}
+
+double Median(std::vector<double> v) {
+    if (v.empty()) return 0;
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+double Mib(uint64_t bytes) { return bytes / 1048576.0; }
+
+struct Run {
+    bool ok = false;
+    double launchToDialog = 0, confirmToShown = 0, confirmToPainted = 0;
+    double confirmMs = 0, launchMs = 0;
+    uint64_t privateBytes = 0;
+    Record record;
+};
+
+// One start of the program in the mode (0 offline, 1 target): launch, the dialog, confirm, the
+// main window, its record, its memory a moment after, and the end.
+Run StartProgram(const std::string& dir, int mode, const std::string& recordPath) {
+    Run run;
+    DeleteFileA(recordPath.c_str());
+    SetEnvironmentVariableA("DARVIX_PHASES", recordPath.c_str());
+    Launched l = Launch(dir, "darvix.exe");
+    SetEnvironmentVariableA("DARVIX_PHASES", nullptr);
+    if (!l.ok) {
+        std::printf("cannot start %s\\darvix.exe (error %lu)\n", dir.c_str(), GetLastError());
+        return run;
+    }
+    run.launchMs = l.startMs;
+    HWND dialog = WaitWindow(l.info.dwProcessId, "#32770", 30000);
+    if (!dialog) {
+        std::printf("no start-up dialog within 30 s\n");
+        End(l, nullptr);
+        return run;
+    }
+    run.launchToDialog = NowMs() - l.startMs;
+    // Let the dialog finish its first paint before the user acts (a person takes far longer).
+    Sleep(300);
+    if (mode == 0) {
+        HWND combo = FindWindowExA(dialog, nullptr, "ComboBox", nullptr);
+        SendMessageA(combo, CB_SETCURSEL, 0, 0);
+        SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(1001, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
+    }
+    run.confirmMs = NowMs();
+    PostMessageA(dialog, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(20, 20));
+    PostMessageA(dialog, WM_LBUTTONUP, 0, MAKELPARAM(20, 20));
+    HWND main = WaitWindow(l.info.dwProcessId, "DIALOGUIMODULE", 30000);
+    if (!main) {
+        std::printf("no main window within 30 s of the confirmation\n");
+        End(l, nullptr);
+        return run;
+    }
+    run.confirmToShown = NowMs() - run.confirmMs;
+    // The record is written once every window has painted.
+    const double waitFrom = NowMs();
+    while (!ReadRecord(recordPath, run.record) && NowMs() - waitFrom < 15000) Sleep(5);
+    for (size_t i = 0; i < run.record.phases.size(); ++i)
+        if (run.record.phases[i].first == "every window painted")
+            run.confirmToPainted = run.record.phases[i].second - run.confirmMs;
+    // Memory once start-up has settled.
+    Sleep(1500);
+    run.privateBytes = PrivateBytes(l.info.hProcess);
+    End(l, main);
+    run.ok = true;
+    return run;
+}
+
+struct BareRun {
+    double launchToShown = 0;
+    uint64_t privateBytes = 0;
+};
+
+BareRun StartBare(const std::string& dir) {
+    BareRun r;
+    Launched l = Launch(dir, "bare_window.exe");
+    if (!l.ok) return r;
+    HWND w = WaitWindow(l.info.dwProcessId, "BAREWINDOW", 30000);
+    r.launchToShown = NowMs() - l.startMs;
+    Sleep(500);
+    r.privateBytes = PrivateBytes(l.info.hProcess);
+    End(l, w);
+    return r;
+}
+
+// The phase table of one mode: each phase's median time from the launch (before the
+// confirmation) or from the confirmation, the step from the phase before and the private bytes.
+void PrintPhases(const char* title, const std::vector<Run>& runs) {
+    const Run* first = nullptr;
+    for (const Run& r : runs)
+        if (r.ok && !r.record.phases.empty()) first = first ? first : &r;
+    if (!first) {
+        std::printf("  (no start-up record)\n");
+        return;
+    }
+    std::printf("  phases, %s (median of %zu runs; ms from the launch until the confirmation, then from it)\n", title,
+                runs.size());
+    std::printf("    %-44s %9s %9s %12s %12s\n", "phase", "at ms", "step ms", "private MiB", "bitmaps MiB");
+    double previous = 0;
+    bool confirmed = false;
+    for (size_t i = 0; i < first->record.phases.size(); ++i) {
+        const std::string& name = first->record.phases[i].first;
+        if (name == "start-up dialog confirmed") confirmed = true;
+        std::vector<double> at;
+        for (const Run& r : runs) {
+            if (!r.ok || i >= r.record.phases.size() || r.record.phases[i].first != name) continue;
+            at.push_back(r.record.phases[i].second - (confirmed ? r.confirmMs : r.launchMs));
+        }
+        const double m = Median(at);
+        const double step = (i == 0 || name == "start-up dialog confirmed") ? m : m - previous;
+        std::printf("    %-44s %9.1f %9.1f %12.1f %12.1f\n", name.c_str(), m, step, Mib(first->record.privateBytes[i]),
+                    Mib(first->record.bitmapBytes[i]));
+        previous = m;
+    }
+    std::printf("    costly work during start-up (first run):\n");
+    for (const auto& [name, c] : first->record.counts)
+        std::printf("      %-30s %6ld calls %9.1f ms\n", name.c_str(), c.first, c.second);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: startup_probe BIN_DIR [RUNS]\n");
+        return 2;
+    }
+    const std::string dir = argv[1];
+    const int runs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 5;
+    char temp[MAX_PATH] = {};
+    GetTempPathA(sizeof temp, temp);
+    const std::string recordPath = std::string(temp) + "darvix_phases.txt";
+
+    std::vector<double> bare;
+    uint64_t barePrivate = 0;
+    for (int i = 0; i < runs; ++i) {
+        const BareRun b = StartBare(dir);
+        bare.push_back(b.launchToShown);
+        barePrivate = b.privateBytes;
+    }
+    std::vector<Run> modes[2];
+    for (int i = 0; i < runs; ++i)
+        for (int mode = 0; mode < 2; ++mode) modes[mode].push_back(StartProgram(dir, mode, recordPath));
+
+    const double bareMs = Median(bare);
+    std::vector<double> dialog;
+    for (const auto& m : modes)
+        for (const Run& r : m)
+            if (r.ok) dialog.push_back(r.launchToDialog);
+    const double dialogMs = Median(dialog);
+    std::printf("launch -> window shown, bare 1028 x 774 window: median %.0f ms over %d runs\n", bareMs, runs);
+    std::printf("launch -> start-up dialog shown:                median %.0f ms = %.2f x bare   (target <= 1.50 x)\n",
+                dialogMs, bareMs > 0 ? dialogMs / bareMs : 0.0);
+
+    const char* names[2] = {"offline", "target (instant simulated unit)"};
+    uint64_t privateAfter[2] = {0, 0};
+    Record lastRecord[2];
+    for (int mode = 0; mode < 2; ++mode) {
+        std::vector<double> shown, painted, probe, waits;
+        for (const Run& r : modes[mode]) {
+            if (!r.ok) continue;
+            shown.push_back(r.confirmToShown);
+            painted.push_back(r.confirmToPainted);
+            privateAfter[mode] = r.privateBytes;
+            lastRecord[mode] = r.record;
+            double begin = 0, end = 0;
+            for (const auto& [name, at] : r.record.phases) {
+                if (name == "probe begins") begin = at;
+                if (name == "probe ends" || name == "second probe ends") end = at;
+            }
+            probe.push_back(end - begin);
+            const auto w = r.record.counts.find("probe-waits");
+            waits.push_back(w == r.record.counts.end() ? 0.0 : w->second.second);
+        }
+        const double probeMs = Median(probe);
+        std::printf("confirm -> main window, %s: shown %.0f ms, painted %.0f ms (median of %zu)", names[mode],
+                    Median(shown), Median(painted), shown.size());
+        if (mode == 0)
+            std::printf("   (target <= 500 ms)\n");
+        else
+            std::printf("   (target <= 500 ms + the unit's exchanges: %.0f ms, the probe taking %.0f ms, of which "
+                        "%.0f ms its prescribed waits)\n",
+                        500 + probeMs, probeMs, Median(waits));
+    }
+    for (int mode = 0; mode < 2; ++mode) PrintPhases(names[mode], modes[mode]);
+
+    // What the program holds by prescription: each frame's back buffer and skin, the second copy of
+    // the chart switches' bitmap (460 x 106), the device panel's memory DC (458 x 199), and online
+    // the link's 4 MB + 1 receive buffer and its receiver's read area of the same size.
+    for (int mode = 0; mode < 2; ++mode) {
+        const Record& r = lastRecord[mode];
+        auto get = [&](const char* n) { auto it = r.bytes.find(n); return it == r.bytes.end() ? 0ull : it->second; };
+        const uint64_t back = get("frame-back-buffers"), skins = get("frame-skins");
+        const uint64_t settingsCopy = 460ull * 106 * 4, infoDc = 458ull * 199 * 4;
+        const uint64_t receive = mode == 1 ? 2ull * 4194305 : 0;
+        const uint64_t buttons = get("button-buffers-and-strips");
+        const uint64_t prescribed = back + skins + buttons + settingsCopy + infoDc + receive;
+        std::printf("memory after start-up, %s: private %.1f MiB   (target <= prescribed %.1f + 10 MiB = %.1f MiB)\n",
+                    names[mode], Mib(privateAfter[mode]), Mib(prescribed), Mib(prescribed) + 10);
+        std::printf("    %-58s %9s\n", "prescribed", "MiB");
+        std::printf("    %-58s %9.1f\n",
+                    ("back buffers of " + std::to_string(get("frame-windows")) + " frame windows").c_str(), Mib(back));
+        std::printf("    %-58s %9.1f\n", "their skin DCs (with overlays)", Mib(skins));
+        std::printf("    %-58s %9.1f\n",
+                    ("back buffers and strips of " + std::to_string(get("button-windows")) + " buttons").c_str(),
+                    Mib(buttons));
+        std::printf("    %-58s %9.1f\n", "DisplaySettings' second copy of its bitmap", Mib(settingsCopy));
+        std::printf("    %-58s %9.1f\n", "DeviceInfo's memory DC", Mib(infoDc));
+        if (receive) std::printf("    %-58s %9.1f\n", "the link's receive buffer and read area", Mib(receive));
+        std::printf("    %-58s %9.1f\n", "sum", Mib(prescribed));
+        std::printf("    %-58s %9s\n", "the largest other users", "MiB");
+        std::printf("    %-58s %9.1f\n", "Wine and a bare window (measured above)", Mib(barePrivate));
+        const uint64_t bitmaps = get("all-bitmaps");
+        const uint64_t framed = back + skins + buttons;
+        std::printf("    %-58s %9.1f\n", "other bitmaps (the pages' own strips, sliders, charts)",
+                    Mib(bitmaps > framed ? bitmaps - framed : 0));
+        // What each step of start-up added to the private bytes, less what it holds by prescription
+        // is not told apart here: the steps that added most are listed.
+        std::vector<std::pair<double, std::string>> growth;
+        for (size_t i = 1; i < r.phases.size(); ++i)
+            growth.push_back({Mib(r.privateBytes[i]) - Mib(r.privateBytes[i - 1]), r.phases[i].first});
+        std::sort(growth.rbegin(), growth.rend());
+        for (size_t i = 0; i < growth.size() && i < 6; ++i)
+            std::printf("    %-58s %9.1f\n", ("growth up to \"" + growth[i].second + "\"").c_str(), growth[i].first);
+        if (!r.privateBytes.empty())
+            std::printf("    %-58s %9.1f\n", "growth after the record's last phase",
+                        Mib(privateAfter[mode]) - Mib(r.privateBytes.back()));
+    }
+    return 0;
+}
