@@ -179,6 +179,7 @@ void Darvix::OnCreate(HWND main) {
     update_ = new dialogs::UpdateDspDlg(main, kDialogX, kDialogY);
     firmware_ = new dialogs::SoftwareUpdateDlg(main, kDialogX, kDialogY);
     exit_ = new dialogs::ExitDlg(main, kDialogX, kDialogY);
+    BuildSenderLists();
     if (end.disablePages) {
         for (HWND w : {levels_->GetHwnd(), dsp_->GetHwnd(), sources_->GetHwnd(), wizard_->GetHwnd(),
                        eqDynamic_->GetHwnd()})
@@ -328,35 +329,41 @@ void Darvix::RunFirmwareUpdate(devlink::UsbLink& link) {
     if (firmware_) firmware_->RunFirmwareUpdate(link, firmwareImage_);
 }
 
-void Darvix::MarkAllDirty() {
-    if (dsp_) dsp_->MarkAllDirty();
-    if (sources_) sources_->MarkAllDirty();
-    if (levels_) levels_->RequestFullSend();
-    if (eqDynamic_) eqDynamic_->RequestFullSend();
-}
+void Darvix::MarkAllDirty() { senders_.MarkWrite(); }
 
 void Darvix::SendRoutingAndSources(devlink::UsbLink& link) {
     if (dsp_) dsp_->SendRoutingMap(link.Sender());
     if (sources_) sources_->SendAll(link.Sender());
 }
 
-void Darvix::SendAllPending(devlink::UsbLink& link) {
-    if (dsp_) dsp_->SendPendingChanges(link.Sender());
-    if (sources_) sources_->SendPendingChanges(link.Sender());
-    if (eqDynamic_) eqDynamic_->SendPendingChanges(link.Sender());
-    if (levels_) levels_->SendPendingLevels(link);
-}
+void Darvix::SendAllPending(devlink::UsbLink& link) { senders_.SendWrite(link.Sender()); }
 
 void Darvix::RequestExternalSourceResend(devlink::UsbLink& link) {
     if (sources_) sources_->RequestSendAll(link.Sender());
 }
 
-void Darvix::IdleSenders(devlink::UsbLink& link) {
-    if (dsp_) dsp_->SendPendingChanges(link.Sender());
-    if (sources_) sources_->SendPendingChanges(link.Sender());
-    if (levels_) levels_->SendPendingLevels(link);
-    pending_.SendPendingPreset(link.Sender());
-    pending_.SendPendingDynamicEq(link.Sender());
+void Darvix::IdleSenders(devlink::UsbLink& link) { senders_.SendIdle(link.Sender()); }
+
+void Darvix::BuildSenderLists() {
+    // The pages' own calls behind the one sender interface; the levels' cycle also waits for the
+    // unit's clip reply on the poll thread's link, the one every walk sends on.
+    sourcesMember_ = ForwardingMember(
+        [this](const devlink::FrameSender& s) { return sources_->SendPendingChanges(s); },
+        [this] { sources_->MarkAllDirty(); });
+    levelsMember_ = ForwardingMember(
+        [this](const devlink::FrameSender& s) { return levels_->Logic().SendPendingLevels(s, PollLink()); },
+        [this] { levels_->RequestFullSend(); });
+    dynamicEqMember_ = ForwardingMember(
+        [this](const devlink::FrameSender& s) { return eqDynamic_->SendPendingChanges(s); },
+        [this] { eqDynamic_->RequestFullSend(); });
+    SenderMembers members;
+    members.tuning = &dsp_->Model();
+    members.sources = &sourcesMember_;
+    members.levels = &levelsMember_;
+    members.dynamicEq = &dynamicEqMember_;
+    members.preset = &pending_.PresetSender();
+    members.dynamicEqSwitch = &pending_.DynamicEqSwitchSender();
+    senders_ = SenderLists(members);
 }
 
 // ---- reset, working mode, close --------------------------------------------------------------
