@@ -70,10 +70,10 @@ TEST(DspSettingThreads, EditsWhileTheSendCycleRuns) {
     }
 }
 
-// A read-back's equaliser frames and the live curves the unit streams are stored on the user
-// interface thread while the poll thread sends the whole tuning again and again: every word they
-// write (gains, EQ off, EQ link, band switches) is written under the lock it is sent under.
-TEST(DspSettingThreads, ReceivedEqualiserFramesWhileTheSendCycleRuns) {
+// A read-back's equaliser frames, the live curves the unit streams and the working mode's rules
+// change the tuning on the user interface thread while the poll thread sends the whole tuning
+// again and again: every word they write is written under the lock it is sent under.
+TEST(DspSettingThreads, ReceivedFramesAndModeRulesWhileTheSendCycleRuns) {
     model::TuningModel m;
     msgtest::RecordingLink pollLink;
     std::atomic<bool> stop{false};
@@ -110,6 +110,10 @@ TEST(DspSettingThreads, ReceivedEqualiserFramesWhileTheSendCycleRuns) {
         for (int k = 0; k < model::kBandCount; ++k) devlink::PutF32LE(&curve[6 + 4 * k], round % 2 ? 2.0f : 0.5f);
         devlink::SealFrame(curve);
         EXPECT_EQ(model::ReceiveTuningFrame(m, curve.data(), curve.size()), 1);
+
+        // And the working mode switched: Standard mode's rules copy the links, the crossover
+        // and the equaliser of each position's first way to the others.
+        if (round % 10 == 0) m.SetConfigMode(round % 20 == 0 ? 1 : 0);
     }
     stop = true;
     poll.join();
