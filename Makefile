@@ -52,7 +52,7 @@ wintree: win32
 # cycle) and their tests.
 tsan: setup
 	@cmake -S . -B $(TSAN) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDARVIX_TSAN=ON >/dev/null
-	@cmake --build $(TSAN) -j$(JOBS) --target link_tests sim_tests app_tests wizard_serve_tests pages_tests levels_tests ext_source_tests fuzz_receive dyn_eq_tests \
+	@cmake --build $(TSAN) -j$(JOBS) --target link_tests sim_tests app_tests wizard_serve_tests pages_tests levels_tests ext_source_tests sim_store_tests fuzz_receive dyn_eq_tests \
 	    -- --no-print-directory
 
 # libFuzzer targets, built with clang.

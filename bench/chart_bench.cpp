@@ -4,13 +4,13 @@
 // Standard-mode step: the changed curves, their totals and the sum). In the Windows build each
 // figure is taken again with the chart's paint. Natively our FFT is set beside FFTW's.
 #include <algorithm>
-#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <functional>
 #include <random>
 #include <vector>
 
+#include "bench/timing.h"
 #include "dsp/response.h"
 #include "dsp/signal.h"
 #include "model/tuning_model.h"
@@ -18,6 +18,7 @@
 #include "pages/display_chart_logic.h"
 
 #ifdef _WIN32
+#include "bench/host_window.h"
 #include "pages/display_chart.h"
 #include "ui/text.h"
 #endif
@@ -27,28 +28,10 @@
 
 namespace {
 
-struct Figures {
-    double median, min, p95;
-};
+using bench::Figures;
+using bench::Time;
 
-Figures Time(int rounds, const std::function<void(int)>& run) {
-    std::vector<double> ms;
-    ms.reserve(static_cast<size_t>(rounds));
-    run(-1);  // warm
-    for (int i = 0; i < rounds; ++i) {
-        const auto t0 = std::chrono::steady_clock::now();
-        run(i);
-        const auto t1 = std::chrono::steady_clock::now();
-        ms.push_back(std::chrono::duration<double, std::milli>(t1 - t0).count());
-    }
-    std::sort(ms.begin(), ms.end());
-    return {ms[ms.size() / 2], ms.front(), ms[std::min(ms.size() - 1, ms.size() * 95 / 100)]};
-}
-
-void Print(const char* what, const Figures& f, const char* target) {
-    std::printf("%-64s median %7.3f ms  min %7.3f ms  p95 %7.3f ms   (target %s)\n", what, f.median, f.min,
-                f.p95, target);
-}
+void Print(const char* what, const Figures& f, const char* target) { bench::PrintMs(what, 64, f, target); }
 
 // The page's tuning for the figures: eight outputs, 48 dB slopes, every band away from 0 dB.
 void Tune(model::TuningModel& m) {
@@ -270,13 +253,8 @@ int main() {
 #ifdef _WIN32
     {
         ui::GdiplusSession gdiplus;
-        WNDCLASSA wc{};
-        wc.lpfnWndProc = DefWindowProcA;
-        wc.hInstance = GetModuleHandleA(nullptr);
-        wc.lpszClassName = "ChartBenchHost";
-        RegisterClassA(&wc);
-        HWND host = CreateWindowExA(0, "ChartBenchHost", "chart", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 800, 220,
-                                    nullptr, nullptr, wc.hInstance, nullptr);
+        HWND host = bench::MakeHostWindow("ChartBenchHost", "chart", DefWindowProcA,
+                                          WS_OVERLAPPEDWINDOW | WS_VISIBLE, 800, 220);
         pages::DisplayChart window(host, 0, 0, 0);
         Run(window.Logic(), ", with its paint");
         // A paint keeps the plot as it stood before its first changed curve, so a refresh that

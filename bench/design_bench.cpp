@@ -1,10 +1,8 @@
 // Time of a full filter design: every crossover and equaliser band of four presets by eight
 // channels, as after loading a setup or reading the tuning back.
-#include <chrono>
 #include <cstdio>
-#include <vector>
-#include <algorithm>
 
+#include "bench/timing.h"
 #include "model/tables.h"
 #include "model/tuning_model.h"
 
@@ -20,17 +18,9 @@ int main() {
         }
 
     constexpr int kRounds = 2000;
-    std::vector<double> us;
-    us.reserve(kRounds);
-    for (int i = 0; i < kRounds; ++i) {
-        const auto t0 = std::chrono::steady_clock::now();
-        m.DesignAllPresets();
-        const auto t1 = std::chrono::steady_clock::now();
-        us.push_back(std::chrono::duration<double, std::micro>(t1 - t0).count());
-    }
-    std::sort(us.begin(), us.end());
+    const bench::Figures us = bench::Time<std::micro>(kRounds, [&](int) { m.DesignAllPresets(); }, false);
     std::printf("full design (4 presets x 8 channels: crossovers + 31 EQ bands): "
                 "median %.1f us, min %.1f us, p95 %.1f us over %d rounds\n",
-                us[us.size() / 2], us.front(), us[us.size() * 95 / 100], kRounds);
+                us.median, us.min, us.p95, kRounds);
     return 0;
 }

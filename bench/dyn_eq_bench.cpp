@@ -5,13 +5,14 @@
 // mode, and the step lasts until everything it changed is painted (the chart, the slider, the
 // value box and the status line). Printed beside the chart's one-step targets: 2 ms natively,
 // 16 ms under Wine with its paint.
-#include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <functional>
 #include <vector>
 
+#include "bench/timing.h"
+
 #ifdef _WIN32
+#include "bench/host_window.h"
 #include "dialogs/eq_dynamic_dlg.h"
 #include "ui/messages.h"
 #include "ui/text.h"
@@ -28,16 +29,7 @@ float Value(int i) { return static_cast<float>(i % 25) * 0.5f - 6.0f; }
 
 // Runs one warming step (i = -1), then `rounds` timed ones; prints median, min and p95.
 void TimeSteps(const char* what, int rounds, const std::function<void(int)>& step, const char* target) {
-    std::vector<double> ms;
-    for (int i = -1; i < rounds; ++i) {
-        const auto t0 = std::chrono::steady_clock::now();
-        step(i);
-        const auto t1 = std::chrono::steady_clock::now();
-        if (i >= 0) ms.push_back(std::chrono::duration<double, std::milli>(t1 - t0).count());
-    }
-    std::sort(ms.begin(), ms.end());
-    std::printf("%-58s median %7.3f ms  min %7.3f ms  p95 %7.3f ms   (target %s)\n", what, ms[ms.size() / 2],
-                ms.front(), ms[ms.size() * 95 / 100], target);
+    bench::PrintMs(what, 58, bench::Time(rounds, step), target);
 }
 
 #ifndef _WIN32
@@ -110,13 +102,8 @@ int main() {
 #else
 int main() {
     ui::GdiplusSession gdiplus;
-    WNDCLASSA wc{};
-    wc.lpfnWndProc = DefWindowProcA;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.lpszClassName = "DynEqBenchHost";
-    RegisterClassA(&wc);
-    HWND host = CreateWindowExA(0, "DynEqBenchHost", "dynamic EQ", WS_POPUP | WS_VISIBLE, 0, 0, 1280, 1024, nullptr,
-                                nullptr, wc.hInstance, nullptr);
+    HWND host =
+        bench::MakeHostWindow("DynEqBenchHost", "dynamic EQ", DefWindowProcA, WS_POPUP | WS_VISIBLE, 1280, 1024);
     int status = 0;
     {
         dialogs::EqDynamicDlg dlg(host, 300, 100);

@@ -4,12 +4,11 @@
 // of all 31 bands. Natively the step goes through the panel's logic into the page's logic and the
 // chart's computation; in the Windows build the slider's message is sent to the real panel, whose
 // owner hands it to the page's logic over the real chart window, paint included.
-#include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <functional>
 #include <vector>
 
+#include "bench/timing.h"
 #include "os/settings.h"
 #include "pages/car_channel_logic.h"
 #include "pages/channel_map_logic.h"
@@ -20,6 +19,7 @@
 #include "ui/messages.h"
 
 #ifdef _WIN32
+#include "bench/host_window.h"
 #include "pages/display_chart.h"
 #include "pages/display_chart_view.h"
 #include "pages/display_settings.h"
@@ -29,26 +29,12 @@
 
 namespace {
 
-struct Figures {
-    double median, least, p95, worst;
-};
-
-Figures Time(int rounds, const std::function<void(int)>& run) {
-    std::vector<double> ms;
-    run(-1);  // warm
-    for (int i = 0; i < rounds; ++i) {
-        const auto t0 = std::chrono::steady_clock::now();
-        run(i);
-        const auto t1 = std::chrono::steady_clock::now();
-        ms.push_back(std::chrono::duration<double, std::milli>(t1 - t0).count());
-    }
-    std::sort(ms.begin(), ms.end());
-    return {ms[ms.size() / 2], ms.front(), ms[ms.size() * 95 / 100], ms.back()};
-}
+using bench::Figures;
+using bench::Time;
 
 void Print(const char* what, const Figures& f, const char* target) {
     std::printf("%-64s median %7.3f ms  min %7.3f  p95 %7.3f  worst %7.3f ms   (target %s)\n", what, f.median,
-                f.least, f.p95, f.worst, target);
+                f.min, f.p95, f.worst, target);
 }
 
 #ifndef _WIN32
@@ -133,13 +119,7 @@ LRESULT CALLBACK HostProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
 
 int main() {
     ui::GdiplusSession gdiplus;
-    WNDCLASSA wc{};
-    wc.lpfnWndProc = HostProc;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.lpszClassName = "EqBenchHost";
-    RegisterClassA(&wc);
-    HWND host = CreateWindowExA(0, "EqBenchHost", "equaliser", WS_POPUP | WS_VISIBLE, 0, 0, 1024, 704, nullptr,
-                                nullptr, wc.hInstance, nullptr);
+    HWND host = bench::MakeHostWindow("EqBenchHost", "equaliser", HostProc, WS_POPUP | WS_VISIBLE, 1024, 704);
     {
         // The page's places: the chart at (264, 311), the curve switches at (564, 202), the
         // equaliser at (251, 485).

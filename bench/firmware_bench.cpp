@@ -10,6 +10,7 @@
 #include <thread>
 #include <vector>
 
+#include "bench/timing.h"
 #include "link/firmware_upload.h"
 #include "link/ftdi.h"
 #include "link/usb_link.h"
@@ -33,7 +34,7 @@ int main(int argc, char** argv) {
     sim::FirmwareStore store(options);
     {
         auto g = bus.Lock();
-        sim::Darvix& unit = bus.AddUnit();
+        sim::SimUnit& unit = bus.AddUnit();
         sim::InstallFirmwareStore(unit, store);
     }
     // The driver's side of the line: what the unit sends becomes readable on time (as the
@@ -64,9 +65,9 @@ int main(int argc, char** argv) {
     uint32_t result = 0;
     FirmwareUpload upload(file, phase, [&](uint32_t r) { result = r; });
 
-    const auto start = std::chrono::steady_clock::now();
+    const bench::Stopwatch watch;
     upload.Run(link);
-    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    const double seconds = watch.Elapsed();
     link.Close();
     running.store(false);
     line.join();

@@ -5,12 +5,12 @@
 // Without a file it records the stream a read-back produces: for each of four presets the
 // equaliser, crossover and delay frames of the eight outputs, then routing, input configuration,
 // preset, source, working mode and the closing 0x93, repeated to about 16 MB.
-#include <chrono>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
 #include <vector>
 
+#include "bench/timing.h"
 #include "link/bytes.h"
 #include "link/frame.h"
 #include "link/receive.h"
@@ -78,13 +78,12 @@ int main(int argc, char** argv) {
         ReceiveBuffer buffer;
         ReceiveFlags flags;
         CountingSink sink;
-        const auto start = std::chrono::steady_clock::now();
+        const bench::Stopwatch watch;
         for (size_t at = 0; at < stream.size(); at += readSize) {
             const size_t n = std::min(readSize, stream.size() - at);
             buffer.Accept(stream.data() + at, n, flags, sink);
         }
-        const double s =
-            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        const double s = watch.Elapsed();
         std::printf("reads of %8zu bytes: %10.0f frames/s  %8.1f MB/s  (%llu frames)\n", readSize,
                     static_cast<double>(sink.frames) / s,
                     static_cast<double>(stream.size()) / s / 1e6,

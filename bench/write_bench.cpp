@@ -2,9 +2,9 @@
 // real time, replies delivered at once and at the line rate: how close the write comes to its
 // pacing floor (25 ms after each address byte and 45 ms after each frame). Prints its figures;
 // not a test.
-#include <chrono>
 #include <cstdio>
 
+#include "bench/timing.h"
 #include "dialogs/update_dsp_logic.h"
 #include "link/usb_link.h"
 #include "model/tuning_model.h"
@@ -54,13 +54,12 @@ void Run(const char* name, sim::Delivery delivery) {
         dialogs::UpdateDspLogic update(view);
         model::TuningModel model;
         update.Start(0, 1, 0);
-        const auto start = std::chrono::steady_clock::now();
+        const bench::Stopwatch watch;
         update.SetStateAndSend(&link, 2);
         model.MarkAllDirty();
         model.SendPendingChanges(link.Sender(), nullptr);
         update.SetStateAndSend(&link, 3);
-        const double ms =
-            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+        const double ms = watch.Elapsed<std::milli>();
         const size_t frames = bus.FramesFromPc(0).size();
         const double floor = frames * 70.0;
         std::printf("%-10s frames %5zu   floor %9.0f ms   measured %9.0f ms   ratio %.4f   (target <= 1.02)\n",

@@ -1,12 +1,12 @@
 #!/usr/bin/env python3
 """Writes the damaged-file seeds of the setup, preset and firmware fuzz targets into corpus/<target>/,
-from the reference files in tests/files/data and a few firmware images (the sound files come from
+from the reference files in tests/model/data and a few firmware images (the sound files come from
 fuzz_make_seeds). Run again after the reference files change."""
 import os
 import struct
 
 here = os.path.dirname(os.path.abspath(__file__))
-data = os.path.join(here, "..", "tests", "files", "data")
+data = os.path.join(here, "..", "tests", "model", "data")
 out = os.path.join(here, "corpus")
 
 bit = open(os.path.join(data, "reference.bit"), "rb").read()

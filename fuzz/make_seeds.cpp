@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "../tests/files/tuned_model.h"
+#include "../tests/model/tuned_model.h"
 #include "fuzz_world.h"
 #include "link/frame.h"
 #include "sim/device.h"
@@ -106,16 +106,16 @@ void FrameSeeds() {
     PutFrames("dynamic_eq_short", {sim::DynEqStore({}, sim::DynEqFault::ShortCurve).ReportFrames().front()});
 
     // The application's own: preset, source, working mode, a live curve and a diagnostics dump.
-    using sim::Darvix;
+    using sim::SimUnit;
     std::vector<uint8_t> curve(125, 0);
     curve[0] = 2;
     for (int k = 0; k < 31; ++k) devlink::PutF32LE(&curve[1 + 4 * k], 0.25f + 0.1f * static_cast<float>(k));
     std::vector<uint8_t> dump(796);
     for (size_t i = 0; i < dump.size(); ++i) dump[i] = static_cast<uint8_t>(i * 13);
     const std::vector<devlink::Frame> own = {
-        Darvix::BuildReply(devlink::kNodeDsp, 0x7D, {2}), Darvix::BuildReply(devlink::kNodeDsp, 0x7A, {1}),
-        Darvix::BuildReply(devlink::kNodeDsp, 0xCF, {0}), Darvix::BuildReply(devlink::kNodeDsp, 0x74, curve),
-        Darvix::BuildReply(devlink::kNodeDsp, 0xD7, dump)};
+        SimUnit::BuildReply(devlink::kNodeDsp, 0x7D, {2}), SimUnit::BuildReply(devlink::kNodeDsp, 0x7A, {1}),
+        SimUnit::BuildReply(devlink::kNodeDsp, 0xCF, {0}), SimUnit::BuildReply(devlink::kNodeDsp, 0x74, curve),
+        SimUnit::BuildReply(devlink::kNodeDsp, 0xD7, dump)};
     PutFrames("application", own);
     Put("frames", "application_read_back", Stream({own.begin(), own.end() - 1}));
 }

@@ -23,9 +23,9 @@ Bus::Bus(const os::Clock& clock) : clock_(clock) {}
 
 Bus::~Bus() = default;
 
-Darvix& Bus::AddUnit(UnitConfig config) {
+SimUnit& Bus::AddUnit(UnitConfig config) {
     auto g = Lock();
-    units_.push_back(std::make_unique<Darvix>(std::move(config), clock_));
+    units_.push_back(std::make_unique<SimUnit>(std::move(config), clock_));
     return *units_.back();
 }
 
@@ -98,8 +98,8 @@ size_t Bus::PollLocked() {
     return total;
 }
 
-std::vector<Darvix*> Bus::Plugged() const {
-    std::vector<Darvix*> out;
+std::vector<SimUnit*> Bus::Plugged() const {
+    std::vector<SimUnit*> out;
     for (const auto& u : units_)
         if (u->plugged()) out.push_back(u.get());
     return out;
@@ -109,7 +109,7 @@ bool Bus::Live(const Open& open) {
     return open.unit->plugged() && open.generation == open.unit->plugGeneration();
 }
 
-bool Bus::IsOpen(const Darvix* unit) const {
+bool Bus::IsOpen(const SimUnit* unit) const {
     // A handle from before an unplug stays in the table until the PC closes it, but holds nothing.
     for (const auto& [id, open] : handles_)
         if (open.unit == unit && Live(open)) return true;
@@ -142,9 +142,9 @@ FT_STATUS Bus::GetDeviceInfoDetail(FT_DWORD index, FT_DWORD* flags, FT_DWORD* ty
                                    FT_DWORD* locationId, void* serial, void* description,
                                    FT_HANDLE* handle) {
     auto g = Lock();
-    const std::vector<Darvix*> units = Plugged();
+    const std::vector<SimUnit*> units = Plugged();
     if (index >= units.size()) return FT_DEVICE_NOT_FOUND;
-    const Darvix* u = units[index];
+    const SimUnit* u = units[index];
     if (flags) *flags = IsOpen(u) ? FT_FLAGS_OPENED : 0;
     if (type) *type = u->config().deviceType;
     if (id) *id = u->config().deviceId;
@@ -172,7 +172,7 @@ FT_STATUS Bus::OpenEx(void* arg, FT_DWORD flags, FT_HANDLE* handle) {
     *handle = nullptr;
     const std::string wanted(static_cast<const char*>(arg));
     bool matched = false;
-    for (Darvix* u : Plugged()) {
+    for (SimUnit* u : Plugged()) {
         const std::string& name =
             flags == FT_OPEN_BY_DESCRIPTION ? u->config().description : u->config().serial;
         if (name != wanted) continue;
@@ -206,7 +206,7 @@ FT_STATUS Bus::Read(FT_HANDLE handle, void* buffer, FT_DWORD toRead, FT_DWORD* r
     if (pollOnCalls_) PollLocked();
     Open* open = Find(handle);
     if (!open) return FT_IO_ERROR;
-    Darvix& u = *open->unit;
+    SimUnit& u = *open->unit;
     if (u.faults().readFails.Hits(u.readCalls++)) return FT_IO_ERROR;
     if (!buffer || !read) return FT_INVALID_PARAMETER;
     std::deque<uint8_t>& rx = u.rxQueue();
@@ -227,7 +227,7 @@ FT_STATUS Bus::Write(FT_HANDLE handle, const void* buffer, FT_DWORD toWrite, FT_
         if (pollOnCalls_) PollLocked();
         Open* open = Find(handle);
         if (!open) return FT_IO_ERROR;
-        Darvix& u = *open->unit;
+        SimUnit& u = *open->unit;
         const uint64_t call = u.writeCalls++;
         u.writeSizes().push_back(toWrite);
         if (!buffer || !written) return FT_INVALID_PARAMETER;
@@ -262,7 +262,7 @@ FT_STATUS Bus::SetDataCharacteristics(FT_HANDLE handle, uint8_t wordLength, uint
     auto g = Lock();
     Open* open = Find(handle);
     if (!open) return FT_IO_ERROR;
-    Darvix& u = *open->unit;
+    SimUnit& u = *open->unit;
     if (u.faults().parityFails.Hits(u.parityCalls++)) return FT_IO_ERROR;
     u.line().wordLength = wordLength;
     u.line().stopBits = stopBits;
@@ -301,7 +301,7 @@ FT_STATUS Bus::GetStatus(FT_HANDLE handle, FT_DWORD* rx, FT_DWORD* tx, FT_DWORD*
     if (pollOnCalls_) PollLocked();
     Open* open = Find(handle);
     if (!open) return FT_IO_ERROR;
-    Darvix& u = *open->unit;
+    SimUnit& u = *open->unit;
     if (u.faults().statusFails.Hits(u.statusCalls++)) return FT_IO_ERROR;
     if (rx) *rx = static_cast<FT_DWORD>(u.rxQueue().size());
     if (tx) *tx = 0;

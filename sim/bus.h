@@ -29,8 +29,8 @@ public:
     ~Bus();
 
     // Adds a unit at the end of the device list. The reference stays valid for the bus's life.
-    Darvix& AddUnit(UnitConfig config = {});
-    Darvix& unit(size_t i) { return *units_.at(i); }
+    SimUnit& AddUnit(UnitConfig config = {});
+    SimUnit& unit(size_t i) { return *units_.at(i); }
     size_t unitCount() const { return units_.size(); }
     const os::Clock& clock() const { return clock_; }
 
@@ -83,20 +83,20 @@ public:
 
 private:
     struct Open {
-        Darvix* unit;
+        SimUnit* unit;
         uint32_t generation = 0;  // the unit's plug generation at the open
         void* event = nullptr;
         FT_DWORD eventMask = 0;
     };
-    std::vector<Darvix*> Plugged() const;
+    std::vector<SimUnit*> Plugged() const;
     Open* Find(FT_HANDLE handle);  // a live handle on a plugged unit, else null
-    bool IsOpen(const Darvix* unit) const;  // a live handle is open on it
+    bool IsOpen(const SimUnit* unit) const;  // a live handle is open on it
     static bool Live(const Open& open);
     size_t PollLocked();
 
     const os::Clock& clock_;
     mutable std::recursive_mutex lock_;
-    std::vector<std::unique_ptr<Darvix>> units_;
+    std::vector<std::unique_ptr<SimUnit>> units_;
     std::map<uintptr_t, Open> handles_;
     uintptr_t nextHandle_ = 0x1000;
     bool pollOnCalls_ = true;

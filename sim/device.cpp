@@ -25,7 +25,7 @@ bool IsFirmwareData(const Frame& f) {
 
 }  // namespace
 
-Darvix::Darvix(UnitConfig config, const os::Clock& clock)
+SimUnit::SimUnit(UnitConfig config, const os::Clock& clock)
     : config_(std::move(config)), clock_(clock), preset_(config_.preset), workingMode_(config_.workingMode) {
     InstallDefaultHandlers();
     if (config_.arriveAfterMs > 0) {
@@ -36,7 +36,7 @@ Darvix::Darvix(UnitConfig config, const os::Clock& clock)
     }
 }
 
-Frame Darvix::BuildReply(uint8_t sender, uint8_t command, const std::vector<uint8_t>& payload) {
+Frame SimUnit::BuildReply(uint8_t sender, uint8_t command, const std::vector<uint8_t>& payload) {
     Frame f(payload.size() + 6, 0);
     f[0] = devlink::kNodePc;
     f[1] = sender;
@@ -47,20 +47,20 @@ Frame Darvix::BuildReply(uint8_t sender, uint8_t command, const std::vector<uint
     return f;
 }
 
-void Darvix::InstallDefaultHandlers() {
-    SetHandler(Cmd(DeviceCommand::HelloAnswer), [](Darvix& unit, const Frame& request) {
+void SimUnit::InstallDefaultHandlers() {
+    SetHandler(Cmd(DeviceCommand::HelloAnswer), [](SimUnit& unit, const Frame& request) {
         if (request[0] != devlink::kNodeAccessory || !unit.config_.accessory) return;
         unit.helloAnswered_ = true;
         unit.helloLatched_ = true;
     });
-    SetHandler(Cmd(DeviceCommand::RemoteVersionQuery), [](Darvix& unit, const Frame& request) {
+    SetHandler(Cmd(DeviceCommand::RemoteVersionQuery), [](SimUnit& unit, const Frame& request) {
         if (request[0] != devlink::kNodeAccessory || !unit.config_.accessory) return;
         const uint16_t v = unit.config_.accessoryVersion;
         unit.Reply(request, BuildReply(devlink::kNodeAccessory,
                                        Cmd(DeviceCommand::RemoteVersionReply),
                                        {static_cast<uint8_t>(v), static_cast<uint8_t>(v >> 8)}));
     });
-    SetHandler(Cmd(DeviceCommand::Identify), [](Darvix& unit, const Frame& request) {
+    SetHandler(Cmd(DeviceCommand::Identify), [](SimUnit& unit, const Frame& request) {
         if (request[0] != devlink::kNodeDsp) return;
         std::vector<uint8_t> payload(8, 0);
         if (unit.config_.blank) {
@@ -76,7 +76,7 @@ void Darvix::InstallDefaultHandlers() {
         unit.Reply(request, BuildReply(devlink::kNodeDsp, Cmd(DeviceCommand::IdentifyReply),
                                        payload));
     });
-    SetHandler(Cmd(DeviceCommand::ReadAllRequest), [](Darvix& unit, const Frame& request) {
+    SetHandler(Cmd(DeviceCommand::ReadAllRequest), [](SimUnit& unit, const Frame& request) {
         if (request[0] != devlink::kNodeDsp) return;
         for (const auto& stream : unit.readAllStreams_)
             for (Frame& f : stream(unit)) unit.Reply(request, std::move(f));
@@ -93,14 +93,14 @@ void Darvix::InstallDefaultHandlers() {
         unit.Reply(request, BuildReply(devlink::kNodeDsp, Cmd(DeviceCommand::ReadAllDone),
                                        {complete}));
     });
-    SetHandler(Cmd(DeviceCommand::Disconnect), [](Darvix& unit, const Frame& request) {
+    SetHandler(Cmd(DeviceCommand::Disconnect), [](SimUnit& unit, const Frame& request) {
         // The accessory forgets the PC and greets again.
         if (request[0] != devlink::kNodeAccessory) return;
         unit.helloAnswered_ = false;
         unit.helloLatched_ = false;
         unit.nextHelloAt_ = unit.clock_.NowMs() + unit.config_.helloDelayMs;
     });
-    SetHandler(Cmd(DeviceCommand::Finalize), [](Darvix& unit, const Frame& request) {
+    SetHandler(Cmd(DeviceCommand::Finalize), [](SimUnit& unit, const Frame& request) {
         if (request[0] != devlink::kNodeDsp) return;
         // The result word is byte 6 | byte 7 << 16 of the 9-byte reply; 1 in its low half is success.
         const uint16_t r = unit.config_.finalizeResult;
@@ -108,7 +108,7 @@ void Darvix::InstallDefaultHandlers() {
                                        {0, static_cast<uint8_t>(r), static_cast<uint8_t>(r >> 8)}),
                    unit.config_.finalizeDelayMs);
     });
-    SetHandler(Cmd(DeviceCommand::ResetSettings), [](Darvix& unit, const Frame& request) {
+    SetHandler(Cmd(DeviceCommand::ResetSettings), [](SimUnit& unit, const Frame& request) {
         // The unit forgets its settings: from now on it identifies as blank, and it holds what a
         // unit from the factory holds.
         if (request[0] != devlink::kNodeDsp) return;
@@ -117,13 +117,13 @@ void Darvix::InstallDefaultHandlers() {
         unit.workingMode_ = 1;
         for (const auto& hook : unit.resetHooks_) hook();
     });
-    SetHandler(Cmd(DeviceCommand::PresetSelect), [](Darvix& unit, const Frame& request) {
+    SetHandler(Cmd(DeviceCommand::PresetSelect), [](SimUnit& unit, const Frame& request) {
         if (request[0] == devlink::kNodeDsp && request.size() == 7 && request[5] < 4) unit.preset_ = request[5];
     });
-    SetHandler(Cmd(DeviceCommand::WorkingMode), [](Darvix& unit, const Frame& request) {
+    SetHandler(Cmd(DeviceCommand::WorkingMode), [](SimUnit& unit, const Frame& request) {
         if (request[0] == devlink::kNodeDsp && request.size() == 7 && request[5] <= 1) unit.workingMode_ = request[5];
     });
-    SetHandler(Cmd(DeviceCommand::DiagnosticsDump), [](Darvix& unit, const Frame& request) {
+    SetHandler(Cmd(DeviceCommand::DiagnosticsDump), [](SimUnit& unit, const Frame& request) {
         if (request[0] != devlink::kNodeDsp) return;
         std::vector<uint8_t> payload(802 - 6, 0);
         payload[9 - 5] = 1;                                   // SYS_mode
@@ -133,31 +133,31 @@ void Darvix::InstallDefaultHandlers() {
     });
 }
 
-void Darvix::SetHandler(uint8_t command, CommandHandler handler) {
+void SimUnit::SetHandler(uint8_t command, CommandHandler handler) {
     handlers_[command] = std::move(handler);
 }
 
-void Darvix::RemoveHandler(uint8_t command) { handlers_.erase(command); }
+void SimUnit::RemoveHandler(uint8_t command) { handlers_.erase(command); }
 
-void Darvix::SetReadAllStream(std::function<std::vector<Frame>(Darvix&)> stream) {
+void SimUnit::SetReadAllStream(std::function<std::vector<Frame>(SimUnit&)> stream) {
     readAllStreams_.clear();
     ownStateInReadAll_ = false;
     AddReadAllStream(std::move(stream));
 }
 
-void Darvix::AddResetHook(std::function<void()> hook) {
+void SimUnit::AddResetHook(std::function<void()> hook) {
     if (hook) resetHooks_.push_back(std::move(hook));
 }
 
-void Darvix::AddReadAllStream(std::function<std::vector<Frame>(Darvix&)> stream) {
+void SimUnit::AddReadAllStream(std::function<std::vector<Frame>(SimUnit&)> stream) {
     if (stream) readAllStreams_.push_back(std::move(stream));
 }
 
-bool Darvix::ReplyFaultApplies(uint8_t replyCommand) const {
+bool SimUnit::ReplyFaultApplies(uint8_t replyCommand) const {
     return faults_.replyCommand < 0 || faults_.replyCommand == replyCommand;
 }
 
-void Darvix::Reply(const Frame& request, Frame reply, uint32_t extraDelayMs) {
+void SimUnit::Reply(const Frame& request, Frame reply, uint32_t extraDelayMs) {
     if (reply.size() < 5) return;
     const uint8_t command = reply[4];
     if (request.size() > 4 && faults_.noReplyTo.count(request[4])) return;
@@ -179,14 +179,14 @@ void Darvix::Reply(const Frame& request, Frame reply, uint32_t extraDelayMs) {
     SendRaw(reply, delay);
 }
 
-void Darvix::SendRaw(const Frame& bytes, uint32_t delayMs) {
+void SimUnit::SendRaw(const Frame& bytes, uint32_t delayMs) {
     if (!connected_ || !plugged_ || bytes.empty()) return;
     const uint64_t at = clock_.NowMs() + delayMs;
     Schedule(bytes, at);
     trace_.push_back({at, TraceKind::ToPc, bytes, true, true, {}});
 }
 
-void Darvix::Schedule(const Frame& bytes, uint64_t at) {
+void SimUnit::Schedule(const Frame& bytes, uint64_t at) {
     // One line: a frame starts when the one before it has gone out.
     const uint64_t start = std::max(at, lineFreeAt_);
     uint64_t ready = start;
@@ -205,11 +205,11 @@ void Darvix::Schedule(const Frame& bytes, uint64_t at) {
     lineFreeAt_ = ready;
 }
 
-void Darvix::Note(TraceKind kind, Frame bytes, std::string note) {
+void SimUnit::Note(TraceKind kind, Frame bytes, std::string note) {
     trace_.push_back({clock_.NowMs(), kind, std::move(bytes), true, true, std::move(note)});
 }
 
-void Darvix::Connect() {
+void SimUnit::Connect() {
     connected_ = true;
     rx_.clear();
     pending_.clear();
@@ -224,7 +224,7 @@ void Darvix::Connect() {
     if (connectHook_) connectHook_(*this);
 }
 
-void Darvix::Disconnect() {
+void SimUnit::Disconnect() {
     if (connected_) Note(TraceKind::Closed, {}, "closed");
     connected_ = false;
     pending_.clear();
@@ -232,7 +232,7 @@ void Darvix::Disconnect() {
     incoming_.clear();
 }
 
-void Darvix::Unplug() {
+void SimUnit::Unplug() {
     if (!plugged_) return;
     plugged_ = false;
     ++plugGeneration_;
@@ -242,18 +242,18 @@ void Darvix::Unplug() {
     Note(TraceKind::Unplugged, {}, "unplugged");
 }
 
-void Darvix::UnplugFor(uint32_t ms) {
+void SimUnit::UnplugFor(uint32_t ms) {
     Unplug();
     replugPending_ = true;
     replugAt_ = clock_.NowMs() + ms;
 }
 
-void Darvix::UnplugAfter(uint32_t ms) {
+void SimUnit::UnplugAfter(uint32_t ms) {
     unplugPending_ = true;
     unplugAt_ = clock_.NowMs() + ms;
 }
 
-void Darvix::ReplugIfDue() {
+void SimUnit::ReplugIfDue() {
     if (unplugPending_ && clock_.NowMs() >= unplugAt_) {
         unplugPending_ = false;
         Unplug();
@@ -264,12 +264,12 @@ void Darvix::ReplugIfDue() {
     Note(TraceKind::Unplugged, {}, "plugged in");
 }
 
-void Darvix::SetParity(uint8_t parity) {
+void SimUnit::SetParity(uint8_t parity) {
     if (parity != parity_) Note(TraceKind::ParitySwitch, {parity}, {});
     parity_ = parity;
 }
 
-void Darvix::ReceiveFromPc(const uint8_t* bytes, size_t n) {
+void SimUnit::ReceiveFromPc(const uint8_t* bytes, size_t n) {
     const uint64_t now = clock_.NowMs();
     const bool address = parity_ == devlink::FT_PARITY_MARK;
     for (size_t i = 0; i < n; ++i) {
@@ -308,7 +308,7 @@ void Darvix::ReceiveFromPc(const uint8_t* bytes, size_t n) {
     }
 }
 
-void Darvix::FrameComplete() {
+void SimUnit::FrameComplete() {
     const uint64_t now = clock_.NowMs();
     Frame f;
     f.swap(incoming_);
@@ -368,7 +368,7 @@ void Darvix::FrameComplete() {
     if (it != handlers_.end()) it->second(*this, f);
 }
 
-size_t Darvix::Poll() {
+size_t SimUnit::Poll() {
     if (!connected_ || !plugged_) return 0;
     const uint64_t now = clock_.NowMs();
     const bool helloDue = config_.accessory && config_.hello != HelloMode::Never &&
@@ -389,21 +389,21 @@ size_t Darvix::Poll() {
     return moved;
 }
 
-std::vector<Frame> Darvix::FramesFromPc() const {
+std::vector<Frame> SimUnit::FramesFromPc() const {
     std::vector<Frame> out;
     for (const TraceEntry& e : trace_)
         if (e.kind == TraceKind::FromPc) out.push_back(e.bytes);
     return out;
 }
 
-std::vector<uint8_t> Darvix::ParitySwitches() const {
+std::vector<uint8_t> SimUnit::ParitySwitches() const {
     std::vector<uint8_t> out;
     for (const TraceEntry& e : trace_)
         if (e.kind == TraceKind::ParitySwitch) out.push_back(e.bytes[0]);
     return out;
 }
 
-void Darvix::ClearTrace() {
+void SimUnit::ClearTrace() {
     trace_.clear();
     pacing_.clear();
     writeSizes_.clear();

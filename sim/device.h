@@ -163,13 +163,13 @@ struct LineSettings {
     bool inTaskStopped = false;
 };
 
-class Darvix;
+class SimUnit;
 // A handler gets the unit and the request frame (length and checksum already checked).
-using CommandHandler = std::function<void(Darvix& unit, const Frame& request)>;
+using CommandHandler = std::function<void(SimUnit& unit, const Frame& request)>;
 
-class Darvix {
+class SimUnit {
 public:
-    Darvix(UnitConfig config, const os::Clock& clock);
+    SimUnit(UnitConfig config, const os::Clock& clock);
 
     UnitConfig& config() { return config_; }
     const UnitConfig& config() const { return config_; }
@@ -180,10 +180,10 @@ public:
     void RemoveHandler(uint8_t command);
     // Adds frames streamed in answer to 0x92 before the closing 0x93 (each store's hook); the
     // streams go out in the order they were added.
-    void AddReadAllStream(std::function<std::vector<Frame>(Darvix&)> stream);
+    void AddReadAllStream(std::function<std::vector<Frame>(SimUnit&)> stream);
     // Replaces every stream with this one (a unit that streams only what a test gives it; its own
     // preset and working mode are then left out too).
-    void SetReadAllStream(std::function<std::vector<Frame>(Darvix&)> stream);
+    void SetReadAllStream(std::function<std::vector<Frame>(SimUnit&)> stream);
     // Called when the unit is told to reset its settings (0xD6): each store goes back to what a
     // unit from the factory holds.
     void AddResetHook(std::function<void()> hook);
@@ -198,7 +198,7 @@ public:
     // before it answers), with the reply faults applied.
     void Reply(const Frame& request, Frame reply, uint32_t extraDelayMs = 0);
     // Called at the end of every open by the PC (a plug-in whose state changes with a restart).
-    void SetConnectHook(std::function<void(Darvix&)> hook) { connectHook_ = std::move(hook); }
+    void SetConnectHook(std::function<void(SimUnit&)> hook) { connectHook_ = std::move(hook); }
     // When set, only the commands it accepts reach their handlers (a unit in rescue answers few).
     void SetCommandFilter(std::function<bool(uint8_t command)> accept) { accept_ = std::move(accept); }
     // Queues bytes to the PC as they are, delayMs from now.
@@ -261,12 +261,12 @@ private:
     Faults faults_;
     const os::Clock& clock_;
     std::map<uint8_t, CommandHandler> handlers_;
-    std::vector<std::function<std::vector<Frame>(Darvix&)>> readAllStreams_;
+    std::vector<std::function<std::vector<Frame>(SimUnit&)>> readAllStreams_;
     bool ownStateInReadAll_ = true;
     std::vector<std::function<void()>> resetHooks_;
     uint8_t preset_ = 0;
     uint8_t workingMode_ = 1;
-    std::function<void(Darvix&)> connectHook_;
+    std::function<void(SimUnit&)> connectHook_;
     std::function<bool(uint8_t)> accept_;
     int identifyReplies_ = 0;
     bool replugPending_ = false;

@@ -121,13 +121,13 @@ bool ParseDynEqSetting(const std::string& value, DynEqState& state, DynEqFault& 
     return true;
 }
 
-void InstallDynEqStore(Darvix& unit, DynEqStore& store) {
+void InstallDynEqStore(SimUnit& unit, DynEqStore& store) {
     for (DeviceCommand c : {DeviceCommand::DynEqStart, DeviceCommand::DynEqStop, DeviceCommand::DynEqCurve,
                             DeviceCommand::DynEqMode, DeviceCommand::DynEqLevel, DeviceCommand::DynEqSwitch})
-        unit.SetHandler(static_cast<uint8_t>(c), [&store](Darvix&, const Frame& request) {
+        unit.SetHandler(static_cast<uint8_t>(c), [&store](SimUnit&, const Frame& request) {
             store.Apply(request.data(), request.size());
         });
-    unit.AddReadAllStream([&store](Darvix&) { return store.ReportFrames(); });
+    unit.AddReadAllStream([&store](SimUnit&) { return store.ReportFrames(); });
     unit.AddResetHook([&store] { store.Reset(); });
 }
 

@@ -13,7 +13,7 @@
 
 namespace sim {
 
-class Darvix;
+class SimUnit;
 
 // What a unit holds, as a scenario may seed it.
 struct DynEqState {
@@ -69,6 +69,6 @@ bool ParseDynEqSetting(const std::string& value, DynEqState& state, DynEqFault& 
 
 // Makes the unit keep its dynamic equalisation in the store and stream it on a read-all. Call
 // under the bus's lock when the unit is on a bus.
-void InstallDynEqStore(Darvix& unit, DynEqStore& store);
+void InstallDynEqStore(SimUnit& unit, DynEqStore& store);
 
 }  // namespace sim

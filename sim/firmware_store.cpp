@@ -19,7 +19,7 @@ constexpr size_t kMaxBlock = 512;
 uint8_t Cmd(DeviceCommand c) { return static_cast<uint8_t>(c); }
 
 devlink::Frame Result(bool completed, uint8_t check) {
-    return Darvix::BuildReply(devlink::kNodeDsp, Cmd(DeviceCommand::UpdateResult),
+    return SimUnit::BuildReply(devlink::kNodeDsp, Cmd(DeviceCommand::UpdateResult),
                               {0, static_cast<uint8_t>(completed ? 1 : 0), check});
 }
 
@@ -39,7 +39,7 @@ bool FirmwareStore::Accepts(uint8_t command) const {
     }
 }
 
-void FirmwareStore::OnBlock(Darvix& unit, const devlink::Frame& f) {
+void FirmwareStore::OnBlock(SimUnit& unit, const devlink::Frame& f) {
     if (f.size() < kDataOverhead || f[0] != devlink::kNodeDsp) return;
     const uint32_t block = devlink::GetU32LE(&f[5]);
     // The begin is told by its number: a 4-byte last block is 14 bytes long as well.
@@ -76,13 +76,13 @@ void FirmwareStore::OnBlock(Darvix& unit, const devlink::Frame& f) {
     }
 }
 
-void FirmwareStore::Fail(Darvix& unit, const devlink::Frame& request, Check check) {
+void FirmwareStore::Fail(SimUnit& unit, const devlink::Frame& request, Check check) {
     failure_ = check;
     // The unit says so at once, while the PC is still sending (and not listening).
     unit.Reply(request, Result(false, check));
 }
 
-void FirmwareStore::OnEnd(Darvix& unit, const devlink::Frame& request) {
+void FirmwareStore::OnEnd(SimUnit& unit, const devlink::Frame& request) {
     if (request[0] != devlink::kNodeDsp) return;
     uint8_t check = failure_;
     if (!updating_) check = kNoBegin;
@@ -96,14 +96,14 @@ void FirmwareStore::OnEnd(Darvix& unit, const devlink::Frame& request) {
     unit.Reply(request, Result(completed, check), options_.flashDelayMs);
 }
 
-void FirmwareStore::Restart(Darvix& unit, bool rescue) {
+void FirmwareStore::Restart(SimUnit& unit, bool rescue) {
     pending_.firmware = rescue ? options_.rescueFirmware : options_.newFirmware;
     pending_.rescue = rescue;
     restartPending_ = true;
     if (onChange_) onChange_(pending_);
 }
 
-void FirmwareStore::OnConnect(Darvix& unit) {
+void FirmwareStore::OnConnect(SimUnit& unit) {
     if (!restartPending_) return;
     restartPending_ = false;
     rescue_ = pending_.rescue;
@@ -111,12 +111,12 @@ void FirmwareStore::OnConnect(Darvix& unit) {
     unit.config().laterFirmwareAfter = -1;
 }
 
-void InstallFirmwareStore(Darvix& unit, FirmwareStore& store) {
+void InstallFirmwareStore(SimUnit& unit, FirmwareStore& store) {
     unit.SetHandler(Cmd(DeviceCommand::FirmwareBlock),
-                    [&store](Darvix& u, const devlink::Frame& f) { store.OnBlock(u, f); });
+                    [&store](SimUnit& u, const devlink::Frame& f) { store.OnBlock(u, f); });
     unit.SetHandler(Cmd(DeviceCommand::FirmwareEnd),
-                    [&store](Darvix& u, const devlink::Frame& f) { store.OnEnd(u, f); });
-    unit.SetConnectHook([&store](Darvix& u) { store.OnConnect(u); });
+                    [&store](SimUnit& u, const devlink::Frame& f) { store.OnEnd(u, f); });
+    unit.SetConnectHook([&store](SimUnit& u) { store.OnConnect(u); });
     unit.SetCommandFilter([&store](uint8_t command) { return store.Accepts(command); });
     if (store.rescue()) unit.config().firmware = store.options().rescueFirmware;
 }

@@ -21,7 +21,7 @@
 
 namespace sim {
 
-class Darvix;
+class SimUnit;
 
 struct FirmwareOptions {
     // Identify bytes 9..12 (fourth, third, minor, major) after a completed upload and in rescue.
@@ -55,10 +55,10 @@ public:
     explicit FirmwareStore(FirmwareOptions options = {});
 
     // The command handlers (the request is a sound frame for the unit).
-    void OnBlock(Darvix& unit, const devlink::Frame& request);
-    void OnEnd(Darvix& unit, const devlink::Frame& request);
+    void OnBlock(SimUnit& unit, const devlink::Frame& request);
+    void OnEnd(SimUnit& unit, const devlink::Frame& request);
     // At each open: a pending restart takes effect.
-    void OnConnect(Darvix& unit);
+    void OnConnect(SimUnit& unit);
     // Whether a unit in its present state acts on a command.
     bool Accepts(uint8_t command) const;
 
@@ -75,8 +75,8 @@ public:
     const FirmwareOptions& options() const { return options_; }
 
 private:
-    void Fail(Darvix& unit, const devlink::Frame& request, Check check);
-    void Restart(Darvix& unit, bool rescue);
+    void Fail(SimUnit& unit, const devlink::Frame& request, Check check);
+    void Restart(SimUnit& unit, bool rescue);
 
     FirmwareOptions options_;
     std::function<void(const UnitFlashState&)> onChange_;
@@ -94,7 +94,7 @@ private:
 // Plugs the store into the unit's command table (0xC8, 0xCA), its open hook and its command
 // filter; a store that starts in rescue puts the unit in rescue at once. The store must live as
 // long as the unit. Call it under the bus's lock when the unit is on a bus.
-void InstallFirmwareStore(Darvix& unit, FirmwareStore& store);
+void InstallFirmwareStore(SimUnit& unit, FirmwareStore& store);
 
 // The state file: one line a unit, "serial major.minor.third.fourth normal|rescue". Lines that do
 // not parse are skipped; a missing file is an empty map.

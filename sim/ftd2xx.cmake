@@ -11,7 +11,7 @@ add_library(darvix_sim_scenario STATIC ${CMAKE_CURRENT_LIST_DIR}/scenario_file.c
 target_link_libraries(darvix_sim_scenario PUBLIC darvix_sim darvix_warnings)
 
 if(WIN32)
-    # The binding tests' folders (tests/sim_dll puts its program there).
+    # The binding tests' folders (tests/sim puts its program there).
     set(DARVIX_SIM_DLL_TEST_DIR ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/sim_dll CACHE INTERNAL "")
 
     add_library(ftd2xx_objects OBJECT ${CMAKE_CURRENT_LIST_DIR}/ftd2xx_dll.cpp)

@@ -108,7 +108,7 @@ public:
                 device.firmware.startInRescue = kept->second.rescue;
                 if (kept->second.rescue) device.firmware.rescueFirmware = kept->second.firmware;
             }
-            sim::Darvix& unit = bus_.AddUnit(device.config);
+            sim::SimUnit& unit = bus_.AddUnit(device.config);
             unit.faults() = device.faults;
             // Each unit keeps the tuning it is sent and streams it back on a read-all.
             stores_.push_back(std::make_unique<sim::TuningStore>(device.routing));
@@ -146,7 +146,7 @@ public:
         {
             auto g = bus_.Lock();
             for (size_t i = 0; i < bus_.unitCount(); ++i) {
-                sim::Darvix& unit = bus_.unit(i);
+                sim::SimUnit& unit = bus_.unit(i);
                 if (!tracePath_.empty()) {
                     for (const sim::TraceEntry& e : unit.trace())
                         text += sim::TraceLine(e, i + 1, origin_) + "\r\n";

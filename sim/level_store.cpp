@@ -39,17 +39,17 @@ Frame LevelStore::ReportFrame() const {
     return f;
 }
 
-Frame LevelStore::ClipReply(uint8_t mask) { return Darvix::BuildReply(devlink::kNodeDsp, 0x7F, {mask}); }
+Frame LevelStore::ClipReply(uint8_t mask) { return SimUnit::BuildReply(devlink::kNodeDsp, 0x7F, {mask}); }
 
-void InstallLevelStore(Darvix& unit, LevelStore& store) {
+void InstallLevelStore(SimUnit& unit, LevelStore& store) {
     for (DeviceCommand c : {DeviceCommand::ChannelLevel, DeviceCommand::MasterLevel, DeviceCommand::ExtraLevel})
-        unit.SetHandler(static_cast<uint8_t>(c), [&store](Darvix&, const Frame& request) {
+        unit.SetHandler(static_cast<uint8_t>(c), [&store](SimUnit&, const Frame& request) {
             store.Apply(request.data(), request.size());
         });
-    unit.SetHandler(static_cast<uint8_t>(DeviceCommand::LevelsRequest), [](Darvix& u, const Frame& request) {
+    unit.SetHandler(static_cast<uint8_t>(DeviceCommand::LevelsRequest), [](SimUnit& u, const Frame& request) {
         u.Reply(request, LevelStore::ClipReply(u.config().clipMask));
     });
-    unit.AddReadAllStream([&store](Darvix&) { return std::vector<Frame>{store.ReportFrame()}; });
+    unit.AddReadAllStream([&store](SimUnit&) { return std::vector<Frame>{store.ReportFrame()}; });
     unit.AddResetHook([&store] { store.Reset(); });
 }
 

@@ -11,7 +11,7 @@
 
 namespace sim {
 
-class Darvix;
+class SimUnit;
 
 class LevelStore {
 public:
@@ -49,6 +49,6 @@ private:
 
 // Makes the unit keep its levels in the store, answer clip requests with the unit's clip mask,
 // and stream the level report on a read-all. Call under the bus's lock when the unit is on a bus.
-void InstallLevelStore(Darvix& unit, LevelStore& store);
+void InstallLevelStore(SimUnit& unit, LevelStore& store);
 
 }  // namespace sim

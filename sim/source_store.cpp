@@ -82,7 +82,7 @@ std::vector<Frame> SourceStore::ReadAllFrames() const {
     for (size_t i = 0; i < 8 && 11 + i + 1 < config.size(); ++i) config[11 + i] = options_.codes[i];
     devlink::SealFrame(config);
     frames.push_back(std::move(config));
-    frames.push_back(Darvix::BuildReply(devlink::kNodeDsp, Cmd(DeviceCommand::SourceSelect), {source_}));
+    frames.push_back(SimUnit::BuildReply(devlink::kNodeDsp, Cmd(DeviceCommand::SourceSelect), {source_}));
     return frames;
 }
 
@@ -93,11 +93,11 @@ void SourceStore::KeepInputConfig(const std::array<uint8_t, 14>& bytes) {
     for (size_t i = 0; i < options_.codes.size(); ++i) options_.codes[i] = bytes[6 + i];
 }
 
-void InstallSourceStore(Darvix& unit, SourceStore& store) {
+void InstallSourceStore(SimUnit& unit, SourceStore& store) {
     for (DeviceCommand c : {DeviceCommand::SourceSelect, DeviceCommand::SourceEq, DeviceCommand::SourceSensitivity,
                             DeviceCommand::SourceFlags})
-        unit.SetHandler(Cmd(c), [&store](Darvix&, const Frame& request) { store.Apply(request.data(), request.size()); });
-    unit.AddReadAllStream([&store](Darvix&) { return store.ReadAllFrames(); });
+        unit.SetHandler(Cmd(c), [&store](SimUnit&, const Frame& request) { store.Apply(request.data(), request.size()); });
+    unit.AddReadAllStream([&store](SimUnit&) { return store.ReadAllFrames(); });
     unit.AddResetHook([&store] { store.Reset(); });
 }
 

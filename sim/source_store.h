@@ -13,7 +13,7 @@
 
 namespace sim {
 
-class Darvix;
+class SimUnit;
 
 // Damage the unit does to the frames it streams on a read-all.
 enum class SourceFault {
@@ -79,6 +79,6 @@ private:
 
 // Makes the unit keep its sources in the store and stream them on a read-all. Call under the
 // bus's lock when the unit is on a bus.
-void InstallSourceStore(Darvix& unit, SourceStore& store);
+void InstallSourceStore(SimUnit& unit, SourceStore& store);
 
 }  // namespace sim

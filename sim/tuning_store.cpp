@@ -175,15 +175,15 @@ uint32_t TuningStore::BandMask(int preset, int channel) const {
     return devlink::GetU32LE(channel_[preset][channel].bandMask.data());
 }
 
-void InstallTuningStore(Darvix& unit, TuningStore& store) {
+void InstallTuningStore(SimUnit& unit, TuningStore& store) {
     for (DeviceCommand c : {DeviceCommand::ChannelEq, DeviceCommand::Crossover, DeviceCommand::Delay,
                             DeviceCommand::EqOff, DeviceCommand::EqLink, DeviceCommand::EqBandMask,
                             DeviceCommand::MuteMask, DeviceCommand::ListeningPoints,
                             DeviceCommand::Routing})
-        unit.SetHandler(static_cast<uint8_t>(c), [&store](Darvix&, const Frame& request) {
+        unit.SetHandler(static_cast<uint8_t>(c), [&store](SimUnit&, const Frame& request) {
             store.Apply(request.data(), request.size());
         });
-    unit.AddReadAllStream([&store](Darvix&) { return store.ReadAllFrames(); });
+    unit.AddReadAllStream([&store](SimUnit&) { return store.ReadAllFrames(); });
     unit.AddResetHook([&store] { store.Reset(); });
 }
 

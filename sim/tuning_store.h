@@ -15,7 +15,7 @@
 
 namespace sim {
 
-class Darvix;
+class SimUnit;
 
 // The routing a unit holds before the PC sends one (a scenario sets it).
 struct RoutingOptions {
@@ -83,6 +83,6 @@ private:
 // Makes the unit keep its tuning in the store: the tuning messages go to it, and a read-all
 // streams it. The store must live as long as the unit may receive frames. Call it under the
 // bus's lock when the unit is on a bus.
-void InstallTuningStore(Darvix& unit, TuningStore& store);
+void InstallTuningStore(SimUnit& unit, TuningStore& store);
 
 }  // namespace sim

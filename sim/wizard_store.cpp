@@ -84,15 +84,15 @@ std::vector<uint8_t> WizardStore::Statuses(uint8_t request) {
     return out;
 }
 
-void InstallWizardStore(Darvix& unit, WizardStore& store) {
+void InstallWizardStore(SimUnit& unit, WizardStore& store) {
     unit.AddResetHook([&store] { store.Reset(); });
     for (DeviceCommand c : {DeviceCommand::WizardBegin, DeviceCommand::WizardEnd, DeviceCommand::InputConfig,
                             DeviceCommand::OutputMap})
-        unit.SetHandler(Cmd(c), [&store](Darvix&, const Frame& request) {
+        unit.SetHandler(Cmd(c), [&store](SimUnit&, const Frame& request) {
             store.Apply(request.data(), request.size());
         });
     for (DeviceCommand c : {DeviceCommand::InputDetect, DeviceCommand::OutputDetect})
-        unit.SetHandler(Cmd(c), [&store](Darvix& u, const Frame& request) {
+        unit.SetHandler(Cmd(c), [&store](SimUnit& u, const Frame& request) {
             if (!store.InWizard() || request.size() != devlink::kMinFrameLength ||
                 request[0] != devlink::kNodeDsp)
                 return;
@@ -100,7 +100,7 @@ void InstallWizardStore(Darvix& unit, WizardStore& store) {
             const uint8_t reply = static_cast<uint8_t>(request[4] + 1);
             const std::vector<uint8_t> statuses = store.Statuses(request[4]);
             for (size_t k = 0; k < statuses.size(); ++k) {
-                Frame status = Darvix::BuildReply(devlink::kNodeDsp, reply, {statuses[k]});
+                Frame status = SimUnit::BuildReply(devlink::kNodeDsp, reply, {statuses[k]});
                 if (static_cast<int>(k) == o.badChecksumStatus) status.back() = static_cast<uint8_t>(status.back() + 1);
                 const uint32_t at = o.delayMs + static_cast<uint32_t>(k) * o.intervalMs;
                 u.Reply(request, std::move(status), at);

@@ -19,7 +19,7 @@
 
 namespace sim {
 
-class Darvix;
+class SimUnit;
 class SourceStore;
 
 // The six source channels the program's de-equalization step counts.
@@ -92,6 +92,6 @@ private:
 // Makes the unit keep its wizard side in the store and answer the two setups while it is in
 // wizard mode (outside it a setup request is ignored). Call under the bus's lock when the unit
 // is on a bus.
-void InstallWizardStore(Darvix& unit, WizardStore& store);
+void InstallWizardStore(SimUnit& unit, WizardStore& store);
 
 }  // namespace sim

@@ -231,11 +231,11 @@ TEST_F(PollLoopTest, AnyNonZeroReadAllResultIsComplete) {
         sim::Bus localBus{localClock};
         sim::SteppingSleeper localSleeper{localClock, localBus};
         sim::AttachD2xx(&localBus);
-        sim::Darvix& unit = localBus.AddUnit();
+        sim::SimUnit& unit = localBus.AddUnit();
         {
             auto g = localBus.Lock();
-            unit.SetHandler(0x92, [b = c.byte](sim::Darvix& u, const devlink::Frame& request) {
-                u.Reply(request, sim::Darvix::BuildReply(0x46, 0x93, {b}));
+            unit.SetHandler(0x92, [b = c.byte](sim::SimUnit& u, const devlink::Frame& request) {
+                u.Reply(request, sim::SimUnit::BuildReply(0x46, 0x93, {b}));
             });
         }
         RecordingNotifier posts;

@@ -19,27 +19,13 @@ using dialogs::DlgButton;
 
 namespace {
 
-std::string TextOf(HWND w) {
-    char buf[1024] = {};
-    GetWindowTextA(w, buf, sizeof buf);
-    return buf;
-}
-// Its own visibility, whether or not the dialog around it shows.
-bool Visible(HWND w) { return w && (GetWindowLongPtrA(w, GWL_STYLE) & WS_VISIBLE) != 0; }
-bool Enabled(HWND w) { return w && IsWindowEnabled(w); }
-POINT PlaceIn(HWND child, HWND parent) {
-    RECT r;
-    GetWindowRect(child, &r);
-    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
-    return {r.left, r.top};
-}
-SIZE SizeOf(HWND w) {
-    RECT r;
-    GetWindowRect(w, &r);
-    return {r.right - r.left, r.bottom - r.top};
-}
+using uitest::Text;
+using uitest::Enabled;
+using uitest::PlaceIn;
+using uitest::SizeOf;
+using uitest::Visible;
 
-class DialogWindows : public ::testing::Test {
+class DialogWindows : public uitest::DialogTest {
 protected:
     void Press(dialogs::DialogWindow& d, DlgButton b) {
         PostMessageA(d.GetHwnd(), ui::MsgButtonClicked, 0, reinterpret_cast<LPARAM>(d.ButtonWindow(b)));
@@ -62,9 +48,6 @@ protected:
         uitest::Pump();
         return parent.Of(message);
     }
-
-    ui::GdiplusSession gdiplus;
-    uitest::RecordingParent parent;
 };
 
 }  // namespace
@@ -75,7 +58,7 @@ TEST_F(DialogWindows, SyncDialogRunsThenShowsEachResult) {
     EXPECT_FALSE(Visible(d.GetHwnd()));
     EXPECT_EQ(SizeOf(d.GetHwnd()).cx, 300);
     EXPECT_EQ(SizeOf(d.GetHwnd()).cy, 220);
-    EXPECT_EQ(TextOf(d.GetHwnd()), "SyncDspDlg");
+    EXPECT_EQ(Text(d.GetHwnd()), "SyncDspDlg");
     d.Start();
     ShowWindow(d.GetHwnd(), SW_SHOWNOACTIVATE);
     const HWND ok = d.ButtonWindow(DlgButton::Ok), close = d.ButtonWindow(DlgButton::Close);
@@ -89,7 +72,7 @@ TEST_F(DialogWindows, SyncDialogRunsThenShowsEachResult) {
     Shot(d, "sync-running");
 
     d.ShowResult(1);
-    EXPECT_EQ(TextOf(d.GetHwnd()), "Synchronization to 'darvix' completed with success.");
+    EXPECT_EQ(Text(d.GetHwnd()), "Synchronization to 'darvix' completed with success.");
     EXPECT_TRUE(Visible(close));
     EXPECT_TRUE(Enabled(ok));
     Shot(d, "sync-success");
@@ -103,7 +86,7 @@ TEST_F(DialogWindows, SyncDialogRunsThenShowsEachResult) {
     parent.Clear();
     d.Start();
     Tick(d, 2400);  // 180 s without a result
-    EXPECT_EQ(TextOf(d.GetHwnd()), dialogs::kSyncFailureText);
+    EXPECT_EQ(Text(d.GetHwnd()), dialogs::kSyncFailureText);
     EXPECT_EQ(d.SkinId(), static_cast<UINT>(IDB_SYNC_FAILED_BG));
     EXPECT_EQ(SizeOf(d.GetHwnd()).cx, 392);
     EXPECT_EQ(SizeOf(d.GetHwnd()).cy, 480);
@@ -118,7 +101,7 @@ TEST_F(DialogWindows, SyncDialogRunsThenShowsEachResult) {
     EXPECT_EQ(quit[0].lParam, 1);
     // A retry starts from the ordinary face.
     d.Start();
-    EXPECT_EQ(TextOf(d.GetHwnd()), "SyncDspDlg");  // a bare face again
+    EXPECT_EQ(Text(d.GetHwnd()), "SyncDspDlg");  // a bare face again
     EXPECT_EQ(SizeOf(d.GetHwnd()).cx, 300);
     EXPECT_EQ(PlaceIn(ok, d.GetHwnd()).y, 160);
 }
@@ -129,7 +112,7 @@ TEST_F(DialogWindows, UpdateDialogAsksRunsAndReports) {
     const HWND ok = d.ButtonWindow(DlgButton::Ok), yes = d.ButtonWindow(DlgButton::Yes),
                no = d.ButtonWindow(DlgButton::No), close = d.ButtonWindow(DlgButton::Close);
     d.Start(0, 0, 0);
-    EXPECT_EQ(TextOf(d.GetHwnd()), dialogs::kOverwriteQuestion);
+    EXPECT_EQ(Text(d.GetHwnd()), dialogs::kOverwriteQuestion);
     EXPECT_TRUE(Visible(yes));
     EXPECT_TRUE(Visible(no));
     EXPECT_FALSE(Visible(ok));
@@ -143,7 +126,7 @@ TEST_F(DialogWindows, UpdateDialogAsksRunsAndReports) {
 
     parent.Clear();
     d.Start(1, 0, 0);
-    EXPECT_EQ(TextOf(d.GetHwnd()), dialogs::kFinalizeWarningText);
+    EXPECT_EQ(Text(d.GetHwnd()), dialogs::kFinalizeWarningText);
     Shot(d, "update-finalize-warning");
     Press(d, DlgButton::Yes);
     EXPECT_EQ(d.GetState(), 1);
@@ -155,7 +138,7 @@ TEST_F(DialogWindows, UpdateDialogAsksRunsAndReports) {
     Shot(d, "update-running");
     PostMessageA(d.GetHwnd(), ui::MsgFinalizeResult, 0, 1);
     uitest::Pump();
-    EXPECT_EQ(TextOf(d.GetHwnd()), dialogs::kUpdateSuccessText);
+    EXPECT_EQ(Text(d.GetHwnd()), dialogs::kUpdateSuccessText);
     EXPECT_TRUE(Enabled(ok));
     Shot(d, "update-success");
     Press(d, DlgButton::Ok);
@@ -166,14 +149,14 @@ TEST_F(DialogWindows, UpdateDialogAsksRunsAndReports) {
     Press(d, DlgButton::Yes);
     PostMessageA(d.GetHwnd(), ui::MsgFinalizeResult, 0, 0x00010000);
     uitest::Pump();
-    EXPECT_EQ(TextOf(d.GetHwnd()), dialogs::kUpdateFailureText);
+    EXPECT_EQ(Text(d.GetHwnd()), dialogs::kUpdateFailureText);
     Shot(d, "update-failed");
 
     d.Start(0, 0, 1);  // on the way out: runs at once
     EXPECT_EQ(d.GetState(), 1);
     PostMessageA(d.GetHwnd(), ui::MsgFinalizeResult, 1, 0);
     uitest::Pump();
-    EXPECT_EQ(TextOf(d.GetHwnd()), dialogs::kUpdateFailedKeptText);
+    EXPECT_EQ(Text(d.GetHwnd()), dialogs::kUpdateFailedKeptText);
     Shot(d, "update-failed-kept");
     // WM_CLOSE does not end it.
     SendMessageA(d.GetHwnd(), WM_CLOSE, 0, 0);
@@ -185,7 +168,7 @@ TEST_F(DialogWindows, ExitDialogAsksByModeAndAnswers) {
     ASSERT_TRUE(d.GetHwnd());
     d.Show(1);
     EXPECT_TRUE(Visible(d.GetHwnd()));
-    EXPECT_EQ(TextOf(d.GetHwnd()), dialogs::kExitOnlineText);
+    EXPECT_EQ(Text(d.GetHwnd()), dialogs::kExitOnlineText);
     const struct {
         DlgButton b;
         int x;
@@ -197,7 +180,7 @@ TEST_F(DialogWindows, ExitDialogAsksByModeAndAnswers) {
     }
     Shot(d, "exit-online");
     d.Show(0);
-    EXPECT_EQ(TextOf(d.GetHwnd()), dialogs::kExitOfflineText);
+    EXPECT_EQ(Text(d.GetHwnd()), dialogs::kExitOfflineText);
     Shot(d, "exit-offline");
     Press(d, DlgButton::Yes);
     Press(d, DlgButton::No);

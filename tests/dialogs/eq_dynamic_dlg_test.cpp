@@ -17,33 +17,13 @@ using dialogs::EqDynamicDlg;
 
 namespace {
 
-std::string Text(HWND w) {
-    char buffer[256] = {};
-    GetWindowTextA(w, buffer, sizeof buffer);
-    return buffer;
-}
+using uitest::Shot;
+using uitest::Text;
 
-int Height(HWND w) {
-    RECT r;
-    GetWindowRect(w, &r);
-    return r.bottom - r.top;
-}
+int Height(HWND w) { return uitest::SizeOf(w).cy; }
 
-void Shot(HWND w, const char* name) {
-    RedrawWindow(w, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-    uitest::Pump();
-    RECT r;
-    GetWindowRect(w, &r);
-    HDC screen = GetDC(nullptr);
-    uitest::SaveBmp(screen, r, uitest::ScreenshotFolder() + "\\" + name + ".bmp");
-    ReleaseDC(nullptr, screen);
-}
-
-class EqDynamicDlgTest : public ::testing::Test {
+class EqDynamicDlgTest : public uitest::DialogTest {
 protected:
-    ui::GdiplusSession gdiplus;
-    uitest::RecordingParent parent;
-
     void Click(EqDynamicDlg& dlg, DynEqControl c) {
         SendMessageA(dlg.GetHwnd(), ui::MsgButtonClicked, 0, reinterpret_cast<LPARAM>(dlg.ControlWindow(c)));
         uitest::Pump();

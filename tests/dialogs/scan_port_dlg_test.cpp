@@ -20,35 +20,17 @@ using dialogs::ScanPortDlg;
 
 namespace {
 
-std::string Text(HWND w) {
-    char buffer[256] = {};
-    GetWindowTextA(w, buffer, sizeof buffer);
-    return buffer;
-}
-
-void Shot(HWND w, const char* name) {
-    RedrawWindow(w, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-    uitest::Pump();
-    RECT r;
-    GetWindowRect(w, &r);
-    HDC screen = GetDC(nullptr);
-    uitest::SaveBmp(screen, r, uitest::ScreenshotFolder() + "\\" + name + ".bmp");
-    ReleaseDC(nullptr, screen);
-}
+using uitest::Shot;
+using uitest::Text;
 
 // Where a child sits in the dialog's client area.
-POINT At(HWND dialog, HWND child) {
-    RECT b;
-    GetWindowRect(child, &b);
-    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&b), 2);
-    return {b.left, b.top};
-}
+POINT At(HWND dialog, HWND child) { return uitest::PlaceIn(child, dialog); }
 
 struct Expected {
     bool shown, enabled;
 };
 
-class ScanPortDlgTest : public ::testing::Test {
+class ScanPortDlgTest : public uitest::DialogTest {
 protected:
     void ExpectButtons(const ScanPortDlg& dlg, Expected ok, Expected next, Expected cancel, Expected retry) {
         const std::pair<ScanButton, Expected> all[] = {
@@ -86,9 +68,6 @@ protected:
         devlink::UsbLink link(nullptr, -1, nullptr, sleeper);
         dlg.ScanStep(link, com, sleeper);
     }
-
-    ui::GdiplusSession gdiplus;
-    uitest::RecordingParent parent;
 };
 
 }  // namespace

@@ -60,19 +60,19 @@ sim::UnitConfig Named(const std::string& description) {
 // A bus, the scan and a link: one setting of the scan.
 struct ScanRig {
     // Units are added before the link is made unless a test says otherwise.
-    sim::Darvix& Silent(const std::string& name) {
-        sim::Darvix& u = h.AddUnit(Named(name));
+    sim::SimUnit& Silent(const std::string& name) {
+        sim::SimUnit& u = h.AddUnit(Named(name));
         u.config().hello = sim::HelloMode::Never;
         u.faults().noReplies = true;
         return u;
     }
-    sim::Darvix& HelloOnly(const std::string& name) {
-        sim::Darvix& u = h.AddUnit(Named(name));
+    sim::SimUnit& HelloOnly(const std::string& name) {
+        sim::SimUnit& u = h.AddUnit(Named(name));
         u.faults().noReplyTo.insert(0xCC);
         return u;
     }
-    sim::Darvix& Healthy(const std::string& name) { return h.AddUnit(Named(name)); }
-    sim::Darvix& Blank(const std::string& name) {
+    sim::SimUnit& Healthy(const std::string& name) { return h.AddUnit(Named(name)); }
+    sim::SimUnit& Blank(const std::string& name) {
         sim::UnitConfig c = Named(name);
         c.blank = true;
         return h.AddUnit(c);
@@ -258,11 +258,11 @@ TEST_F(ScanTest, ABlankUnitProbedEarlierDoesNotMakeTheChoiceBlank) {
 TEST(Scan, AChosenUnitGoneOrSilentAtTheFinishGivesZero) {
     struct Case {
         const char* what;
-        void (*lose)(sim::Darvix&);
+        void (*lose)(sim::SimUnit&);
     };
     const Case cases[] = {
-        {"unplugged", [](sim::Darvix& u) { u.Unplug(); }},
-        {"silent", [](sim::Darvix& u) {
+        {"unplugged", [](sim::SimUnit& u) { u.Unplug(); }},
+        {"silent", [](sim::SimUnit& u) {
              u.faults().noReplies = true;
              u.config().hello = sim::HelloMode::Never;
          }},

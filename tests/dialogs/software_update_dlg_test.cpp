@@ -17,11 +17,8 @@ using dialogs::TextArea;
 
 namespace {
 
-std::string Text(HWND w) {
-    char buffer[256] = {};
-    GetWindowTextA(w, buffer, sizeof buffer);
-    return buffer;
-}
+using uitest::Shot;
+using uitest::Text;
 
 bool Visible(HWND w) { return w && IsWindowVisible(w); }
 
@@ -32,21 +29,7 @@ bool TimerRunning(HWND w) {
     return true;
 }
 
-void Shot(HWND w, const char* name) {
-    RedrawWindow(w, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-    uitest::Pump();
-    RECT r;
-    GetWindowRect(w, &r);
-    HDC screen = GetDC(nullptr);
-    uitest::SaveBmp(screen, r, uitest::ScreenshotFolder() + "\\" + name + ".bmp");
-    ReleaseDC(nullptr, screen);
-}
-
-class SoftwareUpdateDlgTest : public ::testing::Test {
-protected:
-    ui::GdiplusSession gdiplus;
-    uitest::RecordingParent parent;
-};
+using SoftwareUpdateDlgTest = uitest::DialogTest;
 
 }  // namespace
 

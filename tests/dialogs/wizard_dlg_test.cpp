@@ -23,19 +23,10 @@ using dialogs::WizButton;
 
 namespace {
 
-bool Visible(HWND w) { return w && (GetWindowLongPtrA(w, GWL_STYLE) & WS_VISIBLE) != 0; }
-bool Enabled(HWND w) { return w && IsWindowEnabled(w); }
-POINT PlaceIn(HWND child, HWND parent) {
-    RECT r;
-    GetWindowRect(child, &r);
-    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
-    return {r.left, r.top};
-}
-SIZE SizeOf(HWND w) {
-    RECT r;
-    GetWindowRect(w, &r);
-    return {r.right - r.left, r.bottom - r.top};
-}
+using uitest::Enabled;
+using uitest::PlaceIn;
+using uitest::SizeOf;
+using uitest::Visible;
 
 void Shot(HWND w, const std::string& name) {
     ShowWindow(w, SW_SHOWNOACTIVATE);
@@ -49,7 +40,7 @@ void Shot(HWND w, const std::string& name) {
     ReleaseDC(w, dc);
 }
 
-class WizardWindow : public ::testing::Test {
+class WizardWindow : public uitest::DialogTest {
 protected:
     void Press(HWND owner, HWND button) {
         ASSERT_TRUE(button);
@@ -74,9 +65,6 @@ protected:
         dismiss.join();
         return seen;
     }
-
-    ui::GdiplusSession gdiplus;
-    uitest::RecordingParent parent;
 };
 
 // The default speakers of a walk: fronts woofer + tweeter, the center pair, a subwoofer.

@@ -98,7 +98,7 @@ constexpr uint8_t kLevel = 0x0A, kBegin = 0xA2, kConfig = 0xA3, kInputDetect = 0
 struct Served {
     explicit Served(const sim::WizardOptions& options = {}, const sim::Faults& faults = {})
         : wizard(options, &sources) {
-        sim::Darvix& unit = h.AddUnit();
+        sim::SimUnit& unit = h.AddUnit();
         {
             auto g = h.bus.Lock();
             sim::InstallTuningStore(unit, tuning);

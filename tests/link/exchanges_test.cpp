@@ -17,7 +17,7 @@ const Frame kIdentify = Bytes({0x46, 0x5A, 0x00, 0x06, 0xCC, 0x72});
 
 class ExchangeTest : public ::testing::Test {
 protected:
-    sim::Darvix& Add(sim::UnitConfig config = {}) { return h.AddUnit(std::move(config)); }
+    sim::SimUnit& Add(sim::UnitConfig config = {}) { return h.AddUnit(std::move(config)); }
     void Make(int lastGood = -1) { link = h.MakeLink(lastGood); }
     template <class F>
     void Faults(F&& change, size_t unit = 0) {
@@ -224,13 +224,13 @@ TEST_F(ExchangeTest, ReadAllTrigger) {
     } cases[] = {{sim::ReadAllOutcome::Complete, 1},
                  {sim::ReadAllOutcome::Incomplete, 0},
                  {sim::ReadAllOutcome::None, 0}};
-    sim::Darvix& unit = Add();
+    sim::SimUnit& unit = Add();
     {
         // The tuning stream plugs in ahead of the closing 0x93.
         auto g = h.bus.Lock();
-        unit.SetReadAllStream([](sim::Darvix&) {
-            return std::vector<Frame>{sim::Darvix::BuildReply(kNodeDsp, 0x7D, {2}),
-                                      sim::Darvix::BuildReply(kNodeDsp, 0xCF, {0})};
+        unit.SetReadAllStream([](sim::SimUnit&) {
+            return std::vector<Frame>{sim::SimUnit::BuildReply(kNodeDsp, 0x7D, {2}),
+                                      sim::SimUnit::BuildReply(kNodeDsp, 0xCF, {0})};
         });
     }
     Make();
@@ -318,7 +318,7 @@ TEST_F(ExchangeTest, AFailingProbePostsNoLinkFailure) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         SimHarness local;
-        sim::Darvix& unit = local.AddUnit();
+        sim::SimUnit& unit = local.AddUnit();
         {
             auto g = local.bus.Lock();
             c.fault(unit.faults());
@@ -365,7 +365,7 @@ TEST_F(ExchangeTest, ReplyFaults) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         SimHarness local;
-        sim::Darvix& unit = local.AddUnit();
+        sim::SimUnit& unit = local.AddUnit();
         {
             auto g = local.bus.Lock();
             c.fault(unit.faults());

@@ -199,7 +199,7 @@ TEST_F(UploadTest, ADamagedBlocksEarlyAnswerIsLostAndTheEndDecides) {
 }
 
 TEST_F(UploadTest, NoResultEndsAfterItsBoundWithNothing) {
-    Unit([](sim::Darvix& u) { u.faults().noReplyTo.insert(0xCA); });
+    Unit([](sim::SimUnit& u) { u.faults().noReplyTo.insert(0xCA); });
     uint64_t endSentAt = 0;
     h.sleeper.SetOnSleep([&](uint32_t) {
         if (!endSentAt && phase.load() == kFirmwarePhaseResult) endSentAt = h.clock.NowMs();
@@ -218,7 +218,7 @@ TEST_F(UploadTest, AStaleOrStrayResultIsNotTakenForTheUploads) {
     h.bus.InjectToPc(0, success);
     for (int i = 0; i < 20 && link->ReceivedCount() == 0; ++i) h.sleeper.SleepMs(15);
     ASSERT_EQ(link->ReceivedCount(), 1u);
-    Unit([](sim::Darvix& u) { u.faults().noReplyTo.insert(0xCA); });
+    Unit([](sim::SimUnit& u) { u.faults().noReplyTo.insert(0xCA); });
     bool injected = false;
     h.sleeper.SetOnSleep([&](uint32_t ms) {
         if (!injected && ms == 75 && phase.load() == kFirmwarePhaseSending) {
@@ -236,7 +236,7 @@ TEST_F(UploadTest, FailingWritesNeitherStopTheImageNorReportUntilTheEnd) {
     // From the first write after the begin message on every write fails: the image is written to
     // its end without a word of failure; the end message, with reporting on again, finds the link
     // gone.
-    Unit([](sim::Darvix& u) { u.faults().writeFails = sim::CallFault::From(static_cast<int64_t>(u.writeCalls) + 2); });
+    Unit([](sim::SimUnit& u) { u.faults().writeFails = sim::CallFault::From(static_cast<int64_t>(u.writeCalls) + 2); });
     uint64_t writesAtEnd = 0;
     bool reportedDuringImage = false;
     h.sleeper.SetOnSleep([&](uint32_t) {
@@ -258,7 +258,7 @@ TEST_F(UploadTest, FailingWritesNeitherStopTheImageNorReportUntilTheEnd) {
 TEST_F(UploadTest, TheProgramsStopEndsTheResultWaitAtOnce) {
     // The unit never answers; the program ends while the dialog waits: the poll thread must not
     // sit out the whole bound, or closing the program would hang for two minutes.
-    Unit([](sim::Darvix& u) { u.faults().noReplyTo.insert(0xCA); });
+    Unit([](sim::SimUnit& u) { u.faults().noReplyTo.insert(0xCA); });
     std::atomic<int> stop{0};
     link->SetCancel(&stop);
     uint64_t stoppedAt = 0;
@@ -280,16 +280,16 @@ TEST(FirmwareUpload, AFailedLinkEndsTheResultWaitAtOnce) {
     // message instead of sitting out its two minutes: the link's one reply-wait rule ends it.
     struct Case {
         const char* what;
-        std::function<void(sim::Darvix&)> lose;
+        std::function<void(sim::SimUnit&)> lose;
     };
     const Case cases[] = {
         // Gone as the image begins: the image's failed writes are not reported, the end
         // message's are and mark the link failed.
-        {"unplugged at the begin", [](sim::Darvix& u) { u.faults().unplugOnCommand = 0xC8; }},
+        {"unplugged at the begin", [](sim::SimUnit& u) { u.faults().unplugOnCommand = 0xC8; }},
         // Gone as the end message arrives: the writes went out, the driver then reports it gone.
-        {"unplugged at the end", [](sim::Darvix& u) { u.faults().unplugOnCommand = 0xCA; }},
+        {"unplugged at the end", [](sim::SimUnit& u) { u.faults().unplugOnCommand = 0xCA; }},
         // The driver stops answering its status query once the image is out.
-        {"status query failing", [](sim::Darvix& u) {
+        {"status query failing", [](sim::SimUnit& u) {
              u.faults().noReplyTo.insert(0xCA);
              u.faults().statusFails = sim::CallFault::From(static_cast<int64_t>(u.statusCalls) + 1);
          }},

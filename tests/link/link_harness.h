@@ -44,7 +44,7 @@ struct SimHarness {
         return link;
     }
 
-    sim::Darvix& AddUnit(sim::UnitConfig config = {}) { return bus.AddUnit(std::move(config)); }
+    sim::SimUnit& AddUnit(sim::UnitConfig config = {}) { return bus.AddUnit(std::move(config)); }
 };
 
 }  // namespace linktest

@@ -36,7 +36,7 @@ protected:
         h.sleeper.Clear();
         h.notifier.Clear();
     }
-    sim::Darvix& unit() { return h.bus.unit(0); }
+    sim::SimUnit& unit() { return h.bus.unit(0); }
 
     SimHarness h;
     std::unique_ptr<UsbLink> link;  // after the harness: goes first
@@ -187,7 +187,7 @@ TEST_F(LinkTest, AWriteThatMovesNothingEndsAndReportsOnce) {
         uint64_t before;
         {
             auto g = local.bus.Lock();
-            sim::Darvix& u = local.bus.unit(0);
+            sim::SimUnit& u = local.bus.unit(0);
             before = u.writeCalls;
             (c.zeroBytes ? u.faults().writeTakesNothing : u.faults().writeFails) =
                 sim::CallFault::Always();

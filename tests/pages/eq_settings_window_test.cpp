@@ -23,12 +23,7 @@ using uitest::Pump;
 using uitest::RecordingParent;
 
 // A child's rectangle in its parent's client coordinates.
-RECT ChildRect(HWND child) {
-    RECT r{};
-    GetWindowRect(child, &r);
-    MapWindowPoints(nullptr, GetParent(child), reinterpret_cast<POINT*>(&r), 2);
-    return r;
-}
+RECT ChildRect(HWND child) { return uitest::RectIn(child, GetParent(child)); }
 
 ::testing::AssertionResult At(HWND child, int x, int y, int width, int height) {
     if (!child) return ::testing::AssertionFailure() << "no window";

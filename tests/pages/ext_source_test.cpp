@@ -15,7 +15,7 @@
 #include "link/bytes.h"
 #include "pages/ext_source_logic.h"
 #include "pages/output_level_logic.h"
-#include "tests/messages/frame_helpers.h"
+#include "tests/model/frame_helpers.h"
 
 namespace {
 

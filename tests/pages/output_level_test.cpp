@@ -8,7 +8,7 @@
 
 #include "link/bytes.h"
 #include "pages/output_level_logic.h"
-#include "tests/messages/frame_helpers.h"
+#include "tests/model/frame_helpers.h"
 
 namespace {
 

@@ -16,7 +16,7 @@
 #include "pages/channel_map_logic.h"
 #include "pages/dsp_setting_logic.h"
 #include "ui/messages.h"
-#include "tests/messages/frame_helpers.h"
+#include "tests/model/frame_helpers.h"
 #include "view_doubles.h"
 
 namespace pagetest {

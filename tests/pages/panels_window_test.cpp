@@ -25,18 +25,8 @@ using namespace pages;
 
 namespace {
 
-SIZE ClientSize(HWND w) {
-    RECT r;
-    GetClientRect(w, &r);
-    return {r.right, r.bottom};
-}
-
-RECT RectIn(HWND child, HWND parent) {
-    RECT r;
-    GetWindowRect(child, &r);
-    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
-    return r;
-}
+using uitest::ClientSize;
+using uitest::RectIn;
 
 void Band17(model::DspChannelRecord& r, float dB) {
     r = model::DspChannelRecord{};
@@ -55,25 +45,8 @@ Pixels Read(HDC dc, int width, int height) {
     Pixels out;
     out.width = width;
     out.height = height;
-    out.px.resize(static_cast<size_t>(width) * height);
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    HBITMAP dib = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HDC mem = CreateCompatibleDC(dc);
-    HGDIOBJ old = SelectObject(mem, dib);
-    BitBlt(mem, 0, 0, width, height, dc, 0, 0, SRCCOPY);
-    GdiFlush();
-    const uint32_t* p = static_cast<const uint32_t*>(bits);
-    for (size_t i = 0; i < out.px.size(); ++i) out.px[i] = p[i] & 0xFFFFFF;
-    SelectObject(mem, old);
-    DeleteDC(mem);
-    DeleteObject(dib);
+    out.px = uitest::Grab(dc, RECT{0, 0, width, height});
+    out.px.resize(static_cast<size_t>(width) * height);  // zeros where nothing could be read
     return out;
 }
 

@@ -29,13 +29,6 @@ using pages::XoField;
 using uitest::Point;
 using uitest::Pump;
 
-RECT PlaceIn(HWND child, HWND parent) {
-    RECT r;
-    GetWindowRect(child, &r);
-    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
-    return r;
-}
-
 struct Place {
     HWND window;
     RECT expected;  // in the parent's client area
@@ -43,7 +36,7 @@ struct Place {
 
 void ExpectPlaces(const std::vector<Place>& places, HWND parent) {
     for (const Place& p : places) {
-        const RECT r = PlaceIn(p.window, parent);
+        const RECT r = uitest::RectIn(p.window, parent);
         EXPECT_EQ(r.left, p.expected.left);
         EXPECT_EQ(r.top, p.expected.top);
         EXPECT_EQ(r.right, p.expected.right);
@@ -130,7 +123,7 @@ TEST(TuningPageWin, ChildrenAndControlsAtTheirPlaces) {
     };
     ExpectPlaces(children, page.GetHwnd());
     for (const Place& p : children) EXPECT_EQ(GetWindowLongA(p.window, GWL_STYLE) & 0x56000000, 0x56000000);
-    const RECT pageRect = PlaceIn(page.GetHwnd(), parent.hwnd());
+    const RECT pageRect = uitest::RectIn(page.GetHwnd(), parent.hwnd());
     EXPECT_EQ(pageRect.left, 0);
     EXPECT_EQ(pageRect.top, 65);
 
@@ -291,7 +284,7 @@ TEST_F(PanelWin, WheelOverAFrequencyAndOverTheInches) {
 TEST_F(PanelWin, BandPassSwapMovesTheFrequencyButtons) {
     panel.Logic().SetCrossover(Block(model::kLowPass, 5000, 2000));
     auto at = [&](XoField f) {
-        const RECT r = PlaceIn(panel.FieldButton(f)->GetHwnd(), panel.GetHwnd());
+        const RECT r = uitest::RectIn(panel.FieldButton(f)->GetHwnd(), panel.GetHwnd());
         return std::make_pair(static_cast<int>(r.left), static_cast<int>(r.top));
     };
     EXPECT_EQ(at(XoField::LpFreq), std::make_pair(101, 112));

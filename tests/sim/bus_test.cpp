@@ -130,7 +130,7 @@ TEST_F(BusTest, ReceiveQueueEventAndPurge) {
 }
 
 TEST_F(BusTest, WritesCarryTheParityAndFaultsCountCalls) {
-    Darvix& unit = bus.AddUnit(Unit("Darvix", "A1", 1));
+    SimUnit& unit = bus.AddUnit(Unit("Darvix", "A1", 1));
     FT_HANDLE h = nullptr;
     char name[] = "Darvix";
     ASSERT_EQ(bus.OpenEx(name, FT_OPEN_BY_DESCRIPTION, &h), FT_OK);
@@ -167,7 +167,7 @@ TEST_F(BusTest, WritesCarryTheParityAndFaultsCountCalls) {
 // A stalled write holds its caller for the port's write time-out (through the wait the bus is
 // given, outside its lock); a write fault may wait for a frame of some command to come in first.
 TEST_F(BusTest, AStalledWriteWaitsOutTheWriteTimeOutFromItsCommandOn) {
-    Darvix& unit = bus.AddUnit(Unit("Darvix", "A1", 1));
+    SimUnit& unit = bus.AddUnit(Unit("Darvix", "A1", 1));
     std::vector<uint32_t> waits;
     bus.SetCallWait([&](uint32_t ms) {
         auto g = bus.Lock();  // the bus is free again while the caller waits

@@ -59,7 +59,7 @@ protected:
     }
 
     os::ManualClock clock{500};
-    Darvix unit;
+    SimUnit unit;
 };
 
 }  // namespace
@@ -257,7 +257,7 @@ TEST_F(DeviceTest, KeepsAndReportsItsPresetAndWorkingModeAndResetsThem) {
     UnitConfig config;
     config.preset = 3;
     config.workingMode = 0;
-    Darvix other(config, clock);
+    SimUnit other(config, clock);
     EXPECT_EQ(other.CurrentPreset(), 3);
     EXPECT_EQ(other.WorkingMode(), 0);
 }
@@ -279,7 +279,7 @@ struct StoredUnit {
     LevelStore levels;
     SourceStore sources;
     DynEqStore dynEq;
-    Darvix unit;
+    SimUnit unit;
     WizardStore wizard;
 };
 
@@ -294,7 +294,7 @@ Frame Sealed(Frame f) {
 // After 0xD6 the unit streams on a read-all exactly what a unit from the factory streams: every
 // store forgot what the PC had sent it.
 TEST_F(DeviceTest, AResetUnitReadsBackAsOneFromTheFactory) {
-    auto send = [&](Darvix& u, const Frame& f) {
+    auto send = [&](SimUnit& u, const Frame& f) {
         u.SetParity(FT_PARITY_MARK);
         u.ReceiveFromPc(f.data(), 1);
         clock.Advance(25);
@@ -302,7 +302,7 @@ TEST_F(DeviceTest, AResetUnitReadsBackAsOneFromTheFactory) {
         u.ReceiveFromPc(f.data() + 1, f.size() - 1);
         clock.Advance(45);
     };
-    auto readAll = [&](Darvix& u) {
+    auto readAll = [&](SimUnit& u) {
         send(u, Bytes({0x46, 0x5A, 0x00, 0x06, 0x92, 0x38}));
         for (int i = 0; i < 200; ++i) {
             u.Poll();
@@ -341,8 +341,8 @@ TEST_F(DeviceTest, AResetUnitReadsBackAsOneFromTheFactory) {
 
 TEST_F(DeviceTest, HandlersCanBeReplacedAndAdded) {
     unit.config().hello = HelloMode::Never;
-    unit.SetHandler(0xD7, [](Darvix& u, const Frame& request) {
-        u.Reply(request, Darvix::BuildReply(devlink::kNodeDsp, 0xD7, std::vector<uint8_t>(796, 7)));
+    unit.SetHandler(0xD7, [](SimUnit& u, const Frame& request) {
+        u.Reply(request, SimUnit::BuildReply(devlink::kNodeDsp, 0xD7, std::vector<uint8_t>(796, 7)));
     });
     unit.RemoveHandler(0xCC);
     Send(kIdentify);

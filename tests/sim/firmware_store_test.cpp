@@ -23,7 +23,7 @@ const Frame kIdentify = {0x46, 0x5A, 0x00, 0x06, 0xCC, 0x72};
 const Frame kReadAll = {0x46, 0x5A, 0x00, 0x06, 0x92, 0x38};
 
 Frame ResultFrame(uint8_t completed, uint8_t check) {
-    return Darvix::BuildReply(devlink::kNodeDsp, 0xCB, {0, completed, check});
+    return SimUnit::BuildReply(devlink::kNodeDsp, 0xCB, {0, completed, check});
 }
 
 class FirmwareStoreTest : public ::testing::Test {
@@ -34,7 +34,7 @@ protected:
         options.flashDelayMs = 2000;
         UnitConfig config;
         config.hello = HelloMode::Never;  // only what the update says reaches the PC
-        unit = std::make_unique<Darvix>(config, clock);
+        unit = std::make_unique<SimUnit>(config, clock);
         store = std::make_unique<FirmwareStore>(options);
         store->SetOnStateChange([this](const UnitFlashState& s) { changes.push_back(s); });
         InstallFirmwareStore(*unit, *store);
@@ -73,7 +73,7 @@ protected:
     }
 
     os::ManualClock clock{500};
-    std::unique_ptr<Darvix> unit;
+    std::unique_ptr<SimUnit> unit;
     std::unique_ptr<FirmwareStore> store;
     std::vector<UnitFlashState> changes;
 };

@@ -160,6 +160,40 @@ LoadedBitmap::~LoadedBitmap() {
     if (bitmap_) DeleteObject(bitmap_);
 }
 
+std::string Text(HWND w) {
+    char buffer[1024] = {};
+    GetWindowTextA(w, buffer, sizeof buffer);
+    return buffer;
+}
+
+bool Visible(HWND w) { return w && (GetWindowLongPtrA(w, GWL_STYLE) & WS_VISIBLE) != 0; }
+
+bool Enabled(HWND w) { return w && IsWindowEnabled(w); }
+
+RECT RectIn(HWND child, HWND parent) {
+    RECT r{};
+    GetWindowRect(child, &r);
+    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+POINT PlaceIn(HWND child, HWND parent) {
+    const RECT r = RectIn(child, parent);
+    return {r.left, r.top};
+}
+
+SIZE SizeOf(HWND w) {
+    RECT r{};
+    GetWindowRect(w, &r);
+    return {r.right - r.left, r.bottom - r.top};
+}
+
+SIZE ClientSize(HWND w) {
+    RECT r{};
+    GetClientRect(w, &r);
+    return {r.right, r.bottom};
+}
+
 COLORREF BitmapPixel(UINT bitmapId, int x, int y) {
     LoadedBitmap b(bitmapId);
     return GetPixel(b.dc(), x, y);
@@ -247,6 +281,16 @@ std::string ScreenshotFolder() {
     std::string folder = env && *env ? env : "screenshots";
     CreateDirectoryA(folder.c_str(), nullptr);
     return folder;
+}
+
+void Shot(HWND w, const std::string& name) {
+    RedrawWindow(w, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    Pump();
+    RECT r;
+    GetWindowRect(w, &r);
+    HDC screen = GetDC(nullptr);
+    SaveBmp(screen, r, ScreenshotFolder() + "\\" + name + ".bmp");
+    ReleaseDC(nullptr, screen);
 }
 
 }  // namespace uitest

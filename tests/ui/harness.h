@@ -1,13 +1,18 @@
-// What the toolkit's tests share: a recording parent window, message pumping, pixels, bitmaps
-// and screenshots. Tests drive real windows with messages under Wine.
+// What every window test shares (the library darvix_uitest): a recording parent window, message
+// pumping, the places and texts of windows, pixels, bitmaps, screenshots and the fixture of a
+// dialog's test. Tests drive real windows with messages under Wine.
 #pragma once
 
 #include <windows.h>
+
+#include <gtest/gtest.h>
 
 #include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
+
+#include "ui/text.h"
 
 namespace uitest {
 
@@ -52,6 +57,17 @@ std::vector<MSG>& DroppedNcDowns();
 LPARAM Point(int x, int y);
 void Click(HWND window, int x, int y);  // WM_LBUTTONDOWN then WM_LBUTTONUP at the same point
 
+// A window's text (up to 1023 characters).
+std::string Text(HWND w);
+// Its own WS_VISIBLE, whether or not the window around it shows.
+bool Visible(HWND w);
+bool Enabled(HWND w);
+// A child's window rectangle in its parent's client coordinates, and its top left corner.
+RECT RectIn(HWND child, HWND parent);
+POINT PlaceIn(HWND child, HWND parent);
+SIZE SizeOf(HWND w);      // of the window rectangle
+SIZE ClientSize(HWND w);  // of the client area
+
 // 0x00BBGGRR of a pixel of a DC.
 COLORREF Pixel(HDC dc, int x, int y);
 // A pixel of a BITMAP resource, read from the resource itself.
@@ -81,5 +97,16 @@ std::vector<uint32_t> Grab(HDC dc, const RECT& area);
 bool SaveBmp(HDC dc, const RECT& area, const std::string& path);
 // Folder for screenshots: $DARVIX_SCREENSHOTS or "screenshots" in the working folder.
 std::string ScreenshotFolder();
+// Paints a window and its children now and saves what the screen shows of it as `name`.bmp in
+// the screenshot folder.
+void Shot(HWND w, const std::string& name);
+
+// The fixture of a dialog's window test: a GDI+ session of its own, as the application object
+// holds one, and a recording parent for the dialog to post to.
+class DialogTest : public ::testing::Test {
+protected:
+    ui::GdiplusSession gdiplus;
+    RecordingParent parent;
+};
 
 }  // namespace uitest

@@ -8,7 +8,7 @@
 #include "sim/level_store.h"
 #include "sim/tuning_store.h"
 #include "tests/link/link_harness.h"
-#include "tests/messages/frame_helpers.h"
+#include "tests/model/frame_helpers.h"
 
 namespace {
 
@@ -89,7 +89,7 @@ protected:
     LevelsOnTheLink() {
         sim::UnitConfig config;
         config.clipMask = 0x21;
-        sim::Darvix& unit = h.AddUnit(config);
+        sim::SimUnit& unit = h.AddUnit(config);
         {
             auto g = h.bus.Lock();
             sim::InstallTuningStore(unit, tuning);

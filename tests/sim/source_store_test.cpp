@@ -14,7 +14,7 @@
 #include "sim/source_store.h"
 #include "sim/tuning_store.h"
 #include "tests/link/link_harness.h"
-#include "tests/messages/frame_helpers.h"
+#include "tests/model/frame_helpers.h"
 
 namespace {
 
@@ -130,7 +130,7 @@ TEST(SourceStore, DamagedReadAllFramesChangeNothing) {
 class SourcesOnTheLink : public ::testing::Test {
 protected:
     SourcesOnTheLink() {
-        sim::Darvix& unit = h.AddUnit();
+        sim::SimUnit& unit = h.AddUnit();
         {
             auto g = h.bus.Lock();
             sim::InstallTuningStore(unit, tuning);
@@ -142,7 +142,7 @@ protected:
     ~SourcesOnTheLink() override {
         if (link) link->Close();
     }
-    sim::Darvix& Unit() { return h.bus.unit(0); }
+    sim::SimUnit& Unit() { return h.bus.unit(0); }
     // The frames the unit received from `from` on: command and time.
     std::vector<std::pair<uint8_t, uint64_t>> Received(size_t from) {
         std::vector<std::pair<uint8_t, uint64_t>> out;

@@ -137,7 +137,7 @@ TEST(WizardStore, StatusStreams) {
 // request and an interval apart, through the reply faults, and the scenario's damage applies.
 struct WizardUnit {
     void Start(sim::WizardOptions options, sim::Faults faults = {}) {
-        sim::Darvix& unit = h.AddUnit();
+        sim::SimUnit& unit = h.AddUnit();
         store = std::make_unique<sim::WizardStore>(options, &sources);
         {
             auto g = h.bus.Lock();

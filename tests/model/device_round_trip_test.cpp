@@ -77,7 +77,7 @@ protected:
     // Declared first: the unit's handlers use it until the bus is gone.
     sim::TuningStore store;
     linktest::SimHarness h;
-    sim::Darvix& unit;
+    sim::SimUnit& unit;
     std::unique_ptr<devlink::UsbLink> link;
 };
 
