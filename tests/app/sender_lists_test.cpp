@@ -10,7 +10,7 @@
 #include "app/pending_commands.h"
 #include "app/sender_lists.h"
 #include "model/tuning_model.h"
-#include "tests/messages/frame_helpers.h"
+#include "tests/model/frame_helpers.h"
 
 namespace {
 
