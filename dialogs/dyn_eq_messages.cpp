@@ -1,9 +1,8 @@
 #include "dialogs/dyn_eq_messages.h"
 
-#include <cfloat>
 #include <cmath>
-#include <cstring>
 
+#include "dsp/gain.h"
 #include "link/bytes.h"
 
 namespace dialogs {
@@ -18,6 +17,10 @@ Frame CurveByteFrame(DeviceCommand command, int curveIndex) {
     f[5] = static_cast<uint8_t>(curveIndex + 1);
     devlink::SealFrame(f);
     return f;
+}
+
+bool IsCommand(const uint8_t* frame, size_t length, DeviceCommand command, size_t wanted) {
+    return frame && length == wanted && frame[4] == static_cast<uint8_t>(command);
 }
 
 }  // namespace
@@ -38,7 +41,7 @@ Frame BuildDynEqCurveMessage(int curveIndex, const float gainsDb[kDynEqBands]) {
     Frame f = devlink::NewFrame(devlink::kNodeDsp, DeviceCommand::DynEqCurve, kDynEqCurveSentLength);
     f[5] = static_cast<uint8_t>(curveIndex + 1);
     for (int i = 0; i < kDynEqBands; ++i)
-        devlink::PutF32LE(&f[6 + 4 * i], static_cast<float>(std::pow(10.0, gainsDb[i] / 20.0)));
+        devlink::PutF32LE(&f[6 + 4 * i], static_cast<float>(dsp::DbToLinear(gainsDb[i])));
     devlink::SealFrame(f);
     return f;
 }
@@ -64,29 +67,30 @@ int DynEqLevelByte(float referenceDb) {
     return static_cast<int>(byte);
 }
 
-bool DynEqGainFits(float dB) {
-    if (!std::isfinite(dB)) return false;
-    return std::pow(10.0, static_cast<double>(dB) / 20.0) <= FLT_MAX;
-}
-
-void EasyCurveGains(float level, float gains[kDynEqBands]) {
-    const float step = level / 18.0f;
-    for (int i = 0; i < kDynEqBands; ++i) gains[i] = i <= 17 ? level - static_cast<float>(i) * step : 0.0f;
-}
-
-DynEqCurveRecord ResetDynEqCurve(int c) {
-    DynEqCurveRecord r;
-    std::memset(&r, 0, sizeof r);
-    r.index = c;
-    r.eqLevel = c == 0 ? 6.0f : -6.0f;
-    r.reference = c == 0 ? -30.0f : 0.0f;
-    EasyCurveGains(r.eqLevel, r.gains);
-    for (model::BiquadSection& s : r.sections) {
-        s.b[1] = 1.0;
-        s.a[0] = 1.0;
-        s.order = 2;
+std::optional<DynEqCurveReply> ParseDynEqCurveReply(const uint8_t* frame, size_t length) {
+    if (!IsCommand(frame, length, DeviceCommand::DynEqCurve, kDynEqCurveReplyLength)) return std::nullopt;
+    if (frame[5] != 1 && frame[5] != 2) return std::nullopt;
+    DynEqCurveReply reply;
+    reply.curve = frame[5] - 1;
+    for (int i = 0; i < kDynEqBands; ++i) {
+        double g = devlink::GetF32LE(frame + 6 + 4 * i);
+        // A gain that is no number would poison the curve, the chart and every later file.
+        if (!std::isfinite(g)) return std::nullopt;
+        if (g < kDynEqGainFloor) g = kDynEqGainFloor;
+        reply.gains[i] = static_cast<float>(dsp::LinearToDb(g));
+        if (!DynEqGainFits(reply.gains[i])) return std::nullopt;
     }
-    return r;
+    reply.reference = static_cast<float>(frame[130] * 0.5 - 60.0);
+    return reply;
+}
+
+std::optional<DynEqModeReply> ParseDynEqModeReply(const uint8_t* frame, size_t length) {
+    if (!IsCommand(frame, length, DeviceCommand::DynEqMode, kDynEqModeReplyLength)) return std::nullopt;
+    if (frame[5] > kDynEqOff) return std::nullopt;
+    DynEqModeReply reply;
+    reply.mode = frame[5];
+    for (int p = 0; p < kDynEqPresets; ++p) reply.switches[p] = frame[6 + p];
+    return reply;
 }
 
 }  // namespace dialogs

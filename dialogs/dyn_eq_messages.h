@@ -1,43 +1,18 @@
-// The dynamic-equalisation curve record and the device messages that carry it: calibration start
-// and stop (0x87, 0x88), a curve's band gains (0x8A), the mode (0x8B) and a curve's reference
-// volume (0x94). Each builder returns the complete frame to the DSP unit ('F').
+// The device messages of dynamic equalisation: calibration start and stop (0x87, 0x88), a curve's
+// band gains (0x8A), the mode (0x8B) and a curve's reference volume (0x94). Each builder returns
+// the complete frame to the DSP unit ('F'); the parsers read the unit's curve and mode replies of
+// a read-back.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 
+#include "dialogs/dyn_eq_records.h"
 #include "link/frame.h"
-#include "model/records.h"
 
 namespace dialogs {
-
-constexpr int kDynEqBands = model::kBandCount;  // 31
-constexpr int kDynEqCurves = 2;                 // 0 the Low-volume curve, 1 the High-volume curve
-constexpr int kDynEqPresets = 4;
-
-// Modes: the Easy slider, the Advanced graphic equaliser, or dynamic equalisation off.
-constexpr int kDynEqEasy = 0;
-constexpr int kDynEqAdvanced = 1;
-constexpr int kDynEqOff = 2;
-
-// One curve as setup files hold it byte for byte (little-endian).
-struct DynEqCurveRecord {
-    int32_t index;                                   // 0 Low-volume, 1 High-volume
-    float eqLevel;                                   // dB, the Easy slider (-6..+6)
-    float reference;                                 // dB, the Volume slider (-60..0)
-    float gains[kDynEqBands];                        // dB, bands 0..30
-    model::BiquadSection sections[kDynEqBands];      // designed from the gains
-    int32_t enables[kDynEqBands];                    // Advanced band switches, 1 = on
-    int32_t chartColoured;                           // 1 once the chart has this curve's colours
-};
-static_assert(sizeof(DynEqCurveRecord) == 4976);
-static_assert(offsetof(DynEqCurveRecord, index) == 0);
-static_assert(offsetof(DynEqCurveRecord, eqLevel) == 4);
-static_assert(offsetof(DynEqCurveRecord, reference) == 8);
-static_assert(offsetof(DynEqCurveRecord, gains) == 12);
-static_assert(offsetof(DynEqCurveRecord, sections) == 136);
-static_assert(offsetof(DynEqCurveRecord, enables) == 4848);
-static_assert(offsetof(DynEqCurveRecord, chartColoured) == 4972);
 
 // Frame lengths.
 constexpr size_t kDynEqStartLength = 7;
@@ -65,14 +40,25 @@ devlink::Frame BuildDynEqLevelMessage(int curveIndex, float x, int flag);
 // reference is not finite; a reference outside the byte's range gives -1 below it and 256
 // above it. The device's byte b means b / 2 - 60 dB.
 int DynEqLevelByte(float referenceDb);
-// True when a gain in dB is finite and its linear gain 10^(dB / 20) is a finite float.
-bool DynEqGainFits(float dB);
 
-// The reset contents of curve c: index c, EQ level +6 (Low) or -6 (High), reference -30 (Low) or
-// 0 (High), the Easy gains of that level, every section a neutral placeholder (b[1] = 1, a[0] = 1,
-// order 2) until the chart designs it, enables and chart colour 0.
-DynEqCurveRecord ResetDynEqCurve(int c);
-// The Easy curve of an EQ level L: band i gets L - i L / 18 for bands 0..17, 0 above.
-void EasyCurveGains(float level, float gains[kDynEqBands]);
+// A curve the unit reports: 0x8A of 132 bytes with curve byte 1 or 2 (curve = byte - 1); gain i
+// is 20 log10 of the linear gain i (at least 1e-18), the reference b / 2 - 60 dB of byte 130.
+struct DynEqCurveReply {
+    int curve;
+    float gains[kDynEqBands];
+    float reference;
+};
+// Nothing for a frame of another command or length, another curve byte, or a gain that is no
+// number or whose value in dB a curve cannot hold.
+std::optional<DynEqCurveReply> ParseDynEqCurveReply(const uint8_t* frame, size_t length);
+
+// The unit's mode: 0x8B of 11 bytes with mode byte 0..2, then the four presets' switch values
+// (1 = dynamic equalisation off for that preset).
+struct DynEqModeReply {
+    int mode;
+    std::array<uint32_t, kDynEqPresets> switches;
+};
+// Nothing for a frame of another command or length, or a mode byte above 2.
+std::optional<DynEqModeReply> ParseDynEqModeReply(const uint8_t* frame, size_t length);
 
 }  // namespace dialogs

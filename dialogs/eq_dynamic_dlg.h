@@ -37,7 +37,9 @@ public:
     void TurnOn() { logic_.TurnOn(); }
     void TurnOff() { logic_.TurnOff(); }
     int SendPendingChanges(const devlink::FrameSender& sender) { return logic_.SendPendingChanges(&sender); }
-    void RequestFullSend() { logic_.RequestFullSend(); }
+    void RequestFullSend() { logic_.MarkAllDirty(); }
+    // The dialog's send cycle as a member of the full write.
+    devlink::WriteMember& SendCycle() { return logic_; }
     int ConvertDeviceCurve(const uint8_t* frame, size_t length) { return logic_.ConvertDeviceCurve(frame, length); }
     void SelectPreset(int preset, int fromUser) { logic_.SetDeviceState(preset, fromUser); }
     void ResetCurves() { logic_.Reset(); }

@@ -5,11 +5,8 @@
 #include <cstring>
 
 #include "dsp/eq.h"
-#include "link/bytes.h"
 
 namespace dialogs {
-
-using devlink::Frame;
 
 const char* const DynEqStepTexts[kDynEqStepCount] = {
     "Select mode (Easy or Advanced)",
@@ -27,11 +24,6 @@ namespace {
 
 constexpr DynEqControl kModeSwitches[3] = {DynEqControl::Easy, DynEqControl::Advanced, DynEqControl::Off};
 constexpr DynEqControl kCurveSwitches[2] = {DynEqControl::Low, DynEqControl::High};
-
-void DesignBands(DynEqCurveRecord& r) {
-    for (int i = 0; i < kDynEqBands; ++i)
-        dsp::ComputeEqBand(&r.sections[i], std::pow(10.0, static_cast<double>(r.gains[i]) / 20.0), i);
-}
 
 }  // namespace
 
@@ -68,7 +60,7 @@ void EqDynamicLogic::CheckRadio(int mode, int curve) {
 
 void EqDynamicLogic::DesignSections(int c) {
     std::lock_guard<std::mutex> guard(lock_);
-    DesignBands(records_[c]);
+    DesignDynEqBands(records_[c]);
 }
 
 void EqDynamicLogic::ChartCurve(int c) {
@@ -105,7 +97,7 @@ void EqDynamicLogic::ComputeCurveBands(int c) {
     if (c < 0 || c >= kDynEqCurves) return;
     std::lock_guard<std::mutex> guard(lock_);
     EasyCurveGains(records_[c].eqLevel, records_[c].gains);
-    DesignBands(records_[curve_]);
+    DesignDynEqBands(records_[curve_]);
 }
 
 void EqDynamicLogic::SetMode(int m) {
@@ -357,11 +349,11 @@ void EqDynamicLogic::OnBandEdit(int band, const float values[kDynEqBands]) {
         DynEqCurveRecord& r = records_[curve_];
         std::memcpy(r.gains, values, sizeof r.gains);
         if (band >= 0) {
-            dsp::ComputeEqBand(&r.sections[band], std::pow(10.0, static_cast<double>(r.gains[band]) / 20.0), band);
+            dsp::ComputeEqBandDb(&r.sections[band], static_cast<double>(r.gains[band]), band);
         } else if (band == -1) {
-            for (int i = 0; i < kDynEqBands; ++i) dsp::ComputeEqBand(&r.sections[i], 1.0, i);
+            for (int i = 0; i < kDynEqBands; ++i) dsp::ComputeEqBandDb(&r.sections[i], 0.0, i);
         } else {
-            DesignBands(r);
+            DesignDynEqBands(r);
         }
     }
     ChartCurve(curve_);
@@ -443,105 +435,6 @@ void EqDynamicLogic::OnTimer(uint32_t id) {
     }
 }
 
-// --- the device ---
-
-void EqDynamicLogic::RequestFullSend() {
-    std::lock_guard<std::mutex> guard(lock_);
-    fullFlag_ = 1;
-}
-
-int EqDynamicLogic::SendPendingChanges(const devlink::FrameSender* sender) {
-    bool full;
-    {
-        std::lock_guard<std::mutex> guard(lock_);
-        full = fullFlag_ != 0;
-    }
-    if (full) {
-        if (sender) {
-            sender->SendLocked(lock_, [&] { return BuildDynEqModeMessage(mode_, switches_[preset_] == 0 ? 1 : 0); });
-            for (int c = 0; c < kDynEqCurves; ++c) {
-                sender->SendLocked(lock_, [&] { return BuildDynEqCurveMessage(c, records_[c].gains); });
-                sender->SendLocked(lock_, [&] { return BuildDynEqLevelMessage(c, -records_[c].reference, 0); });
-            }
-        }
-        std::lock_guard<std::mutex> guard(lock_);
-        fullFlag_ = 0;
-        return 1;
-    }
-    if (!sender) return 0;
-
-    bool served = false;
-    // Tests and clears one flag under the lock and builds its frame there; sends after.
-    auto serve = [&](int& flag, auto build) {
-        bool taken = false;
-        sender->SendLocked(lock_, [&]() -> Frame {
-            if (!flag) return {};
-            flag = 0;
-            taken = true;
-            return build();
-        });
-        served = served || taken;
-        return taken;
-    };
-    serve(startFlag_, [&] { return BuildDynEqStartMessage(curve_); });
-    serve(stopFlag_, [&] { return BuildDynEqStopMessage(stopCurve_); });
-    // The selected curve first, then one left pending by a change of curve.
-    const int first = Curve();
-    for (int c : {first, 1 - first})
-        serve(curveFlags_[c], [&] { return BuildDynEqCurveMessage(c, records_[c].gains); });
-    if (serve(modeFlag_, [&] { return BuildDynEqModeMessage(mode_, switches_[preset_] == 0 ? 1 : 0); })) {
-        sender->SendLocked(lock_, [&]() -> Frame {
-            if (mode_ == kDynEqOff) return {};
-            return BuildDynEqLevelMessage(curve_, -records_[curve_].reference, 1);
-        });
-    }
-    serve(levelFlag_, [&] { return BuildDynEqLevelMessage(curve_, -records_[curve_].reference, 1); });
-    serve(openFlag_, [&] { return BuildDynEqStartMessage(-1); });
-    serve(closeFlag_, [&] { return BuildDynEqStopMessage(-1); });
-    return served ? 1 : 0;
-}
-
-int EqDynamicLogic::ConvertDeviceCurve(const uint8_t* frame, size_t length) {
-    if (!frame || length <= 6) return 0;
-    const uint8_t command = frame[4];
-    if (command == static_cast<uint8_t>(devlink::DeviceCommand::DynEqCurve)) {
-        if (length != kDynEqCurveReplyLength || (frame[5] != 1 && frame[5] != 2)) return 1;
-        const int c = frame[5] - 1;
-        float gains[kDynEqBands];
-        for (int i = 0; i < kDynEqBands; ++i) {
-            double g = devlink::GetF32LE(frame + 6 + 4 * i);
-            // A gain that is no number would poison the curve, the chart and every later file.
-            if (!std::isfinite(g)) return 1;
-            if (g < kDynEqGainFloor) g = kDynEqGainFloor;
-            gains[i] = static_cast<float>(20.0 * std::log10(g));
-            if (!DynEqGainFits(gains[i])) return 1;
-        }
-        std::lock_guard<std::mutex> guard(lock_);
-        DynEqCurveRecord& r = records_[c];
-        r.index = c;
-        std::memcpy(r.gains, gains, sizeof gains);
-        r.reference = static_cast<float>(frame[130] * 0.5 - 60.0);
-        r.eqLevel = gains[0];
-        return 1;
-    }
-    if (command != static_cast<uint8_t>(devlink::DeviceCommand::DynEqMode)) return 0;
-    if (length != kDynEqModeReplyLength || frame[5] > kDynEqOff) return 1;
-    ready_ = false;
-    SetMode(frame[5]);
-    SetCurve(0);
-    const int c = Curve();
-    const DynEqCurveRecord r = Record(c);
-    if (view_) view_->LoadEqGains(r.gains);
-    DesignSections(c);
-    ChartCurve(c);
-    ColourCurve(c, false);
-    CheckRadio(Mode(), c);
-    ready_ = true;
-    std::lock_guard<std::mutex> guard(lock_);
-    for (int p = 0; p < kDynEqPresets; ++p) switches_[p] = frame[6 + p];
-    return 1;
-}
-
 // --- what the window draws ---
 
 int EqDynamicLogic::Mode() const {
@@ -582,77 +475,6 @@ EqDynamicLogic::Pending EqDynamicLogic::PendingFlags() const {
     std::lock_guard<std::mutex> guard(lock_);
     return {startFlag_, stopFlag_, curveFlags_[0] | (curveFlags_[1] << 1), modeFlag_, levelFlag_,
             openFlag_, closeFlag_, fullFlag_};
-}
-
-// --- the setup file's section ---
-
-void EqDynamicSection::Write(model::SectionWriter& out, const model::SectionContext&) const {
-    std::array<DynEqCurveRecord, kDynEqCurves> records;
-    uint32_t mode, curve;
-    {
-        std::lock_guard<std::mutex> guard(dialog_.lock_);
-        records = dialog_.records_;
-        mode = static_cast<uint32_t>(dialog_.mode_);
-        curve = static_cast<uint32_t>(dialog_.curve_);
-    }
-    out.WriteU32(sizeof(DynEqCurveRecord));
-    out.WriteU32(mode);
-    out.WriteU32(curve);
-    for (DynEqCurveRecord& r : records) {
-        for (model::BiquadSection& s : r.sections) s.reserved = 0;
-        out.WriteBytes(&r, sizeof r);
-    }
-}
-
-std::string EqDynamicSection::Read(model::SectionReader& in, const model::SectionContext&) {
-    staged_.reset();
-    const uint8_t* p = in.Take(kSize);
-    if (!p)
-        return "the dynamic-equalisation section is cut short: " + std::to_string(in.Remaining()) +
-               " bytes are left, " + std::to_string(kSize) + " are needed";
-    const uint32_t size = devlink::GetU32LE(p);
-    if (size != sizeof(DynEqCurveRecord))
-        return "the dynamic-equalisation section's record size is " + std::to_string(size) + ", not " +
-               std::to_string(sizeof(DynEqCurveRecord));
-    Staging s;
-    s.mode = devlink::GetU32LE(p + 4);
-    s.curve = devlink::GetU32LE(p + 8);
-    static const char* const kNames[kDynEqCurves] = {"Low-volume", "High-volume"};
-    for (int c = 0; c < kDynEqCurves; ++c) {
-        DynEqCurveRecord& r = s.records[c];
-        std::memcpy(&r, p + 12 + c * sizeof(DynEqCurveRecord), sizeof r);
-        const std::string curve = std::string("the dynamic-equalisation section's ") + kNames[c] + " curve";
-        if (!DynEqGainFits(r.eqLevel)) return curve + " has an EQ level that is not a usable number of dB";
-        const int level = DynEqLevelByte(r.reference);
-        if (level < 0 || level > 255)
-            return curve + " has a reference volume outside -60..67.5 dB";
-        for (int i = 0; i < kDynEqBands; ++i)
-            if (!DynEqGainFits(r.gains[i]))
-                return curve + "'s band " + std::to_string(i) + " gain is not a usable number of dB";
-    }
-    staged_ = s;
-    return "";
-}
-
-void EqDynamicSection::Apply(const model::SectionContext&) {
-    if (!staged_) return;
-    Staging s = *staged_;
-    staged_.reset();
-    // The file's sections are not used: the chart and the device work from the gains.
-    for (DynEqCurveRecord& r : s.records) {
-        std::memset(r.sections, 0, sizeof r.sections);
-        DesignBands(r);
-    }
-    const int mode = s.mode <= kDynEqOff ? static_cast<int>(s.mode) : 0;
-    const int curve = s.curve <= 1 ? static_cast<int>(s.curve) : 0;
-    {
-        std::lock_guard<std::mutex> guard(dialog_.lock_);
-        dialog_.records_ = s.records;
-        dialog_.mode_ = mode;
-        dialog_.curve_ = curve;
-    }
-    dialog_.CheckRadio(mode, curve);
-    dialog_.RefreshControls();
 }
 
 }  // namespace dialogs

@@ -1,23 +1,26 @@
 // The dynamic-equalisation dialog without its window: the two curves (Low-volume and High-volume)
-// with their reference volumes, the Easy and Advanced modes and off, the user's calibration flow,
-// the pending messages the poll thread sends, the device's replies during a read-back and the
-// dialog's section of setup files. The window (EqDynamicDlg) maps its controls onto this and does
-// what the view interface asks.
+// with their reference volumes, the Easy and Advanced modes and off, and the user's calibration
+// flow (here and in eq_dynamic_logic.cpp); the pending messages the poll thread sends
+// (dyn_eq_send.cpp) and the device's replies during a read-back (dyn_eq_receive.cpp). The record
+// is in dyn_eq_records.h, the frames in dyn_eq_messages.h, the setup files' section in
+// dyn_eq_section.h. The window (EqDynamicDlg) maps its controls onto this and does what the view
+// interface asks.
 //
-// Threads: the user interface thread edits and applies replies; the poll thread calls
-// SendPendingChanges. The curves, the mode and curve, the pending flags, the switch values and the
-// current preset are behind one lock, held only to read or write them, never across a send.
+// Threads: the user interface thread edits and applies replies; the poll thread sends. The curves,
+// the mode and curve, the pending flags, the switch values and the current preset are behind one
+// lock, held only to read or write them, never across a send.
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <mutex>
-#include <optional>
 #include <string>
 
-#include "dialogs/dyn_eq_messages.h"
+#include "dialogs/dyn_eq_records.h"
+#include "dialogs/dyn_eq_section.h"
 #include "link/frame.h"
-#include "model/file_section.h"
+#include "link/pending_sender.h"
 #include "os/time.h"
 #include "pages/chart_view.h"
 
@@ -76,30 +79,7 @@ public:
     virtual void PostClosed() = 0;
 };
 
-class EqDynamicLogic;
-
-// The dialog's part of a setup file: u32 4976, u32 mode, u32 curve, the Low-volume and the
-// High-volume records (9964 bytes).
-class EqDynamicSection : public model::FileSection {
-public:
-    static constexpr size_t kSize = 12 + 2 * sizeof(DynEqCurveRecord);
-
-    explicit EqDynamicSection(EqDynamicLogic& dialog) : dialog_(dialog) {}
-    void Write(model::SectionWriter& out, const model::SectionContext& context) const override;
-    std::string Read(model::SectionReader& in, const model::SectionContext& context) override;
-    void Apply(const model::SectionContext& context) override;
-    void Discard() override { staged_.reset(); }
-
-private:
-    struct Staging {
-        uint32_t mode = 0, curve = 0;
-        std::array<DynEqCurveRecord, kDynEqCurves> records;
-    };
-    EqDynamicLogic& dialog_;
-    std::optional<Staging> staged_;
-};
-
-class EqDynamicLogic {
+class EqDynamicLogic : public devlink::WriteMember {
 public:
     // view may be null until the window exists; sleeper paces TurnOff's waits.
     explicit EqDynamicLogic(EqDynamicView* view = nullptr, os::Sleeper* sleeper = nullptr);
@@ -137,9 +117,13 @@ public:
     void OnTimer(uint32_t id);
 
     // --- the device ---
-    // Poll thread: sends what is pending; 1 when anything was sent (or a full send ran).
+    // Poll thread: a full send, raised by MarkAllDirty, goes alone (the mode, then each curve's
+    // gains and level); otherwise every raised message in a fixed order. Returns the frames sent.
+    int SendPending(const devlink::FrameSender& sender) override;
+    void MarkAllDirty() override;
+    // The dialog's entry: 1 when anything was sent or a full send ran. Without a sender a raised
+    // full send is dropped (and 1 returned) while every other message waits.
     int SendPendingChanges(const devlink::FrameSender* sender);
-    void RequestFullSend();
     // User interface thread: the read-back's 0x8A and 0x8B replies; 1 when taken.
     int ConvertDeviceCurve(const uint8_t* frame, size_t length);
 

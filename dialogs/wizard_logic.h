@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "dialogs/wizard_records.h"
 #include "model/tuning_model.h"
 #include "pages/car_channel_logic.h"
 #include "pages/wizard_table.h"
@@ -21,49 +22,6 @@
 namespace dialogs {
 
 constexpr int kWizardSteps = 15;
-constexpr int kHighLevelInputs = 8;
-constexpr int kLowLevelInputs = 6;
-constexpr int kSourceCount = 5;
-constexpr int kNotConnected = 1024;
-// Menu command ids of the input menus.
-constexpr int kMenuLowLevel = 40092, kMenuHighLevel = 40093;
-constexpr int kMenuHighFirst = 40094, kMenuHighNotConnected = 40112;
-constexpr int kMenuLowFirst = 40113, kMenuLowNotConnected = 40119;
-constexpr int kMenuInputType = 160, kMenuHighInputs = 161, kMenuLowInputs = 162;
-
-// What the wizard's steps chose. The car view's labels and speaker grid are copied in by
-// GetIoRecord, so the record holds no link into a window.
-struct WizardIoRecord {
-    int32_t inputType;  // 0 low-level master inputs (6), 1 high-level (8)
-    int32_t inputTypeMenuId;
-    int32_t highLevelInput[kHighLevelInputs];  // routing index 0..17, 1024 not connected
-    int32_t highLevelMenuId[kHighLevelInputs];
-    int32_t lowLevelInput[kLowLevelInputs];  // routing index 18..23, 1024 not connected
-    int32_t lowLevelMenuId[kLowLevelInputs];
-    pages::WizardOutputEntry outputTable[pages::kWizardOutputEntries];
-    pages::CarChannelLabel labelTable[pages::kMaxCarLabels];
-    pages::CarChannelSpot speakerGrid[model::kPositionCount];
-    int32_t labelCount;  // 0 while there is no car view
-    int32_t sourceFlags[kSourceCount];  // Aux 1, Aux 2, SPDIF, Optical, Phone
-};
-WizardIoRecord DefaultIoRecord();
-
-// The routing index of an input menu's command, or -1 for another command.
-int MenuIdToRoutingIndex(int menuId);
-// The command of a routing index in the high-level (low = false) or low-level menu.
-int RoutingIndexToMenuId(int index, bool low);
-// The menu texts of the routing indexes ("Not Connected" for 1024).
-const char* RoutingIndexName(int index, bool low);
-
-// One output per device channel from the car view's labels, as the routing takes them: the
-// first 26 labels with a channel 0..7 and a position and kind 0..11, a later label on a channel
-// winning, the passive variant from the speaker grid.
-std::vector<model::OutputAssignment> LabelAssignments(const WizardIoRecord& record);
-
-// The layout a unit's routing frame (0xA4 of 46 bytes) reports: one assignment per output whose
-// position and kind both lie in 0..11, with its passive variant and its amplifier flag (0 or 1).
-// Empty for a frame of another command or length.
-std::vector<model::OutputAssignment> RoutingFrameAssignments(const uint8_t* frame, size_t length);
 
 enum class WizButton { Finish, Next, Back, Skip, Cancel };
 constexpr int kChannelBoxes = 9;

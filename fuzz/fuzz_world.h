@@ -10,6 +10,7 @@
 #include <cstring>
 #include <vector>
 
+#include "dialogs/dyn_eq_messages.h"
 #include "dialogs/eq_dynamic_logic.h"
 #include "model/setup_file.h"
 #include "model/tuning_model.h"

@@ -58,8 +58,10 @@ public:
     void Paint(bool updateNow);
     void LockParent(uint32_t ms) override;
 
-    // The device (the poll thread's calls and the received frames).
-    int SendPendingChanges(const devlink::FrameSender& sender) { return logic_.SendPendingChanges(sender); }
+    // The device (the poll thread's calls and the received frames). The send cycle is a member of
+    // both the idle cycle's list and the full write's.
+    devlink::WriteMember& SendCycle() { return logic_; }
+    int SendPendingChanges(const devlink::FrameSender& sender) { return logic_.SendPending(sender); }
     void SendAll(const devlink::FrameSender& sender) { logic_.SendAll(sender); }
     int RequestSendAll(const devlink::FrameSender& sender) { return logic_.RequestSendAll(sender); }
     void MarkAllDirty() { logic_.MarkAllDirty(); }

@@ -1,10 +1,10 @@
-// The external-source page without its windows: the five sources (Aux1, Aux2, S/PDIF, Optical,
-// Phone) with an equaliser, an input sensitivity and the shared master level each, the lit source
-// or Master mode, the switches and indicators the enable flags show, the input map, the device's
-// frames for all of it with the send cycle the poll thread runs, and the page's section of setup
-// files. The window (ExtSourceEq) mirrors the state held here onto its controls and passes the
-// controls' notifications in; the chart, the equaliser panel and the main window are reached
-// through ExtSourceView.
+// The external-source page without its windows: the five sources' records (source_records.h),
+// the lit source or Master mode, the switches and indicators the enable flags show, the input map,
+// what the page's clicks and the device's replies do, and its readouts. The frames are in
+// source_messages.*, the send cycle the poll thread runs in source_send.cpp and the page's section
+// of setup files in source_section.*. The window (ExtSourceEq) mirrors the state held here onto its
+// controls and passes the controls' notifications in; the chart, the equaliser panel and the main
+// window are reached through ExtSourceView.
 //
 // Threads: the user interface thread edits; the poll thread runs SendPendingChanges, SendAll,
 // RequestSendAll and MarkAllDirty. Three locks (selection, equaliser, levels) guard the send
@@ -20,61 +20,13 @@
 #include <string>
 
 #include "link/frame.h"
-#include "model/file_section.h"
+#include "link/pending_sender.h"
 #include "model/records.h"
+#include "pages/source_messages.h"
+#include "pages/source_records.h"
+#include "pages/source_section.h"
 
 namespace pages {
-
-constexpr int kSourceCount = 5;
-constexpr int kMasterMode = -1;      // no external source: the main inputs
-constexpr int kNoPendingSource = -2;
-constexpr int kSourceBands = model::kBandCount;
-
-constexpr int kAux1 = 0, kAux2 = 1, kSpdif = 2, kOptical = 3, kPhone = 4;
-
-// One source's record as setup files hold it (kSourceRecordSize bytes, see WriteSourceRecord).
-struct ExtSourceRecord {
-    std::array<float, kSourceBands> gains{};           // dB
-    std::array<uint32_t, kSourceBands> bandSwitches{};  // 1 = the band is selected in the panel
-    std::array<model::BiquadSection, kSourceBands> sections{};
-    uint32_t eqOff = 0;
-    uint32_t deviceFlag = 0;  // as the device reported it; nothing reads it
-    uint32_t rangeFlag = 0;   // from the device's reply, sent back with the sensitivity
-    float master = 0.0f;      // dB, the same in all five records
-    float sensitivity = 0.0f; // dB
-    uint32_t enabled = 0;     // 1 when the source exists
-};
-
-constexpr uint32_t kSourceRecordSize = 4992;
-constexpr size_t kSourceSectionSize = 12 + kSourceCount * kSourceRecordSize;  // 24972
-constexpr float kDefaultSensitivity = 11.15014f;  // 20 log10 3.61: shown as 1.00 V
-constexpr float kDefaultSourceMaster = -45.0f;
-constexpr float kSourceMasterMin = -60.0f, kSourceMasterMax = 0.0f;
-constexpr float kSensitivityMin = -3.0f, kSensitivityMax = 21.5f;
-constexpr float kPhoneSensitivityMin = -9.0f, kPhoneSensitivityMax = 15.5f;
-constexpr uint32_t kSourceSwitchMs = 1500;  // the device needs this long to change its input
-constexpr size_t kSourceEqReplyLength = 140;
-constexpr size_t kInputConfigLength = 20;
-
-// The record's bytes: little-endian words, IEEE singles and the sections' doubles; the reserved
-// word, the padding after the switches and every section's spare word are written as 0.
-void WriteSourceRecord(const ExtSourceRecord& record, uint8_t out[kSourceRecordSize]);
-// Reads a record's bytes as written, taking nothing from the stored sections: they are designed
-// again from the gains. False (with the reason) for a gain or sensitivity that is not finite, or a
-// gain whose linear value does not fit a single-precision float.
-bool ReadSourceRecord(const uint8_t in[kSourceRecordSize], ExtSourceRecord* out, std::string* why);
-// A record as the page starts: flat bands, master -45 dB, sensitivity 1.00 V, disabled.
-ExtSourceRecord InitialSourceRecord();
-// The 31 bands' sections designed from the record's gains.
-void DesignSourceSections(ExtSourceRecord* record);
-
-// The device's frames (all from the PC to the DSP unit; Master level to the level node).
-devlink::Frame BuildSourceSelectMessage(uint8_t source);  // 'z': 0..4, 0xFF Master
-devlink::Frame BuildSourceEqMessage(uint8_t source, const ExtSourceRecord& record);
-devlink::Frame BuildSourceSensitivityMessage(uint8_t source, const ExtSourceRecord& record);
-devlink::Frame BuildSourceLevelsMessage(const std::array<ExtSourceRecord, kSourceCount>& records);
-// The sensitivity byte of 0x89: whole decibels above -3 dB in half-decibel units, low 8 bits.
-uint8_t SensitivityCode(float dB);
 
 // "Aux1" .. "Phone"; "Master" for any other value.
 const char* SourceName(int source);
@@ -121,32 +73,7 @@ public:
     virtual std::optional<float> QueryOutputMaster() = 0;
 };
 
-class ExtSourceLogic;
-
-// The page's section of setup files: the record size, the lit source, the input type and the five
-// records. The whole section is checked before anything changes.
-class ExtSourceSection : public model::FileSection {
-public:
-    explicit ExtSourceSection(ExtSourceLogic& page) : page_(page) {}
-    void Write(model::SectionWriter& out, const model::SectionContext& context) const override;
-    std::string Read(model::SectionReader& in, const model::SectionContext& context) override;
-    void Apply(const model::SectionContext& context) override;
-    void Discard() override { staged_.reset(); }
-    // The lit source after the last Apply (-1 Master), for the tuning page's source display.
-    int LastResult() const { return lastResult_; }
-
-private:
-    struct Staging {
-        int32_t source = -1;
-        uint32_t inputType = 0;
-        std::array<ExtSourceRecord, kSourceCount> records;
-    };
-    ExtSourceLogic& page_;
-    std::optional<Staging> staged_;
-    int lastResult_ = -1;
-};
-
-class ExtSourceLogic {
+class ExtSourceLogic : public devlink::WriteMember {
 public:
     // view may be null until the window exists (then nothing is shown or posted).
     ExtSourceLogic(ExtSourceView* view, bool connected);
@@ -190,13 +117,15 @@ public:
     void SetConnected(bool connected) { connected_ = connected; }
     bool Connected() const { return connected_.load(); }
 
-    // --- the device ---
-    // Poll thread: sends what the edits requested; 1 when anything was sent.
+    // --- the device (source_send.cpp) ---
+    // Poll thread: sends what the edits requested; 1 when anything was sent. The page is on both
+    // the idle cycle's list and the full write's (MarkAllDirty, then SendPending).
+    int SendPending(const devlink::FrameSender& sender) override;
     int SendPendingChanges(const devlink::FrameSender& sender);
     // The flags frame and the pending source's equaliser and sensitivity.
     void SendAll(const devlink::FrameSender& sender);
     int RequestSendAll(const devlink::FrameSender& sender);
-    void MarkAllDirty();
+    void MarkAllDirty() override;
     // User interface thread: 1 when the frame was the page's ('{' or 0xA3), whatever it held.
     int OnDeviceReply(const uint8_t* frame, size_t length);
 

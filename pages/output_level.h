@@ -40,7 +40,14 @@ public:
     void ResetLevels();
     void Reset();
     void RequestFullSend() { logic_.RequestFullSend(); }
-    int SendPendingLevels(devlink::UsbLink& link) { return logic_.SendPendingLevels(link.Sender(), &link); }
+    // The send cycle, a member of both the idle cycle's list and the full write's; its clip poll
+    // awaits the reply on the link SetReplyChannel names.
+    devlink::WriteMember& SendCycle() { return logic_; }
+    void SetReplyChannel(devlink::ReplyChannel* replies) { logic_.SetReplyChannel(replies); }
+    int SendPendingLevels(devlink::UsbLink& link) {
+        logic_.SetReplyChannel(&link);
+        return logic_.SendPending(link.Sender());
+    }
     int ParseLevelResponse(const uint8_t* frame, size_t length);
     void SetChanged(int changed) { logic_.SetChanged(changed); }
     int IsChanged() const { return logic_.IsChanged(); }

@@ -1,7 +1,9 @@
-// The output-level page without its windows: the levels of four presets by eight channels, the
-// master and subwoofer faders, the Link and mute switches, the send flags the poll thread serves,
-// the clip-indicator poll, the device's level frames and the page's section of setup and preset
-// files. The window (OutputLevel) maps its controls onto this and draws what it says.
+// The output-level page without its windows: the levels of four presets by eight channels
+// (level_records.h), the master and subwoofer faders, the Link and mute switches, the send flags
+// the poll thread serves, the clip-indicator poll and the readouts. The device's level frames are
+// in level_messages.*, the send cycle in level_send.cpp and the page's section of setup and preset
+// files in level_section.*. The window (OutputLevel) maps its controls onto this and draws what it
+// says.
 //
 // Threads: the user interface thread edits; the poll thread calls SendPendingLevels. Everything
 // the two share is behind one lock, held only to read or write the values, never across a send.
@@ -19,50 +21,20 @@
 
 #include "link/frame.h"
 #include "link/notifier.h"
+#include "link/pending_sender.h"
 #include "link/reply_channel.h"
 #include "model/file_section.h"
+#include "pages/level_messages.h"
+#include "pages/level_records.h"
+#include "pages/level_section.h"
 #include "ui/messages.h"
 
 namespace pages {
-
-constexpr int kLevelPresets = 4;
-constexpr int kLevelChannels = 8;
-constexpr int kLevelFaders = 10;
-constexpr int kMasterFader = 8;
-constexpr int kSubwooferFader = 9;
-
-struct FaderRange {
-    float min;
-    float max;
-    float initial;
-};
-// Faders 0..7 the channels, 8 the master volume, 9 the subwoofer level (dB).
-constexpr FaderRange kFaderRanges[kLevelFaders] = {
-    {-40.0f, 0.0f, -3.0f}, {-40.0f, 0.0f, -3.0f}, {-40.0f, 0.0f, -3.0f}, {-40.0f, 0.0f, -3.0f},
-    {-40.0f, 0.0f, -3.0f}, {-40.0f, 0.0f, -3.0f}, {-40.0f, 0.0f, -3.0f}, {-40.0f, 0.0f, -3.0f},
-    {-60.0f, 0.0f, -45.0f}, {-12.0f, 0.0f, 0.0f}};
-constexpr float kDefaultChannelLevel = -3.0f;
 
 // Clip poll: the page's timer and its period; the reply wait.
 constexpr unsigned kClipTimerId = 123478;
 constexpr unsigned kClipTimerMs = 500;
 constexpr int kClipReplyWaitMs = 250;
-// The smallest clip reply that carries a mask: header, command, mask, checksum.
-constexpr size_t kClipReplyMinLength = 7;
-// The device's level report: master, subwoofer, 32 attenuation bytes, one spare, the checksum.
-constexpr size_t kLevelReportLength = 41;
-
-// The level frame of a fader: 0..7 the channel level of that preset ('~', attenuation in half-dB
-// steps rounded up in single precision); 8 the master (0x0A), any other the subwoofer level
-// (0x0D), both to the level node, in half-dB steps above the fader's bottom, truncated.
-// attenuation = -dB. Byte values outside 0..255 wrap as the device's byte does.
-devlink::Frame BuildLevelMessage(int fader, int preset, float attenuation);
-// The master level frame (0x0A) for an attenuation a = -dB; the external-source page sends it too.
-inline devlink::Frame BuildMasterLevelMessage(float attenuation) {
-    return BuildLevelMessage(kMasterFader, 0, attenuation);
-}
-// The clip-indicator request (0x7F).
-devlink::Frame BuildLevelsRequest();
 
 // The readout of a fader: the value rounded down to the half dB, "%2.1f".
 std::string LevelReadout(float dB);
@@ -72,36 +44,17 @@ int ChannelIconIndex(int position, int kind, int variant);
 constexpr int kNoChannelIcon = 22;
 constexpr int kChannelIconCount = 23;
 
-class OutputLevelLogic;
-
-// The page's section of setup and preset files (see the .cpp for the counts).
-class OutputLevelSection : public model::FileSection {
+class OutputLevelLogic : public devlink::WriteMember {
 public:
-    explicit OutputLevelSection(OutputLevelLogic& page) : page_(page) {}
-    void Write(model::SectionWriter& out, const model::SectionContext& context) const override;
-    std::string Read(model::SectionReader& in, const model::SectionContext& context) override;
-    void Apply(const model::SectionContext& context) override;
-    void Discard() override { staged_.reset(); }
-
-    static constexpr int kSetupCount = 34;
-
-private:
-    struct Staging {
-        int count = 0;
-        std::vector<float> values;
-    };
-    OutputLevelLogic& page_;
-    std::optional<Staging> staged_;
-};
-
-class OutputLevelLogic {
-public:
-    // notifier: where the poll thread posts the clip mask (the page's own window); may be null.
-    explicit OutputLevelLogic(devlink::LinkNotifier* notifier = nullptr);
+    // notifier: where the poll thread posts the clip mask (the page's own window); replies: the
+    // link the clip poll awaits its reply on. Either may be null (no clip poll runs without replies).
+    explicit OutputLevelLogic(devlink::LinkNotifier* notifier = nullptr, devlink::ReplyChannel* replies = nullptr);
     OutputLevelLogic(const OutputLevelLogic&) = delete;
     OutputLevelLogic& operator=(const OutputLevelLogic&) = delete;
 
     void SetNotifier(devlink::LinkNotifier* notifier) { notifier_ = notifier; }
+    // The link SendPending's clip poll uses; set before the poll thread sends.
+    void SetReplyChannel(devlink::ReplyChannel* replies) { replies_.store(replies); }
     // Called on the user interface thread after a file section was applied (the window then
     // shows the new values).
     void SetLoadListener(std::function<void()> listener) { onLoaded_ = std::move(listener); }
@@ -135,9 +88,15 @@ public:
     // and tells the main window the master).
     int ParseLevelResponse(const uint8_t* frame, size_t length, bool* applied = nullptr);
 
+    // --- the send cycle (level_send.cpp) ---
     // Poll thread: sends what is pending; with nothing pending, the clip poll when one is due.
-    // Returns 1 when it sent something. replies may be null (then no clip poll runs).
+    // Returns 1 when it sent something. replies may be null (then no clip poll runs). The page is
+    // on both the idle cycle's list and the full write's (MarkAllDirty, then SendPending).
     int SendPendingLevels(const devlink::FrameSender& sender, devlink::ReplyChannel* replies);
+    // SendPendingLevels over the reply channel given at construction or by SetReplyChannel.
+    int SendPending(const devlink::FrameSender& sender) override;
+    // The full send: RequestFullSend.
+    void MarkAllDirty() override;
 
     // --- the clip poll ---
     void OnShow(bool show);
@@ -161,11 +120,13 @@ public:
 private:
     friend class OutputLevelSection;
     void SetFaderLocked(int i, float value);
+    void PollClips(const devlink::FrameSender& sender, devlink::ReplyChannel& replies);
     void FadersFromPresetLocked();
 
     mutable std::mutex lock_;
     devlink::LinkNotifier* notifier_;
-    std::array<std::array<float, kLevelChannels>, kLevelPresets> levels_{};
+    std::atomic<devlink::ReplyChannel*> replies_;
+    LevelTable levels_{};
     std::array<float, kLevelFaders> faders_{};
     std::array<uint32_t, kLevelFaders> sendFlags_{};
     uint32_t sendAll_ = 0;

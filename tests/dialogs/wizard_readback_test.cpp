@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "dialogs/wizard_logic.h"
+#include "dialogs/wizard_messages.h"
 #include "dialogs/wizard_serve.h"
 #include "link/frame.h"
 #include "model/tuning_messages.h"

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <string>
 
+#include "dialogs/dyn_eq_messages.h"
 #include "dialogs/eq_dynamic_logic.h"
 #include "dyn_eq_view.h"
 #include "sim/dyn_eq_store.h"

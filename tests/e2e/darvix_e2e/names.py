@@ -1,6 +1,6 @@
 """The program's own names for its numbers, read from its sources so that no case writes a bare
 window message, menu command or device command: the private messages of ui/messages.h, the menu
-commands of pages/tab_bar_logic.h and of the wizard's input menus (dialogs/wizard_logic.h), and the
+commands of pages/tab_bar_logic.h and of the wizard's input menus (dialogs/wizard_records.h), and the
 device commands and node addresses of link/frame.h."""
 
 import re
@@ -52,7 +52,7 @@ def _menu_commands():
 
 
 def _wizard_menus():
-    relative = "dialogs/wizard_logic.h"
+    relative = "dialogs/wizard_records.h"
     return _table(relative, _read(relative), r"\b(kMenu\w+)\s*=\s*(\d+)", _literal)
 
 
