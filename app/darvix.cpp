@@ -336,31 +336,27 @@ void Darvix::SendRoutingAndSources(devlink::UsbLink& link) {
     if (sources_) sources_->SendAll(link.Sender());
 }
 
-void Darvix::SendAllPending(devlink::UsbLink& link) { senders_.SendWrite(link.Sender()); }
+void Darvix::SendAllPending(devlink::UsbLink& link) {
+    // The levels' clip poll awaits its reply on the link the walk sends on.
+    if (levels_) levels_->SetReplyChannel(&link);
+    senders_.SendWrite(link.Sender());
+}
 
 void Darvix::RequestExternalSourceResend(devlink::UsbLink& link) {
     if (sources_) sources_->RequestSendAll(link.Sender());
 }
 
-void Darvix::IdleSenders(devlink::UsbLink& link) { senders_.SendIdle(link.Sender()); }
+void Darvix::IdleSenders(devlink::UsbLink& link) {
+    if (levels_) levels_->SetReplyChannel(&link);
+    senders_.SendIdle(link.Sender());
+}
 
 void Darvix::BuildSenderLists() {
-    // The pages' own calls behind the one sender interface; the levels' cycle also waits for the
-    // unit's clip reply on the poll thread's link, the one every walk sends on.
-    sourcesMember_ = ForwardingMember(
-        [this](const devlink::FrameSender& s) { return sources_->SendPendingChanges(s); },
-        [this] { sources_->MarkAllDirty(); });
-    levelsMember_ = ForwardingMember(
-        [this](const devlink::FrameSender& s) { return levels_->Logic().SendPendingLevels(s, PollLink()); },
-        [this] { levels_->RequestFullSend(); });
-    dynamicEqMember_ = ForwardingMember(
-        [this](const devlink::FrameSender& s) { return eqDynamic_->SendPendingChanges(s); },
-        [this] { eqDynamic_->RequestFullSend(); });
     SenderMembers members;
     members.tuning = &dsp_->Model();
-    members.sources = &sourcesMember_;
-    members.levels = &levelsMember_;
-    members.dynamicEq = &dynamicEqMember_;
+    members.sources = &sources_->SendCycle();
+    members.levels = &levels_->SendCycle();
+    members.dynamicEq = &eqDynamic_->SendCycle();
     members.preset = &pending_.PresetSender();
     members.dynamicEqSwitch = &pending_.DynamicEqSwitchSender();
     senders_ = SenderLists(members);

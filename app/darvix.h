@@ -210,9 +210,6 @@ private:
     HWND main_ = nullptr;
     uint32_t deviceBlank_ = 0;
     PendingCommands pending_;
-    ForwardingMember sourcesMember_;
-    ForwardingMember levelsMember_;
-    ForwardingMember dynamicEqMember_;
     SenderLists senders_;
     int32_t linkDeviceNumber_ = -1;
     devlink::FtdiApiTable ftdi_;

@@ -5,30 +5,11 @@
 // else joins either walk: a pending preset or switch goes out in the idle cycle only.
 #pragma once
 
-#include <functional>
-#include <utility>
 #include <vector>
 
 #include "link/pending_sender.h"
 
 namespace app {
-
-// A cycle whose owner offers it through calls of other shapes (a page that also needs the link's
-// replies, or whose calls carry other names).
-class ForwardingMember : public devlink::WriteMember {
-public:
-    ForwardingMember() = default;
-    ForwardingMember(std::function<int(const devlink::FrameSender&)> send, std::function<void()> mark)
-        : send_(std::move(send)), mark_(std::move(mark)) {}
-    int SendPending(const devlink::FrameSender& sender) override { return send_ ? send_(sender) : 0; }
-    void MarkAllDirty() override {
-        if (mark_) mark_();
-    }
-
-private:
-    std::function<int(const devlink::FrameSender&)> send_;
-    std::function<void()> mark_;
-};
 
 // The cycles the application owns; one that does not exist (a page that could not be made) is null.
 struct SenderMembers {

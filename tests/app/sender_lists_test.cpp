@@ -19,22 +19,26 @@ using msgtest::Hex;
 using msgtest::ToHex;
 
 // A page's cycle: its own frame when pending; a full write makes it pending.
-struct StandIn {
-    explicit StandIn(const char* frameHex, std::vector<std::string>* marks, const char* name)
-        : frame(Hex(frameHex)), member(
-              [this](const devlink::FrameSender& s) {
-                  if (!pending) return 0;
-                  pending = false;
-                  s.Send(frame);
-                  return 1;
-              },
-              [this, marks, name] {
-                  marks->push_back(name);
-                  pending = true;
-              }) {}
-    Frame frame;
+class StandIn : public devlink::WriteMember {
+public:
+    StandIn(const char* frameHex, std::vector<std::string>* marks, const char* name)
+        : frame_(Hex(frameHex)), marks_(marks), name_(name) {}
+    int SendPending(const devlink::FrameSender& s) override {
+        if (!pending) return 0;
+        pending = false;
+        s.Send(frame_);
+        return 1;
+    }
+    void MarkAllDirty() override {
+        marks_->push_back(name_);
+        pending = true;
+    }
     bool pending = false;
-    app::ForwardingMember member;
+
+private:
+    Frame frame_;
+    std::vector<std::string>* marks_;
+    const char* name_;
 };
 
 // Seven-byte frames with commands no other member sends, checksums summed by hand.
@@ -54,9 +58,9 @@ struct Cycles {
     app::SenderMembers Members() {
         app::SenderMembers m;
         m.tuning = &tuning;
-        m.sources = &sources.member;
-        m.levels = &levels.member;
-        m.dynamicEq = &dynEq.member;
+        m.sources = &sources;
+        m.levels = &levels;
+        m.dynamicEq = &dynEq;
         m.preset = &pending.PresetSender();
         m.dynamicEqSwitch = &pending.DynamicEqSwitchSender();
         return m;
