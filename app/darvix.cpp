@@ -199,6 +199,7 @@ void Darvix::OnCreate(HWND main) {
     os::MarkPhase("SoftwareUpdateDlg created");
     exit_ = new dialogs::ExitDlg(main, kDialogX, kDialogY);
     os::MarkPhase("ExitDlg created");
+    BuildSenderLists();
     if (end.disablePages) {
         for (HWND w : {levels_->GetHwnd(), dsp_->GetHwnd(), sources_->GetHwnd(), wizard_->GetHwnd(),
                        eqDynamic_->GetHwnd()})
@@ -350,12 +351,7 @@ void Darvix::RunFirmwareUpdate(devlink::UsbLink& link) {
     if (firmware_) firmware_->RunFirmwareUpdate(link, firmwareImage_);
 }
 
-void Darvix::MarkAllDirty() {
-    if (dsp_) dsp_->MarkAllDirty();
-    if (sources_) sources_->MarkAllDirty();
-    if (levels_) levels_->RequestFullSend();
-    if (eqDynamic_) eqDynamic_->RequestFullSend();
-}
+void Darvix::MarkAllDirty() { senders_.MarkWrite(); }
 
 void Darvix::SendRoutingAndSources(devlink::UsbLink& link) {
     if (dsp_) dsp_->SendRoutingMap(link.Sender());
@@ -363,10 +359,9 @@ void Darvix::SendRoutingAndSources(devlink::UsbLink& link) {
 }
 
 void Darvix::SendAllPending(devlink::UsbLink& link) {
-    if (dsp_) dsp_->SendPendingChanges(link.Sender());
-    if (sources_) sources_->SendPendingChanges(link.Sender());
-    if (eqDynamic_) eqDynamic_->SendPendingChanges(link.Sender());
-    if (levels_) levels_->SendPendingLevels(link);
+    // The levels' clip poll awaits its reply on the link the walk sends on.
+    if (levels_) levels_->SetReplyChannel(&link);
+    senders_.SendWrite(link.Sender());
 }
 
 void Darvix::RequestExternalSourceResend(devlink::UsbLink& link) {
@@ -374,11 +369,19 @@ void Darvix::RequestExternalSourceResend(devlink::UsbLink& link) {
 }
 
 void Darvix::IdleSenders(devlink::UsbLink& link) {
-    if (dsp_) dsp_->SendPendingChanges(link.Sender());
-    if (sources_) sources_->SendPendingChanges(link.Sender());
-    if (levels_) levels_->SendPendingLevels(link);
-    pending_.SendPendingPreset(link.Sender());
-    pending_.SendPendingDynamicEq(link.Sender());
+    if (levels_) levels_->SetReplyChannel(&link);
+    senders_.SendIdle(link.Sender());
+}
+
+void Darvix::BuildSenderLists() {
+    SenderMembers members;
+    members.tuning = &dsp_->Model();
+    members.sources = &sources_->SendCycle();
+    members.levels = &levels_->SendCycle();
+    members.dynamicEq = &eqDynamic_->SendCycle();
+    members.preset = &pending_.PresetSender();
+    members.dynamicEqSwitch = &pending_.DynamicEqSwitchSender();
+    senders_ = SenderLists(members);
 }
 
 // ---- reset, working mode, close --------------------------------------------------------------

@@ -15,6 +15,7 @@
 #include "app/pending_commands.h"
 #include "app/poll_loop.h"
 #include "app/requests.h"
+#include "app/sender_lists.h"
 #include "app/win_notifier.h"
 #include "link/ftdi.h"
 #include "os/settings.h"
@@ -115,6 +116,52 @@ public:
     void IdleSenders(devlink::UsbLink& link) override;
 
 private:
+    // The main window's messages, one handler each (routed by HandleMessage).
+    LRESULT OnDestroy(HWND window, WPARAM wParam, LPARAM lParam);
+    LRESULT OnPaint(HWND window, WPARAM wParam, LPARAM lParam);
+    LRESULT OnClose(HWND window, WPARAM wParam, LPARAM lParam);
+    LRESULT OnKeyDown(HWND window, WPARAM wParam, LPARAM lParam);
+    LRESULT OnTimer(HWND window, WPARAM wParam, LPARAM lParam);
+    LRESULT OnCreateMessage(HWND window, WPARAM wParam, LPARAM lParam);
+    LRESULT OnCloseApp(HWND window, WPARAM wParam, LPARAM lParam);
+    LRESULT OnMinimizeApp(HWND window, WPARAM wParam, LPARAM lParam);
+    LRESULT OnEnableMain(HWND window, WPARAM wParam, LPARAM lParam);
+    LRESULT OnMasterLevel(HWND window, WPARAM wParam, LPARAM lParam);
+    LRESULT OnShowSource(HWND window, WPARAM wParam, LPARAM lParam);
+    LRESULT OnQuerySourceFlags(HWND window, WPARAM wParam, LPARAM lParam);
+    LRESULT OnToggleSource(HWND window, WPARAM wParam, LPARAM lParam);
+    LRESULT OnLinkFailed(HWND window, WPARAM wParam, LPARAM lParam);
+    LRESULT OnMuteFlagsChanged(HWND window, WPARAM wParam, LPARAM lParam);
+    LRESULT OnChannelIcon(HWND window, WPARAM wParam, LPARAM lParam);
+    LRESULT OnQueryMasterLevel(HWND window, WPARAM wParam, LPARAM lParam);
+    LRESULT OnQueryLevelsMaster(HWND window, WPARAM wParam, LPARAM lParam);
+    LRESULT OnRestartBox(HWND window, WPARAM wParam, LPARAM lParam);
+    LRESULT OnDynamicEqSwitch(HWND window, WPARAM wParam, LPARAM lParam);
+    LRESULT OnQueryDynamicEqSwitch(HWND window, WPARAM wParam, LPARAM lParam);
+    LRESULT OnSelectPage(HWND window, WPARAM wParam, LPARAM lParam);
+    LRESULT OnWizard(HWND window, WPARAM wParam, LPARAM lParam);
+    LRESULT OnSetupFile(HWND window, WPARAM wParam, LPARAM lParam);
+    LRESULT OnCredits(HWND window, WPARAM wParam, LPARAM lParam);
+    LRESULT OnSelectPreset(HWND window, WPARAM wParam, LPARAM lParam);
+    LRESULT OnPresetFile(HWND window, WPARAM wParam, LPARAM lParam);
+    LRESULT OnCopyPreset(HWND window, WPARAM wParam, LPARAM lParam);
+    LRESULT OnWorkingMode(HWND window, WPARAM wParam, LPARAM lParam);
+    LRESULT OnDynamicEqDialog(HWND window, WPARAM wParam, LPARAM lParam);
+    LRESULT OnScan(HWND window, WPARAM wParam, LPARAM lParam);
+    LRESULT OnConnectDevice(HWND window, WPARAM wParam, LPARAM lParam);
+    LRESULT OnReadFromDevice(HWND window, WPARAM wParam, LPARAM lParam);
+    LRESULT OnWriteToDevice(HWND window, WPARAM wParam, LPARAM lParam);
+    LRESULT OnExit(HWND window, WPARAM wParam, LPARAM lParam);
+    LRESULT OnCheckUpdates(HWND window, WPARAM wParam, LPARAM lParam);
+    LRESULT OnUpdateFirmware(HWND window, WPARAM wParam, LPARAM lParam);
+    LRESULT OnReadBackDone(HWND window, WPARAM wParam, LPARAM lParam);
+    LRESULT OnIdentified(HWND window, WPARAM wParam, LPARAM lParam);
+    LRESULT OnResetSettingsMessage(HWND window, WPARAM wParam, LPARAM lParam);
+    LRESULT OnRemoteVersion(HWND window, WPARAM wParam, LPARAM lParam);
+    LRESULT OnQuit(HWND window, WPARAM wParam, LPARAM lParam);
+    // The two master-level queries' answer: the output-level page's master, 0 without one.
+    void AnswerMasterLevel(float* out);
+
     void OpenDialog(HWND dialog);
     void CloseDialogSteps(HWND dialog, bool showMain);
     void GoOffline();
@@ -127,6 +174,8 @@ private:
     devlink::UsbLink* PollLink() const;
     bool AnythingChanged() const;
     void AfterLoad(int extSourceResult);
+    // The idle cycle's and the write's senders, once every page and dialog exists.
+    void BuildSenderLists();
     std::string ChooseFile(HWND owner, bool save, const char* display, const char* pattern, const char* ext);
 
     // Pages and dialogs, in the order they are made.
@@ -161,6 +210,7 @@ private:
     HWND main_ = nullptr;
     uint32_t deviceBlank_ = 0;
     PendingCommands pending_;
+    SenderLists senders_;
     int32_t linkDeviceNumber_ = -1;
     devlink::FtdiApiTable ftdi_;
     int ftdiLoad_ = 0;

@@ -5,6 +5,8 @@
 
 #include "app/ask.h"
 #include "app/darvix.h"
+#include "app/message_decisions.h"
+#include "app/message_table.h"
 #include "app/splash_dialog.h"
 #include "app/system_dialogs.h"
 #include "dialogs/exit_dlg.h"
@@ -33,6 +35,8 @@ bool KeyDown(int vk) { return (GetKeyState(vk) & 0x8000) != 0; }
 // The main window's timer that waits for a cancelled wizard to be served before the program ends.
 constexpr UINT_PTR kCancelTimer = 0x3201;
 constexpr UINT kCancelTimerMs = 25;
+
+static_assert(kSourceFlagCount == pages::kSourceCount, "one flag per external source");
 
 }  // namespace
 
@@ -114,340 +118,490 @@ void Darvix::AskDeferredLinkFailure() {
 }
 
 LRESULT Darvix::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-        case WM_DESTROY: PostQuitMessage(0); return 0;
-        case WM_PAINT: {
-            PAINTSTRUCT ps;
-            BeginPaint(window, &ps);
-            EndPaint(window, &ps);
-            return 0;
-        }
-        case WM_CLOSE:
-            if (QueryClose()) return 1;
-            DestroyWindow(window);
-            return 0;
-        case WM_KEYDOWN:
-            // The hidden keys: left Ctrl and right Shift with R (reset the device) or D (dump it).
-            // The keys of the windows inside this one reach OnHotKey from the message loop.
-            OnHotKey(wParam);
-            return 0;
-        case WM_TIMER:
-            if (wParam == kCancelTimer) OnWizardCancelTimer();
-            return 0;
-        default: break;
-    }
-    if (message < WM_APP) return 0;
+    using Handler = LRESULT (Darvix::*)(HWND, WPARAM, LPARAM);
+    static constexpr MessageRoute<Handler> kRoutes[] = {
+        {WM_DESTROY, &Darvix::OnDestroy},
+        {WM_PAINT, &Darvix::OnPaint},
+        {WM_CLOSE, &Darvix::OnClose},
+        {WM_KEYDOWN, &Darvix::OnKeyDown},
+        {WM_TIMER, &Darvix::OnTimer},
+        {ui::MsgCreate, &Darvix::OnCreateMessage},
+        {ui::MsgCloseApp, &Darvix::OnCloseApp},
+        {ui::MsgMinimizeApp, &Darvix::OnMinimizeApp},
+        {ui::MsgEnableMain, &Darvix::OnEnableMain},
+        {ui::MsgMasterLevel, &Darvix::OnMasterLevel},
+        {ui::MsgShowSource, &Darvix::OnShowSource},
+        {ui::MsgQuerySourceFlags, &Darvix::OnQuerySourceFlags},
+        {ui::MsgToggleSource, &Darvix::OnToggleSource},
+        {ui::MsgLinkFailed, &Darvix::OnLinkFailed},
+        {ui::MsgMuteFlagsChanged, &Darvix::OnMuteFlagsChanged},
+        {ui::MsgChannelIcon, &Darvix::OnChannelIcon},
+        {ui::MsgQueryMasterLevel, &Darvix::OnQueryMasterLevel},
+        {ui::MsgQueryLevelsMaster, &Darvix::OnQueryLevelsMaster},
+        {ui::MsgRestartBox, &Darvix::OnRestartBox},
+        {ui::MsgDynamicEqSwitch, &Darvix::OnDynamicEqSwitch},
+        {ui::MsgQueryDynamicEqSwitch, &Darvix::OnQueryDynamicEqSwitch},
+        {ui::MsgSelectPage, &Darvix::OnSelectPage},
+        {ui::MsgWizard, &Darvix::OnWizard},
+        {ui::MsgSetupFile, &Darvix::OnSetupFile},
+        {ui::MsgCredits, &Darvix::OnCredits},
+        {ui::MsgSelectPreset, &Darvix::OnSelectPreset},
+        {ui::MsgPresetFile, &Darvix::OnPresetFile},
+        {ui::MsgCopyPreset, &Darvix::OnCopyPreset},
+        {ui::MsgWorkingMode, &Darvix::OnWorkingMode},
+        {ui::MsgDynamicEqDialog, &Darvix::OnDynamicEqDialog},
+        {ui::MsgScan, &Darvix::OnScan},
+        {ui::MsgConnectDevice, &Darvix::OnConnectDevice},
+        {ui::MsgReadFromDevice, &Darvix::OnReadFromDevice},
+        {ui::MsgWriteToDevice, &Darvix::OnWriteToDevice},
+        {ui::MsgExit, &Darvix::OnExit},
+        {ui::MsgCheckUpdates, &Darvix::OnCheckUpdates},
+        {ui::MsgUpdateFirmware, &Darvix::OnUpdateFirmware},
+        {ui::MsgReadBackDone, &Darvix::OnReadBackDone},
+        {ui::MsgIdentified, &Darvix::OnIdentified},
+        {ui::MsgResetSettings, &Darvix::OnResetSettingsMessage},
+        {ui::MsgRemoteVersion, &Darvix::OnRemoteVersion},
+        {ui::MsgQuit, &Darvix::OnQuit},
+    };
+    static_assert(RoutesAreDistinct(kRoutes), "a message routed twice");
+    const Handler* handler = FindRoute(kRoutes, message);
+    return handler ? (this->**handler)(window, wParam, lParam) : 0;
+}
 
-    switch (message) {
-        case ui::MsgCreate: OnCreate(window); break;
-        case ui::MsgCloseApp: PostMessageA(main_, WM_CLOSE, 0, 0); break;
-        case ui::MsgMinimizeApp: PostMessageA(main_, WM_SYSCOMMAND, SC_MINIMIZE, 0); break;
-        case ui::MsgEnableMain: EnableWindow(main_, wParam ? TRUE : FALSE); break;
-        case ui::MsgMasterLevel:
-            if (const float* v = reinterpret_cast<const float*>(lParam)) {
-                if (wParam == 0 && levels_) levels_->SetMasterLevel(*v);
-                if (wParam != 0 && sources_) sources_->SetLevelAll(*v);
-            }
-            break;
-        case ui::MsgShowSource:
-            if (dsp_) dsp_->SetDisplayValue(static_cast<int>(wParam));
-            break;
-        case ui::MsgQuerySourceFlags:
-            if (uint32_t* out = reinterpret_cast<uint32_t*>(wParam)) {
-                *out = 0;
-                if (sources_) {
-                    uint32_t flags[5] = {};
-                    sources_->GetSourceFlags(flags);
-                    for (int i = 0; i < 5; ++i)
-                        if (flags[i]) *out |= 1u << i;
-                }
-            }
-            break;
-        case ui::MsgToggleSource:
-            if (sources_ && wParam < 5) {
-                uint32_t flags[5] = {};
-                sources_->GetSourceFlags(flags);
-                flags[wParam] = flags[wParam] ? 0 : 1;
-                sources_->ApplyToControls(flags, 5, -1, static_cast<int>(wParam));
-                changed_ = 1;
-                requests_.extSourceResend = 1;
-            }
-            break;
-        case ui::MsgLinkFailed:
-            // The program is ending (a blank unit's wizard was cancelled): nothing to reconnect.
-            if (endingAfterCancel_) break;
-            // The scan's finish step opens the link afresh, and a question over the scan could
-            // leave it unserved; over a device dialog or the I/O wizard the question waits until it has
-            // ended. The status line tells of the failure at once all the same.
-            switch (DecideLinkFailure(requests_)) {
-                case LinkFailureTurn::Ignore: break;
-                case LinkFailureTurn::Defer:
-                    if (dsp_) dsp_->ShowCommError(static_cast<int>(wParam));
-                    deferredLinkFailure_ = wParam ? wParam : deferredLinkFailure_;
-                    break;
-                case LinkFailureTurn::AskNow: LinkFailure(wParam); break;
-            }
-            break;
-        case ui::MsgMuteFlagsChanged:
-            if (const uint32_t* mutes = reinterpret_cast<const uint32_t*>(lParam)) {
-                if (wParam == 0 && levels_) levels_->SetMutes(mutes);
-                if (wParam != 0 && dsp_) dsp_->NotifyChannelMap(mutes);
-            }
-            break;
-        case ui::MsgChannelIcon:
-            if (levels_) {
-                const int* a = reinterpret_cast<const int*>(lParam);
-                const int channel = static_cast<int>(wParam);
-                if (channel < 0 || !a) {
-                    for (int i = 0; i < 8; ++i) levels_->SetChannelIcon(i, -1, -1, -1);
-                } else {
-                    levels_->SetChannelIcon(channel, a[0], a[1], a[2]);
-                }
-            }
-            break;
-        case ui::MsgQueryMasterLevel:
-            if (float* out = reinterpret_cast<float*>(wParam); out && levels_) {
-                *out = 0.0f;
-                float values[10];
-                if (levels_->GetLevels(values, 10) > 8) *out = values[8];
-            }
-            break;
-        case ui::MsgQueryLevelsMaster:
-            if (float* out = reinterpret_cast<float*>(lParam); out && levels_) {
-                *out = 0.0f;
-                float values[10];
-                if (levels_->GetLevels(values, 10) > 8) *out = values[8];
-            }
-            break;
-        case ui::MsgRestartBox: {
-            AskUser(main_, "Close this application and restart 'darvix' device.", ui::MbOk);
-            EnableWindow(main_, TRUE);
-            restartPending_ = 1;
-            break;
+// ---- the standard messages -------------------------------------------------------------------
+
+LRESULT Darvix::OnDestroy(HWND, WPARAM, LPARAM) {
+    PostQuitMessage(0);
+    return 0;
+}
+
+LRESULT Darvix::OnPaint(HWND window, WPARAM, LPARAM) {
+    PAINTSTRUCT ps;
+    BeginPaint(window, &ps);
+    EndPaint(window, &ps);
+    return 0;
+}
+
+LRESULT Darvix::OnClose(HWND window, WPARAM, LPARAM) {
+    if (QueryClose()) return 1;
+    DestroyWindow(window);
+    return 0;
+}
+
+LRESULT Darvix::OnKeyDown(HWND, WPARAM wParam, LPARAM) {
+    // The hidden keys: left Ctrl and right Shift with R (reset the device) or D (dump it).
+    // The keys of the windows inside this one reach OnHotKey from the message loop.
+    OnHotKey(wParam);
+    return 0;
+}
+
+LRESULT Darvix::OnTimer(HWND, WPARAM wParam, LPARAM) {
+    if (wParam == kCancelTimer) OnWizardCancelTimer();
+    return 0;
+}
+
+// ---- the window and the pages' messages ------------------------------------------------------
+
+LRESULT Darvix::OnCreateMessage(HWND window, WPARAM, LPARAM) {
+    OnCreate(window);
+    return 0;
+}
+
+LRESULT Darvix::OnCloseApp(HWND, WPARAM, LPARAM) {
+    PostMessageA(main_, WM_CLOSE, 0, 0);
+    return 0;
+}
+
+LRESULT Darvix::OnMinimizeApp(HWND, WPARAM, LPARAM) {
+    PostMessageA(main_, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    return 0;
+}
+
+LRESULT Darvix::OnEnableMain(HWND, WPARAM wParam, LPARAM) {
+    EnableWindow(main_, wParam ? TRUE : FALSE);
+    return 0;
+}
+
+LRESULT Darvix::OnMasterLevel(HWND, WPARAM wParam, LPARAM lParam) {
+    if (const float* v = reinterpret_cast<const float*>(lParam)) {
+        if (ForOutputLevels(wParam)) {
+            if (levels_) levels_->SetMasterLevel(*v);
+        } else if (sources_) {
+            sources_->SetLevelAll(*v);
         }
-        case ui::MsgDynamicEqSwitch:
-            pending_.SetDynamicEqSwitch(static_cast<uint32_t>(wParam));
-            changed_ = 1;
-            break;
-        case ui::MsgQueryDynamicEqSwitch:
-            if (int* out = reinterpret_cast<int*>(wParam)) *out = static_cast<int>(pending_.DynamicEqSwitch());
-            break;
-        case ui::MsgSelectPage: ShowPage(static_cast<int>(wParam)); break;
-        case ui::MsgWizard:
-            if (wParam == 1) {
-                if (wizard_) {
-                    wizard_->Start();
-                    OpenDialog(wizard_->GetHwnd());
-                }
-                ShowWindow(main_, SW_HIDE);
-                requests_.wizardRunning = 1;
-            } else {
-                requests_.wizardRunning = 0;
-                CloseDialogSteps(nullptr, false);
-                if (lParam == 1) {
-                    changed_ = 1;
-                    // A unit that went through the wizard is set up: a later cancelled wizard
-                    // must not end the program as for a blank one.
-                    deviceBlank_ = 0;
-                    ApplyWizardResult();
-                }
-                if (wizard_) wizard_->Hide();
-                if (lParam == 0 && online_ && deviceBlank_) {
-                    // A blank unit whose wizard was abandoned cannot be used: the program ends,
-                    // once the unit has been told.
-                    deviceBlank_ = 0;
-                    deferredLinkFailure_ = 0;
-                    EndAfterWizardCancel();
-                } else {
-                    ShowWindow(main_, SW_SHOW);
-                    AskDeferredLinkFailure();
-                }
-            }
-            break;
-        case ui::MsgSetupFile:
-            if (wParam == 1) LoadSetupFile(main_);
-            else SaveSetupFile(main_);
-            break;
-        case ui::MsgCredits: {
-            SplashDialog credits;
-            credits.Run(main_, IDD_SPLASH, false, IDB_CREDITS, 1);
-            break;
-        }
-        case ui::MsgSelectPreset:
-            if (wParam < 4) SelectPreset(static_cast<int>(wParam), 1);
-            break;
-        case ui::MsgPresetFile:
-            if (wParam == 1) LoadPresetFile(main_, static_cast<int>(lParam));
-            else SavePresetFile(main_, static_cast<int>(lParam));
-            break;
-        case ui::MsgCopyPreset: CopyPreset(static_cast<int>(wParam), static_cast<int>(lParam)); break;
-        case ui::MsgWorkingMode: SetWorkingMode(static_cast<int>(wParam)); break;
-        case ui::MsgDynamicEqDialog:
-            if (eqDynamic_) {
-                if (wParam == 1) {
-                    OpenDialog(eqDynamic_->GetHwnd());
-                    ShowWindow(main_, SW_HIDE);
-                    eqDynamic_->TurnOn();
-                    requests_.dynEqSend = 1;
-                } else {
-                    eqDynamic_->TurnOff();
-                    requests_.dynEqSend = 0;
-                    CloseDialogSteps(eqDynamic_->GetHwnd(), true);
-                    AskDeferredLinkFailure();
-                }
-            }
-            break;
-        case ui::MsgScan:
-            if (!scan_) break;
-            if (wParam == 1) {
-                // The scan, like the wizard, takes the main window away while it runs.
-                ShowWindow(main_, SW_HIDE);
-                OpenDialog(scan_->GetHwnd());
-                scan_->StartScan();
-                requests_.scan = 1;
-            } else {
-                requests_.scan = 0;
-                CloseDialogSteps(scan_->GetHwnd(), false);
-                const ScanEnd end = DecideScanEnd(static_cast<int>(lParam), rescue_ != 0, PollLink() != nullptr);
-                if (end.checkFirmware && !PollLink()->CheckFirmwareVersion(&notifier_, version_[0], version_[1])) {
-                    PostQuitMessage(end.failExitCode);
-                    break;
-                }
-                if (end.goOffline) GoOffline();
-                if (end.showWindow) ShowWindow(main_, SW_SHOW);
-                if (end.postReadBack) PostMessageA(main_, ui::MsgReadFromDevice, 1, 0);
-                if (end.postWizard) PostMessageA(main_, ui::MsgWizard, 1, 0);
-            }
-            break;
-        case ui::MsgConnectDevice:
-            if (static_cast<int>(wParam) > 0) requests_.connectDevice = static_cast<int32_t>(wParam);
-            break;
-        case ui::MsgReadFromDevice:
-            if (!sync_ || !online_) break;
-            if (rescue_) {
-                CloseDialogSteps(nullptr, true);
-                break;
-            }
-            if (wParam == 1) {
-                if (lParam == 0) {
-                    EnableWindow(main_, FALSE);
-                    ShowWindow(sync_->GetHwnd(), SW_SHOW);
-                }
-                sync_->Start();
-                requests_.readDone = 0;
-                requests_.readFromDevice = 1;
-            } else {
-                requests_.readFromDevice = 0;
-                CloseDialogSteps(sync_->GetHwnd(), lParam == 0);
-                if (lParam != 0) {
-                    DestroyWindow(main_);
-                    break;
-                }
-                AskDeferredLinkFailure();
-            }
-            break;
-        case ui::MsgWriteToDevice:
-            if (!update_ || !online_) break;
-            if (wParam == 1) {
-                OpenDialog(update_->GetHwnd());
-                const WriteStart w = DecodeWriteStart(static_cast<uint32_t>(lParam));
-                if (w.andClose) closing_ = 1;
-                update_->Start(w.a, w.atOnce, w.andClose);
-                if (w.finalize) requests_.finalize = 1;
-                else requests_.sendAll = 1;
-            } else {
-                const WriteEnd end = DecideWriteEnd(requests_.finalize != 0, lParam != 0, update_->Succeeded(),
-                                                    online_ != 0, closing_ != 0);
-                if (end.clearChanged) {
-                    changed_ = 0;
-                    if (dsp_) dsp_->SetChanged(0);
-                    if (levels_) levels_->SetChanged(0);
-                    if (sources_) sources_->SetChanged(0);
-                    if (eqDynamic_) eqDynamic_->SetChanged(0);
-                }
-                requests_.finalize = 0;
-                requests_.sendAll = 0;
-                requests_.routingResend = 0;
-                CloseDialogSteps(update_->GetHwnd(), true);
-                if (end.showConnected && dsp_) dsp_->ShowConnectionStatus(0xFFFFFFFFu, 0, 0, 0);
-                if (end.clearClosing) closing_ = 0;
-                if (end.destroyWindow) {
-                    DestroyWindow(main_);
-                    break;
-                }
-                AskDeferredLinkFailure();
-            }
-            break;
-        case ui::MsgExit:
-            if (!exit_) break;
-            if (wParam == 1) {
-                EnableWindow(main_, FALSE);
-                exit_->Show(online_);
-            } else {
-                EnableWindow(main_, TRUE);
-                SetWindowPos(main_, HWND_TOP, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
-                exit_->Hide();
-                ShowWindow(main_, SW_SHOW);
-                const int answer = static_cast<int>(lParam);
-                const ExitAnswer a = DecideExitAnswer(online_ != 0, closing_ != 0, answer);
-                if (a.clearClosing) closing_ = 0;
-                if (a.saveSetup && !SaveSetupFile(main_)) break;  // the error was shown; keep the window
-                if (a.finalizeThenClose) SendMessageA(main_, ui::MsgWriteToDevice, 1, 0x20000);
-                if (a.destroyWindow) DestroyWindow(main_);
-            }
-            break;
-        case ui::MsgCheckUpdates: OpenWithShell(kUpdatePage); break;
-        case ui::MsgUpdateFirmware:
-            if (!firmware_) break;
-            if (wParam == 1) {
-                // One update at a time: the running one's image stays as the poll thread reads it.
-                if (requests_.firmwareUpdate) break;
-                if (ChooseFirmwareImage(main_) == 1) {
-                    EnableWindow(main_, FALSE);
-                    firmware_->Start(0);
-                    requests_.firmwareUpdate = 1;
-                }
-            } else {
-                requests_.firmwareUpdate = 0;
-                CloseDialogSteps(nullptr, true);
-                firmware_->Hide();
-                AskDeferredLinkFailure();
-            }
-            break;
-        case ui::MsgReadBackDone: {
-            devlink::UsbLink* link = reinterpret_cast<devlink::UsbLink*>(lParam);
-            // Only the poll thread's own link is walked.
-            if (link != PollLink()) link = PollLink();
-            const ReadBackResult r =
-                DecideReadBackResult(wParam == 1, readRetries_, sync_ && sync_->Logic().ShowsFailure());
-            if (r.drop) {
-                OnDeviceMessage(link, 1);
-                break;
-            }
-            OnDeviceMessage(link, wParam == 1 ? 0 : 1);
-            readRetries_ = r.retryCount;
-            if (wParam == 1) {
-                if (sync_) sync_->ShowResult(1);
-            } else if (r.retry) {
-                PostMessageA(main_, ui::MsgReadFromDevice, 1, 1);
-            } else if (r.reportFail && sync_) {
-                sync_->ShowResult(0);
-            }
-            break;
-        }
-        case ui::MsgIdentified:
-            if (dsp_)
-                dsp_->ShowConnectionStatus(static_cast<uint32_t>(wParam), lParam & 1, (lParam >> 1) & 1, rescue_);
-            break;
-        case ui::MsgResetSettings: ResetSettings(); break;
-        case ui::MsgRemoteVersion: {
-            const int major = wParam & 0xFF, minor = (wParam >> 8) & 0xFF;
-            if (major && minor && dsp_) dsp_->ShowVexaStatus(major, minor);
-            break;
-        }
-        case ui::MsgQuit: PostQuitMessage(static_cast<int>(wParam)); break;
-        default: break;
     }
+    return 0;
+}
+
+LRESULT Darvix::OnShowSource(HWND, WPARAM wParam, LPARAM) {
+    if (dsp_) dsp_->SetDisplayValue(static_cast<int>(wParam));
+    return 0;
+}
+
+LRESULT Darvix::OnQuerySourceFlags(HWND, WPARAM wParam, LPARAM) {
+    if (uint32_t* out = reinterpret_cast<uint32_t*>(wParam)) {
+        *out = 0;
+        if (sources_) {
+            uint32_t flags[kSourceFlagCount] = {};
+            sources_->GetSourceFlags(flags);
+            *out = SourceFlagMask(flags);
+        }
+    }
+    return 0;
+}
+
+LRESULT Darvix::OnToggleSource(HWND, WPARAM wParam, LPARAM) {
+    if (!sources_) return 0;
+    uint32_t flags[kSourceFlagCount] = {};
+    sources_->GetSourceFlags(flags);
+    if (!ToggleSourceFlag(flags, wParam)) return 0;
+    sources_->ApplyToControls(flags, kSourceFlagCount, -1, static_cast<int>(wParam));
+    changed_ = 1;
+    requests_.extSourceResend = 1;
+    return 0;
+}
+
+LRESULT Darvix::OnLinkFailed(HWND, WPARAM wParam, LPARAM) {
+    // The program is ending (a blank unit's wizard was cancelled): nothing to reconnect.
+    if (endingAfterCancel_) return 0;
+    // The scan's finish step opens the link afresh, and a question over the scan could
+    // leave it unserved; over a device dialog or the I/O wizard the question waits until it has
+    // ended. The status line tells of the failure at once all the same.
+    switch (DecideLinkFailure(requests_)) {
+        case LinkFailureTurn::Ignore: break;
+        case LinkFailureTurn::Defer:
+            if (dsp_) dsp_->ShowCommError(static_cast<int>(wParam));
+            deferredLinkFailure_ = HeldLinkFailure(deferredLinkFailure_, wParam);
+            break;
+        case LinkFailureTurn::AskNow: LinkFailure(wParam); break;
+    }
+    return 0;
+}
+
+LRESULT Darvix::OnMuteFlagsChanged(HWND, WPARAM wParam, LPARAM lParam) {
+    if (const uint32_t* mutes = reinterpret_cast<const uint32_t*>(lParam)) {
+        if (ForOutputLevels(wParam)) {
+            if (levels_) levels_->SetMutes(mutes);
+        } else if (dsp_) {
+            dsp_->NotifyChannelMap(mutes);
+        }
+    }
+    return 0;
+}
+
+LRESULT Darvix::OnChannelIcon(HWND, WPARAM wParam, LPARAM lParam) {
+    if (!levels_) return 0;
+    const int* a = reinterpret_cast<const int*>(lParam);
+    const int channel = static_cast<int>(wParam);
+    if (ClearsAllIcons(channel, a)) {
+        for (int i = 0; i < 8; ++i) levels_->SetChannelIcon(i, -1, -1, -1);
+    } else {
+        levels_->SetChannelIcon(channel, a[0], a[1], a[2]);
+    }
+    return 0;
+}
+
+void Darvix::AnswerMasterLevel(float* out) {
+    if (!out || !levels_) return;
+    float values[10];
+    *out = MasterLevelOf(values, levels_->GetLevels(values, 10));
+}
+
+LRESULT Darvix::OnQueryMasterLevel(HWND, WPARAM wParam, LPARAM) {
+    AnswerMasterLevel(reinterpret_cast<float*>(wParam));
+    return 0;
+}
+
+LRESULT Darvix::OnQueryLevelsMaster(HWND, WPARAM, LPARAM lParam) {
+    AnswerMasterLevel(reinterpret_cast<float*>(lParam));
+    return 0;
+}
+
+LRESULT Darvix::OnRestartBox(HWND, WPARAM, LPARAM) {
+    AskUser(main_, "Close this application and restart 'darvix' device.", ui::MbOk);
+    EnableWindow(main_, TRUE);
+    restartPending_ = 1;
+    return 0;
+}
+
+LRESULT Darvix::OnDynamicEqSwitch(HWND, WPARAM wParam, LPARAM) {
+    pending_.SetDynamicEqSwitch(static_cast<uint32_t>(wParam));
+    changed_ = 1;
+    return 0;
+}
+
+LRESULT Darvix::OnQueryDynamicEqSwitch(HWND, WPARAM wParam, LPARAM) {
+    if (int* out = reinterpret_cast<int*>(wParam)) *out = static_cast<int>(pending_.DynamicEqSwitch());
+    return 0;
+}
+
+LRESULT Darvix::OnSelectPage(HWND, WPARAM wParam, LPARAM) {
+    ShowPage(static_cast<int>(wParam));
+    return 0;
+}
+
+// ---- the menus' commands ---------------------------------------------------------------------
+
+LRESULT Darvix::OnSetupFile(HWND, WPARAM wParam, LPARAM) {
+    if (wParam == 1) LoadSetupFile(main_);
+    else SaveSetupFile(main_);
+    return 0;
+}
+
+LRESULT Darvix::OnCredits(HWND, WPARAM, LPARAM) {
+    SplashDialog credits;
+    credits.Run(main_, IDD_SPLASH, false, IDB_CREDITS, 1);
+    return 0;
+}
+
+LRESULT Darvix::OnSelectPreset(HWND, WPARAM wParam, LPARAM) {
+    if (IsPreset(wParam)) SelectPreset(static_cast<int>(wParam), 1);
+    return 0;
+}
+
+LRESULT Darvix::OnPresetFile(HWND, WPARAM wParam, LPARAM lParam) {
+    if (wParam == 1) LoadPresetFile(main_, static_cast<int>(lParam));
+    else SavePresetFile(main_, static_cast<int>(lParam));
+    return 0;
+}
+
+LRESULT Darvix::OnCopyPreset(HWND, WPARAM wParam, LPARAM lParam) {
+    CopyPreset(static_cast<int>(wParam), static_cast<int>(lParam));
+    return 0;
+}
+
+LRESULT Darvix::OnWorkingMode(HWND, WPARAM wParam, LPARAM) {
+    SetWorkingMode(static_cast<int>(wParam));
+    return 0;
+}
+
+LRESULT Darvix::OnCheckUpdates(HWND, WPARAM, LPARAM) {
+    OpenWithShell(kUpdatePage);
+    return 0;
+}
+
+LRESULT Darvix::OnResetSettingsMessage(HWND, WPARAM, LPARAM) {
+    ResetSettings();
+    return 0;
+}
+
+// ---- the modal flows -------------------------------------------------------------------------
+
+LRESULT Darvix::OnWizard(HWND, WPARAM wParam, LPARAM lParam) {
+    if (wParam == 1) {
+        if (wizard_) {
+            wizard_->Start();
+            OpenDialog(wizard_->GetHwnd());
+        }
+        ShowWindow(main_, SW_HIDE);
+        requests_.wizardRunning = 1;
+        return 0;
+    }
+    requests_.wizardRunning = 0;
+    CloseDialogSteps(nullptr, false);
+    const WizardEnd end = DecideWizardEnd(lParam, online_ != 0, deviceBlank_ != 0);
+    if (end.applyResult) {
+        changed_ = 1;
+        // A unit that went through the wizard is set up: a later cancelled wizard
+        // must not end the program as for a blank one.
+        deviceBlank_ = 0;
+        ApplyWizardResult();
+    }
+    if (wizard_) wizard_->Hide();
+    if (end.endProgram) {
+        // A blank unit whose wizard was abandoned cannot be used: the program ends,
+        // once the unit has been told.
+        deviceBlank_ = 0;
+        deferredLinkFailure_ = 0;
+        EndAfterWizardCancel();
+    } else {
+        ShowWindow(main_, SW_SHOW);
+        AskDeferredLinkFailure();
+    }
+    return 0;
+}
+
+LRESULT Darvix::OnDynamicEqDialog(HWND, WPARAM wParam, LPARAM) {
+    if (!eqDynamic_) return 0;
+    if (wParam == 1) {
+        OpenDialog(eqDynamic_->GetHwnd());
+        ShowWindow(main_, SW_HIDE);
+        eqDynamic_->TurnOn();
+        requests_.dynEqSend = 1;
+    } else {
+        eqDynamic_->TurnOff();
+        requests_.dynEqSend = 0;
+        CloseDialogSteps(eqDynamic_->GetHwnd(), true);
+        AskDeferredLinkFailure();
+    }
+    return 0;
+}
+
+LRESULT Darvix::OnScan(HWND, WPARAM wParam, LPARAM lParam) {
+    if (!scan_) return 0;
+    if (wParam == 1) {
+        // The scan, like the wizard, takes the main window away while it runs.
+        ShowWindow(main_, SW_HIDE);
+        OpenDialog(scan_->GetHwnd());
+        scan_->StartScan();
+        requests_.scan = 1;
+        return 0;
+    }
+    requests_.scan = 0;
+    CloseDialogSteps(scan_->GetHwnd(), false);
+    const ScanEnd end = DecideScanEnd(static_cast<int>(lParam), rescue_ != 0, PollLink() != nullptr);
+    if (end.checkFirmware && !PollLink()->CheckFirmwareVersion(&notifier_, version_[0], version_[1])) {
+        PostQuitMessage(end.failExitCode);
+        return 0;
+    }
+    if (end.goOffline) GoOffline();
+    if (end.showWindow) ShowWindow(main_, SW_SHOW);
+    if (end.postReadBack) PostMessageA(main_, ui::MsgReadFromDevice, 1, 0);
+    if (end.postWizard) PostMessageA(main_, ui::MsgWizard, 1, 0);
+    return 0;
+}
+
+LRESULT Darvix::OnConnectDevice(HWND, WPARAM wParam, LPARAM) {
+    if (IsDeviceNumber(static_cast<int>(wParam))) requests_.connectDevice = static_cast<int32_t>(wParam);
+    return 0;
+}
+
+LRESULT Darvix::OnReadFromDevice(HWND, WPARAM wParam, LPARAM lParam) {
+    switch (DecideReadTurn(sync_ != nullptr, online_ != 0, rescue_ != 0, wParam)) {
+        case ReadTurn::Ignore: break;
+        case ReadTurn::ShowMain: CloseDialogSteps(nullptr, true); break;
+        case ReadTurn::Start:
+            if (lParam == 0) {
+                EnableWindow(main_, FALSE);
+                ShowWindow(sync_->GetHwnd(), SW_SHOW);
+            }
+            sync_->Start();
+            requests_.readDone = 0;
+            requests_.readFromDevice = 1;
+            break;
+        case ReadTurn::End:
+            requests_.readFromDevice = 0;
+            CloseDialogSteps(sync_->GetHwnd(), lParam == 0);
+            if (lParam != 0) {
+                DestroyWindow(main_);
+                break;
+            }
+            AskDeferredLinkFailure();
+            break;
+    }
+    return 0;
+}
+
+LRESULT Darvix::OnWriteToDevice(HWND, WPARAM wParam, LPARAM lParam) {
+    if (!update_ || !online_) return 0;
+    if (wParam == 1) {
+        OpenDialog(update_->GetHwnd());
+        const WriteStart w = DecodeWriteStart(static_cast<uint32_t>(lParam));
+        if (w.andClose) closing_ = 1;
+        update_->Start(w.a, w.atOnce, w.andClose);
+        if (w.finalize) requests_.finalize = 1;
+        else requests_.sendAll = 1;
+        return 0;
+    }
+    const WriteEnd end = DecideWriteEnd(requests_.finalize != 0, lParam != 0, update_->Succeeded(),
+                                        online_ != 0, closing_ != 0);
+    if (end.clearChanged) {
+        changed_ = 0;
+        if (dsp_) dsp_->SetChanged(0);
+        if (levels_) levels_->SetChanged(0);
+        if (sources_) sources_->SetChanged(0);
+        if (eqDynamic_) eqDynamic_->SetChanged(0);
+    }
+    requests_.finalize = 0;
+    requests_.sendAll = 0;
+    requests_.routingResend = 0;
+    CloseDialogSteps(update_->GetHwnd(), true);
+    if (end.showConnected && dsp_) dsp_->ShowConnectionStatus(0xFFFFFFFFu, 0, 0, 0);
+    if (end.clearClosing) closing_ = 0;
+    if (end.destroyWindow) {
+        DestroyWindow(main_);
+        return 0;
+    }
+    AskDeferredLinkFailure();
+    return 0;
+}
+
+LRESULT Darvix::OnExit(HWND, WPARAM wParam, LPARAM lParam) {
+    if (!exit_) return 0;
+    if (wParam == 1) {
+        EnableWindow(main_, FALSE);
+        exit_->Show(online_);
+        return 0;
+    }
+    EnableWindow(main_, TRUE);
+    SetWindowPos(main_, HWND_TOP, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
+    exit_->Hide();
+    ShowWindow(main_, SW_SHOW);
+    const int answer = static_cast<int>(lParam);
+    const ExitAnswer a = DecideExitAnswer(online_ != 0, closing_ != 0, answer);
+    if (a.clearClosing) closing_ = 0;
+    if (a.saveSetup && !SaveSetupFile(main_)) return 0;  // the error was shown; keep the window
+    if (a.finalizeThenClose) SendMessageA(main_, ui::MsgWriteToDevice, 1, 0x20000);
+    if (a.destroyWindow) DestroyWindow(main_);
+    return 0;
+}
+
+LRESULT Darvix::OnUpdateFirmware(HWND, WPARAM wParam, LPARAM) {
+    if (!firmware_) return 0;
+    if (wParam == 1) {
+        // One update at a time: the running one's image stays as the poll thread reads it.
+        if (requests_.firmwareUpdate) return 0;
+        if (ChooseFirmwareImage(main_) == 1) {
+            EnableWindow(main_, FALSE);
+            firmware_->Start(0);
+            requests_.firmwareUpdate = 1;
+        }
+        return 0;
+    }
+    requests_.firmwareUpdate = 0;
+    CloseDialogSteps(nullptr, true);
+    firmware_->Hide();
+    AskDeferredLinkFailure();
+    return 0;
+}
+
+// ---- the poll thread's reports ---------------------------------------------------------------
+
+LRESULT Darvix::OnReadBackDone(HWND, WPARAM wParam, LPARAM lParam) {
+    devlink::UsbLink* link = reinterpret_cast<devlink::UsbLink*>(lParam);
+    // Only the poll thread's own link is walked.
+    if (link != PollLink()) link = PollLink();
+    const ReadBackResult r = DecideReadBackResult(wParam == 1, readRetries_, sync_ && sync_->Logic().ShowsFailure());
+    if (r.drop) {
+        OnDeviceMessage(link, 1);
+        return 0;
+    }
+    OnDeviceMessage(link, wParam == 1 ? 0 : 1);
+    readRetries_ = r.retryCount;
+    if (wParam == 1) {
+        if (sync_) sync_->ShowResult(1);
+    } else if (r.retry) {
+        PostMessageA(main_, ui::MsgReadFromDevice, 1, 1);
+    } else if (r.reportFail && sync_) {
+        sync_->ShowResult(0);
+    }
+    return 0;
+}
+
+LRESULT Darvix::OnIdentified(HWND, WPARAM wParam, LPARAM lParam) {
+    const IdentifiedUnit unit = DecodeIdentified(wParam, lParam);
+    if (dsp_) dsp_->ShowConnectionStatus(unit.version, unit.star, unit.remote, rescue_);
+    return 0;
+}
+
+LRESULT Darvix::OnRemoteVersion(HWND, WPARAM wParam, LPARAM) {
+    const RemoteVersion v = DecodeRemoteVersion(wParam);
+    if (v.show && dsp_) dsp_->ShowVexaStatus(v.major, v.minor);
+    return 0;
+}
+
+LRESULT Darvix::OnQuit(HWND, WPARAM wParam, LPARAM) {
+    PostQuitMessage(static_cast<int>(wParam));
     return 0;
 }
 

@@ -4,65 +4,66 @@
 
 namespace app {
 
-void PendingCommands::SetPendingPreset(int preset) {
+void PendingPreset::Set(int preset) {
     std::lock_guard<std::mutex> g(lockA_);
-    pendingPreset_ = preset;
-    presetPending_ = true;
+    preset_ = preset;
+    pending_ = true;
 }
 
-bool PendingCommands::SendPendingPreset(const devlink::FrameSender& sender) {
+int PendingPreset::SendPending(const devlink::FrameSender& sender) {
+    bool taken = false;
     devlink::Frame select;
-    {
-        std::lock_guard<std::mutex> g(lockA_);
-        if (!presetPending_) return false;
-        presetPending_ = false;
-        select = BuildPresetSelectMessage(pendingPreset_);
-    }
-    sender.Send(select);
+    sender.SendLocked(lockA_, [&]() -> devlink::Frame {
+        if (!pending_) return {};
+        pending_ = false;
+        taken = true;
+        select = BuildPresetSelectMessage(preset_);
+        return select;
+    });
+    if (!taken) return 0;
     sender.Send(PresetNoticeFrom(select));
-    return true;
+    return 2;
 }
 
-void PendingCommands::SetSwitchStore(std::function<uint32_t()> get, std::function<void(uint32_t)> set) {
+void PendingDynamicEqSwitch::SetStore(std::function<uint32_t()> get, std::function<void(uint32_t)> set) {
     std::lock_guard<std::mutex> g(lockB_);
     getSwitch_ = std::move(get);
     setSwitch_ = std::move(set);
 }
 
-void PendingCommands::SetDynamicEqSwitch(uint32_t offFlag) {
+void PendingDynamicEqSwitch::Set(uint32_t offFlag) {
     std::lock_guard<std::mutex> g(lockB_);
     changed_ = true;
-    dynEqPending_ = true;
+    pending_ = true;
     if (setSwitch_) setSwitch_(offFlag);
-    else dynEqOff_ = offFlag;
+    else off_ = offFlag;
 }
 
-uint32_t PendingCommands::DynamicEqSwitch() const {
+uint32_t PendingDynamicEqSwitch::Get() const {
     std::lock_guard<std::mutex> g(lockB_);
-    return getSwitch_ ? getSwitch_() : dynEqOff_;
+    return getSwitch_ ? getSwitch_() : off_;
 }
 
-bool PendingCommands::SendPendingDynamicEq(const devlink::FrameSender& sender) {
-    devlink::Frame frame;
-    {
-        std::lock_guard<std::mutex> g(lockB_);
-        if (!dynEqPending_) return false;
-        dynEqPending_ = false;
-        frame = BuildDynamicEqSwitchMessage(getSwitch_ ? getSwitch_() : dynEqOff_);
-    }
-    sender.Send(frame);
-    return true;
+int PendingDynamicEqSwitch::SendPending(const devlink::FrameSender& sender) {
+    bool taken = false;
+    sender.SendLocked(lockB_, [&]() -> devlink::Frame {
+        if (!pending_) return {};
+        pending_ = false;
+        taken = true;
+        return BuildDynamicEqSwitchMessage(getSwitch_ ? getSwitch_() : off_);
+    });
+    return taken ? 1 : 0;
 }
 
-void PendingCommands::SendWorkingMode(const devlink::FrameSender& sender) const {
-    sender.Send(BuildWorkingModeMessage(workingMode_.load()));
-}
-
-bool PendingCommands::TakeChanged() {
+bool PendingDynamicEqSwitch::TakeChanged() {
     std::lock_guard<std::mutex> g(lockB_);
     const bool was = changed_;
     changed_ = false;
     return was;
+}
+
+void PendingCommands::SendWorkingMode(const devlink::FrameSender& sender) const {
+    sender.Send(BuildWorkingModeMessage(workingMode_.load()));
 }
 
 }  // namespace app

@@ -41,13 +41,18 @@ void ComputeEqBandDb(model::BiquadSection* section, double dB, int k) {
     ComputeEqBand(section, DbToLinear(dB), k);
 }
 
+void ComputeEqBands(const float gainsDb[model::kBandCount], model::BiquadSection sections[model::kBandCount]) {
+    if (!gainsDb || !sections) return;
+    for (int k = 0; k < model::kBandCount; ++k) {
+        const float dB = gainsDb[k];
+        if (!std::isfinite(dB)) continue;
+        ComputeEqBandDb(&sections[k], dB, k);
+    }
+}
+
 void ComputeEqBands(model::DspChannelRecord* record) {
     if (!record) return;
-    for (int k = 0; k < model::kBandCount; ++k) {
-        const float dB = record->EQGain[k];
-        if (!std::isfinite(dB)) continue;
-        ComputeEqBandDb(&record->eqSections[k], dB, k);
-    }
+    ComputeEqBands(record->EQGain, record->eqSections);
 }
 
 }  // namespace dsp

@@ -19,8 +19,11 @@ void ComputeEqBand(model::BiquadSection* section, double g, int k);
 // Designs band k from its gain in decibels: ComputeEqBand with DbToLinear(dB).
 void ComputeEqBandDb(model::BiquadSection* section, double dB, int k);
 
-// Designs all 31 sections of a record from its gains in dB; a band whose gain is not finite keeps
-// its section. A null record is ignored.
+// Designs all 31 sections from their gains in dB (gainsDb[k] for sections[k]); a band whose gain
+// is not finite keeps its section. Null arrays are ignored.
+void ComputeEqBands(const float gainsDb[model::kBandCount], model::BiquadSection sections[model::kBandCount]);
+
+// The same for a channel record's gains and sections. A null record is ignored.
 void ComputeEqBands(model::DspChannelRecord* record);
 
 }  // namespace dsp

@@ -338,7 +338,9 @@ void TuningModel::SetConfigMode(uint32_t mode) {
     observer_->WorkingModeChanged(workingMode_);
     if (workingMode_ != 1) return;
 
-    // The filter type that each kind has in Standard mode.
+    // The filter type that each kind has in Standard mode (crossover words: the crossover lock).
+    {
+    std::lock_guard<std::mutex> crossover(locks_[kLockCrossover]);
     for (int p = 0; p < kPresetCount; ++p) {
         for (auto& r : presets_[p].channel) {
             if (r.kind == kWoofer || IsSubwooferKind(r.kind)) {
@@ -354,6 +356,7 @@ void TuningModel::SetConfigMode(uint32_t mode) {
                                                    : kLowPass);
             }
         }
+    }
     }
     for (int p = 0; p < kPresetCount; ++p)
         for (int o = 0; o < kChannelCount; ++o) ApplyCrossoverRules(o, p);
@@ -375,18 +378,30 @@ void TuningModel::SetConfigMode(uint32_t mode) {
             const int f = first[r.position];
             if (f < 0 || f == o) continue;
             const DspChannelRecord& lead = ps.channel[f];
-            r.EQLink = lead.EQLink;
-            r.crossover.bXoLink = lead.crossover.bXoLink;
             const int mirror = FindMirrorChannel(o);
-            // Like every other link copy, the partner keeps its own distance, delay and trim.
-            if (r.crossover.bXoLink && mirror >= 0)
-                CopyCrossoverParams(&ps.channel[mirror].crossover, &r.crossover, 0);
-            for (int k = 0; k < kBandCount; ++k) r.EQGain[k] = lead.EQGain[k];
-            r.EQOff = lead.EQOff;
-            if (r.EQLink && mirror >= 0) {
-                DspChannelRecord& m = ps.channel[mirror];
-                for (int k = 0; k < kBandCount; ++k) m.EQGain[k] = r.EQGain[k];
-                m.EQOff = r.EQOff;
+            // Each group's words under that group's lock, the one they are sent under.
+            {
+                std::lock_guard<std::mutex> link(locks_[kLockEqLink]);
+                r.EQLink = lead.EQLink;
+            }
+            {
+                std::lock_guard<std::mutex> crossover(locks_[kLockCrossover]);
+                r.crossover.bXoLink = lead.crossover.bXoLink;
+                // Like every other link copy, the partner keeps its own distance, delay and trim.
+                if (r.crossover.bXoLink && mirror >= 0)
+                    CopyCrossoverParams(&ps.channel[mirror].crossover, &r.crossover, 0);
+            }
+            const bool mirrored = r.EQLink && mirror >= 0;
+            {
+                std::lock_guard<std::mutex> gains(locks_[kLockEqGains]);
+                for (int k = 0; k < kBandCount; ++k) r.EQGain[k] = lead.EQGain[k];
+                if (mirrored)
+                    for (int k = 0; k < kBandCount; ++k) ps.channel[mirror].EQGain[k] = r.EQGain[k];
+            }
+            {
+                std::lock_guard<std::mutex> off(locks_[kLockEqOff]);
+                r.EQOff = lead.EQOff;
+                if (mirrored) ps.channel[mirror].EQOff = r.EQOff;
             }
         }
     }

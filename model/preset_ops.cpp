@@ -6,6 +6,7 @@
 
 #include "dsp/crossover.h"
 #include "dsp/eq.h"
+#include "dsp/gain.h"
 #include "link/bytes.h"
 #include "model/tuning_model.h"
 
@@ -32,8 +33,7 @@ void TuningModel::SetEqBandGain(int output, int band) {
     const int first = all ? 0 : band;
     const int last = all ? kBandCount - 1 : band;
     for (int k = first; k <= last; ++k) {
-        if (std::isfinite(r.EQGain[k]))
-            dsp::ComputeEqBand(&r.eqSections[k], std::pow(10.0, r.EQGain[k] / 20.0), k);
+        if (std::isfinite(r.EQGain[k])) dsp::ComputeEqBandDb(&r.eqSections[k], r.EQGain[k], k);
         SetDirty(currentPreset_, output, kDirtyBand0 + k);
     }
 }
@@ -217,7 +217,7 @@ int TuningModel::ApplyEqCurve(std::span<const uint8_t> frame) {
     DspChannelRecord& r = presets_[currentPreset_].channel[output];
     {
         std::lock_guard<std::mutex> guard(locks_[kLockEqGains]);
-        for (int k = 0; k < kBandCount; ++k) r.EQGain[k] = 20.0f * std::log10(gain[k]);
+        for (int k = 0; k < kBandCount; ++k) r.EQGain[k] = dsp::LinearToDb(gain[k]);
     }
     observer_->ShowEqualiser(output);
     SetEqBandGain(output, -1);
@@ -228,7 +228,13 @@ int TuningModel::ApplyEqCurve(std::span<const uint8_t> frame) {
         {
             std::lock_guard<std::mutex> guard(locks_[kLockEqGains]);
             for (int k = 0; k < kBandCount; ++k) m.EQGain[k] = r.EQGain[k];
+        }
+        {
+            std::lock_guard<std::mutex> guard(locks_[kLockEqLink]);
             m.EQLink = r.EQLink;
+        }
+        {
+            std::lock_guard<std::mutex> guard(locks_[kLockEqOff]);
             m.EQOff = r.EQOff;
         }
         SetEqBandGain(partner, -1);

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <vector>
 
+#include "dsp/gain.h"
 #include "link/bytes.h"
 #include "model/tables.h"
 
@@ -53,8 +54,7 @@ Frame BuildEqMessage(int channel, const DspChannelRecord& record, int preset) {
     Frame f = NewDspFrame(DeviceCommand::ChannelEq, kEqMessageLength, preset, channel);
     for (int k = 0; k < kBandCount; ++k) {
         // The device takes linear factors; the power is taken in double and rounded once.
-        const float gain =
-            static_cast<float>(std::pow(10.0, static_cast<double>(record.EQGain[k]) / 20.0));
+        const float gain = static_cast<float>(dsp::DbToLinear(static_cast<double>(record.EQGain[k])));
         // A gain that no float holds (a damaged file) must not reach the device.
         if (!std::isfinite(gain)) return {};
         devlink::PutF32LE(&f[7 + 4 * k], gain);

@@ -10,12 +10,9 @@
 #include <mutex>
 #include <span>
 
+#include "link/pending_sender.h"
 #include "model/records.h"
 #include "model/tuning_observer.h"
-
-namespace devlink {
-class FrameSender;
-}
 
 namespace model {
 
@@ -35,7 +32,7 @@ enum LockGroup : int {
 // Only this many entries of a configuration's table are looked at.
 constexpr int kConfigurationEntries = 26;
 
-class TuningModel {
+class TuningModel : public devlink::WriteMember {
 public:
     // Builds the initial model with its eight default outputs and their default crossovers.
     explicit TuningModel(TuningObserver* observer = nullptr);
@@ -172,10 +169,14 @@ public:
     // frames (tuning_receive.cpp).
     // Sends one frame per dirty group; 1 when at least one dirty group was taken. Poll thread.
     int SendPendingChanges(const devlink::FrameSender& link, std::ostream* log);
+    // The same cycle as a member of the poll thread's sender lists, logging to the send log (none
+    // until one is given).
+    int SendPending(const devlink::FrameSender& link) override { return SendPendingChanges(link, sendLog_); }
+    void SetSendLog(std::ostream* log) { sendLog_ = log; }
     // Sends the routing message of preset 0; 0 without a link.
     int SendRoutingMap(const devlink::FrameSender* link);
     // Every send flag of every assigned channel in all presets (mute and listening points aside).
-    void MarkAllDirty();
+    void MarkAllDirty() override;
     void ClearAllDirty();
     void SetEqFromDevice(int channel, int preset, const float gains[kBandCount], uint32_t bandMask,
                          uint32_t eqOff, uint32_t eqLink);
@@ -216,6 +217,7 @@ private:
     std::atomic<uint32_t> connected_{0};
     std::atomic<uint32_t> changed_{0};
     std::array<std::mutex, kLockGroupCount> locks_;
+    std::ostream* sendLog_ = nullptr;
 };
 
 }  // namespace model

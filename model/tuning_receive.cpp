@@ -6,6 +6,7 @@
 
 #include "dsp/crossover.h"
 #include "dsp/eq.h"
+#include "dsp/gain.h"
 #include "link/bytes.h"
 #include "link/frame.h"
 #include "model/tables.h"
@@ -87,15 +88,25 @@ void TuningModel::SetEqFromDevice(int channel, int preset, const float gains[kBa
     for (int k = 0; k < kBandCount; ++k)
         if (!std::isfinite(gains[k])) return;
 
-    std::lock_guard<std::mutex> guard(locks_[kLockEqGains]);
     DspChannelRecord& r = presets_[preset].channel[channel];
-    r.EQLink = eqLink;
-    r.EQOff = eqOff;
+    // Each word under its own group's lock, the one its message is sent under.
+    {
+        std::lock_guard<std::mutex> guard(locks_[kLockEqOff]);
+        r.EQOff = eqOff;
+    }
+    {
+        std::lock_guard<std::mutex> guard(locks_[kLockEqLink]);
+        r.EQLink = eqLink;
+    }
+    {
+        std::lock_guard<std::mutex> guard(locks_[kLockBandMask]);
+        for (int k = 0; k < kBandCount; ++k) r.btmskSel[k] = (bandMask >> k) & 1u;
+    }
+    std::lock_guard<std::mutex> guard(locks_[kLockEqGains]);
     for (int k = 0; k < kBandCount; ++k) {
         // A factor of 0 or below has no level in dB (minus infinity or NaN): that band keeps its
         // gain rather than poisoning its filter and the slider.
-        if (gains[k] > 0.0f) r.EQGain[k] = 20.0f * std::log10(gains[k]);
-        r.btmskSel[k] = (bandMask >> k) & 1u;
+        if (gains[k] > 0.0f) r.EQGain[k] = dsp::LinearToDb(gains[k]);
     }
     dsp::ComputeEqBands(&r);
 }

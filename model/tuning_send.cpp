@@ -1,7 +1,10 @@
 // The send cycle: every dirty message group of the tuning becomes one frame, built under the
 // group's lock and written after the lock is released, so that the user interface never waits
 // for the 70 ms of pacing a frame costs.
+#include <algorithm>
 #include <cstdint>
+#include <iterator>
+#include <mutex>
 #include <ostream>
 
 #include "link/frame.h"
@@ -78,18 +81,32 @@ int TuningModel::SendPendingChanges(const devlink::FrameSender& link, std::ostre
             if (sent) result = 1;
         }
 
-        // Equaliser: one frame carries all 31 bands, however many of them changed.
+        // Equaliser: one frame carries all 31 bands, however many of them changed, and the
+        // channel's EQ off, EQ link and band switches, each copied under its own group's lock.
         for (int ch = 0; ch < kChannelCount; ++ch) {
-            bool taken = false;
-            link.SendLocked(locks_[kLockEqGains], [&]() -> Frame {
+            const DspChannelRecord& r = presets_[p].channel[ch];
+            DspChannelRecord copy{};
+            {
+                std::lock_guard<std::mutex> guard(locks_[kLockEqGains]);
                 bool dirty = false;
                 for (int k = 0; k < kBandCount; ++k) dirty |= TakeDirty(p, ch, kDirtyBand0 + k);
-                const DspChannelRecord& r = presets_[p].channel[ch];
-                if (!dirty || !SendsFor(r)) return {};
-                taken = true;
-                return BuildEqMessage(ch, r, p);
-            });
-            if (taken) result = 1;
+                if (!dirty || !SendsFor(r)) continue;
+                std::copy(std::begin(r.EQGain), std::end(r.EQGain), std::begin(copy.EQGain));
+            }
+            {
+                std::lock_guard<std::mutex> guard(locks_[kLockEqOff]);
+                copy.EQOff = r.EQOff;
+            }
+            {
+                std::lock_guard<std::mutex> guard(locks_[kLockEqLink]);
+                copy.EQLink = r.EQLink;
+            }
+            {
+                std::lock_guard<std::mutex> guard(locks_[kLockBandMask]);
+                std::copy(std::begin(r.btmskSel), std::end(r.btmskSel), std::begin(copy.btmskSel));
+            }
+            link.Send(BuildEqMessage(ch, copy, p));
+            result = 1;
         }
 
         // The flag messages, each as its own group.

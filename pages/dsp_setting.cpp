@@ -67,6 +67,7 @@ DSPSetting::DSPSetting(HWND parent, int x, int y, bool connected, os::Settings* 
         DropIfWindowless(eq_);
         os::MarkPhase("DSPSetting: EqSettings created");
     }
+    logic_->Model().SetSendLog(sendLog_.is_open() ? &sendLog_ : nullptr);
     section_ = std::make_unique<model::TuningSection>(logic_->Model());
     view_.SetLine(0, "Offline Mode");
     view_.RefreshText(true);
@@ -74,6 +75,8 @@ DSPSetting::DSPSetting(HWND parent, int x, int y, bool connected, os::Settings* 
 }
 
 DSPSetting::~DSPSetting() {
+    // The send log goes before the model that writes to it.
+    if (logic_) logic_->Model().SetSendLog(nullptr);
     // The panels go in the page's order, each before the logic that draws into it.
     filter_.reset();
     map_.reset();
@@ -124,9 +127,7 @@ int DSPSetting::OnDeviceMessage(const uint8_t* frame, size_t length) {
     return model::ReceiveTuningFrame(Model(), frame, length);
 }
 
-int DSPSetting::SendPendingChanges(const devlink::FrameSender& sender) {
-    return Model().SendPendingChanges(sender, sendLog_.is_open() ? &sendLog_ : nullptr);
-}
+int DSPSetting::SendPendingChanges(const devlink::FrameSender& sender) { return Model().SendPending(sender); }
 
 void DSPSetting::PostToPage(uint32_t id, intptr_t wParam, intptr_t lParam) {
     PostMessageA(GetHwnd(), id, static_cast<WPARAM>(wParam), lParam);

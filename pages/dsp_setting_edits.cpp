@@ -1,9 +1,9 @@
 // The tuning page's edits: what the equaliser and crossover panels' notifications do to the
-// model. Every record word is written under each lock the poll thread's sender reads it under:
-// the filter words under the crossover lock; distance, delay and trim under the delay lock; the
-// gains under the equaliser-gains lock; EQOff, EQLink and the band switches under their own lock
-// and the gains lock, since the equaliser message carries them too. Two locks are always taken in
-// the model's group order, and no model operation (which locks for itself) runs while one is held.
+// model. Every record word is written under the one lock of its group, the lock the poll thread's
+// sender reads it under: the filter words under the crossover lock; distance, delay and trim under
+// the delay lock; the gains under the equaliser-gains lock; EQOff, EQLink and the band switches
+// each under its own. Two locks are always taken in the model's group order, and no model
+// operation (which locks for itself) runs while one is held.
 #include <array>
 #include <mutex>
 
@@ -27,10 +27,11 @@ void DSPSettingLogic::TakeEqualiser(int output, const float* gains, const bool* 
                                     uint32_t link, uint32_t off) {
     model::TuningModel& m = *model_;
     DspChannelRecord& r = Rec(output);
-    Guard gainsLock(m.Lock(model::kLockEqGains));
-    if (gains)
+    if (gains) {
+        Guard gainsLock(m.Lock(model::kLockEqGains));
         for (int k = 0; k < kBandCount; ++k)
             if (!bands || bands[k]) r.EQGain[k] = gains[k];
+    }
     {
         Guard offLock(m.Lock(model::kLockEqOff));
         r.EQOff = off;
@@ -44,7 +45,6 @@ void DSPSettingLogic::TakeEqualiser(int output, const float* gains, const bool* 
 void DSPSettingLogic::SetEqFlag(int output, model::LockGroup group, uint32_t value, int dirtyFlag) {
     model::TuningModel& m = *model_;
     DspChannelRecord& r = Rec(output);
-    Guard gainsLock(m.Lock(model::kLockEqGains));
     Guard own(m.Lock(group));
     if (group == model::kLockEqOff) r.EQOff = value;
     if (group == model::kLockEqLink) r.EQLink = value;
@@ -167,7 +167,6 @@ void DSPSettingLogic::OnEqBandSwitch(int band, int state) {
     model::TuningModel& m = *model_;
     DspChannelRecord& r = Rec(c);
     const uint32_t on = state != 0 ? 1u : 0u;
-    Guard gainsLock(m.Lock(model::kLockEqGains));
     Guard maskLock(m.Lock(model::kLockBandMask));
     if (band >= 0 && band < kBandCount) {
         r.btmskSel[band] = on;

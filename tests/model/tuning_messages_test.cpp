@@ -68,6 +68,38 @@ TEST(EqMessage, FlatChannelSendsUnityGains) {
     EXPECT_EQ(ToHex({f.begin() + 131, f.end()}), "00 00 00 00 00 01 BF");
 }
 
+// Each band's factor is 10^(dB/20) rounded once to the nearest float. The bytes were worked out
+// to 80 digits outside the program; they include gains no slider gives (a damaged file's) and the
+// edges of what a float holds.
+TEST(EqMessage, BandFactorsForATableOfGains) {
+    const struct {
+        float dB;
+        const char* bytes;
+    } cases[] = {
+        {0.0f, "00 00 80 3F"},     {20.0f, "00 00 20 41"},    {-20.0f, "CD CC CC 3D"},
+        {40.0f, "00 00 C8 42"},    {-40.0f, "0A D7 23 3C"},   {120.0f, "00 24 74 49"},
+        {0.1f, "70 7B 81 3F"},     {-0.05f, "D4 87 7E 3F"},   {3.3f, "9F 28 BB 3F"},
+        {-15.5f, "D7 E8 2B 3E"},   {6.0206f, "00 00 00 40"},  {12.34f, "DB 7A 84 40"},
+        {-0.3f, "1C 4F 77 3F"},    {1e-7f, "00 00 80 3F"},    {770.0f, "41 E7 6D 7F"},
+        {-800.0f, "C2 16 01 00"},  {-1000.0f, "00 00 00 00"},
+        {-std::numeric_limits<float>::infinity(), "00 00 00 00"},
+    };
+    for (const auto& c : cases) {
+        DspChannelRecord r = FlatRecord();
+        r.EQGain[7] = c.dB;
+        const auto f = BuildEqMessage(1, r, 2);
+        ASSERT_EQ(f.size(), kEqMessageLength) << c.dB;
+        EXPECT_EQ(ToHex({f.begin() + 7 + 4 * 7, f.begin() + 11 + 4 * 7}), c.bytes) << c.dB;
+        EXPECT_EQ(ToHex({f.begin() + 7 + 4 * 8, f.begin() + 11 + 4 * 8}), "00 00 80 3F") << c.dB;
+    }
+    // A factor beyond the largest float, or no number at all, sends no frame.
+    for (float dB : {780.0f, std::numeric_limits<float>::infinity(), std::numeric_limits<float>::quiet_NaN()}) {
+        DspChannelRecord r = FlatRecord();
+        r.EQGain[30] = dB;
+        EXPECT_TRUE(BuildEqMessage(0, r, 0).empty()) << dB;
+    }
+}
+
 TEST(EqMessage, GainsMaskAndFlags) {
     DspChannelRecord r = FlatRecord();
     r.EQGain[17] = 6.0f;

@@ -135,6 +135,24 @@ TEST(ReceiveEq, GainsInDbSwitchesFlagsAndSections) {
     EXPECT_FALSE(AnyFlag(m));
 }
 
+// Received factors become 20 log10(factor) dB; the references were worked out to 40 digits outside
+// the program, for factors no slider makes as well as ordinary ones.
+TEST(ReceiveEq, FactorsBecomeDecibels) {
+    const struct {
+        float factor;
+        double dB;
+    } cases[] = {
+        {1.5f, 3.5218251811136248}, {3.0f, 9.5424250943932487},   {1e-3f, -59.999999587442390},
+        {0.999f, -0.0086901235410320750}, {1e-30f, -599.99999997245638}, {3e38f, 769.54242511031088},
+        {1e-40f, -800.00004681610305},
+    };
+    for (const auto& c : cases) {
+        TuningModel m;
+        ASSERT_EQ(Offer(m, EqFrame(1, 2, {{9, c.factor}})), 1);
+        EXPECT_FLOAT_EQ(m.Record(1, 2).EQGain[9], static_cast<float>(c.dB)) << c.factor;
+    }
+}
+
 TEST(ReceiveEq, NonPositiveGainKeepsThatBand) {
     TuningModel m;
     m.Record(0, 1).EQGain[4] = 3.0f;

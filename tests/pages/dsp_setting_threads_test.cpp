@@ -6,6 +6,9 @@
 #include <atomic>
 #include <thread>
 
+#include "link/bytes.h"
+#include "model/tuning_messages.h"
+#include "model/tuning_receive.h"
 #include "page_doubles.h"
 
 namespace {
@@ -65,6 +68,56 @@ TEST(DspSettingThreads, EditsWhileTheSendCycleRuns) {
         p.Cycle();
         EXPECT_EQ(p.Cycle(), "");
     }
+}
+
+// A read-back's equaliser frames, the live curves the unit streams and the working mode's rules
+// change the tuning on the user interface thread while the poll thread sends the whole tuning
+// again and again: every word they write is written under the lock it is sent under.
+TEST(DspSettingThreads, ReceivedFramesAndModeRulesWhileTheSendCycleRuns) {
+    model::TuningModel m;
+    msgtest::RecordingLink pollLink;
+    std::atomic<bool> stop{false};
+    std::atomic<int> cycles{0};
+    std::thread poll([&] {
+        while (!stop) {
+            m.MarkAllDirty();
+            m.SendPending(pollLink.sender);
+            ++cycles;
+            pollLink.Clear();
+        }
+    });
+    for (int round = 0; round < 60 || cycles.load() < 3; ++round) {
+        const int channel = round % model::kChannelCount;
+        // An 's' frame as the unit sends it: to the PC, from the DSP unit.
+        model::DspChannelRecord r{};
+        for (float& g : r.EQGain) g = round % 2 ? 6.0f : -3.0f;
+        r.EQOff = round % 2;
+        r.EQLink = (round / 2) % 2;
+        r.btmskSel[round % model::kBandCount] = 1;
+        devlink::Frame eq = model::BuildEqMessage(channel, r, 0);
+        eq[0] = devlink::kNodePc;
+        eq[1] = devlink::kNodeDsp;
+        devlink::SealFrame(eq);
+        EXPECT_EQ(model::ReceiveTuningFrame(m, eq.data(), eq.size()), 1);
+
+        // A live curve of the same output: 131 bytes of command 0x74, the output, 31 factors.
+        devlink::Frame curve(devlink::kLiveEqCurveLength, 0);
+        curve[0] = devlink::kNodePc;
+        curve[1] = devlink::kNodeDsp;
+        curve[3] = static_cast<uint8_t>(devlink::kLiveEqCurveLength);
+        curve[4] = 0x74;
+        curve[5] = static_cast<uint8_t>(channel);
+        for (int k = 0; k < model::kBandCount; ++k) devlink::PutF32LE(&curve[6 + 4 * k], round % 2 ? 2.0f : 0.5f);
+        devlink::SealFrame(curve);
+        EXPECT_EQ(model::ReceiveTuningFrame(m, curve.data(), curve.size()), 1);
+
+        // And the working mode switched: Standard mode's rules copy the links, the crossover
+        // and the equaliser of each position's first way to the others.
+        if (round % 10 == 0) m.SetConfigMode(round % 20 == 0 ? 1 : 0);
+    }
+    stop = true;
+    poll.join();
+    EXPECT_GT(cycles.load(), 0);
 }
 
 }  // namespace
