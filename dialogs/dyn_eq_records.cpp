@@ -35,8 +35,8 @@ DynEqCurveRecord ResetDynEqCurve(int c) {
 }
 
 void DesignDynEqBands(DynEqCurveRecord& record) {
-    for (int i = 0; i < kDynEqBands; ++i)
-        dsp::ComputeEqBandDb(&record.sections[i], static_cast<double>(record.gains[i]), i);
+    // A gain that is not finite gives no finite design either way: its section stays as it was.
+    dsp::ComputeEqBands(record.gains, record.sections);
 }
 
 }  // namespace dialogs
