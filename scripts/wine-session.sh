@@ -14,7 +14,12 @@ wine cmd /c exit </dev/null >/dev/null 2>&1
 wine reg add 'HKCU\Software\Wine\AppDefaults\darvix.exe\X11 Driver' /v Managed /t REG_SZ /d N /f \
     </dev/null >/dev/null 2>&1
 
+# The end-to-end cases run side by side on slots of their own (tests/e2e/darvix_e2e/slot.py): CTest
+# hands them out from the build's resource file; their displays and wineservers end with the session.
+resources=()
+[[ -f "$build/e2e-resources.json" ]] && resources=(--resource-spec-file "$build/e2e-resources.json")
 rc=0
-(cd "$build" && ctest --output-on-failure "$@") || rc=$?
+(cd "$build" && ctest --output-on-failure "${resources[@]}" "$@") || rc=$?
+[[ -d "$build/e2e-slots" ]] && python3 "$(dirname "$0")/../tests/e2e/run.py" --stop-slots "$build/e2e-slots"
 wineserver -k </dev/null >/dev/null 2>&1
 exit $rc
