@@ -4,8 +4,8 @@ Wine prefix (so its own registry and wineserver), and a case holds its slot's lo
 CTest hands the slots out (the tests ask for one `e2e_slot` each; the build writes the resource
 file scripts/wine-session.sh gives CTest); without CTest's allocation a case takes the first free
 slot and waits when none is. A slot is made on first use and kept: its prefix is the session's
-prefix copied once (the files of drive_c linked, not copied: Wine replaces what it changes, it does
-not write into it), its display and wineserver stay up for the next case, and `stop_all` (run.py
+prefix copied once (Wine's own programs and libraries in drive_c linked, not copied: nothing
+writes into them; everything else copied), its display and wineserver stay up for the next case, and `stop_all` (run.py
 --stop-slots, called when the session ends) ends them."""
 
 import errno
@@ -21,6 +21,10 @@ RESOURCE = "e2e_slot"
 ENV_COUNT = "DARVIX_E2E_SLOTS"
 SCREEN = "1280x1024x24"
 READY = ".darvix-ready"
+# Wine's programs, libraries and tables in a prefix: read, never written (1.3 GB a prefix, so the
+# slots link them); the rest of drive_c (ini files, the user's folders) is copied.
+READ_ONLY = {".dll", ".exe", ".drv", ".sys", ".nls", ".vxd", ".ocx", ".cpl", ".acm", ".tlb", ".ax", ".com",
+             ".ds", ".ttf", ".fon"}
 # The session's registry changes that the program's windows need (see scripts/wine-session.sh).
 UNMANAGED = ["reg", "add", r"HKCU\Software\Wine\AppDefaults\darvix.exe\X11 Driver", "/v", "Managed", "/t",
              "REG_SZ", "/d", "N", "/f"]
@@ -113,10 +117,13 @@ class Slot:
         shutil.rmtree(tmp, ignore_errors=True)
 
         def link(src, dst):
-            try:
-                os.link(src, dst)
-            except OSError:
-                shutil.copy2(src, dst)
+            if os.path.splitext(src)[1].lower() in READ_ONLY:
+                try:
+                    os.link(src, dst)
+                    return
+                except OSError:
+                    pass
+            shutil.copy2(src, dst)
 
         tmp.mkdir()
         for entry in base.iterdir():
