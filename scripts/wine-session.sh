@@ -14,7 +14,18 @@ wine cmd /c exit </dev/null >/dev/null 2>&1
 wine reg add 'HKCU\Software\Wine\AppDefaults\darvix.exe\X11 Driver' /v Managed /t REG_SZ /d N /f \
     </dev/null >/dev/null 2>&1
 
+# The end-to-end cases run side by side on slots of their own (tests/e2e/darvix_e2e/slot.py): CTest
+# hands them out from the build's resource file. Their displays and wineservers end with the session,
+# an interrupted one too.
+slots="$build/e2e-slots"
+run_py="$(cd "$(dirname "$0")/.." && pwd)/tests/e2e/run.py"
+end_session() {
+    [[ -d "$slots" ]] && python3 "$run_py" --stop-slots "$slots"
+    wineserver -k </dev/null >/dev/null 2>&1
+}
+trap end_session EXIT
+resources=()
+[[ -f "$build/e2e-resources.json" ]] && resources=(--resource-spec-file "$build/e2e-resources.json")
 rc=0
-(cd "$build" && ctest --output-on-failure "$@") || rc=$?
-wineserver -k </dev/null >/dev/null 2>&1
+(cd "$build" && ctest --output-on-failure "${resources[@]}" "$@") || rc=$?
 exit $rc

@@ -5,11 +5,17 @@ ftd2xx.dll. Run by CTest inside the Wine test session (WINEPREFIX and DISPLAY ar
   run.py --list              the cases' names, one a line (CTest makes a test of each)
   run.py BIN_DIR [CASE...]   runs the cases (all without names); DARVIX_E2E_KEEP=1 keeps each
                              case's folder
+  run.py --stop-slots DIR    ends the displays and wineservers of the slots under DIR
+
+With DARVIX_E2E_SLOTS set (CTest sets it), the cases run on a slot of their own (a display and a
+Wine prefix, see darvix_e2e/slot.py) under BIN_DIR/../e2e-slots, so that several run at once.
 
 A case is a test method of a Case subclass in a module of cases/: test_scan_late is "scan-late".
 """
 
 import importlib
+import os
+import subprocess
 import sys
 import unittest
 from pathlib import Path
@@ -19,6 +25,7 @@ sys.dont_write_bytecode = True  # no __pycache__ in the source tree
 HERE = Path(__file__).resolve().parent
 sys.path.insert(0, str(HERE))
 
+from darvix_e2e import slot  # noqa: E402
 from darvix_e2e.session import Case  # noqa: E402
 
 
@@ -53,6 +60,9 @@ def main(argv):
     if argv[1:] == ["--list"]:
         print("\n".join(cases()))
         return 0
+    if len(argv) == 3 and argv[1] == "--stop-slots":
+        slot.stop_all(argv[2])
+        return 0
     if len(argv) < 2:
         print(__doc__, file=sys.stderr)
         return 2
@@ -63,6 +73,14 @@ def main(argv):
     if unknown:
         print(f"unknown case(s): {' '.join(unknown)}", file=sys.stderr)
         return 2
+    count = int(os.environ.get(slot.ENV_COUNT, "0") or 0)
+    if count > 0:
+        place = slot.take(Case.bin.parent / "e2e-slots", count)
+        try:
+            os.environ.update(place.prepare(os.environ))
+        except (slot.SlotError, OSError, subprocess.SubprocessError) as e:
+            print(f"slot {place.index} could not be made ready: {e}", file=sys.stderr)
+            return 1
     result = unittest.TextTestRunner(stream=sys.stderr, verbosity=2).run(unittest.TestSuite(known[n] for n in names))
     for report in Case.reports:
         print(report, file=sys.stderr)

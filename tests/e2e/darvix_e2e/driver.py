@@ -25,38 +25,57 @@ class Driver:
         self._start = time.monotonic()
         env = dict(os.environ if env is None else env)
         env["WINEDEBUG"] = "-all,err+winediag,err+seh"
-        self._stderr = open(stderr_path, "wb")
+        self._args, self._env = ["wine", str(exe), "serve"], env
+        self._answered = False
+        self._launch()
+
+    def _launch(self):
+        self._stderr = open(self.stderr_path, "wb")
         self._proc = subprocess.Popen(
-            ["wine", str(exe), "serve"],
-            stdin=subprocess.PIPE,
-            stdout=subprocess.PIPE,
-            stderr=self._stderr,
-            env=env,
+            self._args, stdin=subprocess.PIPE, stdout=subprocess.PIPE, stderr=self._stderr, env=self._env,
         )
         self._answers = queue.Queue()
-        threading.Thread(target=self._read, daemon=True).start()
+        threading.Thread(target=self._read, args=(self._proc, self._answers), daemon=True).start()
 
-    def _read(self):
-        for line in self._proc.stdout:
-            self._answers.put(line)
-        self._answers.put(None)
+    def _never_started(self):
+        """Under a loaded machine Wine now and then fails to start a process at all: it ends at once
+        with a failure status, before any answer and without a word of diagnostics."""
+        return (not self._answered and self._proc.poll() not in (None, 0)
+                and os.path.getsize(self.stderr_path) == 0)
+
+    @staticmethod
+    def _read(proc, answers):
+        for line in proc.stdout:
+            answers.put(line)
+        answers.put(None)
 
     def __call__(self, *args, reply_within=60.0, record=True):
         """The command's value; DriverError with the driver's reason when it failed (kept for the
         failure output unless `record` is false: a wait whose miss says nothing)."""
         words = [str(a) for a in args]
         begin = time.monotonic()
-        try:
-            self._proc.stdin.write((json.dumps(words) + "\n").encode("ascii"))
-            self._proc.stdin.flush()
-        except (BrokenPipeError, OSError):
-            return self._failed(words, begin, self._ended())
-        try:
-            line = self._answers.get(timeout=reply_within)
-        except queue.Empty:
-            return self._failed(words, begin, f"no answer within {reply_within:.0f} s")
-        if line is None:
-            return self._failed(words, begin, self._ended())
+        for attempt in (1, 2):
+            try:
+                self._proc.stdin.write((json.dumps(words) + "\n").encode("ascii"))
+                self._proc.stdin.flush()
+                line = self._answers.get(timeout=reply_within)
+            except (BrokenPipeError, OSError):
+                line = None
+            except queue.Empty:
+                return self._failed(words, begin, f"no answer within {reply_within:.0f} s")
+            if line is not None:
+                break
+            try:
+                self._proc.wait(timeout=5)
+            except subprocess.TimeoutExpired:
+                pass
+            if attempt == 2 or not self._never_started():
+                return self._failed(words, begin, self._ended())
+            print(f"driver: Wine ended the driver with status {self._proc.returncode} before it started; "
+                  "starting it once more", file=sys.stderr)
+            self._stderr.close()
+            self._launch()
+        self._answered = True
         try:
             answer = json.loads(line)
         except ValueError:
