@@ -308,11 +308,10 @@ class Case(unittest.TestCase):
                 return c["hwnd"]
         return None
 
-    def need_child(self, parent, cls, place, what):
-        h = self.child(parent, cls, place)
-        if h is None:
-            self.fail(f"no {what}")
-        return h
+    def need_child(self, parent, cls, place, what, timeout=5):
+        """The child a step needs; a window that comes with the step the case just asked for is
+        waited for, up to `timeout` seconds, since a loaded machine may show it late."""
+        return self.until(lambda: self.child(parent, cls, place), timeout, what, fail=f"no {what}")
 
     def wait_window(self, cls, title="*", timeout_ms=20000):
         """A visible top-level window by class and exact title ("*": any); None after the time-out."""
