@@ -21,6 +21,7 @@
 #include "res/resource.h"
 #include "ui/messages.h"
 #include "ui/msg_box.h"
+#include "ui/win.h"
 
 namespace app {
 namespace {
@@ -48,7 +49,7 @@ void Darvix::CloseDialogSteps(HWND dialog, bool showMain) {
     SetActiveWindow(main_);
     SetWindowPos(main_, HWND_TOP, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
     if (dialog) ShowWindow(dialog, SW_HIDE);
-    if (showMain) ShowWindow(main_, SW_SHOW);
+    if (showMain) ui::ShowPainted(main_);
 }
 
 void Darvix::GoOffline() {
@@ -259,7 +260,7 @@ LRESULT Darvix::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM l
                     deferredLinkFailure_ = 0;
                     EndAfterWizardCancel();
                 } else {
-                    ShowWindow(main_, SW_SHOW);
+                    ui::ShowPainted(main_);
                     AskDeferredLinkFailure();
                 }
             }
@@ -314,7 +315,7 @@ LRESULT Darvix::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM l
                     break;
                 }
                 if (end.goOffline) GoOffline();
-                if (end.showWindow) ShowWindow(main_, SW_SHOW);
+                if (end.showWindow) ui::ShowPainted(main_);
                 if (end.postReadBack) PostMessageA(main_, ui::MsgReadFromDevice, 1, 0);
                 if (end.postWizard) PostMessageA(main_, ui::MsgWizard, 1, 0);
             }
