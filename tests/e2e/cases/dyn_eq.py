@@ -149,7 +149,7 @@ class DynamicEq(DynEqCase):
                 after = self.work / f"main-after-{way}.bmp"
                 at = self.drv("shot-shown", main, winpath(after), 100, 20000)
                 self.assertLess(at, 150, "the shot came late")
-                self.assert_not_black(before, after, at)
+                self.assert_not_black(before, after, at, main)
                 self.idle(main)
         self.close_dropping(main)
 
@@ -172,20 +172,32 @@ class DynamicEq(DynEqCase):
             self.wait_frame(stop(curve))
             time.sleep(0.3)
 
-    def assert_not_black(self, before, after, at):
+    def assert_not_black(self, before, after, at, main):
         """No pixel of the main window's shot `after` black that was not black in `before`: what
-        lay under the dialog and the rest of the window (its caption above it) alike."""
-        a, b = images.Bitmap(before), images.Bitmap(after)
-        self.assertEqual((a.width, a.height), (b.width, b.height), "the main window changed its size")
-        black = [
-            (x, y)
-            for y in range(b.height)
-            for x in range(b.width)
-            if max(b.pixel(x, y)) < 8 and max(a.pixel(x, y)) >= 8
-        ]
-        if black:
-            rows = sorted({y for _, y in black})
-            self.fail(f"{len(black)} pixels black {at} ms after the main window showed, rows {rows[0]}..{rows[-1]}")
+        lay under the dialog and the rest of the window (its caption above it) alike. A failure
+        says how long the window took to come whole."""
+
+        def black(shot):
+            a, b = images.Bitmap(before), images.Bitmap(shot)
+            self.assertEqual((a.width, a.height), (b.width, b.height), "the main window changed its size")
+            return [
+                (x, y)
+                for y in range(b.height)
+                for x in range(b.width)
+                if max(b.pixel(x, y)) < 8 and max(a.pixel(x, y)) >= 8
+            ]
+
+        found = black(after)
+        if found:
+            rows = sorted({y for _, y in found})
+            began = time.monotonic()
+            later = self.until(
+                lambda: not black(self.shot(main, self.work / "main-later.bmp")), 5, "the window whole", fail=False
+            )
+            whole = f"whole {time.monotonic() - began:.1f} s later" if later else "not whole 5 s later"
+            self.fail(
+                f"{len(found)} pixels black {at} ms after the main window showed, rows {rows[0]}..{rows[-1]}; {whole}"
+            )
 
     def test_dyn_eq_ask(self):
         main = self.target()
