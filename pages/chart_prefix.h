@@ -18,6 +18,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -37,6 +38,14 @@ constexpr int kLineStripWidth = 96;
 // are drawn in one call. Leaves the graphics clipped to the plot.
 void DrawLinesInStrips(Gdiplus::GpGraphics* g, Gdiplus::GpPen* pen, const dsp::PaintPlan& plan,
                        const dsp::ChartPoint* points, int count, int stripWidth);
+
+// Fills the polygon of `points` (closed from the last to the first) under the plan's transform,
+// by the winding rule, with `argb` blended over the 32-bit pixels (`width` x `height`, top row
+// first), inside the plan's plot: its corners on whole pixels, every pixel whose centre is inside
+// moved by alpha / 255 of the way to the colour. The fills lie under their curve's line, which
+// draws their edge; a path filled through GDI+ costs a layer blended over the path's bounds.
+void FillPolygon(uint32_t* pixels, int width, int height, const dsp::PaintPlan& plan, const dsp::ChartPoint* points,
+                 int count, uint32_t argb);
 
 class ChartPrefix {
 public:
