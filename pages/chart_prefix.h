@@ -5,8 +5,8 @@
 // same calls from the same pixels, so the same picture as drawing everything. Under Wine each
 // semi-transparent anti-aliased curve costs milliseconds, and two dozen are shown.
 //
-// The plot is drawn in a DIB of the chart's own, fills through its DC and lines through a GDI+
-// bitmap over its pixels, each line in vertical strips. Under Wine, GDI+ draws a thin line by
+// The plot is drawn in a DIB of the chart's own, fills straight into its pixels and lines through
+// a GDI+ bitmap over them, each line in vertical strips. Under Wine, GDI+ draws a thin line by
 // blending a layer the size of the line's bounds into its target (through AlphaBlend when that is
 // a DC), and its cost grows faster than the number of points: a curve in strips a hundred pixels
 // wide costs a third of one call. A 32-bit DIB of plain RGB would be taken for one with alpha,

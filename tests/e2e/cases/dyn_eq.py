@@ -190,13 +190,15 @@ class DynamicEq(DynEqCase):
         found = black(after)
         if found:
             rows = sorted({y for _, y in found})
+            columns = sorted({x for x, _ in found})
             began = time.monotonic()
             later = self.until(
                 lambda: not black(self.shot(main, self.work / "main-later.bmp")), 5, "the window whole", fail=False
             )
             whole = f"whole {time.monotonic() - began:.1f} s later" if later else "not whole 5 s later"
             self.fail(
-                f"{len(found)} pixels black {at} ms after the main window showed, rows {rows[0]}..{rows[-1]}; {whole}"
+                f"{len(found)} pixels black {at} ms after the main window showed, rows {rows[0]}..{rows[-1]}, "
+                f"columns {columns[0]}..{columns[-1]}; {whole}"
             )
 
     def test_dyn_eq_ask(self):
