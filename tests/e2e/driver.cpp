@@ -35,10 +35,14 @@
 //                                         away from the user; KEYS the MK_ bits held (0x8 Ctrl)
 //   button HWND TEXT                      clicks the button child with that text (BM_CLICK)
 //   shot HWND FILE.bmp                    the window's pixels from the screen, 24-bit BMP
-//   shot-shown HWND FILE.bmp DELAY_MS [TIMEOUT_MS]
+//   shot-shown HWND FILE.bmp DELAY_MS [TIMEOUT_MS] [BUSY]
 //                                         waits for the hidden window to show, then, DELAY_MS
 //                                         after it showed, takes its screenshot; prints how many
-//                                         milliseconds after it showed the shot was taken
+//                                         milliseconds after it showed the shot was taken. BUSY 1:
+//                                         from when it shows until the shot, WM_NULL is posted to
+//                                         it every millisecond, as a thread's queue is kept full by a
+//                                         stream of messages (a window's WM_PAINT waits for an
+//                                         empty queue)
 //   item HWND ID TEXT                     sets the text of the dialog item ID (WM_SETTEXT)
 //   memory HWND                           working set and private bytes of the window's process (KiB)
 //   settle HWND [ROUNDS] [TIMEOUT_MS]     until the window's thread has handled what was posted to
@@ -429,7 +433,14 @@ Reply Run(const std::vector<std::string>& a) {
             Sleep(1);
         }
         const DWORD shown = GetTickCount();
-        Sleep(delay);
+        if (argc > 4 && ParseNum(a[5]) != 0) {
+            while (GetTickCount() - shown < delay) {
+                for (int i = 0; i < 10; ++i) PostMessageA(h, WM_NULL, 0, 0);
+                Sleep(1);
+            }
+        } else {
+            Sleep(delay);
+        }
         const DWORD at = GetTickCount() - shown;
         if (!SaveBitmap(h, a[2].c_str())) return Fail(Format("no screenshot of %s into %s", a[1].c_str(), a[2].c_str()));
         return Done(Format("%lu\n", static_cast<unsigned long>(at)), Format("%lu", static_cast<unsigned long>(at)));
