@@ -23,6 +23,7 @@
 #include "res/resource.h"
 #include "ui/messages.h"
 #include "ui/msg_box.h"
+#include "ui/win.h"
 
 namespace app {
 namespace {
@@ -52,7 +53,7 @@ void Darvix::CloseDialogSteps(HWND dialog, bool showMain) {
     SetActiveWindow(main_);
     SetWindowPos(main_, HWND_TOP, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
     if (dialog) ShowWindow(dialog, SW_HIDE);
-    if (showMain) ShowWindow(main_, SW_SHOW);
+    if (showMain) ui::ShowPainted(main_);
 }
 
 void Darvix::GoOffline() {
@@ -415,7 +416,7 @@ LRESULT Darvix::OnWizard(HWND, WPARAM wParam, LPARAM lParam) {
         deferredLinkFailure_ = 0;
         EndAfterWizardCancel();
     } else {
-        ShowWindow(main_, SW_SHOW);
+        ui::ShowPainted(main_);
         AskDeferredLinkFailure();
     }
     return 0;
@@ -455,7 +456,7 @@ LRESULT Darvix::OnScan(HWND, WPARAM wParam, LPARAM lParam) {
         return 0;
     }
     if (end.goOffline) GoOffline();
-    if (end.showWindow) ShowWindow(main_, SW_SHOW);
+    if (end.showWindow) ui::ShowPainted(main_);
     if (end.postReadBack) PostMessageA(main_, ui::MsgReadFromDevice, 1, 0);
     if (end.postWizard) PostMessageA(main_, ui::MsgWizard, 1, 0);
     return 0;

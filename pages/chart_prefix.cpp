@@ -93,6 +93,75 @@ Gdiplus::GpGraphics* SetUp(ui::gp::Graphics& graphics, const dsp::PaintPlan& pla
 
 }  // namespace
 
+void FillPolygon(uint32_t* pixels, int width, int height, const dsp::PaintPlan& plan, const dsp::ChartPoint* points,
+                 int count, uint32_t argb) {
+    const uint32_t alpha = argb >> 24;
+    if (!pixels || count < 3 || alpha == 0) return;
+    const int top = std::max(plan.clipTop, 0), bottom = std::min(plan.clipBottom, height);
+    const int left = std::max(plan.clipLeft, 0), right = std::min(plan.clipRight, width);
+    if (top >= bottom || left >= right) return;
+    // Corners on whole pixels, as a path filled through a DC has them.
+    thread_local std::vector<POINT> corner;
+    corner.resize(static_cast<size_t>(count));
+    for (int i = 0; i < count; ++i) {
+        const float x = plan.tx + plan.sx * (points[i].x + plan.ox), y = plan.ty + plan.sy * points[i].y;
+        auto whole = [](float v) {
+            return std::isfinite(v) ? static_cast<LONG>(std::clamp(std::floor(v + 0.5f), -1e6f, 1e6f)) : 0;
+        };
+        corner[static_cast<size_t>(i)] = {whole(x), whole(y)};
+    }
+    // Where each edge crosses the centre line of each row it spans, with its direction.
+    struct Crossing {
+        int row;
+        float x;
+        int up;
+        bool operator<(const Crossing& o) const { return row != o.row ? row < o.row : x < o.x; }
+    };
+    thread_local std::vector<Crossing> crossings;
+    crossings.clear();
+    for (int i = 0; i < count; ++i) {
+        const POINT a = corner[static_cast<size_t>(i)], b = corner[static_cast<size_t>((i + 1) % count)];
+        if (a.y == b.y) continue;
+        const int up = b.y > a.y ? 1 : -1;
+        const POINT lo = up > 0 ? a : b, hi = up > 0 ? b : a;
+        // Rows whose centre y + 0.5 lies in [lo.y, hi.y).
+        const int first = std::max(static_cast<int>(lo.y), top), last = std::min(static_cast<int>(hi.y), bottom);
+        const float slope = static_cast<float>(hi.x - lo.x) / static_cast<float>(hi.y - lo.y);
+        for (int row = first; row < last; ++row)
+            crossings.push_back({row, static_cast<float>(lo.x) + static_cast<float>(row - lo.y) * slope, up});
+    }
+    std::sort(crossings.begin(), crossings.end());
+    // Source over: each channel moves by alpha / 255 of the way to the fill's.
+    const uint32_t keep = 255 - alpha;
+    const uint32_t r = ((argb >> 16) & 0xFF) * alpha / 255, g = ((argb >> 8) & 0xFF) * alpha / 255,
+                   b = (argb & 0xFF) * alpha / 255;
+    auto blend = [&](uint32_t d) {
+        const uint32_t dr = (d >> 16) & 0xFF, dg = (d >> 8) & 0xFF, db = d & 0xFF;
+        return (d & 0xFF000000u) | ((r + (dr * keep + 127) / 255) << 16) | ((g + (dg * keep + 127) / 255) << 8) |
+               (b + (db * keep + 127) / 255);
+    };
+    // In each row, the pixels whose centres lie where the winding is not 0.
+    int row = -1, winding = 0;
+    float start = 0.0f;
+    uint32_t* line = nullptr;
+    for (const Crossing& c : crossings) {
+        if (c.row != row) {
+            row = c.row;
+            winding = 0;
+            line = pixels + static_cast<size_t>(row) * static_cast<size_t>(width);
+        }
+        const int before = winding;
+        winding += c.up;
+        if (before == 0) {
+            start = c.x;
+        } else if (winding == 0) {
+            const int from = std::max(static_cast<int>(std::ceil(start)), left);
+            const int to = std::min(static_cast<int>(std::ceil(c.x)), right);
+            for (int x = from; x < to; ++x) line[x] = blend(line[x]);
+        }
+    }
+}
+
 void DrawLinesInStrips(Gdiplus::GpGraphics* g, Gdiplus::GpPen* pen, const dsp::PaintPlan& plan,
                        const dsp::ChartPoint* points, int count, int stripWidth) {
     auto column = [&](int i) { return plan.tx + plan.sx * (points[i].x + plan.ox); };
@@ -128,26 +197,18 @@ void ChartPrefix::DrawOps(HDC back, const dsp::PaintPlan& plan, size_t from, siz
     // The bitmap only describes the DIB's pixels: made for each paint, so that nothing of GDI+
     // outlives one.
     ui::gp::Bitmap pixels;
-    ui::gp::Graphics onDc, onPixels;
+    ui::gp::Graphics onPixels;
     if (!pixels.Made(flat::GdipCreateBitmapFromScan0(width_, height_, width_ * 4, PixelFormat32bppRGB,
                                                      static_cast<BYTE*>(canvasBits_), pixels.Out())) ||
-        !onDc.Made(flat::GdipCreateFromHDC(canvas_, onDc.Out())) ||
         !onPixels.Made(flat::GdipGetImageGraphicsContext(pixels.get(), onPixels.Out())))
         return;
-    Gdiplus::GpGraphics* fills = SetUp(onDc, plan);
     Gdiplus::GpGraphics* lines = SetUp(onPixels, plan);
     for (size_t i = from; i < to; ++i) {
         const dsp::PaintOp& op = plan.ops[i];
         if (op.count < 1) continue;
         ++drawnNow_;
         if (op.kind == dsp::PaintOp::kFill) {
-            ui::gp::Brush brush;
-            if (ui::gp::MakeSolidBrush(op.argb, brush))
-                flat::GdipFillClosedCurve2(fills, brush.get(), AsGdiplus(op.points), op.count, 0.0f,
-                                           Gdiplus::FillModeWinding);
-            // The lines after it draw into the same pixels directly.
-            flat::GdipFlush(fills, Gdiplus::FlushIntentionSync);
-            GdiFlush();
+            FillPolygon(static_cast<uint32_t*>(canvasBits_), width_, height_, plan, op.points, op.count, op.argb);
         } else {
             ui::gp::Pen pen;
             if (pen.Made(flat::GdipCreatePen1(op.argb, plan.penWidth, Gdiplus::UnitWorld, pen.Out())))

@@ -5,8 +5,8 @@
 // same calls from the same pixels, so the same picture as drawing everything. Under Wine each
 // semi-transparent anti-aliased curve costs milliseconds, and two dozen are shown.
 //
-// The plot is drawn in a DIB of the chart's own, fills through its DC and lines through a GDI+
-// bitmap over its pixels, each line in vertical strips. Under Wine, GDI+ draws a thin line by
+// The plot is drawn in a DIB of the chart's own, fills straight into its pixels and lines through
+// a GDI+ bitmap over them, each line in vertical strips. Under Wine, GDI+ draws a thin line by
 // blending a layer the size of the line's bounds into its target (through AlphaBlend when that is
 // a DC), and its cost grows faster than the number of points: a curve in strips a hundred pixels
 // wide costs a third of one call. A 32-bit DIB of plain RGB would be taken for one with alpha,
@@ -18,6 +18,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -37,6 +38,14 @@ constexpr int kLineStripWidth = 96;
 // are drawn in one call. Leaves the graphics clipped to the plot.
 void DrawLinesInStrips(Gdiplus::GpGraphics* g, Gdiplus::GpPen* pen, const dsp::PaintPlan& plan,
                        const dsp::ChartPoint* points, int count, int stripWidth);
+
+// Fills the polygon of `points` (closed from the last to the first) under the plan's transform,
+// by the winding rule, with `argb` blended over the 32-bit pixels (`width` x `height`, top row
+// first), inside the plan's plot: its corners on whole pixels, every pixel whose centre is inside
+// moved by alpha / 255 of the way to the colour. The fills lie under their curve's line, which
+// draws their edge; a path filled through GDI+ costs a layer blended over the path's bounds.
+void FillPolygon(uint32_t* pixels, int width, int height, const dsp::PaintPlan& plan, const dsp::ChartPoint* points,
+                 int count, uint32_t argb);
 
 class ChartPrefix {
 public:

@@ -93,4 +93,16 @@ inline void PaintNow(HWND window) {
     UpdateWindow(window);
 }
 
+// Shows a window and paints it with every window inside it at once, before anything else the
+// thread has queued: none of them waits for its own WM_PAINT, which comes only once the queue is
+// empty, with the screen black where it has not come yet. Wine puts what was painted on the
+// screen when the thread next waits for messages, which a queue kept full puts off: a wait of no
+// time puts it there now (elsewhere it returns at once).
+inline void ShowPainted(HWND window) {
+    if (!window) return;
+    ShowWindow(window, SW_SHOW);
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 0, QS_ALLINPUT);
+}
+
 }  // namespace ui

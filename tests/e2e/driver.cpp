@@ -35,6 +35,14 @@
 //                                         away from the user; KEYS the MK_ bits held (0x8 Ctrl)
 //   button HWND TEXT                      clicks the button child with that text (BM_CLICK)
 //   shot HWND FILE.bmp                    the window's pixels from the screen, 24-bit BMP
+//   shot-shown HWND FILE.bmp DELAY_MS [TIMEOUT_MS] [BUSY]
+//                                         waits for the hidden window to show, then, DELAY_MS
+//                                         after it showed, takes its screenshot; prints how many
+//                                         milliseconds after it showed the shot was taken. BUSY 1:
+//                                         from when it shows until the shot, WM_NULL is posted to
+//                                         it every millisecond, as a thread's queue is kept full by a
+//                                         stream of messages (a window's WM_PAINT waits for an
+//                                         empty queue)
 //   item HWND ID TEXT                     sets the text of the dialog item ID (WM_SETTEXT)
 //   memory HWND                           working set and private bytes of the window's process (KiB)
 //   settle HWND [ROUNDS] [TIMEOUT_MS]     until the window's thread has handled what was posted to
@@ -409,6 +417,33 @@ Reply Run(const std::vector<std::string>& a) {
     if (cmd == "shot" && need(2)) {
         if (SaveBitmap(ParseHwnd(a[1]), a[2].c_str())) return Done();
         return Fail(Format("no screenshot of %s into %s", a[1].c_str(), a[2].c_str()));
+    }
+    if (cmd == "shot-shown" && need(3)) {
+        HWND h = ParseHwnd(a[1]);
+        const DWORD delay = static_cast<DWORD>(ParseNum(a[3]));
+        const DWORD timeout = argc > 3 ? static_cast<DWORD>(ParseNum(a[4])) : 20000;
+        const DWORD start = GetTickCount();
+        // Looked at every millisecond or so: the shot's time is counted from the first look
+        // that finds the window shown.
+        while (!IsWindowVisible(h)) {
+            if (!IsWindow(h)) return NoWindow(h);
+            if (GetTickCount() - start >= timeout)
+                return Fail(Format("shot-shown: %s not shown within %lu ms", a[1].c_str(),
+                                   static_cast<unsigned long>(timeout)));
+            Sleep(1);
+        }
+        const DWORD shown = GetTickCount();
+        if (argc > 4 && ParseNum(a[5]) != 0) {
+            while (GetTickCount() - shown < delay) {
+                for (int i = 0; i < 10; ++i) PostMessageA(h, WM_NULL, 0, 0);
+                Sleep(1);
+            }
+        } else {
+            Sleep(delay);
+        }
+        const DWORD at = GetTickCount() - shown;
+        if (!SaveBitmap(h, a[2].c_str())) return Fail(Format("no screenshot of %s into %s", a[1].c_str(), a[2].c_str()));
+        return Done(Format("%lu\n", static_cast<unsigned long>(at)), Format("%lu", static_cast<unsigned long>(at)));
     }
     if (cmd == "item" && need(3)) {
         HWND item = GetDlgItem(ParseHwnd(a[1]), static_cast<int>(ParseNum(a[2])));

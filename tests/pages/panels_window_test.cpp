@@ -351,6 +351,83 @@ TEST(ChartWindow, LinesInStripsEqualOneCall) {
     EXPECT_EQ(ui::LiveGdiplusObjects(), 0);
 }
 
+// A fill puts the fill's colour, blended by its alpha, over exactly the pixels of GDI's own region
+// of the same polygon (its corners on whole pixels, the winding rule), inside the plot alone; a
+// pixel on the region's edge may fall either way. Shapes: a triangle with slopes of every
+// steepness, a five-pointed star drawn in one stroke (its middle filled by the winding rule),
+// and the area under a wave that leaves the plot above and below, closed along 0 dB.
+TEST(ChartWindow, FillsCoverTheirPolygonsRegionAndBlendByAlpha) {
+    dsp::PaintPlan plan;
+    plan.clipLeft = 19;
+    plan.clipTop = 20;
+    plan.clipRight = 713;
+    plan.clipBottom = 151;
+    plan.tx = 19.0f;  // column = 19 + 0.25 * x, row = 85.5 - 5 * y
+    plan.ty = 85.5f;
+    plan.sx = 0.25f;
+    plan.sy = -5.0f;
+    plan.ox = 0.0f;
+    std::vector<dsp::ChartPoint> star;
+    for (int k = 0; k < 5; ++k) {
+        const double a = 2.0 * 3.14159265358979 * (2 * k) / 5.0;
+        star.push_back({static_cast<float>(1400.0 + 1000.0 * std::sin(a)), static_cast<float>(12.0 * std::cos(a))});
+    }
+    std::vector<dsp::ChartPoint> wave;
+    for (int i = 0; i <= 600; ++i) {
+        const float x = -200.0f + 5.0f * static_cast<float>(i);
+        wave.push_back({x, 20.0f * std::sin(x / 150.0f)});
+    }
+    wave.push_back({2800.0f, 0.0f});
+    wave.push_back({-200.0f, 0.0f});
+    const struct Case {
+        const char* what;
+        std::vector<dsp::ChartPoint> points;
+    } cases[] = {
+        {"a triangle", {{40.0f, -11.0f}, {2700.0f, -9.0f}, {900.0f, 11.0f}}},
+        {"a star in one stroke", star},
+        {"the area under a wave", wave},
+    };
+    const int width = 747, height = 159;
+    auto ground = [](int x, int y) { return ((x + y) % 2) ? 0x00FFFFFFu : 0x00000000u; };
+    const uint32_t argb = 0x80C86432u;  // alpha 128 of (200, 100, 50)
+    // By hand: 200 * 128 / 255 = 100, 100 * 128 / 255 = 50, 50 * 128 / 255 = 25 over black, and
+    // each plus 255 * 127 / 255 = 127 over white.
+    const uint32_t overBlack = 0x00643219u, overWhite = 0x00E3B198u;
+    for (const Case& c : cases) {
+        std::vector<uint32_t> px(static_cast<size_t>(width * height));
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x) px[static_cast<size_t>(y * width + x)] = ground(x, y);
+        FillPolygon(px.data(), width, height, plan, c.points.data(), static_cast<int>(c.points.size()), argb);
+        std::vector<POINT> corners;
+        for (const dsp::ChartPoint& p : c.points)
+            corners.push_back({std::lround(plan.tx + plan.sx * (p.x + plan.ox)), std::lround(plan.ty + plan.sy * p.y)});
+        HRGN region = CreatePolygonRgn(corners.data(), static_cast<int>(corners.size()), WINDING);
+        ASSERT_NE(region, nullptr);
+        HRGN plot = CreateRectRgn(plan.clipLeft, plan.clipTop, plan.clipRight, plan.clipBottom);
+        CombineRgn(region, region, plot, RGN_AND);
+        auto inside = [&](int x, int y) { return PtInRegion(region, x, y) != FALSE; };
+        int filled = 0, wrong = 0, badColour = 0;
+        for (int y = 0; y < height; ++y) {
+            for (int x = 0; x < width; ++x) {
+                const uint32_t v = px[static_cast<size_t>(y * width + x)], g = ground(x, y);
+                const bool in = inside(x, y);
+                const bool edge = in != inside(x - 1, y) || in != inside(x + 1, y) || in != inside(x, y - 1) ||
+                                  in != inside(x, y + 1);
+                if (v != g) {
+                    ++filled;
+                    if (v != (g ? overWhite : overBlack)) ++badColour;
+                }
+                if (!edge && (v != g) != in) ++wrong;
+            }
+        }
+        DeleteObject(plot);
+        DeleteObject(region);
+        EXPECT_GT(filled, 1000) << c.what;
+        EXPECT_EQ(wrong, 0) << c.what;
+        EXPECT_EQ(badColour, 0) << c.what;
+    }
+}
+
 TEST(DeviceInfoWindow, ANewPanelDrawsLineFourAloneAndKeeps63Characters) {
     Session s;
     uitest::RecordingParent parent;
