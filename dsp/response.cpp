@@ -38,18 +38,28 @@ int UsableCrossoverCount(const model::CrossoverParams& block) {
                : 0;
 }
 
-ResponseEngine::ResponseEngine()
-    : re_(kBlockLength), im_(kBlockLength), mag_(kBinCount), magB_(kBinCount), a_(kBlockLength),
-      b_(kBlockLength), xs_(kBinCount), kept_(3 * model::kChannelCount), prefixes_(model::kChannelCount),
-      impulse_(kBlockLength, 0.0) {
-    impulse_[0] = 1.0;
-    for (int i = 0; i < kBinCount; ++i)
-        xs_[i] = static_cast<float>(std::log10(i * 24000.0 / 8192.0 + kFloor));
+ResponseEngine::ResponseEngine() : kept_(3 * model::kChannelCount), prefixes_(model::kChannelCount) {
     // Each output's equaliser, crossover and chain stay kept; an entry's response is made when it
     // is first filled (a chart that shows a few curves holds a few).
     for (Kept& k : kept_) k.from.reserve(kMaxKeptSections);
     // The prefixes' responses are made when a long cascade first needs them, then kept.
     for (Prefix& p : prefixes_) p.from.reserve(kMaxKeptSections);
+}
+
+void ResponseEngine::MakeWorkArrays() {
+    // Made with the first curve: a chart that is never shown computes nothing and holds none.
+    if (!impulse_.empty()) return;
+    re_.assign(kBlockLength, 0.0);
+    im_.assign(kBlockLength, 0.0);
+    mag_.assign(kBinCount, 0.0);
+    magB_.assign(kBinCount, 0.0);
+    a_.assign(kBlockLength, 0.0);
+    b_.assign(kBlockLength, 0.0);
+    xs_.resize(kBinCount);
+    for (int i = 0; i < kBinCount; ++i)
+        xs_[i] = static_cast<float>(std::log10(i * 24000.0 / 8192.0 + kFloor));
+    impulse_.assign(kBlockLength, 0.0);
+    impulse_[0] = 1.0;
 }
 
 void ResponseEngine::Cascade(const model::BiquadSection* sections, int count, double* h) {
@@ -236,6 +246,7 @@ void ResponseEngine::Spectrum(const double* h, double* mag, BinRange bins) {
 
 void ResponseEngine::ComputeSectionsResponse(const model::BiquadSection* sections, int count,
                                              float* xs, float* ys, BinRange bins) {
+    MakeWorkArrays();
     bins = Clamped(bins);
     if (!sections || count < 0) count = 0;
     if (count <= kMaxKeptSections) {
@@ -260,6 +271,7 @@ void ResponseEngine::ComputeSum(const model::DspChannelRecord* records,
                                 const model::CrossoverSections* sections,
                                 const SumSpeaker* speakers, int count, float* xs, float* ys,
                                 BinRange bins) {
+    MakeWorkArrays();
     bins = Clamped(bins);
     // A chain or an equaliser adds to A and leaves B a unit impulse; a crossover adds to B and
     // leaves A one: the product of the two is the sum of what the speakers add. Both start as

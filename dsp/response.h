@@ -121,6 +121,7 @@ private:
     void Spectrum(const double* h, double* mag, BinRange bins);
     void Decibels(const double* mag, float* ys, BinRange bins) const;
     void CountPasses(const model::BiquadSection* sections, int count);
+    void MakeWorkArrays();
 
     std::vector<double> re_, im_, mag_, magB_, a_, b_;
     std::vector<float> xs_;

@@ -1,5 +1,6 @@
 #include "pages/ext_source.h"
 
+#include "os/phases.h"
 #include "res/resource.h"
 #include "ui/messages.h"
 #include "ui/text.h"
@@ -45,8 +46,11 @@ ExtSourceEq::ExtSourceEq(HWND parent, int x, int y, bool connected, os::Sleeper&
       logic_(nullptr, connected) {
     HWND window = GetHwnd();
     if (!window) return;
+    os::MarkPhase("ExtSourceEq: its frame created");
     chart_ = std::make_unique<DisplayChart>(window, 118, 321, IDB_CHART_BG_SOURCES);
+    os::MarkPhase("ExtSourceEq: DisplayChart created");
     panel_ = std::make_unique<EqSettings>(window, 116, 487, 1, 0);
+    os::MarkPhase("ExtSourceEq: EqSettings created");
     for (int s = 0; s < kSourceCount; ++s) {
         const PagePoint slot = SwitchSlot(s);
         switches_[s] = std::make_unique<ui::ChkWnd>(window, slot.x, slot.y, 2, kSwitchBitmaps[s], false);
@@ -84,6 +88,7 @@ ExtSourceEq::ExtSourceEq(HWND parent, int x, int y, bool connected, os::Sleeper&
     masterSlider_.SetValue(kDefaultSourceMaster);
     masterSlider_.SetDefault(kDefaultSourceMaster);
     built_ = true;
+    os::MarkPhase("ExtSourceEq: its controls created");
     logic_.SetView(this);
     logic_.Start();
 }

@@ -46,6 +46,23 @@ HBITMAP MakeBitmap(HDC compatible, int width, int height) {
                 &LiveCounts::bitmaps);
 }
 
+HDC ScreenFormatDC() {
+    static const HDC dc = [] () -> HDC {
+        HDC screen = GetDC(nullptr);
+        if (!screen) return nullptr;
+        HDC memory = CreateCompatibleDC(screen);
+        HBITMAP pixel = memory ? CreateCompatibleBitmap(screen, 1, 1) : nullptr;
+        ReleaseDC(nullptr, screen);
+        if (!pixel) {
+            if (memory) DeleteDC(memory);
+            return nullptr;
+        }
+        SelectObject(memory, pixel);
+        return memory;
+    }();
+    return dc;
+}
+
 HBITMAP MakeDib(int width, int height, void** bits) {
     struct {
         BITMAPINFOHEADER header;

@@ -34,6 +34,11 @@ void FreeMemoryDC(HDC dc);
 // A colour bitmap like the one selected in `compatible`: pass a window DC (a fresh memory DC
 // holds a 1 x 1 monochrome bitmap and would give a monochrome one). Sizes below 1 become 1.
 HBITMAP MakeBitmap(HDC compatible, int width, int height);
+// A memory DC holding a 1 x 1 bitmap of the screen's format, made on first use and kept for the
+// life of the program (UI thread): memory DCs and bitmaps made compatible with it are those a
+// window's DC would give, without asking for one (under Wine each window DC is a trip to the
+// server). Null when the screen gives no DC.
+HDC ScreenFormatDC();
 // A 32-bit top-down DIB section of 0x00RRGGBB pixels (bit fields, no alpha); `bits` receives its
 // pixels (rows of width * 4 bytes).
 HBITMAP MakeDib(int width, int height, void** bits);

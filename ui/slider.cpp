@@ -58,10 +58,13 @@ void Slider::OnCreate(HWND window) {
     AttachObject(window, this);
     RECT client;
     GetClientRect(window, &client);
-    {
-        gdi::WindowDC screen(window);
+    if (HDC screen = gdi::ScreenFormatDC()) {
         back_.Create(screen);
         back_.SetBitmap(gdi::MakeBitmap(screen, client.right, client.bottom));
+    } else {
+        gdi::WindowDC own(window);
+        back_.Create(own);
+        back_.SetBitmap(gdi::MakeBitmap(own, client.right, client.bottom));
     }
     SetBkMode(back_, TRANSPARENT);
     Redraw(true);
