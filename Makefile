@@ -109,6 +109,7 @@ bench: native wintree
 	@echo "== dyn_eq_bench under Wine"; bash bench/chart_bench_wine.sh $(WINTREE) dyn_eq_bench
 	@echo "== startup_bench"; bash bench/startup_bench.sh $(WINTREE)
 	@echo "== write_bench.sh"; bash bench/write_bench.sh $(WINTREE)
+	@echo "== repaint_bench.sh"; bash bench/repaint_bench.sh $(WINTREE)
 
 run: wintree
 	@bash scripts/run.sh $(WINTREE)

@@ -43,6 +43,12 @@
 //                                         it every millisecond, as a thread's queue is kept full by a
 //                                         stream of messages (a window's WM_PAINT waits for an
 //                                         empty queue)
+//   whole-shown HWND BEFORE.bmp [TIMEOUT_MS] [BUSY]
+//                                         waits for the hidden window to show, then grabs its pixels
+//                                         again and again until none is black (every channel below
+//                                         8) that was not black in BEFORE (a shot of it from
+//                                         earlier); prints how many milliseconds after it showed the
+//                                         first such grab began. BUSY as for shot-shown, between grabs
 //   item HWND ID TEXT                     sets the text of the dialog item ID (WM_SETTEXT)
 //   memory HWND                           working set and private bytes of the window's process (KiB)
 //   settle HWND [ROUNDS] [TIMEOUT_MS]     until the window's thread has handled what was posted to
@@ -217,7 +223,15 @@ HWND FindTop(const std::string& cls, const std::string& title) {
     return nullptr;
 }
 
-bool SaveBitmap(HWND h, const char* path) {
+// A window's pixels as they are on the screen: 24-bit rows bottom up, each padded to four bytes, as
+// a BMP file holds them.
+struct Grab {
+    BITMAPINFOHEADER header{};
+    std::vector<unsigned char> bits;
+    int Stride() const { return ((header.biWidth * 3 + 3) / 4) * 4; }
+};
+
+bool GrabWindow(HWND h, Grab& g) {
     RECT r;
     if (!GetWindowRect(h, &r)) return false;
     const int w = r.right - r.left, hgt = r.bottom - r.top;
@@ -232,24 +246,72 @@ bool SaveBitmap(HWND h, const char* path) {
     bi.bmiHeader.biBitCount = 24;
     void* bits = nullptr;
     HBITMAP dib = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(mem, dib);
-    BitBlt(mem, 0, 0, w, hgt, screen, r.left, r.top, SRCCOPY);
-    SelectObject(mem, old);
-    const int stride = ((w * 3 + 3) / 4) * 4;
-    BITMAPFILEHEADER fh{};
-    fh.bfType = 0x4D42;
-    fh.bfOffBits = sizeof fh + sizeof bi.bmiHeader;
-    fh.bfSize = fh.bfOffBits + stride * hgt;
-    bool ok = false;
-    if (FILE* f = std::fopen(path, "wb")) {
-        ok = std::fwrite(&fh, sizeof fh, 1, f) == 1 && std::fwrite(&bi.bmiHeader, sizeof bi.bmiHeader, 1, f) == 1 &&
-             std::fwrite(bits, stride * hgt, 1, f) == 1;
-        ok = (std::fclose(f) == 0) && ok;
+    bool ok = dib != nullptr;
+    if (ok) {
+        HGDIOBJ old = SelectObject(mem, dib);
+        ok = BitBlt(mem, 0, 0, w, hgt, screen, r.left, r.top, SRCCOPY) != FALSE;
+        SelectObject(mem, old);
+        g.header = bi.bmiHeader;
+        const unsigned char* p = static_cast<const unsigned char*>(bits);
+        g.bits.assign(p, p + static_cast<size_t>(g.Stride()) * hgt);
+        DeleteObject(dib);
     }
-    DeleteObject(dib);
     DeleteDC(mem);
     ReleaseDC(nullptr, screen);
     return ok;
+}
+
+bool SaveBitmap(HWND h, const char* path) {
+    Grab g;
+    if (!GrabWindow(h, g)) return false;
+    BITMAPFILEHEADER fh{};
+    fh.bfType = 0x4D42;
+    fh.bfOffBits = sizeof fh + sizeof g.header;
+    fh.bfSize = static_cast<DWORD>(fh.bfOffBits + g.bits.size());
+    bool ok = false;
+    if (FILE* f = std::fopen(path, "wb")) {
+        ok = std::fwrite(&fh, sizeof fh, 1, f) == 1 && std::fwrite(&g.header, sizeof g.header, 1, f) == 1 &&
+             std::fwrite(g.bits.data(), g.bits.size(), 1, f) == 1;
+        ok = (std::fclose(f) == 0) && ok;
+    }
+    return ok;
+}
+
+// A 24-bit BMP file as SaveBitmap writes it; false (with the reason) for anything else.
+bool LoadBitmap24(const char* path, Grab& g, std::string& why) {
+    FILE* f = std::fopen(path, "rb");
+    if (!f) {
+        why = Format("cannot open %s", path);
+        return false;
+    }
+    BITMAPFILEHEADER fh{};
+    bool ok = std::fread(&fh, sizeof fh, 1, f) == 1 && std::fread(&g.header, sizeof g.header, 1, f) == 1 &&
+              fh.bfType == 0x4D42 && g.header.biBitCount == 24 && g.header.biCompression == BI_RGB &&
+              g.header.biWidth > 0 && g.header.biHeight > 0;
+    if (ok) {
+        g.bits.resize(static_cast<size_t>(g.Stride()) * g.header.biHeight);
+        ok = std::fseek(f, static_cast<long>(fh.bfOffBits), SEEK_SET) == 0 &&
+             std::fread(g.bits.data(), g.bits.size(), 1, f) == 1;
+    }
+    std::fclose(f);
+    if (!ok) why = Format("%s is not a bottom-up 24-bit BMP file", path);
+    return ok;
+}
+
+// Pixels black in `now` (no channel above 7) that were not black in `before`, of two grabs of one size.
+long NewlyBlack(const Grab& before, const Grab& now) {
+    long n = 0;
+    const int w = now.header.biWidth, hgt = now.header.biHeight, stride = now.Stride();
+    for (int y = 0; y < hgt; ++y) {
+        const unsigned char* a = before.bits.data() + static_cast<size_t>(y) * stride;
+        const unsigned char* b = now.bits.data() + static_cast<size_t>(y) * stride;
+        for (int x = 0; x < w * 3; x += 3) {
+            const bool black_now = b[x] < 8 && b[x + 1] < 8 && b[x + 2] < 8;
+            const bool black_before = a[x] < 8 && a[x + 1] < 8 && a[x + 2] < 8;
+            if (black_now && !black_before) ++n;
+        }
+    }
+    return n;
 }
 
 // Two posted messages as one input (a click, a key stroke).
@@ -444,6 +506,44 @@ Reply Run(const std::vector<std::string>& a) {
         const DWORD at = GetTickCount() - shown;
         if (!SaveBitmap(h, a[2].c_str())) return Fail(Format("no screenshot of %s into %s", a[1].c_str(), a[2].c_str()));
         return Done(Format("%lu\n", static_cast<unsigned long>(at)), Format("%lu", static_cast<unsigned long>(at)));
+    }
+    if (cmd == "whole-shown" && need(2)) {
+        HWND h = ParseHwnd(a[1]);
+        Grab before;
+        std::string why;
+        if (!LoadBitmap24(a[2].c_str(), before, why)) return Fail(why, 2);
+        const DWORD timeout = argc > 2 ? static_cast<DWORD>(ParseNum(a[3])) : 20000;
+        const bool busy = argc > 3 && ParseNum(a[4]) != 0;
+        const DWORD start = GetTickCount();
+        while (!IsWindowVisible(h)) {
+            if (!IsWindow(h)) return NoWindow(h);
+            if (GetTickCount() - start >= timeout)
+                return Fail(Format("whole-shown: %s not shown within %lu ms", a[1].c_str(),
+                                   static_cast<unsigned long>(timeout)));
+            Sleep(1);
+        }
+        const DWORD shown = GetTickCount();
+        Grab now;
+        long black = -1;
+        for (;;) {
+            // Counted from when the grab began: its pixels were on the screen by then at the latest.
+            const DWORD at = GetTickCount() - shown;
+            if (!GrabWindow(h, now)) return NoWindow(h);
+            if (now.header.biWidth != before.header.biWidth || now.header.biHeight != before.header.biHeight)
+                return Fail(Format("whole-shown: %s is %ldx%ld, the earlier shot %ldx%ld", a[1].c_str(),
+                                   static_cast<long>(now.header.biWidth), static_cast<long>(now.header.biHeight),
+                                   static_cast<long>(before.header.biWidth),
+                                   static_cast<long>(before.header.biHeight)));
+            black = NewlyBlack(before, now);
+            if (black == 0)
+                return Done(Format("%lu\n", static_cast<unsigned long>(at)), Format("%lu", static_cast<unsigned long>(at)));
+            if (at >= timeout) break;
+            if (busy)
+                for (int i = 0; i < 10; ++i) PostMessageA(h, WM_NULL, 0, 0);
+            Sleep(1);
+        }
+        return Fail(Format("whole-shown: %s still has %ld pixels black %lu ms after it showed", a[1].c_str(), black,
+                           static_cast<unsigned long>(timeout)));
     }
     if (cmd == "item" && need(3)) {
         HWND item = GetDlgItem(ParseHwnd(a[1]), static_cast<int>(ParseNum(a[2])));

@@ -7,6 +7,11 @@ ftd2xx.dll. Run by CTest inside the Wine test session (WINEPREFIX and DISPLAY ar
   run.py BIN_DIR [CASE...]   runs the cases (all without names); DARVIX_E2E_KEEP=1 keeps each
                              case's folder
   run.py --stop-slots DIR    ends the displays and wineservers of the slots under DIR
+  run.py --bench BIN_DIR NAME [ROUNDS]
+                             a measurement, not a case: the method bench_NAME of a Case subclass
+                             ("dyn-eq-repaint" is bench_dyn_eq_repaint) run in the same world as
+                             the cases, each of its steps ROUNDS times (5 unless given); it prints
+                             its figures
 
 With DARVIX_E2E_SLOTS set (CTest sets it), the cases run on a slot of their own (a display and a
 Wine prefix, see darvix_e2e/slot.py) under BIN_DIR/../e2e-slots, so that several run at once.
@@ -57,7 +62,38 @@ def cases():
     return found
 
 
+def bench(name):
+    """The Case whose method is bench_NAME, ready to run that method."""
+    method = "bench_" + name.replace("-", "_")
+    for path in sorted((HERE / "cases").glob("*.py")):
+        if path.name.startswith("_"):
+            continue
+        module = importlib.import_module(f"cases.{path.stem}")
+        for value in vars(module).values():
+            if isinstance(value, type) and issubclass(value, Case) and hasattr(value, method):
+                return value(method)
+    return None
+
+
 def main(argv):
+    if len(argv) in (4, 5) and argv[1] == "--bench":
+        Case.bin = Path(argv[2]).resolve()
+        if len(argv) == 5:
+            if not argv[4].isdigit() or int(argv[4]) < 1:
+                print(f"rounds must be a whole number above 0, not {argv[4]}", file=sys.stderr)
+                return 2
+            Case.rounds = int(argv[4])
+        measure = bench(argv[3])
+        if measure is None:
+            print(f"no measurement named {argv[3]}", file=sys.stderr)
+            return 2
+        result = unittest.TestResult()
+        measure.run(result)
+        for _, trace in result.errors + result.failures:
+            print(trace, file=sys.stderr)
+        for report in Case.reports:
+            print(report, file=sys.stderr)
+        return 0 if result.wasSuccessful() else 1
     if argv[1:] == ["--list"]:
         timed = os.environ.get("DARVIX_E2E_TIMED") == "1"
         listed = [n for n, t in cases().items() if timed or not getattr(getattr(t, t._testMethodName), "on_request", False)]

@@ -3,7 +3,9 @@ the question before closing uncalibrated, the unit's curves read back into a set
 pulled out while the dialog is open."""
 
 import fnmatch
+import math
 import time
+from statistics import median
 
 from darvix_e2e import files, images
 from darvix_e2e.layout import DynEq, Exit, Scan, TabBar, Update
@@ -35,6 +37,12 @@ def stop(curve):
 
 def mode(value):
     return sent(cmd.DynEqMode, value, length=8)
+
+
+def p95(values):
+    """The nearest-rank 95th percentile: the smallest value that at least 95 % of them do not exceed."""
+    v = sorted(values)
+    return v[max(0, math.ceil(0.95 * len(v)) - 1)]
 
 
 class DynEqCase(Case):
@@ -144,21 +152,9 @@ class DynamicEq(DynEqCase):
         # the waits for the unit before the main window shows); and with both curves calibrated.
         main = self.target()
         before = self.shot(main, self.work / "main-before.bmp")
-        for way in ("off", "advanced", "calibrated"):
+        for way in self.CLOSE_WAYS:
             with self.subTest(way):
-                d = self.dyn_eq_open(main, "no dynamic-equalisation dialog")
-                self.wait_frame(start(0))
-                if way == "advanced":
-                    self.press(d, DynEq.ADVANCED)
-                    self.wait_frame(mode(1))
-                    self.until(lambda: (self.state(d) or [0] * 6)[5] == DynEq.ADVANCED_HEIGHT, 5, "the full height")
-                if way == "calibrated":
-                    self.press(d, DynEq.EASY)
-                    self.wait_frame(mode(0))
-                    self.calibrate_both(d)
-                self.press(d, DynEq.CLOSE, settle=False)
-                if way == "advanced":
-                    self.answer_box(DYN_EQ_OFF_QUESTION, 0)
+                self.open_and_close(main, way)
                 after = self.work / f"main-after-{way}.bmp"
                 # The program's queue kept full meanwhile: no window waits for its WM_PAINT.
                 at = self.drv("shot-shown", main, winpath(after), 100, 20000, 1)
@@ -166,6 +162,48 @@ class DynamicEq(DynEqCase):
                 self.assert_not_black(before, after, at, main)
                 self.idle(main)
         self.close_dropping(main)
+
+    # The dialog closed at once while off; after the question that switches Advanced off; with both
+    # curves calibrated.
+    CLOSE_WAYS = ("off", "advanced", "calibrated")
+
+    def open_and_close(self, main, way):
+        """Opens the dynamic-equalisation dialog, readies it the given way and closes it; returns
+        before the main window shows again."""
+        d = self.dyn_eq_open(main, "no dynamic-equalisation dialog")
+        self.wait_frame(start(0))
+        if way == "advanced":
+            self.press(d, DynEq.ADVANCED)
+            self.wait_frame(mode(1))
+            self.until(lambda: (self.state(d) or [0] * 6)[5] == DynEq.ADVANCED_HEIGHT, 5, "the full height")
+        if way == "calibrated":
+            self.press(d, DynEq.EASY)
+            self.wait_frame(mode(0))
+            self.calibrate_both(d)
+        self.press(d, DynEq.CLOSE, settle=False)
+        if way == "advanced":
+            self.answer_box(DYN_EQ_OFF_QUESTION, 0)
+
+    def bench_dyn_eq_repaint(self):
+        """The time from the main window showing again after the dialog closes until it is whole
+        (no pixel black that was not before the dialog opened), each way of closing several rounds,
+        with the program's queue kept full meanwhile."""
+        main = self.target()
+        before = self.shot(main, self.work / "main-before.bmp")
+        times = {}
+        for way in self.CLOSE_WAYS:
+            for _ in range(self.rounds):
+                self.open_and_close(main, way)
+                times.setdefault(way, []).append(self.drv("whole-shown", main, winpath(before), 20000, 1))
+                self.idle(main)
+        self.close_dropping(main)
+        times["all"] = [t for way in self.CLOSE_WAYS for t in times[way]]
+        print("main window shown again -> whole, after the dynamic-EQ dialog closes (ms)")
+        for way, got in times.items():
+            print(
+                f"  {way:<11} {len(got):3} rounds  median {median(got):6.1f}  p95 {p95(got):6.1f}  "
+                f"max {max(got):5}  target <= 100 ms"
+            )
 
     def calibrate_both(self, d):
         """Easy: each curve's volume, START, the EQ slider, SAVE."""

@@ -83,6 +83,8 @@ class Case(unittest.TestCase):
     maxDiff = None
     # The failure output of the cases run so far, printed by run.py after unittest's own.
     reports = []
+    # How many times a measurement (a bench_ method, run.py --bench) repeats each of its steps.
+    rounds = 5
 
     # ---- the case's world ---------------------------------------------------------------------
 
