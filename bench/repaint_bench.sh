@@ -24,6 +24,8 @@ wine cmd /c exit </dev/null >/dev/null 2>&1
 # window manager whenever one hides.
 wine reg add 'HKCU\Software\Wine\AppDefaults\darvix.exe\X11 Driver' /v Managed /t REG_SZ /d N /f \
     </dev/null >/dev/null 2>&1
+# The figures move with the machine's load: it is printed beside them.
+echo "(load average $(cut -d' ' -f1-3 /proc/loadavg) on $(nproc) cores)"
 rc=0
 python3 "$here/../tests/e2e/run.py" --bench "$bin" dyn-eq-repaint "$rounds" </dev/null || rc=$?
 wineserver -k </dev/null >/dev/null 2>&1
