@@ -7,23 +7,14 @@
 # Usage: repaint_bench.sh BUILD_DIR [ROUNDS]
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
+. "$here/wine_bench.sh"
 if [[ ${1:-} != --inside ]]; then
-    build=$(realpath "$1")
-    bash "$here/../scripts/wine-prefix.sh" "$build/wineprefix"
-    . "$here/../scripts/wine-env.sh" "$build"
-    export WINEPREFIX="$build/wineprefix" WINEDEBUG=-all
-    unset DARVIX_SIM_SCENARIO DARVIX_E2E_SLOTS
-    echo "(the $(basename "$build") tree under Wine)"
-    exec xvfb-run -a -s "-screen 0 1280x1024x24" bash "$0" --inside "$build/bin" "${2:-5}"
+    echo "(the $(basename "$(realpath "$1")") tree under Wine)"
+    wine_bench_enter "$0" "$1" "${2:-5}"
 fi
 bin=$2
 rounds=$3
-wineserver -p </dev/null >/dev/null 2>&1
-wine cmd /c exit </dev/null >/dev/null 2>&1
-# As in the test session: the program's windows unmanaged, so that Wine does not wait for a
-# window manager whenever one hides.
-wine reg add 'HKCU\Software\Wine\AppDefaults\darvix.exe\X11 Driver' /v Managed /t REG_SZ /d N /f \
-    </dev/null >/dev/null 2>&1
+wine_bench_session
 # The figures move with the machine's load: it is printed beside them.
 echo "(load average $(cut -d' ' -f1-3 /proc/loadavg) on $(nproc) cores)"
 rc=0

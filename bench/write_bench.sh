@@ -10,13 +10,8 @@
 # Usage: write_bench.sh BUILD_DIR
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-if [[ ${1:-} != --inside ]]; then
-    build=$(realpath "$1")
-    bash "$here/../scripts/wine-prefix.sh" "$build/wineprefix"
-    . "$here/../scripts/wine-env.sh" "$build"
-    export WINEPREFIX="$build/wineprefix" WINEDEBUG=-all
-    exec xvfb-run -a -s "-screen 0 1280x1024x24" bash "$0" --inside "$build/bin"
-fi
+. "$here/wine_bench.sh"
+[[ ${1:-} != --inside ]] && wine_bench_enter "$0" "$1"
 bin=$2
 drv() { wine "$bin/darvix_driver.exe" "$@" 2>/dev/null | tr -d '\r'; }
 press() { local b; b=$(drv child "$1" MYBTNWND "$2" "$3" 78 39) && sleep 0.3 && drv click "$b" 5 5 >/dev/null; }

@@ -89,24 +89,7 @@ class DynamicEq(DynEqCase):
         # Easy, then each curve: its volume, START, the EQ slider, SAVE.
         self.press(d, DynEq.EASY)
         self.wait_frame(mode(0))
-        if self.dialog("When volume level is set, press START button.", 10000) is None:
-            self.fail("no ready text")
-        level = sent(cmd.DynEqLevel, length=9)
-        for curve in (1, 2):
-            n = self.count(level)
-            self.send(d, msg.MsgSliderMoved, 0, 0)
-            self.until(lambda: self.count(level) > n, 5, "a volume level", fail=False)
-            self.press(d, DynEq.START_SAVE, what="START")
-            self.wait_frame(start(curve))
-            if curve == 1:
-                self.shot(d, "e2e-dyneq-easy.bmp")
-            edit = sent(cmd.DynEqCurve, curve, length=131)
-            n = self.count(edit)
-            self.send(d, msg.MsgSliderMoved, 1, 0)
-            self.until(lambda: self.count(edit) > n, 5, "a curve", fail=False)
-            self.press(d, DynEq.START_SAVE, what="SAVE")
-            self.wait_frame(stop(curve))
-            time.sleep(0.3)
+        self.calibrate_both(d, shot_first="e2e-dyneq-easy.bmp")
         # Both curves calibrated: the close button closes at once and dynamic equalisation stays on.
         self.press(d, DynEq.CLOSE)
         self.wait_frame(stop(0))
@@ -205,8 +188,9 @@ class DynamicEq(DynEqCase):
                 f"max {max(got):5}  target <= 100 ms"
             )
 
-    def calibrate_both(self, d):
-        """Easy: each curve's volume, START, the EQ slider, SAVE."""
+    def calibrate_both(self, d, shot_first=None):
+        """Easy: each curve's volume, START, the EQ slider, SAVE; `shot_first` names a screenshot of
+        the dialog once the first curve has started."""
         if self.dialog("When volume level is set, press START button.", 10000) is None:
             self.fail("no ready text")
         level = sent(cmd.DynEqLevel, length=9)
@@ -216,6 +200,8 @@ class DynamicEq(DynEqCase):
             self.until(lambda: self.count(level) > n, 5, "a volume level", fail=False)
             self.press(d, DynEq.START_SAVE, what="START")
             self.wait_frame(start(curve))
+            if curve == 1 and shot_first:
+                self.shot(d, shot_first)
             edit = sent(cmd.DynEqCurve, curve, length=131)
             n = self.count(edit)
             self.send(d, msg.MsgSliderMoved, 1, 0)
