@@ -14,6 +14,7 @@
 #include "dsp/response.h"
 #include "dsp/signal.h"
 #include "model/tuning_model.h"
+#include "pages/chart_raster.h"
 #include "pages/chart_view.h"
 #include "pages/display_chart_logic.h"
 
@@ -97,10 +98,33 @@ struct Page {
     }
 };
 
+// Where a paint of every curve goes, part by part: its plan, then the fills and the lines drawn
+// into the pixels of a chart-sized buffer.
+void Parts(pages::DisplayChartLogic& chart) {
+    dsp::PaintPlan plan;
+    Print("the paint plan of every curve", Time(60, [&](int) { dsp::MakePaintPlan(chart.Curves(), chart.Geometry(), plan); }),
+          "part of a paint");
+    const int width = plan.clipRight + 40, height = plan.clipBottom + 10;
+    std::vector<uint32_t> pixels(static_cast<size_t>(width * height), 0x00202830u);
+    auto draw = [&](dsp::PaintOp::Kind kind) {
+        for (const dsp::PaintOp& op : plan.ops) {
+            if (op.kind != kind) continue;
+            if (kind == dsp::PaintOp::kFill)
+                pages::FillPolygon(pixels.data(), width, height, plan, op.points, op.count, op.argb);
+            else
+                pages::DrawPolyline(pixels.data(), width, height, plan, op.points, op.count, op.argb);
+        }
+    };
+    Print("  its fills into the plot's pixels", Time(60, [&](int) { draw(dsp::PaintOp::kFill); }), "part of a paint");
+    Print("  its lines into the plot's pixels", Time(60, [&](int) { draw(dsp::PaintOp::kLine); }), "part of a paint");
+}
+
 void Run(pages::DisplayChartLogic& chart, const char* with) {
     model::TuningModel m;
     Tune(m);
     Page page(m, chart);
+    page.FullRefresh(false);
+    Parts(chart);
     char what[160];
     std::snprintf(what, sizeof what, "full refresh, 24 curves + sum%s", with);
 #ifdef _WIN32

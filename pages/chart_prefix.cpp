@@ -4,16 +4,10 @@
 #include <cmath>
 #include <cstring>
 
-#include "ui/text_gdiplus.h"
+#include "pages/chart_raster.h"
 
 namespace pages {
 namespace {
-
-namespace flat = ui::gp::flat;
-
-const Gdiplus::PointF* AsGdiplus(const dsp::ChartPoint* p) {
-    return reinterpret_cast<const Gdiplus::PointF*>(p);
-}
 
 RECT Union(const RECT& a, const RECT& b) {
     if (IsRectEmpty(&a)) return b;
@@ -29,8 +23,8 @@ RECT Intersect(const RECT& a, const RECT& b) {
     return r;
 }
 
-// The pixels an op can touch: its points through the plan's transform, widened by two pixels
-// for the anti-aliased edge, inside the clip.
+// The pixels an op can touch: its points through the plan's transform, widened by the line's
+// half width and its anti-aliased edge, inside the clip.
 RECT Bounds(const dsp::PaintPlan& plan, const dsp::PaintOp& op) {
     double x0 = 1e30, y0 = 1e30, x1 = -1e30, y1 = -1e30;
     for (int i = 0; i < op.count; ++i) {
@@ -43,8 +37,9 @@ RECT Bounds(const dsp::PaintPlan& plan, const dsp::PaintOp& op) {
     }
     if (!(x0 <= x1) || !(y0 <= y1)) return {0, 0, 0, 0};
     auto bound = [](double v) { return static_cast<LONG>(std::clamp(v, -1e6, 1e6)); };
-    return Intersect({bound(std::floor(x0) - 2), bound(std::floor(y0) - 2), bound(std::ceil(x1) + 3),
-                      bound(std::ceil(y1) + 3)},
+    const double edge = std::ceil(LineWidthInPixels(plan) / 2.0) + 1.0;
+    return Intersect({bound(std::floor(x0) - edge), bound(std::floor(y0) - edge), bound(std::ceil(x1) + edge + 1.0),
+                      bound(std::ceil(y1) + edge + 1.0)},
                      {plan.clipLeft, plan.clipTop, plan.clipRight, plan.clipBottom});
 }
 
@@ -64,157 +59,21 @@ bool ChartPrefix::MakeCanvas(HDC compatible) {
     return canvas_.HasBitmap() && canvasBits_;
 }
 
-namespace {
-
-// How far a hairline's anti-aliased edge can reach past the ends of its segments, in pixels.
-constexpr float kReach = 2.0f;
-
-void Transform(Gdiplus::GpGraphics* g, const dsp::PaintPlan& plan) {
-    flat::GdipTranslateWorldTransform(g, plan.tx, plan.ty, Gdiplus::MatrixOrderPrepend);
-    flat::GdipScaleWorldTransform(g, plan.sx, plan.sy, Gdiplus::MatrixOrderPrepend);
-    flat::GdipTranslateWorldTransform(g, plan.ox, 0.0f, Gdiplus::MatrixOrderPrepend);
-}
-
-// Clips to the columns [left, right) of the plot. A clip is given in world units: it is set in
-// pixels, and the plan's transform put back after.
-void ClipTo(Gdiplus::GpGraphics* g, const dsp::PaintPlan& plan, int left, int right) {
-    flat::GdipResetWorldTransform(g);
-    flat::GdipSetClipRectI(g, left, plan.clipTop, right - left, plan.clipBottom - plan.clipTop,
-                           Gdiplus::CombineModeReplace);
-    Transform(g, plan);
-}
-
-Gdiplus::GpGraphics* SetUp(ui::gp::Graphics& graphics, const dsp::PaintPlan& plan) {
-    Gdiplus::GpGraphics* g = graphics.get();
-    flat::GdipSetSmoothingMode(g, Gdiplus::SmoothingModeAntiAlias);
-    ClipTo(g, plan, plan.clipLeft, plan.clipRight);
-    return g;
-}
-
-}  // namespace
-
-void FillPolygon(uint32_t* pixels, int width, int height, const dsp::PaintPlan& plan, const dsp::ChartPoint* points,
-                 int count, uint32_t argb) {
-    const uint32_t alpha = argb >> 24;
-    if (!pixels || count < 3 || alpha == 0) return;
-    const int top = std::max(plan.clipTop, 0), bottom = std::min(plan.clipBottom, height);
-    const int left = std::max(plan.clipLeft, 0), right = std::min(plan.clipRight, width);
-    if (top >= bottom || left >= right) return;
-    // Corners on whole pixels, as a path filled through a DC has them.
-    thread_local std::vector<POINT> corner;
-    corner.resize(static_cast<size_t>(count));
-    for (int i = 0; i < count; ++i) {
-        const float x = plan.tx + plan.sx * (points[i].x + plan.ox), y = plan.ty + plan.sy * points[i].y;
-        auto whole = [](float v) {
-            return std::isfinite(v) ? static_cast<LONG>(std::clamp(std::floor(v + 0.5f), -1e6f, 1e6f)) : 0;
-        };
-        corner[static_cast<size_t>(i)] = {whole(x), whole(y)};
-    }
-    // Where each edge crosses the centre line of each row it spans, with its direction.
-    struct Crossing {
-        int row;
-        float x;
-        int up;
-        bool operator<(const Crossing& o) const { return row != o.row ? row < o.row : x < o.x; }
-    };
-    thread_local std::vector<Crossing> crossings;
-    crossings.clear();
-    for (int i = 0; i < count; ++i) {
-        const POINT a = corner[static_cast<size_t>(i)], b = corner[static_cast<size_t>((i + 1) % count)];
-        if (a.y == b.y) continue;
-        const int up = b.y > a.y ? 1 : -1;
-        const POINT lo = up > 0 ? a : b, hi = up > 0 ? b : a;
-        // Rows whose centre y + 0.5 lies in [lo.y, hi.y).
-        const int first = std::max(static_cast<int>(lo.y), top), last = std::min(static_cast<int>(hi.y), bottom);
-        const float slope = static_cast<float>(hi.x - lo.x) / static_cast<float>(hi.y - lo.y);
-        for (int row = first; row < last; ++row)
-            crossings.push_back({row, static_cast<float>(lo.x) + static_cast<float>(row - lo.y) * slope, up});
-    }
-    std::sort(crossings.begin(), crossings.end());
-    // Source over: each channel moves by alpha / 255 of the way to the fill's.
-    const uint32_t keep = 255 - alpha;
-    const uint32_t r = ((argb >> 16) & 0xFF) * alpha / 255, g = ((argb >> 8) & 0xFF) * alpha / 255,
-                   b = (argb & 0xFF) * alpha / 255;
-    auto blend = [&](uint32_t d) {
-        const uint32_t dr = (d >> 16) & 0xFF, dg = (d >> 8) & 0xFF, db = d & 0xFF;
-        return (d & 0xFF000000u) | ((r + (dr * keep + 127) / 255) << 16) | ((g + (dg * keep + 127) / 255) << 8) |
-               (b + (db * keep + 127) / 255);
-    };
-    // In each row, the pixels whose centres lie where the winding is not 0.
-    int row = -1, winding = 0;
-    float start = 0.0f;
-    uint32_t* line = nullptr;
-    for (const Crossing& c : crossings) {
-        if (c.row != row) {
-            row = c.row;
-            winding = 0;
-            line = pixels + static_cast<size_t>(row) * static_cast<size_t>(width);
-        }
-        const int before = winding;
-        winding += c.up;
-        if (before == 0) {
-            start = c.x;
-        } else if (winding == 0) {
-            const int from = std::max(static_cast<int>(std::ceil(start)), left);
-            const int to = std::min(static_cast<int>(std::ceil(c.x)), right);
-            for (int x = from; x < to; ++x) line[x] = blend(line[x]);
-        }
-    }
-}
-
-void DrawLinesInStrips(Gdiplus::GpGraphics* g, Gdiplus::GpPen* pen, const dsp::PaintPlan& plan,
-                       const dsp::ChartPoint* points, int count, int stripWidth) {
-    auto column = [&](int i) { return plan.tx + plan.sx * (points[i].x + plan.ox); };
-    bool ascending = count >= 2 && stripWidth > 0;
-    for (int i = 1; ascending && i < count; ++i) ascending = column(i) >= column(i - 1);  // false for NaN too
-    if (!ascending) {
-        ClipTo(g, plan, plan.clipLeft, plan.clipRight);
-        flat::GdipDrawLines(g, pen, AsGdiplus(points), count);
-        return;
-    }
-    int first = 0;
-    for (int left = plan.clipLeft; left < plan.clipRight; left += stripWidth) {
-        const int right = std::min(left + stripWidth, plan.clipRight);
-        // Every segment that can touch the strip: from the last point well left of it to the
-        // first point well right of it.
-        while (first + 1 < count && column(first + 1) <= left - kReach) ++first;
-        int last = first;
-        while (last + 1 < count && column(last) < right + kReach) ++last;
-        if (column(first) >= right + kReach) continue;  // the curve starts further right
-        if (column(last) <= left - kReach) break;       // and has ended
-        ClipTo(g, plan, left, right);
-        flat::GdipDrawLines(g, pen, AsGdiplus(points + first), last - first + 1);
-    }
-    ClipTo(g, plan, plan.clipLeft, plan.clipRight);
-}
-
 void ChartPrefix::DrawOps(HDC back, const dsp::PaintPlan& plan, size_t from, size_t to) {
     if (from >= to || !MakeCanvas(back)) return;
     const RECT clip{plan.clipLeft, plan.clipTop, plan.clipRight, plan.clipBottom};
     const int w = clip.right - clip.left, h = clip.bottom - clip.top;
     BitBlt(canvas_, clip.left, clip.top, w, h, back, clip.left, clip.top, SRCCOPY);
     GdiFlush();
-    // The bitmap only describes the DIB's pixels: made for each paint, so that nothing of GDI+
-    // outlives one.
-    ui::gp::Bitmap pixels;
-    ui::gp::Graphics onPixels;
-    if (!pixels.Made(flat::GdipCreateBitmapFromScan0(width_, height_, width_ * 4, PixelFormat32bppRGB,
-                                                     static_cast<BYTE*>(canvasBits_), pixels.Out())) ||
-        !onPixels.Made(flat::GdipGetImageGraphicsContext(pixels.get(), onPixels.Out())))
-        return;
-    Gdiplus::GpGraphics* lines = SetUp(onPixels, plan);
+    uint32_t* pixels = static_cast<uint32_t*>(canvasBits_);
     for (size_t i = from; i < to; ++i) {
         const dsp::PaintOp& op = plan.ops[i];
         if (op.count < 1) continue;
         ++drawnNow_;
-        if (op.kind == dsp::PaintOp::kFill) {
-            FillPolygon(static_cast<uint32_t*>(canvasBits_), width_, height_, plan, op.points, op.count, op.argb);
-        } else {
-            ui::gp::Pen pen;
-            if (pen.Made(flat::GdipCreatePen1(op.argb, plan.penWidth, Gdiplus::UnitWorld, pen.Out())))
-                DrawLinesInStrips(lines, pen.get(), plan, op.points, op.count, kLineStripWidth);
-            flat::GdipFlush(lines, Gdiplus::FlushIntentionSync);
-        }
+        if (op.kind == dsp::PaintOp::kFill)
+            FillPolygon(pixels, width_, height_, plan, op.points, op.count, op.argb);
+        else
+            DrawPolyline(pixels, width_, height_, plan, op.points, op.count, op.argb);
     }
     BitBlt(back, clip.left, clip.top, w, h, canvas_, clip.left, clip.top, SRCCOPY);
 }

@@ -1,19 +1,11 @@
 // The response chart's drawing kept between paints: a copy of the back buffer taken just before
 // the first operation that changed last time. A slider step changes the same few curves again and
 // again, and those come late in the paint order (the highlighted curves of the edited output, then
-// the sum), so a paint puts the copy back and draws with GDI+ only from that operation on: the
-// same calls from the same pixels, so the same picture as drawing everything. Under Wine each
-// semi-transparent anti-aliased curve costs milliseconds, and two dozen are shown.
+// the sum), so a paint puts the copy back and draws only from that operation on: the same
+// operations over the same pixels, so the same picture as drawing everything.
 //
-// The plot is drawn in a DIB of the chart's own, fills straight into its pixels and lines through
-// a GDI+ bitmap over them, each line in vertical strips. Under Wine, GDI+ draws a thin line by
-// blending a layer the size of the line's bounds into its target (through AlphaBlend when that is
-// a DC), and its cost grows faster than the number of points: a curve in strips a hundred pixels
-// wide costs a third of one call. A 32-bit DIB of plain RGB would be taken for one with alpha,
-// and everything drawn into it through its DC would go the slow way: the DIB has bit fields.
-//
-// Kept layers of each curve composited with AlphaBlend were measured as well and were slower
-// under Wine: blending fifty layers costs more than the curves it saves.
+// The plot is drawn in a DIB of the chart's own, fills and lines straight into its pixels
+// (pages/chart_raster.h), and copied into the back buffer.
 #pragma once
 
 #include <windows.h>
@@ -24,28 +16,8 @@
 
 #include "dsp/curve_list.h"
 #include "ui/gdi.h"
-#include "ui/text_gdiplus.h"
 
 namespace pages {
-
-// Lines are drawn in strips of this many pixel columns.
-constexpr int kLineStripWidth = 96;
-
-// GdipDrawLines of `points` under the plan's transform, clipped to the plan's plot, as calls
-// each clipped to a strip of `stripWidth` columns with just the points whose segments can reach
-// into it. Each pixel is drawn by one call, from every segment that touches it, so the picture
-// is that of one call over the whole plot. Points whose columns do not ascend (or a width of 0)
-// are drawn in one call. Leaves the graphics clipped to the plot.
-void DrawLinesInStrips(Gdiplus::GpGraphics* g, Gdiplus::GpPen* pen, const dsp::PaintPlan& plan,
-                       const dsp::ChartPoint* points, int count, int stripWidth);
-
-// Fills the polygon of `points` (closed from the last to the first) under the plan's transform,
-// by the winding rule, with `argb` blended over the 32-bit pixels (`width` x `height`, top row
-// first), inside the plan's plot: its corners on whole pixels, every pixel whose centre is inside
-// moved by alpha / 255 of the way to the colour. The fills lie under their curve's line, which
-// draws their edge; a path filled through GDI+ costs a layer blended over the path's bounds.
-void FillPolygon(uint32_t* pixels, int width, int height, const dsp::PaintPlan& plan, const dsp::ChartPoint* points,
-                 int count, uint32_t argb);
 
 class ChartPrefix {
 public:
@@ -55,7 +27,7 @@ public:
     RECT Paint(HDC back, HDC background, int width, int height, const dsp::PaintPlan& plan, bool faceRedrawn,
                void (*labels)(HDC, const dsp::PaintPlan&));
 
-    // Operations drawn with GDI+ by the last paint, and where the kept copy stands.
+    // Operations drawn by the last paint, and where the kept copy stands.
     int Drawn() const { return drawnNow_; }
     int KeptAt() const { return keptAt_; }
 

@@ -3,14 +3,9 @@
 #include "res/resource.h"
 #include "ui/messages.h"
 #include "ui/text.h"
-#include "ui/text_gdiplus.h"
 
 namespace pages {
 namespace {
-
-static_assert(sizeof(dsp::ChartPoint) == sizeof(Gdiplus::PointF) &&
-                  offsetof(dsp::ChartPoint, y) == offsetof(Gdiplus::PointF, Y),
-              "the plan's points are handed to GDI+ as they are");
 
 void LoadInto(ui::gdi::MemoryDC& dc, HDC compatible, UINT bitmapId) {
     if (dc.Create(compatible)) dc.SetBitmap(ui::gdi::LoadSkinBitmap(bitmapId));
