@@ -45,7 +45,9 @@ def chart_peak(path):
                 return y
         return None
 
-    zero = first_row(range(left + 100, left + 104), lambda r, g, bl: r > 150 and r - g > 60)
+    # The lines are anti-aliased: one on a half row lies half on each of two, there mixed with the
+    # green curve drawn over it, so the red shows at half strength.
+    zero = first_row(range(left + 100, left + 104), lambda r, g, bl: r > 100 and r - g > 20)
     peak = first_row(range(left + 411, left + 417), lambda r, g, bl: g - r > 15 and g - bl > 15)
     return zero, peak
 
