@@ -37,8 +37,38 @@ private:
     uint32_t keep_, r_, g_, b_;
 };
 
-// A device coordinate as a whole number of pixels in a range that cannot overflow.
-int Whole(double v) { return static_cast<int>(std::clamp(v, -1e6, 1e6)); }
+// The same blend with the kept part of each channel looked up: for the many pixels of a fill.
+class BlendTable {
+public:
+    BlendTable(uint32_t argb, uint32_t alpha) {
+        const uint32_t keep = 255 - alpha;
+        for (uint32_t v = 0; v < 256; ++v) kept_[v] = static_cast<uint8_t>((v * keep + 127) / 255);
+        colour_ = ((((argb >> 16) & 0xFF) * alpha / 255) << 16) | ((((argb >> 8) & 0xFF) * alpha / 255) << 8) |
+                  ((argb & 0xFF) * alpha / 255);
+    }
+    uint32_t operator()(uint32_t d) const {
+        return (d & 0xFF000000u) +
+               (colour_ + (static_cast<uint32_t>(kept_[(d >> 16) & 0xFF]) << 16) +
+                (static_cast<uint32_t>(kept_[(d >> 8) & 0xFF]) << 8) + kept_[d & 0xFF]);
+    }
+
+private:
+    uint8_t kept_[256];
+    uint32_t colour_;
+};
+
+// The whole numbers of pixels at or below, and at or above, a device coordinate, in a range that
+// cannot overflow (by conversion: the library's floor and ceil are calls under 32-bit mingw).
+int Floor(double v) {
+    const double c = std::clamp(v, -1e6, 1e6);
+    const int i = static_cast<int>(c);
+    return i > c ? i - 1 : i;
+}
+int Ceil(double v) {
+    const double c = std::clamp(v, -1e6, 1e6);
+    const int i = static_cast<int>(c);
+    return i < c ? i + 1 : i;
+}
 
 }  // namespace
 
@@ -88,7 +118,7 @@ void FillPolygon(uint32_t* pixels, int width, int height, const dsp::PaintPlan& 
             crossings.push_back({row, static_cast<float>(lo.x) + static_cast<float>(row - lo.y) * slope, up});
     }
     std::sort(crossings.begin(), crossings.end());
-    const Blend blend(argb, alpha);
+    const BlendTable blend(argb, alpha);
     // In each row, the pixels whose centres lie where the winding is not 0.
     int row = -1, winding = 0;
     float start = 0.0f;
@@ -130,7 +160,7 @@ void DrawPolyline(uint32_t* pixels, int width, int height, const dsp::PaintPlan&
     // Pixel centres lie on whole device coordinates, as GDI+ has them by default: the pixel
     // (c, r) covers [c - 0.5, c + 0.5] x [r - 0.5, r + 0.5]. A centre at distance d from the line
     // gets the share reach - d: the whole colour within half the width, nothing a pixel further.
-    const double reach = LineWidthInPixels(plan) / 2.0 + 0.5;
+    const double reach = LineWidthInPixels(plan) / 2.0 + 0.5, reach2 = reach * reach;
     auto device = [&](const dsp::ChartPoint& p, double& x, double& y) {
         x = static_cast<double>(plan.tx) + static_cast<double>(plan.sx) * (static_cast<double>(p.x) + plan.ox);
         y = static_cast<double>(plan.ty) + static_cast<double>(plan.sy) * static_cast<double>(p.y);
@@ -149,32 +179,35 @@ void DrawPolyline(uint32_t* pixels, int width, int height, const dsp::PaintPlan&
         if (!drawn) continue;
         const double dx = bx - x0, dy = by - y0, length2 = dx * dx + dy * dy;
         if (!(length2 > 0.0)) continue;
+        const double perLength2 = 1.0 / length2, perDx = dx != 0.0 ? 1.0 / dx : 0.0;
         // The columns whose centres lie within reach of the segment, in the plot.
-        const int c0 = std::max(Whole(std::ceil(std::min(x0, bx) - reach)), plot.left);
-        const int c1 = std::min(Whole(std::floor(std::max(x0, bx) + reach)), plot.right - 1);
+        const int c0 = std::max(Ceil(std::min(x0, bx) - reach), plot.left);
+        const int c1 = std::min(Floor(std::max(x0, bx) + reach), plot.right - 1);
         for (int c = c0; c <= c1; ++c) {
             // The part of the segment within reach of the column's centre line, and its rows.
             double t0 = 0.0, t1 = 1.0;
             if (dx != 0.0) {
-                t0 = (c - reach - x0) / dx;
-                t1 = (c + reach - x0) / dx;
+                t0 = (c - reach - x0) * perDx;
+                t1 = (c + reach - x0) * perDx;
                 if (t0 > t1) std::swap(t0, t1);
                 t0 = std::max(t0, 0.0);
                 t1 = std::min(t1, 1.0);
                 if (t0 > t1) continue;
             }
             const double ya = y0 + t0 * dy, yb = y0 + t1 * dy;
-            const int r0 = std::max(Whole(std::ceil(std::min(ya, yb) - reach)), plot.top);
-            const int r1 = std::min(Whole(std::floor(std::max(ya, yb) + reach)), plot.bottom - 1);
+            const int r0 = std::max(Ceil(std::min(ya, yb) - reach), plot.top);
+            const int r1 = std::min(Floor(std::max(ya, yb) + reach), plot.bottom - 1);
             if (r0 > r1) continue;
             const size_t column = static_cast<size_t>(c - plot.left);
             uint8_t* share = coverage.data() + column * static_cast<size_t>(rows);
+            const double cx = c - x0;
             for (int r = r0; r <= r1; ++r) {
                 // Distance from the pixel's centre to the nearest point of the segment.
-                const double t = std::clamp(((c - x0) * dx + (r - y0) * dy) / length2, 0.0, 1.0);
-                const double ex = c - (x0 + t * dx), ey = r - (y0 + t * dy);
-                const double s = reach - std::sqrt(ex * ex + ey * ey);
-                if (s <= 0.0) continue;
+                const double cy = r - y0;
+                const double t = std::clamp((cx * dx + cy * dy) * perLength2, 0.0, 1.0);
+                const double ex = cx - t * dx, ey = cy - t * dy, d2 = ex * ex + ey * ey;
+                if (d2 >= reach2) continue;
+                const double s = reach - std::sqrt(d2);
                 const uint8_t v = static_cast<uint8_t>(std::min(s, 1.0) * 255.0 + 0.5);
                 uint8_t& kept = share[r - plot.top];
                 if (v > kept) kept = v;
