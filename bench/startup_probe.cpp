@@ -361,6 +361,7 @@ int main(int argc, char** argv) {
         if (!r.privateBytes.empty())
             std::printf("    %-58s %9.1f\n", "growth after the record's last phase",
                         Mib(privateAfter[mode]) - Mib(r.privateBytes.back()));
+        for (const auto& [name, b] : r.bytes) std::printf("    RAW %-54s %12llu\n", name.c_str(), (unsigned long long)b);
     }
     return 0;
 }

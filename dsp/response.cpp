@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <initializer_list>
 
 #include "dsp/signal.h"
 
@@ -232,6 +233,16 @@ void ResponseEngine::FilterWithPrefixes(const model::BiquadSection* first, int c
     p.from.assign(first, first + count);
     p.used = ++uses_;
     p.valid = true;
+}
+
+ResponseEngine::Held ResponseEngine::HeldBytes() const {
+    Held held;
+    for (const std::vector<double>* v : {&re_, &im_, &mag_, &magB_, &a_, &b_, &impulse_})
+        held.work += v->capacity() * sizeof(double);
+    held.work += xs_.capacity() * sizeof(float);
+    for (const Kept& k : kept_) held.kept += k.h.capacity() * sizeof(double);
+    for (const Prefix& p : prefixes_) held.prefixes += p.points.capacity() * sizeof(double);
+    return held;
 }
 
 void ResponseEngine::Forget() {

@@ -85,6 +85,12 @@ public:
     // Forgets every kept impulse response: the next curves and sum filter everything anew.
     void Forget();
 
+    // Bytes the engine holds: its work arrays, its kept responses and its prefix responses.
+    struct Held {
+        size_t work = 0, kept = 0, prefixes = 0;
+    };
+    Held HeldBytes() const;
+
 private:
     // One cascade's impulse response, kept while the sections it came from stay the same, so that
     // a speaker's curves, its part of the sum and the next sum share the filtering.

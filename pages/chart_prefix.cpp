@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "os/phases.h"
 #include "ui/text_gdiplus.h"
 
 namespace pages {
@@ -56,9 +57,16 @@ bool ChartPrefix::Op::Same(const dsp::PaintOp& op) const {
            std::memcmp(points.data(), op.points, sizeof(dsp::ChartPoint) * points.size()) == 0;
 }
 
+size_t ChartPrefix::OpBytes() const {
+    size_t bytes = last_.capacity() * sizeof(Op);
+    for (const Op& op : last_) bytes += op.points.capacity() * sizeof(dsp::ChartPoint);
+    return bytes;
+}
+
 bool ChartPrefix::MakeCanvas(HDC compatible) {
     if (canvas_.HasBitmap() && canvasBits_) return true;
     canvasBits_ = nullptr;
+    ui::gdi::BitmapAccount account(os::held::kChartCanvas);
     if (!canvas_.Create(compatible)) return false;
     canvas_.SetBitmap(ui::gdi::MakeDib(width_, height_, &canvasBits_));
     return canvas_.HasBitmap() && canvasBits_;
@@ -240,7 +248,10 @@ RECT ChartPrefix::Paint(HDC back, HDC background, int width, int height, const d
         full = true;
     }
     if (full) keptAt_ = -1;
-    if (!copy_.Get() && copy_.Create(back)) copy_.SetBitmap(ui::gdi::MakeBitmap(back, width_, height_));
+    if (!copy_.Get() && copy_.Create(back)) {
+        ui::gdi::BitmapAccount account(os::held::kChartKeptCopy);
+        copy_.SetBitmap(ui::gdi::MakeBitmap(back, width_, height_));
+    }
 
     // The first op that differs from the last paint's.
     const size_t n = plan.ops.size();

@@ -58,6 +58,8 @@ public:
     // Operations drawn with GDI+ by the last paint, and where the kept copy stands.
     int Drawn() const { return drawnNow_; }
     int KeptAt() const { return keptAt_; }
+    // Bytes of the last paint's operations kept to compare the next one with (the bitmaps aside).
+    size_t OpBytes() const;
 
 private:
     struct Op {

@@ -1,5 +1,6 @@
 #include "pages/display_chart.h"
 
+#include "os/phases.h"
 #include "res/resource.h"
 #include "ui/messages.h"
 #include "ui/text.h"
@@ -38,7 +39,11 @@ DisplayChart::DisplayChart(HWND parent, int x, int y, UINT backgroundId)
       logic_(backgroundId != 0, [this](const dsp::PaintPlan& plan, bool updateNow) { Execute(plan, updateNow); }) {
     {
         ui::gdi::WindowDC screen(GetHwnd());
-        LoadInto(background_, screen, backgroundId ? backgroundId : IDB_CHART_BG);
+        {
+            ui::gdi::BitmapAccount account(os::held::kFaceCopies);
+            LoadInto(background_, screen, backgroundId ? backgroundId : IDB_CHART_BG);
+        }
+        ui::gdi::BitmapAccount account(os::held::kSliderImages);
         LoadInto(track_, screen, IDB_CHART_ZOOM_TRACK);
         LoadInto(thumb_, screen, IDB_CHART_ZOOM_THUMB);
     }

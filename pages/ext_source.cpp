@@ -74,11 +74,17 @@ ExtSourceEq::ExtSourceEq(HWND parent, int x, int y, bool connected, os::Sleeper&
     auto load = [back](ui::gdi::MemoryDC& dc, UINT id) {
         if (dc.Create(back)) dc.SetBitmap(ui::gdi::LoadSkinBitmap(id));
     };
-    load(masterTrack_, IDB_SOURCE_MASTER_TRACK);
-    load(thumb_, IDB_SOURCE_THUMB);
-    load(typeLabels_, IDB_INPUT_TYPE_LABELS);
-    load(inputLabels_, IDB_INPUT_LABELS);
-    load(sensTrack_, IDB_SOURCE_SENS_TRACK);
+    {
+        ui::gdi::BitmapAccount account(os::held::kSliderImages);
+        load(masterTrack_, IDB_SOURCE_MASTER_TRACK);
+        load(thumb_, IDB_SOURCE_THUMB);
+        load(sensTrack_, IDB_SOURCE_SENS_TRACK);
+    }
+    {
+        ui::gdi::BitmapAccount account(os::held::kImageStrips);
+        load(typeLabels_, IDB_INPUT_TYPE_LABELS);
+        load(inputLabels_, IDB_INPUT_LABELS);
+    }
     masterSlider_.Create(window, 0, kMasterWindow, masterTrack_, kSliderTrack, thumb_, kSliderThumb,
                          kSourceMasterMin, kSourceMasterMax, 1);
     sensitivity_.Create(window, 1, kSensitivityWindow, sensTrack_, kSliderTrack, thumb_, kSliderThumb,
