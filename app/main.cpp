@@ -51,7 +51,7 @@ int NoMainWindow(app::Darvix* application, const char* what) {
 struct FrameBuffers {
     size_t frames = 0, back = 0, skin = 0, buttons = 0, buttonBytes = 0;
     // The response charts: their curves' points, their engines' arrays, their paint plans.
-    size_t charts = 0, chartsWithCurves = 0, curvePoints = 0, engineWork = 0, engineKept = 0, enginePrefixes = 0,
+    size_t charts = 0, chartsWithCurves = 0, curves = 0, curvePoints = 0, engineWork = 0, engineKept = 0, enginePrefixes = 0,
            plans = 0;
 };
 
@@ -69,6 +69,7 @@ BOOL CALLBACK CountFrame(HWND window, LPARAM p) {
                 ++sum->charts;
                 if (chart->Curves().PointBytes() > 0) ++sum->chartsWithCurves;
                 sum->curvePoints += chart->Curves().PointBytes();
+                for (const auto& curve : chart->Curves().Curves()) sum->curves += curve->count > 0 ? 1 : 0;
                 sum->engineWork += held.work;
                 sum->engineKept += held.kept;
                 sum->enginePrefixes += held.prefixes;
@@ -119,8 +120,11 @@ void FinishStartupRecord() {
     os::SetPhaseBytes("button-windows", sum.buttons);
     os::SetPhaseBytes("button-buffers-and-strips", sum.buttonBytes);
     os::SetPhaseBytes("all-bitmaps", ui::gdi::LiveBitmapBytes());
-    for (const ui::gdi::AccountBytes& a : ui::gdi::BitmapAccounts())
+    for (const ui::gdi::AccountBytes& a : ui::gdi::BitmapAccounts()) {
         os::SetPhaseBytes(("bitmaps:" + std::string(a.name)).c_str(), a.bytes);
+        os::SetPhaseBytes(("bitmap-count:" + std::string(a.name)).c_str(), static_cast<uint64_t>(a.bitmaps));
+    }
+    os::SetPhaseBytes("chart-curves", sum.curves);
     os::SetPhaseBytes("charts", sum.charts);
     os::SetPhaseBytes("charts-with-curves", sum.chartsWithCurves);
     os::SetPhaseBytes("chart-curve-points", sum.curvePoints);

@@ -70,6 +70,8 @@ EqDynamicDlg::EqDynamicDlg(HWND parent, int x, int y)
     volume_.SetDefault(-30.0f);
     eq_.SetDefault(0.0f);
     chart_ = std::make_unique<pages::DisplayChart>(window, 263, 42, 0);
+    // Built hidden: its chart keeps nothing for later steps until it is on screen.
+    if (!IsWindowVisible(window)) chart_->KeepNothingUntilShown();
     // The graphic equaliser of this dialog: +-6 dB, Flat and Select All only.
     eqPanel_ = std::make_unique<pages::EqSettings>(window, 249, 262, 0, 1);
     eqPanel_->SetEnabled(0);

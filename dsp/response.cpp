@@ -63,6 +63,32 @@ void ResponseEngine::MakeWorkArrays() {
     impulse_[0] = 1.0;
 }
 
+void ResponseEngine::FreeWorkArrays() {
+    for (std::vector<double>* v : {&re_, &im_, &mag_, &magB_, &a_, &b_, &impulse_})
+        std::vector<double>().swap(*v);
+    std::vector<float>().swap(xs_);
+}
+
+void ResponseEngine::FreeKept() {
+    for (Kept& k : kept_) {
+        k.valid = false;
+        std::vector<double>().swap(k.h);
+    }
+    for (Prefix& p : prefixes_) {
+        p.valid = false;
+        std::vector<double>().swap(p.points);
+    }
+}
+
+void ResponseEngine::SetKeeping(bool keep) {
+    if (keeping_ == keep) return;
+    keeping_ = keep;
+    if (!keep) {
+        FreeKept();
+        FreeWorkArrays();
+    }
+}
+
 void ResponseEngine::Cascade(const model::BiquadSection* sections, int count, double* h) {
     CascadeFrom(sections, count, h, h);
 }
@@ -165,16 +191,21 @@ const double* ResponseEngine::Impulse(const model::BiquadSection* first, int fir
     }
     // Filtered now, into a free entry or the one used longest ago. The response of `first`
     // alone is found or made before the choice, so it has just been used and is never the
-    // entry overwritten.
-    const double* head = secondCount > 0 ? Impulse(first, firstCount, nullptr, 0) : nullptr;
+    // entry overwritten. Without keeping, the first entry alone holds the last response.
+    const double* head = keeping_ && secondCount > 0 ? Impulse(first, firstCount, nullptr, 0) : nullptr;
     Kept* oldest = &kept_.front();
     for (Kept& k : kept_)
-        if (!k.valid || (oldest->valid && k.used < oldest->used)) oldest = &k;
+        if (keeping_ && (!k.valid || (oldest->valid && k.used < oldest->used))) oldest = &k;
     Kept& k = *oldest;
     k.valid = false;
     if (k.h.size() != static_cast<size_t>(kBlockLength)) k.h.assign(kBlockLength, 0.0);
     double* h = k.h.data();
-    if (head) {
+    if (!keeping_) {
+        CascadeFrom(first, firstCount, impulse_.data(), h);
+        CascadeFrom(second, secondCount, h, h);
+        CountPasses(first, firstCount);
+        CountPasses(second, secondCount);
+    } else if (head) {
         CascadeFrom(second, secondCount, head, h);
         CountPasses(second, secondCount);
     } else if (firstCount >= kMinPrefixSections) {
@@ -269,6 +300,7 @@ void ResponseEngine::ComputeSectionsResponse(const model::BiquadSection* section
     }
     if (xs) std::copy(xs_.begin() + bins.first, xs_.begin() + bins.last + 1, xs + bins.first);
     if (ys) Decibels(mag_.data(), ys, bins);
+    if (!keeping_) FreeWorkArrays();
 }
 
 int ResponseEngine::ComputeCrossoverResponse(const model::CrossoverParams& block,
@@ -336,7 +368,11 @@ void ResponseEngine::ComputeSum(const model::DspChannelRecord* records,
     if (!bImpulse) Spectrum(b_.data(), magB_.data(), bins);
     if (!aImpulse) Spectrum(a_.data(), mag_.data(), bins);
     if (xs) std::copy(xs_.begin() + bins.first, xs_.begin() + bins.last + 1, xs + bins.first);
-    if (!ys) return;
+    if (ys) Decibels(aImpulse, bImpulse, ys, bins);
+    if (!keeping_) FreeWorkArrays();
+}
+
+void ResponseEngine::Decibels(bool aImpulse, bool bImpulse, float* ys, BinRange bins) const {
     // log10 of a unit impulse's bins is exactly 0: the other factor alone.
     if (bImpulse)
         for (int i = bins.first; i <= bins.last; ++i)

@@ -85,6 +85,14 @@ public:
     // Forgets every kept impulse response: the next curves and sum filter everything anew.
     void Forget();
 
+    // Keeping off: the engine frees its kept responses and, after each computation, its work
+    // arrays, and keeps only the last response it filtered (the same cascade asked for again is
+    // not filtered again); the rest is filtered anew, to the same bits. For a chart that is not
+    // on screen, whose curves are seldom asked for. On (as made): responses are kept for the
+    // next curves.
+    void SetKeeping(bool keep);
+    bool Keeping() const { return keeping_; }
+
     // Bytes the engine holds: its work arrays, its kept responses and its prefix responses.
     struct Held {
         size_t work = 0, kept = 0, prefixes = 0;
@@ -126,14 +134,19 @@ private:
     // The magnitudes of h's bins in the range, through the real transform.
     void Spectrum(const double* h, double* mag, BinRange bins);
     void Decibels(const double* mag, float* ys, BinRange bins) const;
+    // The sum's levels from its two magnitude arrays (an impulse's is 1 in every bin).
+    void Decibels(bool aImpulse, bool bImpulse, float* ys, BinRange bins) const;
     void CountPasses(const model::BiquadSection* sections, int count);
     void MakeWorkArrays();
+    void FreeWorkArrays();
+    void FreeKept();
 
     std::vector<double> re_, im_, mag_, magB_, a_, b_;
     std::vector<float> xs_;
     std::vector<Kept> kept_;
     std::vector<Prefix> prefixes_;
     std::vector<double> impulse_;
+    bool keeping_ = true;
     long uses_ = 0;
     long passes_ = 0;
 };

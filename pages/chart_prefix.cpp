@@ -57,6 +57,16 @@ bool ChartPrefix::Op::Same(const dsp::PaintOp& op) const {
            std::memcmp(points.data(), op.points, sizeof(dsp::ChartPoint) * points.size()) == 0;
 }
 
+void ChartPrefix::Release() {
+    canvas_.Reset();
+    canvasBits_ = nullptr;
+    copy_.Reset();
+    keptAt_ = -1;
+    std::vector<Op>().swap(last_);
+    lastCount_ = 0;
+    drawnOnce_ = false;
+}
+
 size_t ChartPrefix::OpBytes() const {
     size_t bytes = last_.capacity() * sizeof(Op);
     for (const Op& op : last_) bytes += op.points.capacity() * sizeof(dsp::ChartPoint);

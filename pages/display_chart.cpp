@@ -73,13 +73,25 @@ void DisplayChart::Redraw(bool updateNow) {
     ui::FrameWnd::Redraw(updateNow);
 }
 
+void DisplayChart::KeepNothingUntilShown() {
+    dormant_ = true;
+    logic_.Engine().SetKeeping(false);
+    kept_.Release();
+}
+
 void DisplayChart::Execute(const dsp::PaintPlan& plan, bool updateNow) {
     HDC dc = BackBuffer();
     if (!dc) return;
+    // On screen at last: from this paint on the chart keeps its drawing and responses.
+    if (dormant_ && GetHwnd() && IsWindowVisible(GetHwnd())) {
+        dormant_ = false;
+        logic_.Engine().SetKeeping(true);
+    }
     const RECT client = ClientRect();
     const RECT changed = kept_.Paint(dc, background_.HasBitmap() ? background_.Get() : nullptr, client.right,
                                        client.bottom, plan, faceRedrawn_, DrawLabels);
     faceRedrawn_ = false;
+    if (dormant_) kept_.Release();
     // A paint without update changes the back buffer alone, and the next paint measures its
     // changes against that buffer: what it changed is kept until a paint goes to the screen, or
     // the screen would go on showing curves the chart no longer holds.

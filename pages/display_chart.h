@@ -43,6 +43,13 @@ public:
     // The face drawn again covers the curves: the next paint composites all of them.
     void Redraw(bool updateNow) override;
 
+    // For a chart built off screen that may stay there a long while (a page or dialog not shown at
+    // start): until its window is first painted on screen the chart keeps nothing between its
+    // computations and paints (responses filtered anew, the same curves and pixels), and it frees
+    // what it keeps now. Once on screen it keeps what makes its next steps fast.
+    void KeepNothingUntilShown();
+    bool KeepingNothing() const { return dormant_; }
+
     // The drawing kept between paints (for tests and the benchmarks).
     const ChartPrefix& Kept() const { return kept_; }
 
@@ -52,6 +59,7 @@ private:
     ui::gdi::MemoryDC background_, track_, thumb_;
     ChartPrefix kept_;
     bool faceRedrawn_ = true;
+    bool dormant_ = false;
     RECT unshown_{0, 0, 0, 0};  // changed in the back buffer, not yet on the screen
     DisplayChartLogic logic_;
     ui::Slider slider_;

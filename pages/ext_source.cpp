@@ -48,6 +48,9 @@ ExtSourceEq::ExtSourceEq(HWND parent, int x, int y, bool connected, os::Sleeper&
     if (!window) return;
     os::MarkPhase("ExtSourceEq: its frame created");
     chart_ = std::make_unique<DisplayChart>(window, 118, 321, IDB_CHART_BG_SOURCES);
+    // Built off screen (the tuning page is shown first): the chart keeps nothing for later steps
+    // until the page is shown.
+    if (!IsWindowVisible(window)) chart_->KeepNothingUntilShown();
     os::MarkPhase("ExtSourceEq: DisplayChart created");
     panel_ = std::make_unique<EqSettings>(window, 116, 487, 1, 0);
     os::MarkPhase("ExtSourceEq: EqSettings created");
