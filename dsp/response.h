@@ -1,13 +1,14 @@
 // Frequency responses for the chart: a unit impulse through a cascade of sections, transformed
 // with a 16384-point FFT at 48000 Hz and turned into decibels, and the acoustic sum of several
-// speakers. The engine owns every work array (made once, with the engine or at its first use)
-// and keeps recent impulse responses, and those of long cascades after every fourth
+// speakers. The engines of one thread share one set of work arrays (made at the first curve);
+// each engine keeps recent impulse responses, and those of long cascades after every fourth
 // section, so that the next curve or sum filters only what changed (from the first section that
 // differs) and still gives the same bits as computing everything anew.
 #pragma once
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "model/records.h"
@@ -139,13 +140,19 @@ private:
     void CountPasses(const model::BiquadSection* sections, int count);
     void MakeWorkArrays();
     void FreeWorkArrays();
+    // h becomes a unit impulse; returns h.
+    static double* UnitImpulse(double* h);
     void FreeKept();
 
-    std::vector<double> re_, im_, mag_, magB_, a_, b_;
-    std::vector<float> xs_;
+    // The work arrays of a computation: the transform's, the magnitudes, the sum's two
+    // accumulators and the bins' frequencies.
+    struct WorkArrays {
+        std::vector<double> re, im, mag, magB, a, b;
+        std::vector<float> xs;
+    };
+    std::shared_ptr<WorkArrays> work_;
     std::vector<Kept> kept_;
     std::vector<Prefix> prefixes_;
-    std::vector<double> impulse_;
     bool keeping_ = true;
     long uses_ = 0;
     long passes_ = 0;

@@ -318,6 +318,11 @@ TEST(ResponseCurves, AnEngineKeepingNothingGivesTheSameBitsAndHoldsOnlyTheLastRe
     EXPECT_EQ(sleeping.Passes(), before);
     EXPECT_GT(sleeping.HeldBytes().kept, sizeof(double) * dsp::kBlockLength);
     EXPECT_GT(sleeping.HeldBytes().work, 0u);
+    // The engines of one thread share one set of work arrays: the transform's two blocks, the
+    // sum's two accumulators (16384 doubles each), two sets of 8192 magnitudes and the 8192
+    // bins' frequencies (floats).
+    EXPECT_EQ(keeping.HeldBytes().work + sleeping.HeldBytes().work, 4u * 16384 * 8 + 2u * 8192 * 8 + 8192u * 4);
+    EXPECT_EQ(keeping.HeldBytes().work, sleeping.HeldBytes().work);
 }
 
 }  // namespace
