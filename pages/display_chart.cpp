@@ -79,19 +79,35 @@ void DisplayChart::KeepNothingUntilShown() {
     kept_.Release();
 }
 
+void DisplayChart::OnPaint(HDC dc, const PAINTSTRUCT& paint) {
+    if (paintOwed_ && GetHwnd() && IsWindowVisible(GetHwnd()) && !logic_.Curves().Held()) {
+        logic_.Paint(false);  // on screen now: the owed paint is drawn (and the chart wakes)
+        if (!paintOwed_) {
+            // The whole face changed; what this paint does not cover comes with the next one.
+            InvalidateRect(GetHwnd(), nullptr, FALSE);
+        }
+    }
+    ui::FrameWnd::OnPaint(dc, paint);
+}
+
 void DisplayChart::Execute(const dsp::PaintPlan& plan, bool updateNow) {
     HDC dc = BackBuffer();
     if (!dc) return;
-    // On screen at last: from this paint on the chart keeps its drawing and responses.
-    if (dormant_ && GetHwnd() && IsWindowVisible(GetHwnd())) {
+    if (dormant_) {
+        if (!GetHwnd() || !IsWindowVisible(GetHwnd())) {
+            // Nobody sees the back buffer: drawn when the window is painted on screen.
+            paintOwed_ = true;
+            return;
+        }
+        // On screen at last: from this paint on the chart keeps its drawing and responses.
         dormant_ = false;
+        paintOwed_ = false;
         logic_.Engine().SetKeeping(true);
     }
     const RECT client = ClientRect();
     const RECT changed = kept_.Paint(dc, background_.HasBitmap() ? background_.Get() : nullptr, client.right,
                                        client.bottom, plan, faceRedrawn_, DrawLabels);
     faceRedrawn_ = false;
-    if (dormant_) kept_.Release();
     // A paint without update changes the back buffer alone, and the next paint measures its
     // changes against that buffer: what it changed is kept until a paint goes to the screen, or
     // the screen would go on showing curves the chart no longer holds.

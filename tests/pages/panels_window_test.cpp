@@ -267,9 +267,9 @@ TEST(ChartWindow, PaintsFromTheFirstChangeEqualAFreshDrawing) {
 }
 
 // A chart built off screen keeps nothing while it stays there (no canvas, kept copy or kept
-// responses, no work arrays between calls) and still draws, pixel for pixel, what a chart that
-// kept everything draws: while hidden, on its first paint on screen, and on the steps after, from
-// when on it keeps its drawing again.
+// responses, no work arrays between calls, its paints owed) and still shows, pixel for pixel,
+// what a chart that kept and drew everything shows: when it is first painted on screen and on
+// the steps after, from when on it keeps its drawing again.
 TEST(ChartWindow, AChartKeepingNothingUntilShownDrawsWhatAKeepingChartDraws) {
     Session s;
     uitest::RecordingParent parent(1100, 500);
@@ -312,6 +312,7 @@ TEST(ChartWindow, AChartKeepingNothingUntilShownDrawsWhatAKeepingChartDraws) {
     };
     auto holdsNothing = [&](const char* when) {
         EXPECT_TRUE(sleeping.KeepingNothing()) << when;
+        EXPECT_TRUE(sleeping.PaintOwed()) << when;
         EXPECT_FALSE(sleeping.Kept().Holds()) << when;
         const dsp::ResponseEngine::Held held = sleeping.Logic().Engine().HeldBytes();
         EXPECT_EQ(held.work, 0u) << when;
@@ -320,16 +321,17 @@ TEST(ChartWindow, AChartKeepingNothingUntilShownDrawsWhatAKeepingChartDraws) {
     };
     show(keeping);
     show(sleeping);
-    same("built off screen");
     holdsNothing("built off screen");
     tune(1, 5.0f, 800);
     show(keeping);
     show(sleeping);
-    same("a step off screen");
     holdsNothing("a step off screen");
 
     ShowWindow(parent.hwnd(), SW_SHOW);
+    UpdateWindow(parent.hwnd());
     uitest::Pump();
+    EXPECT_FALSE(sleeping.PaintOwed());
+    same("first painted on screen");
     tune(1, -2.0f, 800);
     show(keeping);
     show(sleeping);
