@@ -394,6 +394,9 @@ int main(int argc, char** argv) {
         }
         std::printf("    %-70s %9.2f\n", "the rest: code, data, stacks, freed heap space still committed",
                     privateAfter[mode] > listed ? Mib(privateAfter[mode] - listed) : -Mib(listed - privateAfter[mode]));
+        if (!r.privateBytes.empty())
+            std::printf("    %-70s %9.2f\n", "of all these, grown after the record was written (its last phase)",
+                        Mib(privateAfter[mode]) - Mib(r.privateBytes.back()));
         // Where start-up grew the private bytes most, besides its bitmaps.
         std::vector<std::pair<double, std::string>> growth;
         for (size_t i = 1; i < r.phases.size(); ++i)
