@@ -2,9 +2,12 @@
 // loop.
 #include <windows.h>
 
+#include <string>
+
 #include "app/darvix.h"
 #include "os/phases.h"
 #include "os/settings.h"
+#include "pages/display_chart.h"
 #include "res/resource.h"
 #include "ui/btn_wnd.h"
 #include "ui/frame_wnd.h"
@@ -47,6 +50,9 @@ int NoMainWindow(app::Darvix* application, const char* what) {
 // skin), over every frame of this thread, child or pop-up.
 struct FrameBuffers {
     size_t frames = 0, back = 0, skin = 0, buttons = 0, buttonBytes = 0;
+    // The response charts: their curves' points, their engines' arrays, their paint plans.
+    size_t charts = 0, chartsWithCurves = 0, curves = 0, curvePoints = 0, engineWork = 0, engineKept = 0, enginePrefixes = 0,
+           plans = 0;
 };
 
 BOOL CALLBACK CountFrame(HWND window, LPARAM p) {
@@ -58,6 +64,17 @@ BOOL CALLBACK CountFrame(HWND window, LPARAM p) {
             ++sum->frames;
             sum->back += frame->BackBufferBytes();
             sum->skin += frame->SkinBytes();
+            if (auto* chart = dynamic_cast<pages::DisplayChart*>(frame)) {
+                const dsp::ResponseEngine::Held held = chart->Logic().Engine().HeldBytes();
+                ++sum->charts;
+                if (chart->Curves().PointBytes() > 0) ++sum->chartsWithCurves;
+                sum->curvePoints += chart->Curves().PointBytes();
+                for (const auto& curve : chart->Curves().Curves()) sum->curves += curve->count > 0 ? 1 : 0;
+                sum->engineWork += held.work;
+                sum->engineKept += held.kept;
+                sum->enginePrefixes += held.prefixes;
+                sum->plans += chart->Logic().PlanBytes() + chart->Kept().OpBytes();
+            }
         }
     } else if (lstrcmpA(name, ui::BtnWnd::kClassName) == 0) {
         if (auto* button = ui::AttachedObject<ui::BtnWnd>(window)) {
@@ -75,6 +92,22 @@ BOOL CALLBACK CountFramesUnder(HWND window, LPARAM p) {
     return TRUE;
 }
 
+// The blocks in use in the process's heaps (the C and C++ run-time allocate from them), walked
+// once for the record.
+size_t HeapBytesInUse() {
+    HANDLE heaps[64];
+    const DWORD count = GetProcessHeaps(64, heaps);
+    size_t bytes = 0;
+    for (DWORD i = 0; i < count && i < 64; ++i) {
+        if (!HeapLock(heaps[i])) continue;
+        PROCESS_HEAP_ENTRY entry{};
+        while (HeapWalk(heaps[i], &entry))
+            if (entry.wFlags & PROCESS_HEAP_ENTRY_BUSY) bytes += entry.cbData;
+        HeapUnlock(heaps[i]);
+    }
+    return bytes;
+}
+
 // Once the main window is on screen and every window in it has painted, the record gets its last
 // phase and the buffers' account, and is written.
 void FinishStartupRecord() {
@@ -87,6 +120,19 @@ void FinishStartupRecord() {
     os::SetPhaseBytes("button-windows", sum.buttons);
     os::SetPhaseBytes("button-buffers-and-strips", sum.buttonBytes);
     os::SetPhaseBytes("all-bitmaps", ui::gdi::LiveBitmapBytes());
+    for (const ui::gdi::AccountBytes& a : ui::gdi::BitmapAccounts()) {
+        os::SetPhaseBytes(("bitmaps:" + std::string(a.name)).c_str(), a.bytes);
+        os::SetPhaseBytes(("bitmap-count:" + std::string(a.name)).c_str(), static_cast<uint64_t>(a.bitmaps));
+    }
+    os::SetPhaseBytes("chart-curves", sum.curves);
+    os::SetPhaseBytes("charts", sum.charts);
+    os::SetPhaseBytes("charts-with-curves", sum.chartsWithCurves);
+    os::SetPhaseBytes("chart-curve-points", sum.curvePoints);
+    os::SetPhaseBytes("chart-engine-work-arrays", sum.engineWork);
+    os::SetPhaseBytes("chart-engine-kept-responses", sum.engineKept);
+    os::SetPhaseBytes("chart-engine-prefix-responses", sum.enginePrefixes);
+    os::SetPhaseBytes("chart-plans", sum.plans);
+    os::SetPhaseBytes("heap-in-use", HeapBytesInUse());
     os::WritePhases();
 }
 

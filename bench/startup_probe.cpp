@@ -320,47 +320,93 @@ int main(int argc, char** argv) {
     }
     for (int mode = 0; mode < 2; ++mode) PrintPhases(names[mode], modes[mode]);
 
-    // What the program holds by prescription: each frame's back buffer and skin, the second copy of
-    // the chart switches' bitmap (460 x 106), the device panel's memory DC (458 x 199), and online
-    // the link's 4 MB + 1 receive buffer and its receiver's read area of the same size.
+    // The memory account. Prescribed: what the program's design itself holds in memory DCs or on
+    // the heap, as the program holds it (counted from its live bitmaps and arrays). The rest is
+    // itemised so that the gap can be read: the charts' caches, other bitmaps, other heap
+    // blocks, and what is left of the private bytes (code, data and stacks of the program and
+    // its libraries, heap space freed but still committed).
     for (int mode = 0; mode < 2; ++mode) {
         const Record& r = lastRecord[mode];
-        auto get = [&](const char* n) { auto it = r.bytes.find(n); return it == r.bytes.end() ? 0ull : it->second; };
-        const uint64_t back = get("frame-back-buffers"), skins = get("frame-skins");
-        const uint64_t settingsCopy = 460ull * 106 * 4, infoDc = 458ull * 199 * 4;
+        auto get = [&](const std::string& n) { auto it = r.bytes.find(n); return it == r.bytes.end() ? 0ull : it->second; };
+        auto bitmaps = [&](const char* n) { return get(std::string("bitmaps:") + n); };
+        auto count = [&](const char* n) { return std::to_string(get(std::string("bitmap-count:") + n)); };
         const uint64_t receive = mode == 1 ? 2ull * 4194305 : 0;
-        const uint64_t buttons = get("button-buffers-and-strips");
-        const uint64_t prescribed = back + skins + buttons + settingsCopy + infoDc + receive;
+        struct Item {
+            std::string what;
+            uint64_t bytes;
+        };
+        const std::vector<Item> prescribed = {
+            {"back buffers of " + std::to_string(get("frame-windows")) + " frame windows", get("frame-back-buffers")},
+            {"their skin DCs (with overlays)", get("frame-skins")},
+            {"back buffers and strips of " + std::to_string(get("button-windows")) + " buttons",
+             get("button-buffers-and-strips")},
+            {"back buffers of " + count("slider-back-buffers") + " sliders", bitmaps("slider-back-buffers")},
+            {"the sliders' track and thumb DCs (" + count("slider-track-and-thumb-images") + ")",
+             bitmaps("slider-track-and-thumb-images")},
+            {"copies of faces: charts' backgrounds, readout grounds (" + count("copies-of-faces") + ")",
+             bitmaps("copies-of-faces")},
+            {"speaker, channel and input icons, labels, tab strips (" + count("icon-label-and-tab-strips") + ")",
+             bitmaps("icon-label-and-tab-strips")},
+            {"progress bars' bitmaps and back buffers (" + count("progress-bar-buffers") + ")",
+             bitmaps("progress-bar-buffers")},
+            {"points of " + std::to_string(get("chart-curves")) + " chart curves", get("chart-curve-points")},
+            {"the link's receive buffer and read area", receive},
+        };
+        uint64_t sum = 0;
+        for (const Item& i : prescribed) sum += i.bytes;
         std::printf("memory after start-up, %s: private %.1f MiB   (target <= prescribed %.1f + 10 MiB = %.1f MiB)\n",
-                    names[mode], Mib(privateAfter[mode]), Mib(prescribed), Mib(prescribed) + 10);
-        std::printf("    %-58s %9s\n", "prescribed", "MiB");
-        std::printf("    %-58s %9.1f\n",
-                    ("back buffers of " + std::to_string(get("frame-windows")) + " frame windows").c_str(), Mib(back));
-        std::printf("    %-58s %9.1f\n", "their skin DCs (with overlays)", Mib(skins));
-        std::printf("    %-58s %9.1f\n",
-                    ("back buffers and strips of " + std::to_string(get("button-windows")) + " buttons").c_str(),
-                    Mib(buttons));
-        std::printf("    %-58s %9.1f\n", "DisplaySettings' second copy of its bitmap", Mib(settingsCopy));
-        std::printf("    %-58s %9.1f\n", "DeviceInfo's memory DC", Mib(infoDc));
-        if (receive) std::printf("    %-58s %9.1f\n", "the link's receive buffer and read area", Mib(receive));
-        std::printf("    %-58s %9.1f\n", "sum", Mib(prescribed));
-        std::printf("    %-58s %9s\n", "the largest other users", "MiB");
-        std::printf("    %-58s %9.1f\n", "Wine and a bare window (measured above)", Mib(barePrivate));
-        const uint64_t bitmaps = get("all-bitmaps");
-        const uint64_t framed = back + skins + buttons;
-        std::printf("    %-58s %9.1f\n", "other bitmaps (the pages' own strips, sliders, charts)",
-                    Mib(bitmaps > framed ? bitmaps - framed : 0));
-        // What each step of start-up added to the private bytes, less what it holds by prescription
-        // is not told apart here: the steps that added most are listed.
+                    names[mode], Mib(privateAfter[mode]), Mib(sum), Mib(sum) + 10);
+        std::printf("    %-70s %9s\n", "prescribed, as the program holds it", "MiB");
+        for (const Item& i : prescribed)
+            if (i.bytes || i.what.find("link") == std::string::npos) std::printf("    %-70s %9.2f\n", i.what.c_str(), Mib(i.bytes));
+        std::printf("    %-70s %9.2f\n", "sum", Mib(sum));
+        std::printf("    %-70s %9s\n", "prescribed second copies the frames' skin DCs serve (not held twice):", "");
+        std::printf("    %-70s %9.2f\n", "  DisplaySettings' and DeviceInfo's backgrounds, ChannelMap's, the car view's", 0.0);
+
+        const uint64_t framed = get("frame-back-buffers") + get("frame-skins") + get("button-buffers-and-strips");
+        uint64_t accounted = 0;
+        for (const auto& [name, b] : r.bytes)
+            if (name.rfind("bitmaps:", 0) == 0) accounted += b;
+        const uint64_t allBitmaps = get("all-bitmaps");
+        const uint64_t otherBitmaps = allBitmaps > framed + accounted ? allBitmaps - framed - accounted : 0;
+        const uint64_t chartHeap = get("chart-curve-points") + get("chart-engine-work-arrays") +
+                                   get("chart-engine-kept-responses") + get("chart-engine-prefix-responses") +
+                                   get("chart-plans");
+        const uint64_t heap = get("heap-in-use");
+        const uint64_t otherHeap = heap > chartHeap + receive ? heap - chartHeap - receive : 0;
+        const std::vector<Item> others = {
+            {"Wine and a bare window (measured above)", barePrivate},
+            {"the charts' response work arrays (" + std::to_string(get("charts")) + " charts)",
+             get("chart-engine-work-arrays")},
+            {"the charts' kept responses", get("chart-engine-kept-responses")},
+            {"the charts' kept prefix responses", get("chart-engine-prefix-responses")},
+            {"the charts' paint plans and last paints' operations", get("chart-plans")},
+            {"the charts' plot canvases (" + count("chart-plot-canvases") + ")", bitmaps("chart-plot-canvases")},
+            {"the charts' kept copies of their faces (" + count("chart-kept-copies") + ")", bitmaps("chart-kept-copies")},
+            {"other bitmaps", otherBitmaps},
+            {"other heap blocks in use", otherHeap},
+        };
+        uint64_t listed = sum;
+        std::printf("    %-70s %9s\n", "the other users", "MiB");
+        for (const Item& i : others) {
+            std::printf("    %-70s %9.2f\n", i.what.c_str(), Mib(i.bytes));
+            listed += i.bytes;
+        }
+        std::printf("    %-70s %9.2f\n", "the rest: code, data, stacks, freed heap space still committed",
+                    privateAfter[mode] > listed ? Mib(privateAfter[mode] - listed) : -Mib(listed - privateAfter[mode]));
+        if (!r.privateBytes.empty())
+            std::printf("    %-70s %9.2f\n", "of all these, grown after the record was written (its last phase)",
+                        Mib(privateAfter[mode]) - Mib(r.privateBytes.back()));
+        // Where start-up grew the private bytes most, besides its bitmaps.
         std::vector<std::pair<double, std::string>> growth;
         for (size_t i = 1; i < r.phases.size(); ++i)
-            growth.push_back({Mib(r.privateBytes[i]) - Mib(r.privateBytes[i - 1]), r.phases[i].first});
+            growth.push_back({(Mib(r.privateBytes[i]) - Mib(r.privateBytes[i - 1])) -
+                                  (Mib(r.bitmapBytes[i]) - Mib(r.bitmapBytes[i - 1])),
+                              r.phases[i].first});
         std::sort(growth.rbegin(), growth.rend());
-        for (size_t i = 0; i < growth.size() && i < 6; ++i)
-            std::printf("    %-58s %9.1f\n", ("growth up to \"" + growth[i].second + "\"").c_str(), growth[i].first);
-        if (!r.privateBytes.empty())
-            std::printf("    %-58s %9.1f\n", "growth after the record's last phase",
-                        Mib(privateAfter[mode]) - Mib(r.privateBytes.back()));
+        std::printf("    %-70s %9s\n", "growth besides bitmaps, largest steps", "MiB");
+        for (size_t i = 0; i < growth.size() && i < 5; ++i)
+            std::printf("    %-70s %9.2f\n", ("  up to \"" + growth[i].second + "\"").c_str(), growth[i].first);
     }
     return 0;
 }

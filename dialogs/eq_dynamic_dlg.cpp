@@ -1,5 +1,6 @@
 #include "dialogs/eq_dynamic_dlg.h"
 
+#include "os/phases.h"
 #include "res/resource.h"
 #include "ui/messages.h"
 #include "ui/msg_box.h"
@@ -43,9 +44,12 @@ EqDynamicDlg::EqDynamicDlg(HWND parent, int x, int y)
     auto load = [back](ui::gdi::MemoryDC& dc, UINT id) {
         if (dc.Create(back)) dc.SetBitmap(ui::gdi::LoadSkinBitmap(id));
     };
-    load(volumeTrack_, IDB_DYNEQ_VOLUME_TRACK);
-    load(eqTrack_, IDB_DYNEQ_EQ_TRACK);
-    load(thumb_, IDB_DYNEQ_THUMB);
+    {
+        ui::gdi::BitmapAccount account(os::held::kSliderImages);
+        load(volumeTrack_, IDB_DYNEQ_VOLUME_TRACK);
+        load(eqTrack_, IDB_DYNEQ_EQ_TRACK);
+        load(thumb_, IDB_DYNEQ_THUMB);
+    }
 
     close_ = std::make_unique<ui::BtnWnd>(window, 993, 4, 2, IDB_CAPTION_CLOSE, true);
     switches_[kSwitchEasy] = std::make_unique<ui::ChkWnd>(window, 11, 59, 3, IDB_DYNEQ_EASY, true);
@@ -66,6 +70,8 @@ EqDynamicDlg::EqDynamicDlg(HWND parent, int x, int y)
     volume_.SetDefault(-30.0f);
     eq_.SetDefault(0.0f);
     chart_ = std::make_unique<pages::DisplayChart>(window, 263, 42, 0);
+    // Built hidden: its chart keeps nothing for later steps until it is on screen.
+    if (!IsWindowVisible(window)) chart_->KeepNothingUntilShown();
     // The graphic equaliser of this dialog: +-6 dB, Flat and Select All only.
     eqPanel_ = std::make_unique<pages::EqSettings>(window, 249, 262, 0, 1);
     eqPanel_->SetEnabled(0);

@@ -282,4 +282,10 @@ void MakePaintPlan(const CurveList& curves, const ChartGeometry& g, PaintPlan& p
     for (PaintOp& op : plan.ops) op.points = plan.points.data() + op.offset;
 }
 
+size_t CurveList::PointBytes() const {
+    size_t bytes = 0;
+    for (const auto& c : curves_) bytes += c->points.capacity() * sizeof(ChartPoint);
+    return bytes;
+}
+
 }  // namespace dsp

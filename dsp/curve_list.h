@@ -89,6 +89,8 @@ public:
     float YMax() const { return yMax_; }
     const int32_t* Highlights() const { return highlight_; }
     const std::vector<std::unique_ptr<ChartCurve>>& Curves() const { return curves_; }
+    // Bytes of the curves' point arrays.
+    size_t PointBytes() const;
 
 private:
     void SetColour(uint32_t id, bool lineColour, uint32_t argb, bool keepAlpha, bool repaint);

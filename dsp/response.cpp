@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <initializer_list>
 
 #include "dsp/signal.h"
 
@@ -48,18 +49,51 @@ ResponseEngine::ResponseEngine() : kept_(3 * model::kChannelCount), prefixes_(mo
 
 void ResponseEngine::MakeWorkArrays() {
     // Made with the first curve: a chart that is never shown computes nothing and holds none.
-    if (!impulse_.empty()) return;
-    re_.assign(kBlockLength, 0.0);
-    im_.assign(kBlockLength, 0.0);
-    mag_.assign(kBinCount, 0.0);
-    magB_.assign(kBinCount, 0.0);
-    a_.assign(kBlockLength, 0.0);
-    b_.assign(kBlockLength, 0.0);
-    xs_.resize(kBinCount);
+    // The engines of one thread (the charts of the user interface) use one set: each call fills
+    // what it reads before reading it.
+    if (work_) return;
+    static thread_local std::weak_ptr<WorkArrays> shared;
+    work_ = shared.lock();
+    if (work_) return;
+    work_ = std::make_shared<WorkArrays>();
+    work_->re.assign(kBlockLength, 0.0);
+    work_->im.assign(kBlockLength, 0.0);
+    work_->mag.assign(kBinCount, 0.0);
+    work_->magB.assign(kBinCount, 0.0);
+    work_->a.assign(kBlockLength, 0.0);
+    work_->b.assign(kBlockLength, 0.0);
+    work_->xs.resize(kBinCount);
     for (int i = 0; i < kBinCount; ++i)
-        xs_[i] = static_cast<float>(std::log10(i * 24000.0 / 8192.0 + kFloor));
-    impulse_.assign(kBlockLength, 0.0);
-    impulse_[0] = 1.0;
+        work_->xs[i] = static_cast<float>(std::log10(i * 24000.0 / 8192.0 + kFloor));
+    shared = work_;
+}
+
+void ResponseEngine::FreeWorkArrays() { work_.reset(); }
+
+double* ResponseEngine::UnitImpulse(double* h) {
+    std::fill(h, h + kBlockLength, 0.0);
+    h[0] = 1.0;
+    return h;
+}
+
+void ResponseEngine::FreeKept() {
+    for (Kept& k : kept_) {
+        k.valid = false;
+        std::vector<double>().swap(k.h);
+    }
+    for (Prefix& p : prefixes_) {
+        p.valid = false;
+        std::vector<double>().swap(p.points);
+    }
+}
+
+void ResponseEngine::SetKeeping(bool keep) {
+    if (keeping_ == keep) return;
+    keeping_ = keep;
+    if (!keep) {
+        FreeKept();
+        FreeWorkArrays();
+    }
 }
 
 void ResponseEngine::Cascade(const model::BiquadSection* sections, int count, double* h) {
@@ -164,22 +198,27 @@ const double* ResponseEngine::Impulse(const model::BiquadSection* first, int fir
     }
     // Filtered now, into a free entry or the one used longest ago. The response of `first`
     // alone is found or made before the choice, so it has just been used and is never the
-    // entry overwritten.
-    const double* head = secondCount > 0 ? Impulse(first, firstCount, nullptr, 0) : nullptr;
+    // entry overwritten. Without keeping, the first entry alone holds the last response.
+    const double* head = keeping_ && secondCount > 0 ? Impulse(first, firstCount, nullptr, 0) : nullptr;
     Kept* oldest = &kept_.front();
     for (Kept& k : kept_)
-        if (!k.valid || (oldest->valid && k.used < oldest->used)) oldest = &k;
+        if (keeping_ && (!k.valid || (oldest->valid && k.used < oldest->used))) oldest = &k;
     Kept& k = *oldest;
     k.valid = false;
     if (k.h.size() != static_cast<size_t>(kBlockLength)) k.h.assign(kBlockLength, 0.0);
     double* h = k.h.data();
-    if (head) {
+    if (!keeping_) {
+        CascadeFrom(first, firstCount, UnitImpulse(h), h);
+        CascadeFrom(second, secondCount, h, h);
+        CountPasses(first, firstCount);
+        CountPasses(second, secondCount);
+    } else if (head) {
         CascadeFrom(second, secondCount, head, h);
         CountPasses(second, secondCount);
     } else if (firstCount >= kMinPrefixSections) {
         FilterWithPrefixes(first, firstCount, h);
     } else {
-        CascadeFrom(first, firstCount, impulse_.data(), h);
+        CascadeFrom(first, firstCount, UnitImpulse(h), h);
         CountPasses(first, firstCount);
     }
     k.from.assign(first, first + firstCount);
@@ -221,11 +260,11 @@ void ResponseEngine::FilterWithPrefixes(const model::BiquadSection* first, int c
     if (p.points.size() < static_cast<size_t>(responses) * kBlockLength)
         p.points.resize(static_cast<size_t>(responses) * kBlockLength);  // once per prefix, at most
     const double* from = bestStart > 0 ? p.points.data() + static_cast<size_t>(bestStart - 1) * kBlockLength
-                                       : impulse_.data();
+                                       : nullptr;
     for (int c = bestStart + 1; c <= responses + 1; ++c) {
         const int begin = (c - 1) * kPrefixStep, end = std::min(count, c * kPrefixStep);
         double* to = c <= responses ? p.points.data() + static_cast<size_t>(c - 1) * kBlockLength : h;
-        CascadeFrom(first + begin, end - begin, from, to);
+        CascadeFrom(first + begin, end - begin, from ? from : UnitImpulse(to), to);
         from = to;
     }
     CountPasses(first + bestStart * kPrefixStep, count - bestStart * kPrefixStep);
@@ -234,14 +273,28 @@ void ResponseEngine::FilterWithPrefixes(const model::BiquadSection* first, int c
     p.valid = true;
 }
 
+ResponseEngine::Held ResponseEngine::HeldBytes() const {
+    Held held;
+    if (work_) {
+        // The engines that share the set each count their share.
+        for (const std::vector<double>* v : {&work_->re, &work_->im, &work_->mag, &work_->magB, &work_->a, &work_->b})
+            held.work += v->capacity() * sizeof(double);
+        held.work += work_->xs.capacity() * sizeof(float);
+        held.work /= static_cast<size_t>(work_.use_count());
+    }
+    for (const Kept& k : kept_) held.kept += k.h.capacity() * sizeof(double);
+    for (const Prefix& p : prefixes_) held.prefixes += p.points.capacity() * sizeof(double);
+    return held;
+}
+
 void ResponseEngine::Forget() {
     for (Kept& k : kept_) k.valid = false;
     for (Prefix& p : prefixes_) p.valid = false;
 }
 
 void ResponseEngine::Spectrum(const double* h, double* mag, BinRange bins) {
-    RealFft(h, re_.data(), im_.data(), kBlockOrder);
-    Magnitudes(re_.data() + bins.first, im_.data() + bins.first, mag + bins.first, bins.last - bins.first + 1);
+    RealFft(h, work_->re.data(), work_->im.data(), kBlockOrder);
+    Magnitudes(work_->re.data() + bins.first, work_->im.data() + bins.first, mag + bins.first, bins.last - bins.first + 1);
 }
 
 void ResponseEngine::ComputeSectionsResponse(const model::BiquadSection* sections, int count,
@@ -250,14 +303,15 @@ void ResponseEngine::ComputeSectionsResponse(const model::BiquadSection* section
     bins = Clamped(bins);
     if (!sections || count < 0) count = 0;
     if (count <= kMaxKeptSections) {
-        Spectrum(Impulse(sections, count, nullptr, 0), mag_.data(), bins);
+        Spectrum(Impulse(sections, count, nullptr, 0), work_->mag.data(), bins);
     } else {
-        ImpulseResponse(sections, count, a_.data());
+        ImpulseResponse(sections, count, work_->a.data());
         CountPasses(sections, count);
-        Spectrum(a_.data(), mag_.data(), bins);
+        Spectrum(work_->a.data(), work_->mag.data(), bins);
     }
-    if (xs) std::copy(xs_.begin() + bins.first, xs_.begin() + bins.last + 1, xs + bins.first);
-    if (ys) Decibels(mag_.data(), ys, bins);
+    if (xs) std::copy(work_->xs.begin() + bins.first, work_->xs.begin() + bins.last + 1, xs + bins.first);
+    if (ys) Decibels(work_->mag.data(), ys, bins);
+    if (!keeping_) FreeWorkArrays();
 }
 
 int ResponseEngine::ComputeCrossoverResponse(const model::CrossoverParams& block,
@@ -297,7 +351,7 @@ void ResponseEngine::ComputeSum(const model::DspChannelRecord* records,
         else
             h = Impulse(crossover, xoCount, nullptr, 0);
         const bool crossoverOnly = s.part == SumPart::kCrossover;
-        std::vector<double>& into = crossoverOnly ? b_ : a_;
+        std::vector<double>& into = crossoverOnly ? work_->b : work_->a;
         Held& held = crossoverOnly ? bHeld : aHeld;
         const bool negate = s.part != SumPart::kEqualiser && record.crossover.bInvPhase != 0;
         if (held == Held::kZeros) {
@@ -319,23 +373,27 @@ void ResponseEngine::ComputeSum(const model::DspChannelRecord* records,
         (crossoverOnly ? aHeld : bHeld) = Held::kImpulse;
     }
     const bool aImpulse = aHeld == Held::kImpulse, bImpulse = bHeld == Held::kImpulse;
-    if (aHeld == Held::kZeros) std::fill(a_.begin(), a_.end(), 0.0);
-    if (bHeld == Held::kZeros) std::fill(b_.begin(), b_.end(), 0.0);
+    if (aHeld == Held::kZeros) std::fill(work_->a.begin(), work_->a.end(), 0.0);
+    if (bHeld == Held::kZeros) std::fill(work_->b.begin(), work_->b.end(), 0.0);
     // A unit impulse's transform is exactly 1 in every bin: it is not transformed.
-    if (!bImpulse) Spectrum(b_.data(), magB_.data(), bins);
-    if (!aImpulse) Spectrum(a_.data(), mag_.data(), bins);
-    if (xs) std::copy(xs_.begin() + bins.first, xs_.begin() + bins.last + 1, xs + bins.first);
-    if (!ys) return;
+    if (!bImpulse) Spectrum(work_->b.data(), work_->magB.data(), bins);
+    if (!aImpulse) Spectrum(work_->a.data(), work_->mag.data(), bins);
+    if (xs) std::copy(work_->xs.begin() + bins.first, work_->xs.begin() + bins.last + 1, xs + bins.first);
+    if (ys) Decibels(aImpulse, bImpulse, ys, bins);
+    if (!keeping_) FreeWorkArrays();
+}
+
+void ResponseEngine::Decibels(bool aImpulse, bool bImpulse, float* ys, BinRange bins) const {
     // log10 of a unit impulse's bins is exactly 0: the other factor alone.
     if (bImpulse)
         for (int i = bins.first; i <= bins.last; ++i)
-            ys[i] = static_cast<float>(20.0 * std::log10(std::max(mag_[i], kFloor)));
+            ys[i] = static_cast<float>(20.0 * std::log10(std::max(work_->mag[i], kFloor)));
     else if (aImpulse)
-        for (int i = bins.first; i <= bins.last; ++i) ys[i] = static_cast<float>(20.0 * std::log10(std::max(magB_[i], kFloor)));
+        for (int i = bins.first; i <= bins.last; ++i) ys[i] = static_cast<float>(20.0 * std::log10(std::max(work_->magB[i], kFloor)));
     else
         for (int i = bins.first; i <= bins.last; ++i)
-            ys[i] = static_cast<float>(20.0 * (std::log10(std::max(magB_[i], kFloor)) +
-                                               std::log10(std::max(mag_[i], kFloor))));
+            ys[i] = static_cast<float>(20.0 * (std::log10(std::max(work_->magB[i], kFloor)) +
+                                               std::log10(std::max(work_->mag[i], kFloor))));
 }
 
 }  // namespace dsp

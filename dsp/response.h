@@ -1,13 +1,14 @@
 // Frequency responses for the chart: a unit impulse through a cascade of sections, transformed
 // with a 16384-point FFT at 48000 Hz and turned into decibels, and the acoustic sum of several
-// speakers. The engine owns every work array (made once, with the engine or at its first use)
-// and keeps recent impulse responses, and those of long cascades after every fourth
+// speakers. The engines of one thread share one set of work arrays (made at the first curve);
+// each engine keeps recent impulse responses, and those of long cascades after every fourth
 // section, so that the next curve or sum filters only what changed (from the first section that
 // differs) and still gives the same bits as computing everything anew.
 #pragma once
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "model/records.h"
@@ -85,6 +86,20 @@ public:
     // Forgets every kept impulse response: the next curves and sum filter everything anew.
     void Forget();
 
+    // Keeping off: the engine frees its kept responses and, after each computation, its work
+    // arrays, and keeps only the last response it filtered (the same cascade asked for again is
+    // not filtered again); the rest is filtered anew, to the same bits. For a chart that is not
+    // on screen, whose curves are seldom asked for. On (as made): responses are kept for the
+    // next curves.
+    void SetKeeping(bool keep);
+    bool Keeping() const { return keeping_; }
+
+    // Bytes the engine holds: its work arrays, its kept responses and its prefix responses.
+    struct Held {
+        size_t work = 0, kept = 0, prefixes = 0;
+    };
+    Held HeldBytes() const;
+
 private:
     // One cascade's impulse response, kept while the sections it came from stay the same, so that
     // a speaker's curves, its part of the sum and the next sum share the filtering.
@@ -120,14 +135,25 @@ private:
     // The magnitudes of h's bins in the range, through the real transform.
     void Spectrum(const double* h, double* mag, BinRange bins);
     void Decibels(const double* mag, float* ys, BinRange bins) const;
+    // The sum's levels from its two magnitude arrays (an impulse's is 1 in every bin).
+    void Decibels(bool aImpulse, bool bImpulse, float* ys, BinRange bins) const;
     void CountPasses(const model::BiquadSection* sections, int count);
     void MakeWorkArrays();
+    void FreeWorkArrays();
+    // h becomes a unit impulse; returns h.
+    static double* UnitImpulse(double* h);
+    void FreeKept();
 
-    std::vector<double> re_, im_, mag_, magB_, a_, b_;
-    std::vector<float> xs_;
+    // The work arrays of a computation: the transform's, the magnitudes, the sum's two
+    // accumulators and the bins' frequencies.
+    struct WorkArrays {
+        std::vector<double> re, im, mag, magB, a, b;
+        std::vector<float> xs;
+    };
+    std::shared_ptr<WorkArrays> work_;
     std::vector<Kept> kept_;
     std::vector<Prefix> prefixes_;
-    std::vector<double> impulse_;
+    bool keeping_ = true;
     long uses_ = 0;
     long passes_ = 0;
 };

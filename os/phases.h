@@ -49,6 +49,18 @@ private:
     std::vector<Amount> amounts_;
 };
 
+// The names under which the record counts what holds memory (ui::gdi::BitmapAccount and the
+// record's amounts), shared with the start-up bench that reads them.
+namespace held {
+constexpr const char* kSliderBuffers = "slider-back-buffers";
+constexpr const char* kProgressBars = "progress-bar-buffers";
+constexpr const char* kSliderImages = "slider-track-and-thumb-images";
+constexpr const char* kFaceCopies = "copies-of-faces";
+constexpr const char* kImageStrips = "icon-label-and-tab-strips";
+constexpr const char* kChartCanvas = "chart-plot-canvases";
+constexpr const char* kChartKeptCopy = "chart-kept-copies";
+}  // namespace held
+
 // The program's record: on when DARVIX_PHASES is set (read once).
 bool PhasesOn();
 int64_t PhaseClockMicros();

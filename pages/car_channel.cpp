@@ -1,5 +1,6 @@
 #include "pages/car_channel.h"
 
+#include "os/phases.h"
 #include "res/resource.h"
 #include "ui/messages.h"
 
@@ -60,6 +61,7 @@ CarChannel::~CarChannel() {
 }
 
 void CarChannel::LoadIcon(int id) {
+    ui::gdi::BitmapAccount account(os::held::kImageStrips);
     auto dc = std::make_unique<ui::gdi::MemoryDC>();
     if (dc->Create(BackBuffer())) dc->SetBitmap(ui::gdi::LoadSkinBitmap(static_cast<UINT>(id)));
     icons_[id] = std::move(dc);

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "os/phases.h"
 #include "pages/chart_raster.h"
 
 namespace pages {
@@ -51,9 +52,26 @@ bool ChartPrefix::Op::Same(const dsp::PaintOp& op) const {
            std::memcmp(points.data(), op.points, sizeof(dsp::ChartPoint) * points.size()) == 0;
 }
 
+void ChartPrefix::Release() {
+    canvas_.Reset();
+    canvasBits_ = nullptr;
+    copy_.Reset();
+    keptAt_ = -1;
+    std::vector<Op>().swap(last_);
+    lastCount_ = 0;
+    drawnOnce_ = false;
+}
+
+size_t ChartPrefix::OpBytes() const {
+    size_t bytes = last_.capacity() * sizeof(Op);
+    for (const Op& op : last_) bytes += op.points.capacity() * sizeof(dsp::ChartPoint);
+    return bytes;
+}
+
 bool ChartPrefix::MakeCanvas(HDC compatible) {
     if (canvas_.HasBitmap() && canvasBits_) return true;
     canvasBits_ = nullptr;
+    ui::gdi::BitmapAccount account(os::held::kChartCanvas);
     if (!canvas_.Create(compatible)) return false;
     canvas_.SetBitmap(ui::gdi::MakeDib(width_, height_, &canvasBits_));
     return canvas_.HasBitmap() && canvasBits_;
@@ -99,7 +117,10 @@ RECT ChartPrefix::Paint(HDC back, HDC background, int width, int height, const d
         full = true;
     }
     if (full) keptAt_ = -1;
-    if (!copy_.Get() && copy_.Create(back)) copy_.SetBitmap(ui::gdi::MakeBitmap(back, width_, height_));
+    if (!copy_.Get() && copy_.Create(back)) {
+        ui::gdi::BitmapAccount account(os::held::kChartKeptCopy);
+        copy_.SetBitmap(ui::gdi::MakeBitmap(back, width_, height_));
+    }
 
     // The first op that differs from the last paint's.
     const size_t n = plan.ops.size();

@@ -30,6 +30,13 @@ public:
     // Operations drawn by the last paint, and where the kept copy stands.
     int Drawn() const { return drawnNow_; }
     int KeptAt() const { return keptAt_; }
+    // Frees the plot's canvas, the kept copy and the last paint's operations: the next paint draws
+    // everything (from the background) and keeps them again.
+    void Release();
+    bool Holds() const { return canvas_.Get() || copy_.Get() || !last_.empty(); }
+
+    // Bytes of the last paint's operations kept to compare the next one with (the bitmaps aside).
+    size_t OpBytes() const;
 
 private:
     struct Op {

@@ -1,5 +1,6 @@
 #include "pages/display_chart.h"
 
+#include "os/phases.h"
 #include "res/resource.h"
 #include "ui/messages.h"
 #include "ui/text.h"
@@ -33,7 +34,11 @@ DisplayChart::DisplayChart(HWND parent, int x, int y, UINT backgroundId)
       logic_(backgroundId != 0, [this](const dsp::PaintPlan& plan, bool updateNow) { Execute(plan, updateNow); }) {
     {
         ui::gdi::WindowDC screen(GetHwnd());
-        LoadInto(background_, screen, backgroundId ? backgroundId : IDB_CHART_BG);
+        {
+            ui::gdi::BitmapAccount account(os::held::kFaceCopies);
+            LoadInto(background_, screen, backgroundId ? backgroundId : IDB_CHART_BG);
+        }
+        ui::gdi::BitmapAccount account(os::held::kSliderImages);
         LoadInto(track_, screen, IDB_CHART_ZOOM_TRACK);
         LoadInto(thumb_, screen, IDB_CHART_ZOOM_THUMB);
     }
@@ -63,9 +68,37 @@ void DisplayChart::Redraw(bool updateNow) {
     ui::FrameWnd::Redraw(updateNow);
 }
 
+void DisplayChart::KeepNothingUntilShown() {
+    dormant_ = true;
+    logic_.Engine().SetKeeping(false);
+    kept_.Release();
+}
+
+void DisplayChart::OnPaint(HDC dc, const PAINTSTRUCT& paint) {
+    if (paintOwed_ && GetHwnd() && IsWindowVisible(GetHwnd()) && !logic_.Curves().Held()) {
+        logic_.Paint(false);  // on screen now: the owed paint is drawn (and the chart wakes)
+        if (!paintOwed_) {
+            // The whole face changed; what this paint does not cover comes with the next one.
+            InvalidateRect(GetHwnd(), nullptr, FALSE);
+        }
+    }
+    ui::FrameWnd::OnPaint(dc, paint);
+}
+
 void DisplayChart::Execute(const dsp::PaintPlan& plan, bool updateNow) {
     HDC dc = BackBuffer();
     if (!dc) return;
+    if (dormant_) {
+        if (!GetHwnd() || !IsWindowVisible(GetHwnd())) {
+            // Nobody sees the back buffer: drawn when the window is painted on screen.
+            paintOwed_ = true;
+            return;
+        }
+        // On screen at last: from this paint on the chart keeps its drawing and responses.
+        dormant_ = false;
+        paintOwed_ = false;
+        logic_.Engine().SetKeeping(true);
+    }
     const RECT client = ClientRect();
     const RECT changed = kept_.Paint(dc, background_.HasBitmap() ? background_.Get() : nullptr, client.right,
                                        client.bottom, plan, faceRedrawn_, DrawLabels);

@@ -43,6 +43,19 @@ public:
     // The face drawn again covers the curves: the next paint composites all of them.
     void Redraw(bool updateNow) override;
 
+    // For a chart built off screen that may stay there a long while (a page or dialog not shown at
+    // start): until its window is on screen the chart keeps nothing between its computations
+    // (responses filtered anew, to the same curves), and its paints, which nobody could see, are
+    // drawn into the back buffer when the window is first painted on screen (the same pixels);
+    // what it keeps now is freed. Once on screen it keeps what makes its next steps fast.
+    void KeepNothingUntilShown();
+    bool KeepingNothing() const { return dormant_; }
+    // A paint is owed to the back buffer (asked for while off screen and kept nothing).
+    bool PaintOwed() const { return paintOwed_; }
+
+    // Draws an owed paint before the back buffer goes to the screen.
+    void OnPaint(HDC dc, const PAINTSTRUCT& paint) override;
+
     // The drawing kept between paints (for tests and the benchmarks).
     const ChartPrefix& Kept() const { return kept_; }
 
@@ -52,6 +65,8 @@ private:
     ui::gdi::MemoryDC background_, track_, thumb_;
     ChartPrefix kept_;
     bool faceRedrawn_ = true;
+    bool dormant_ = false;
+    bool paintOwed_ = false;
     RECT unshown_{0, 0, 0, 0};  // changed in the back buffer, not yet on the screen
     DisplayChartLogic logic_;
     ui::Slider slider_;

@@ -46,6 +46,8 @@ public:
     void SetZoom(float v);
     void Paint(bool updateNow) { curves_.Paint(updateNow); }
     long Paints() const { return paints_; }
+    // Bytes of the paint plan's points and thinnings, and of the chart's response rows.
+    size_t PlanBytes() const;
 
 private:
     void UpdateTotal(uint32_t equaliserId, uint32_t crossoverId);

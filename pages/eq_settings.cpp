@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "os/phases.h"
 #include "res/resource.h"
 #include "ui/messages.h"
 
@@ -71,11 +72,14 @@ EqSettings::EqSettings(HWND parent, int x, int y, int flagA, int flagB, EqSettin
     auto load = [back](ui::gdi::MemoryDC& dc, UINT id) {
         if (dc.Create(back)) dc.SetBitmap(ui::gdi::LoadSkinBitmap(id));
     };
-    load(track_, IDB_EQ_TRACK);
-    load(thumb_, layout_.thumb);
+    {
+        ui::gdi::BitmapAccount account(os::held::kSliderImages);
+        load(track_, IDB_EQ_TRACK);
+        load(thumb_, layout_.thumb);
+    }
     // The readouts are drawn over the face's top rows, restored from this copy each time.
     const RECT client = ClientRect();
-    if (readoutGround_.Create(back)) {
+    if (ui::gdi::BitmapAccount account(os::held::kFaceCopies); readoutGround_.Create(back)) {
         readoutGround_.SetBitmap(ui::gdi::MakeBitmap(back, client.right, kReadoutGroundRows));
         BitBlt(readoutGround_, 0, 0, client.right, kReadoutGroundRows, back, 0, 0, SRCCOPY);
     }

@@ -48,6 +48,9 @@ ExtSourceEq::ExtSourceEq(HWND parent, int x, int y, bool connected, os::Sleeper&
     if (!window) return;
     os::MarkPhase("ExtSourceEq: its frame created");
     chart_ = std::make_unique<DisplayChart>(window, 118, 321, IDB_CHART_BG_SOURCES);
+    // Built off screen (the tuning page is shown first): the chart keeps nothing for later steps
+    // until the page is shown.
+    if (!IsWindowVisible(window)) chart_->KeepNothingUntilShown();
     os::MarkPhase("ExtSourceEq: DisplayChart created");
     panel_ = std::make_unique<EqSettings>(window, 116, 487, 1, 0);
     os::MarkPhase("ExtSourceEq: EqSettings created");
@@ -74,11 +77,17 @@ ExtSourceEq::ExtSourceEq(HWND parent, int x, int y, bool connected, os::Sleeper&
     auto load = [back](ui::gdi::MemoryDC& dc, UINT id) {
         if (dc.Create(back)) dc.SetBitmap(ui::gdi::LoadSkinBitmap(id));
     };
-    load(masterTrack_, IDB_SOURCE_MASTER_TRACK);
-    load(thumb_, IDB_SOURCE_THUMB);
-    load(typeLabels_, IDB_INPUT_TYPE_LABELS);
-    load(inputLabels_, IDB_INPUT_LABELS);
-    load(sensTrack_, IDB_SOURCE_SENS_TRACK);
+    {
+        ui::gdi::BitmapAccount account(os::held::kSliderImages);
+        load(masterTrack_, IDB_SOURCE_MASTER_TRACK);
+        load(thumb_, IDB_SOURCE_THUMB);
+        load(sensTrack_, IDB_SOURCE_SENS_TRACK);
+    }
+    {
+        ui::gdi::BitmapAccount account(os::held::kImageStrips);
+        load(typeLabels_, IDB_INPUT_TYPE_LABELS);
+        load(inputLabels_, IDB_INPUT_LABELS);
+    }
     masterSlider_.Create(window, 0, kMasterWindow, masterTrack_, kSliderTrack, thumb_, kSliderThumb,
                          kSourceMasterMin, kSourceMasterMax, 1);
     sensitivity_.Create(window, 1, kSensitivityWindow, sensTrack_, kSliderTrack, thumb_, kSliderThumb,

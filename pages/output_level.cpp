@@ -1,5 +1,6 @@
 #include "pages/output_level.h"
 
+#include "os/phases.h"
 #include "res/resource.h"
 #include "ui/messages.h"
 #include "ui/text.h"
@@ -36,13 +37,19 @@ OutputLevel::OutputLevel(HWND parent, int x, int y)
     auto load = [back](ui::gdi::MemoryDC& dc, UINT id) {
         if (dc.Create(back)) dc.SetBitmap(ui::gdi::LoadSkinBitmap(id));
     };
-    load(faderBackground_, IDB_LEVEL_FADER);
-    load(thumb_, IDB_LEVEL_THUMB);
-    load(icons_, IDB_LEVEL_ICONS);
+    {
+        ui::gdi::BitmapAccount account(os::held::kSliderImages);
+        load(faderBackground_, IDB_LEVEL_FADER);
+        load(thumb_, IDB_LEVEL_THUMB);
+    }
+    {
+        ui::gdi::BitmapAccount account(os::held::kImageStrips);
+        load(icons_, IDB_LEVEL_ICONS);
+    }
     const POINT o = SkinOrigin();
     const RECT client = ClientRect();
     readoutStripTop_ = o.y + kReadoutStripSkinY;
-    if (readoutStrip_.Create(back)) {
+    if (ui::gdi::BitmapAccount account(os::held::kFaceCopies); readoutStrip_.Create(back)) {
         readoutStrip_.SetBitmap(ui::gdi::MakeBitmap(back, client.right, kReadoutStripHeight));
         BitBlt(readoutStrip_, 0, 0, client.right, kReadoutStripHeight, back, 0, readoutStripTop_, SRCCOPY);
     }

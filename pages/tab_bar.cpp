@@ -1,5 +1,6 @@
 #include "pages/tab_bar.h"
 
+#include "os/phases.h"
 #include "os/settings.h"
 #include "res/resource.h"
 #include "ui/messages.h"
@@ -23,6 +24,7 @@ TabBarCtrl::TabBarCtrl(HWND parent, int x, int y, bool online, const devlink::Ft
       settings_(settings) {
     HWND window = GetHwnd();
     if (!window) return;
+    ui::gdi::BitmapAccount account(os::held::kImageStrips);
     if (pageStrip_.Create(BackBuffer())) pageStrip_.SetBitmap(ui::gdi::LoadSkinBitmap(IDB_PAGE_TABS));
     if (presetStrip_.Create(BackBuffer())) presetStrip_.SetBitmap(ui::gdi::LoadSkinBitmap(IDB_PRESET_TABS));
     file_ = std::make_unique<ui::BtnWnd>(window, 3, 1, 3, IDB_BTN_FILE, true);

@@ -1,5 +1,7 @@
 #include "ui/gdi.h"
 
+#include <cstring>
+
 #include "os/phases.h"
 #include "ui/win.h"
 
@@ -9,6 +11,38 @@ namespace {
 LiveCounts g_live;
 size_t g_bitmapBytes = 0;
 std::vector<HGDIOBJ>* g_journal = nullptr;
+
+// The open account and, while the record is on, the account and size of each live bitmap made
+// in one.
+const char* g_account = nullptr;
+struct Accounted {
+    HGDIOBJ bitmap;
+    size_t account;  // into g_accounts
+    size_t bytes;
+};
+std::vector<Accounted> g_accounted;
+std::vector<AccountBytes> g_accounts;
+
+void Account(HGDIOBJ bitmap, size_t bytes) {
+    if (!g_account || !os::PhasesOn()) return;
+    size_t i = 0;
+    while (i < g_accounts.size() && std::strcmp(g_accounts[i].name, g_account) != 0) ++i;
+    if (i == g_accounts.size()) g_accounts.push_back({g_account, 0, 0});
+    g_accounts[i].bytes += bytes;
+    ++g_accounts[i].bitmaps;
+    g_accounted.push_back({bitmap, i, bytes});
+}
+
+void Unaccount(HGDIOBJ bitmap) {
+    for (size_t i = g_accounted.size(); i-- > 0;)
+        if (g_accounted[i].bitmap == bitmap) {
+            AccountBytes& a = g_accounts[g_accounted[i].account];
+            a.bytes -= g_accounted[i].bytes;
+            --a.bitmaps;
+            g_accounted.erase(g_accounted.begin() + static_cast<std::ptrdiff_t>(i));
+            return;
+        }
+}
 
 size_t PixelBytes(HGDIOBJ bitmap) {
     BITMAP info{};
@@ -20,7 +54,11 @@ template <class H>
 H Made(H handle, long LiveCounts::*counter) {
     if (handle) {
         ++(g_live.*counter);
-        if (counter == &LiveCounts::bitmaps) g_bitmapBytes += PixelBytes(handle);
+        if (counter == &LiveCounts::bitmaps) {
+            const size_t bytes = PixelBytes(handle);
+            g_bitmapBytes += bytes;
+            Account(reinterpret_cast<HGDIOBJ>(handle), bytes);
+        }
         if (g_journal) g_journal->push_back(reinterpret_cast<HGDIOBJ>(handle));
     }
     return handle;
@@ -30,6 +68,11 @@ H Made(H handle, long LiveCounts::*counter) {
 
 LiveCounts Live() { return g_live; }
 size_t LiveBitmapBytes() { return g_bitmapBytes; }
+
+BitmapAccount::BitmapAccount(const char* name) : previous_(g_account) { g_account = name; }
+BitmapAccount::~BitmapAccount() { g_account = previous_; }
+
+std::vector<AccountBytes> BitmapAccounts() { return g_accounts; }
 
 void SetJournal(std::vector<HGDIOBJ>* journal) { g_journal = journal; }
 
@@ -111,6 +154,7 @@ void Free(HGDIOBJ object) {
     const size_t bytes = type == OBJ_BITMAP ? PixelBytes(object) : 0;
     if (!DeleteObject(object)) return;
     g_bitmapBytes -= bytes;
+    if (type == OBJ_BITMAP && !g_accounted.empty()) Unaccount(object);
     switch (type) {
     case OBJ_BITMAP: --g_live.bitmaps; break;
     case OBJ_BRUSH: --g_live.brushes; break;

@@ -25,6 +25,27 @@ LiveCounts Live();
 // Bytes of the pixels of every bitmap made above and not yet freed.
 size_t LiveBitmapBytes();
 
+// While the start-up record is on (os::PhasesOn), the bitmaps made while an account is open are
+// counted under its name (the innermost open account), until they are freed, so that the record
+// can tell what holds the pixels. Names must outlive the program (string literals).
+class BitmapAccount {
+public:
+    explicit BitmapAccount(const char* name);
+    ~BitmapAccount();
+    BitmapAccount(const BitmapAccount&) = delete;
+    BitmapAccount& operator=(const BitmapAccount&) = delete;
+
+private:
+    const char* previous_;
+};
+struct AccountBytes {
+    const char* name;
+    size_t bytes;
+    long bitmaps;
+};
+// The live bitmaps of each account, in the order the accounts were first used.
+std::vector<AccountBytes> BitmapAccounts();
+
 // While a journal is set, every handle made through the wrappers is appended to it (tests check
 // afterwards that GDI no longer knows them). Null stops the journal.
 void SetJournal(std::vector<HGDIOBJ>* journal);

@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "os/phases.h"
+
 namespace ui {
 
 ProgressBar::~ProgressBar() {
@@ -44,6 +46,7 @@ void ProgressBar::OnCreate(HWND window) {
     window_ = window;
     AttachObject(window, this);
     gdi::WindowDC screen(window);
+    gdi::BitmapAccount account(os::held::kProgressBars);
     bitmap_.Create(screen);
     bitmap_.SetBitmap(gdi::LoadSkinBitmap(bitmapId_));
     back_.Create(screen);

@@ -58,6 +58,7 @@ void Slider::OnCreate(HWND window) {
     AttachObject(window, this);
     RECT client;
     GetClientRect(window, &client);
+    gdi::BitmapAccount account(os::held::kSliderBuffers);
     if (HDC screen = gdi::ScreenFormatDC()) {
         back_.Create(screen);
         back_.SetBitmap(gdi::MakeBitmap(screen, client.right, client.bottom));

@@ -241,3 +241,88 @@ TEST(ResponseCurves, ARangeOfBinsHoldsTheWholeCurvesValues) {
 }
 
 }  // namespace
+
+namespace {
+
+// An engine that keeps nothing gives every curve and sum the bits of one that keeps everything,
+// holds no work arrays and no prefix responses between calls and at most the last response, and
+// filters a cascade asked for twice in a row only once; switched back on, it keeps again.
+TEST(ResponseCurves, AnEngineKeepingNothingGivesTheSameBitsAndHoldsOnlyTheLastResponse) {
+    DspChannelRecord records[kChannelCount] = {};
+    CrossoverSections sections[kChannelCount];
+    for (int o = 0; o < kChannelCount; ++o) {
+        for (int k = 0; k < kBandCount; ++k) records[o].EQGain[k] = static_cast<float>((k * (o + 3)) % 13) - 6.0f;
+        dsp::ComputeEqBands(&records[o]);
+        CrossoverParams& x = records[o].crossover;
+        x.FilterType = o % 2 ? kHighPass : kLowPass;
+        x.FilterModel = o % 3 ? kLinkwitz : kButterworth;
+        x.LPFreq = 300.0f + 400.0f * o;
+        x.HPFreq = 200.0f + 300.0f * o;
+        x.LFSlope = x.HFSlope = 12.0f + 6.0f * (o % 3);
+        x.bInvPhase = static_cast<uint32_t>(o % 2);
+        sections[o].section.fill(IdentitySection());
+        dsp::DesignCrossover(x, sections[o]);
+    }
+    records[5].EQOff = 1;
+    struct Ask {
+        const char* what;
+        int output;             // a curve of this output's equaliser or crossover
+        bool crossover;
+        std::vector<dsp::SumSpeaker> sum;  // or, when not empty, a sum
+    } asks[] = {
+        {"an equaliser", 0, false, {}},
+        {"the same equaliser again", 0, false, {}},
+        {"a crossover", 1, true, {}},
+        {"another equaliser", 2, false, {}},
+        {"a sum of chains, one with its equaliser off", 0, false,
+         {{0, dsp::SumPart::kChain}, {3, dsp::SumPart::kChain}, {5, dsp::SumPart::kChain}}},
+        {"a sum of equalisers", 0, false, {{1, dsp::SumPart::kEqualiser}, {4, dsp::SumPart::kEqualiser}}},
+        {"a sum of crossovers of opposite phase", 0, false,
+         {{2, dsp::SumPart::kCrossover}, {3, dsp::SumPart::kCrossover}}},
+        {"the first equaliser once more", 0, false, {}},
+    };
+    dsp::ResponseEngine keeping, sleeping;
+    sleeping.SetKeeping(false);
+    std::vector<float> xs(dsp::kBinCount), want(dsp::kBinCount), got(dsp::kBinCount), xsGot(dsp::kBinCount);
+    auto ask = [&](dsp::ResponseEngine& e, const Ask& a, float* x, float* y) {
+        if (!a.sum.empty())
+            e.ComputeSum(records, sections, a.sum.data(), static_cast<int>(a.sum.size()), x, y);
+        else if (a.crossover)
+            e.ComputeCrossoverResponse(records[a.output].crossover, sections[a.output], x, y);
+        else
+            e.ComputeSectionsResponse(records[a.output].eqSections, kBandCount, x, y);
+    };
+    for (int round = 0; round < 2; ++round) {
+        for (const Ask& a : asks) {
+            const std::string what = std::string(a.what) + (round ? ", keeping on again" : "");
+            ask(keeping, a, xs.data(), want.data());
+            const long before = sleeping.Passes();
+            ask(sleeping, a, xsGot.data(), got.data());
+            EXPECT_EQ(std::memcmp(got.data(), want.data(), sizeof(float) * got.size()), 0) << what;
+            EXPECT_EQ(std::memcmp(xsGot.data(), xs.data(), sizeof(float) * xs.size()), 0) << what;
+            if (round == 0) {
+                const dsp::ResponseEngine::Held held = sleeping.HeldBytes();
+                EXPECT_EQ(held.work, 0u) << what;
+                EXPECT_EQ(held.prefixes, 0u) << what;
+                EXPECT_LE(held.kept, sizeof(double) * dsp::kBlockLength) << what;
+                if (std::string(a.what) == "the same equaliser again") {
+                    EXPECT_EQ(sleeping.Passes(), before) << what;
+                }
+            }
+        }
+        sleeping.SetKeeping(true);
+    }
+    // Kept again: the first equaliser asked for twice filters nothing the second time.
+    const long before = sleeping.Passes();
+    ask(sleeping, asks[0], xsGot.data(), got.data());
+    EXPECT_EQ(sleeping.Passes(), before);
+    EXPECT_GT(sleeping.HeldBytes().kept, sizeof(double) * dsp::kBlockLength);
+    EXPECT_GT(sleeping.HeldBytes().work, 0u);
+    // The engines of one thread share one set of work arrays: the transform's two blocks, the
+    // sum's two accumulators (16384 doubles each), two sets of 8192 magnitudes and the 8192
+    // bins' frequencies (floats).
+    EXPECT_EQ(keeping.HeldBytes().work + sleeping.HeldBytes().work, 4u * 16384 * 8 + 2u * 8192 * 8 + 8192u * 4);
+    EXPECT_EQ(keeping.HeldBytes().work, sleeping.HeldBytes().work);
+}
+
+}  // namespace

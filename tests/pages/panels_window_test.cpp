@@ -10,6 +10,7 @@
 
 #include "dsp/crossover.h"
 #include "dsp/eq.h"
+#include "model/tables.h"
 #include "pages/chart_prefix.h"
 #include "pages/chart_raster.h"
 #include "pages/chart_view.h"
@@ -264,6 +265,87 @@ TEST(ChartWindow, PaintsFromTheFirstChangeEqualAFreshDrawing) {
         }
         EXPECT_EQ(ui::LiveGdiplusObjects(), 0) << k.what;
     }
+}
+
+// A chart built off screen keeps nothing while it stays there (no canvas, kept copy or kept
+// responses, no work arrays between calls, its paints owed) and still shows, pixel for pixel,
+// what a chart that kept and drew everything shows: when it is first painted on screen and on
+// the steps after, from when on it keeps its drawing again.
+TEST(ChartWindow, AChartKeepingNothingUntilShownDrawsWhatAKeepingChartDraws) {
+    Session s;
+    uitest::RecordingParent parent(1100, 500);
+    ShowWindow(parent.hwnd(), SW_HIDE);
+    DisplayChart keeping(parent.hwnd(), 0, 0, 0);
+    DisplayChart sleeping(parent.hwnd(), 0, 200, 0);
+    sleeping.KeepNothingUntilShown();
+    model::DspChannelRecord r[2];
+    model::CrossoverSections xo[2];
+    auto tune = [&](int i, float dB, int lowPassHz) {
+        r[i] = model::DspChannelRecord{};
+        for (int k = 0; k < model::kBandCount; ++k) r[i].EQGain[k] = ((k + i) % 3 ? 1.0f : -1.0f) * dB;
+        dsp::ComputeEqBands(&r[i]);
+        r[i].crossover = model::CrossoverParams{};
+        r[i].crossover.FilterType = model::kLowPass;
+        r[i].crossover.FilterModel = model::kLinkwitz;
+        r[i].crossover.LPFreq = static_cast<float>(lowPassHz);
+        r[i].crossover.LFSlope = 24.0f;
+        r[i].crossover.bInvPhase = static_cast<uint32_t>(i);
+        xo[i].section.fill(model::IdentitySection());
+        dsp::DesignCrossover(r[i].crossover, xo[i]);
+    };
+    tune(0, 3.0f, 2000);
+    tune(1, -4.0f, 500);
+    auto show = [&](DisplayChart& c) {
+        c.Curves().SetHoldRedraw(true);
+        for (int i = 0; i < 2; ++i) {
+            const uint32_t id = static_cast<uint32_t>(model::ParamIndex(0, i, 0));
+            c.ShowResponse(id, r[i].eqSections, model::kBandCount, false);
+            c.ShowCrossoverResponse(id + 1, r[i].crossover, xo[i], false);
+        }
+        const int32_t triples[] = {0, 0, 0, 0, 1, 1};
+        c.ShowSumResponse(true, r, xo, triples, 2, false);
+        c.Curves().SetHighlight(static_cast<int32_t>(model::ParamIndex(0, 1, 0)), -1, -1, false);
+        c.Curves().SetHoldRedraw(false);
+    };
+    auto same = [&](const char* when) {
+        const Pixels a = Read(keeping.BackBuffer(), 747, 159), b = Read(sleeping.BackBuffer(), 747, 159);
+        EXPECT_EQ(DifferingPixels(a, b, 0, 0, 747, 159), 0) << when;
+    };
+    auto holdsNothing = [&](const char* when) {
+        EXPECT_TRUE(sleeping.KeepingNothing()) << when;
+        EXPECT_TRUE(sleeping.PaintOwed()) << when;
+        EXPECT_FALSE(sleeping.Kept().Holds()) << when;
+        const dsp::ResponseEngine::Held held = sleeping.Logic().Engine().HeldBytes();
+        EXPECT_EQ(held.work, 0u) << when;
+        EXPECT_EQ(held.prefixes, 0u) << when;
+        EXPECT_LE(held.kept, sizeof(double) * dsp::kBlockLength) << when;  // the last response alone
+    };
+    show(keeping);
+    show(sleeping);
+    holdsNothing("built off screen");
+    tune(1, 5.0f, 800);
+    show(keeping);
+    show(sleeping);
+    holdsNothing("a step off screen");
+
+    ShowWindow(parent.hwnd(), SW_SHOW);
+    UpdateWindow(parent.hwnd());
+    uitest::Pump();
+    EXPECT_FALSE(sleeping.PaintOwed());
+    same("first painted on screen");
+    tune(1, -2.0f, 800);
+    show(keeping);
+    show(sleeping);
+    same("the first step on screen");
+    EXPECT_FALSE(sleeping.KeepingNothing());
+    EXPECT_TRUE(sleeping.Kept().Holds());
+    tune(1, 1.0f, 800);
+    show(keeping);
+    show(sleeping);
+    same("the next step on screen");
+    EXPECT_GT(sleeping.Logic().Engine().HeldBytes().kept, sizeof(double) * dsp::kBlockLength);
+    EXPECT_EQ(sleeping.Kept().Drawn(), keeping.Kept().Drawn()) << "both start from their kept copies";
+    EXPECT_EQ(ui::LiveGdiplusObjects(), 0);
 }
 
 // The chart's lines lie where GDI+ draws the same polyline under the same transform and clip with
