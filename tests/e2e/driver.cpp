@@ -317,7 +317,11 @@ long NewlyBlack(const Grab& before, const Grab& now) {
 // Two posted messages as one input (a click, a key stroke).
 Reply PostPair(HWND h, UINT m1, WPARAM w1, LPARAM l1, UINT m2, WPARAM w2, LPARAM l2) {
     if (!IsWindow(h)) return Fail("no window " + HwndText(h));
-    if (!PostMessageA(h, m1, w1, l1) || !PostMessageA(h, m2, w2, l2))
+    if (!PostMessageA(h, m1, w1, l1))
+        return Fail(Format("PostMessage to %s failed (error %lu)", HwndText(h).c_str(), GetLastError()));
+    // The first half may end the window before the second is posted (a dialog that closes on a
+    // double click, on a loaded machine): the input has then been taken as a whole.
+    if (!PostMessageA(h, m2, w2, l2) && !(GetLastError() == ERROR_INVALID_WINDOW_HANDLE && !IsWindow(h)))
         return Fail(Format("PostMessage to %s failed (error %lu)", HwndText(h).c_str(), GetLastError()));
     return Done();
 }
