@@ -161,7 +161,7 @@ LRESULT CALLBACK BtnWnd::WindowProc(HWND window, UINT message, WPARAM wParam, LP
 
 ChkWnd::ChkWnd(HWND parent, int x, int y, int frameCount, UINT bitmapId, bool visible)
     : BtnWnd(parent, x, y, frameCount, bitmapId, visible),
-      cursor_(LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_HAND))) {
+      cursor_(SystemCursor(reinterpret_cast<LPCSTR>(IDC_HAND))) {
     state_ = kOff;
     Redraw(true);
 }

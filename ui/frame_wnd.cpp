@@ -22,7 +22,7 @@ bool IsPrivateMessage(UINT message) { return message >= 0x8000 && message <= 0xB
 FrameWnd::FrameWnd(const char* title, HWND parent, WndRect rect, UINT skinBitmapId,
                    COLORREF background, bool centreSkin, DWORD style, DWORD exStyle)
     : parent_(parent), background_(background), skinId_(skinBitmapId), centre_(centreSkin),
-      cursor_(LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW))) {
+      cursor_(SystemCursor(reinterpret_cast<LPCSTR>(IDC_ARROW))) {
     CopyTitle(title_, title);
     if (!RegisterToolkitClass(kClassName, WindowProc)) return;
     os::PhaseTimer timer("frame-windows-made");

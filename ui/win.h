@@ -19,6 +19,9 @@ struct WndRect {
 // The program's module: its resources hold the skins and dialog templates.
 HINSTANCE ModuleInstance();
 
+// A cursor of the system's (IDC_ARROW, IDC_HAND, ...); the arrow and the hand are loaded once.
+HCURSOR SystemCursor(LPCSTR id);
+
 // Registers a toolkit window class: CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS, the arrow cursor, no
 // background brush and no menu. True when the class exists afterwards (registered now or before).
 bool RegisterToolkitClass(const char* name, WNDPROC procedure);
