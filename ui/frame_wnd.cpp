@@ -26,9 +26,20 @@ FrameWnd::FrameWnd(const char* title, HWND parent, WndRect rect, UINT skinBitmap
     CopyTitle(title_, title);
     if (!RegisterToolkitClass(kClassName, WindowProc)) return;
     os::PhaseTimer timer("frame-windows-made");
+    // A skinned frame takes its skin's size in WM_CREATE: made at that size from the start (read
+    // from the resource's header), it is not resized there, which under Wine costs a trip to the
+    // server and, for a popup, a resize of its X window.
+    asked_ = SIZE{rect.Width(), rect.Height()};
+    SIZE size = asked_;
+    if (skinBitmapId && !centreSkin) {
+        const SIZE skin = gdi::SkinBitmapSize(skinBitmapId);
+        if (skin.cx > 0 && skin.cy > 0) size = skin;
+    }
+    creating_ = true;
     HWND window = CreateWindowExA(exStyle, kClassName, title_[0] ? title_ : nullptr, style,
-                                  rect.left, rect.top, rect.Width(), rect.Height(), parent,
-                                  nullptr, ModuleInstance(), this);
+                                  rect.left, rect.top, size.cx, size.cy, parent, nullptr,
+                                  ModuleInstance(), this);
+    creating_ = false;
     if (!window) return;
     if (style & WS_VISIBLE) ShowWindow(window, SW_SHOW);
     UpdateWindow(window);
@@ -63,8 +74,13 @@ void FrameWnd::OnCreate(HWND window) {
     SetBkMode(back_, TRANSPARENT);
     const SIZE skin = skin_.Size();
     if (HasSkin() && !centre_) {
-        // The WM_SIZE this sends rebuilds the back buffer at the skin's size.
-        SetWindowPos(window, nullptr, 0, 0, skin.cx, skin.cy, SWP_NOMOVE | SWP_NOZORDER);
+        // The WM_SIZE this sends rebuilds the back buffer at the skin's size. A window made at
+        // that size already needs none.
+        if (client_.right != skin.cx || client_.bottom != skin.cy)
+            SetWindowPos(window, nullptr, 0, 0, skin.cx, skin.cy, SWP_NOMOVE | SWP_NOZORDER);
+    } else if (!HasSkin() && (client_.right != asked_.cx || client_.bottom != asked_.cy)) {
+        // Made at the skin's size but the skin did not load: back to the size asked for.
+        SetWindowPos(window, nullptr, 0, 0, asked_.cx, asked_.cy, SWP_NOMOVE | SWP_NOZORDER);
     } else if (HasSkin()) {
         centred_ = RECT{(client_.left + client_.right) / 2 + client_.left - skin.cx / 2,
                         (client_.top + client_.bottom) / 2 + client_.top - skin.cy / 2, skin.cx,
@@ -143,6 +159,10 @@ void FrameWnd::OnPaint(HDC dc, const PAINTSTRUCT& paint) {
 
 void FrameWnd::OnSize(int cx, int cy, UINT sizeType) {
     if (!back_.Get()) return;
+    // The WM_SIZE that follows WM_CREATE, of the size WM_CREATE has drawn: nothing to change.
+    if (creating_ && font_ && cx == client_.right && cy == client_.bottom && back_.Size().cx == cx &&
+        back_.Size().cy == cy)
+        return;
     {
         gdi::WindowDC screen(window_);
         back_.SetBitmap(gdi::MakeBitmap(screen, cx, cy));
@@ -150,6 +170,7 @@ void FrameWnd::OnSize(int cx, int cy, UINT sizeType) {
     SetBkMode(back_, TRANSPARENT);
     client_ = RECT{0, 0, cx, cy};
     FillRect(back_, &client_, brush_);
+    if (creating_ && !font_) return;  // inside WM_CREATE, whose last step draws the face
     Redraw(true);
 }
 
