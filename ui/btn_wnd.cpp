@@ -17,7 +17,7 @@ BtnWnd::BtnWnd(HWND parent, int x, int y, int frameCount, UINT bitmapId, bool vi
                                   parent, nullptr, ModuleInstance(), this);
     if (!window) return;
     ShowWindow(window, visible ? SW_SHOW : SW_HIDE);
-    UpdateWindow(window);
+    UpdateIfShown(window);
 }
 
 BtnWnd::~BtnWnd() {

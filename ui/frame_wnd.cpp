@@ -42,7 +42,7 @@ FrameWnd::FrameWnd(const char* title, HWND parent, WndRect rect, UINT skinBitmap
     creating_ = false;
     if (!window) return;
     if (style & WS_VISIBLE) ShowWindow(window, SW_SHOW);
-    UpdateWindow(window);
+    UpdateIfShown(window);
 }
 
 FrameWnd::~FrameWnd() {

@@ -36,7 +36,7 @@ bool ProgressBar::Create(HWND parent, int x, int y, UINT bitmapId, double min, d
                                 x, y, width_, height_ / 2, parent, nullptr, ModuleInstance(), this);
     if (!made) return false;
     if (visible) ShowWindow(made, SW_SHOW);
-    UpdateWindow(made);
+    UpdateIfShown(made);
     return true;
 }
 

@@ -44,7 +44,7 @@ bool Slider::Create(HWND parent, UINT index, WndRect window, HDC background, Wnd
                                 ModuleInstance(), this);
     if (!made) return false;
     ShowWindow(made, SW_SHOW);
-    UpdateWindow(made);
+    UpdateIfShown(made);
     return true;
 }
 

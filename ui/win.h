@@ -96,6 +96,12 @@ inline void PaintNow(HWND window) {
     UpdateWindow(window);
 }
 
+// UpdateWindow for a window just made: one that is not on screen (inside a hidden page or dialog,
+// as most are at start-up) has nothing to paint, and under Wine the call is a trip to the server.
+inline void UpdateIfShown(HWND window) {
+    if (window && IsWindowVisible(window)) UpdateWindow(window);
+}
+
 // Shows a window and paints it with every window inside it at once, before anything else the
 // thread has queued: none of them waits for its own WM_PAINT, which comes only once the queue is
 // empty, with the screen black where it has not come yet. Wine puts what was painted on the
