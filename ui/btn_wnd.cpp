@@ -29,17 +29,12 @@ void BtnWnd::OnCreate(HWND window) {
     AttachObject(window, this);
     RECT client;
     GetClientRect(window, &client);
-    if (HDC screen = gdi::ScreenFormatDC()) {
+    {
+        gdi::FormatDC screen(window);
         strip_.Create(screen);
         strip_.SetBitmap(gdi::LoadSkinBitmap(bitmapId_));
         back_.Create(screen);
         back_.SetBitmap(gdi::MakeBitmap(screen, client.right, client.bottom));
-    } else {
-        gdi::WindowDC own(window);
-        strip_.Create(own);
-        strip_.SetBitmap(gdi::LoadSkinBitmap(bitmapId_));
-        back_.Create(own);
-        back_.SetBitmap(gdi::MakeBitmap(own, client.right, client.bottom));
     }
     SetBkMode(back_, TRANSPARENT);
     Redraw(true);

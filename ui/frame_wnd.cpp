@@ -62,7 +62,7 @@ void FrameWnd::OnCreate(HWND window) {
     brush_ = gdi::MakeBrush(background_);
     GetClientRect(window, &client_);
     {
-        gdi::WindowDC screen(window);
+        gdi::FormatDC screen(window);
         back_.Create(screen);
         back_.SetBitmap(gdi::MakeBitmap(screen, client_.right, client_.bottom));
         if (skinId_) {
@@ -164,7 +164,7 @@ void FrameWnd::OnSize(int cx, int cy, UINT sizeType) {
         back_.Size().cy == cy)
         return;
     {
-        gdi::WindowDC screen(window_);
+        gdi::FormatDC screen(window_);
         back_.SetBitmap(gdi::MakeBitmap(screen, cx, cy));
     }
     SetBkMode(back_, TRANSPARENT);
@@ -185,14 +185,14 @@ void FrameWnd::SetSkin(UINT bitmapId, UINT overlayBitmapId) {
     if (bitmap) {
         skinId_ = bitmapId;
         if (!skin_.Get()) {  // a frame built without a skin gets its skin DC now
-            gdi::WindowDC screen(window_);
+            gdi::FormatDC screen(window_);
             skin_.Create(screen);
         }
         skin_.SetBitmap(bitmap);  // frees the skin it replaces
     }
     const SIZE size = bitmap ? skin_.Size() : SIZE{0, 0};
     {
-        gdi::WindowDC screen(window_);
+        gdi::FormatDC screen(window_);
         if (size.cx < 1 || size.cy < 1)
             back_.SetBitmap(gdi::MakeBitmap(screen, client_.right - client_.left,
                                             client_.bottom - client_.top));

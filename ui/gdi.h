@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <cstddef>
+#include <optional>
 #include <vector>
 
 namespace ui::gdi {
@@ -104,6 +105,22 @@ public:
 
 private:
     HWND window_;
+    HDC dc_;
+};
+
+// The DC a window's memory DCs and bitmaps are made compatible with: the kept screen-format DC
+// (ScreenFormatDC), or, when there is none, the window's own DC for this scope.
+class FormatDC {
+public:
+    explicit FormatDC(HWND window) : dc_(ScreenFormatDC()) {
+        if (!dc_) dc_ = own_.emplace(window);
+    }
+    FormatDC(const FormatDC&) = delete;
+    FormatDC& operator=(const FormatDC&) = delete;
+    operator HDC() const { return dc_; }
+
+private:
+    std::optional<WindowDC> own_;
     HDC dc_;
 };
 

@@ -43,7 +43,7 @@ bool ProgressBar::Create(HWND parent, int x, int y, UINT bitmapId, double min, d
 void ProgressBar::OnCreate(HWND window) {
     window_ = window;
     AttachObject(window, this);
-    gdi::WindowDC screen(window);
+    gdi::FormatDC screen(window);
     bitmap_.Create(screen);
     bitmap_.SetBitmap(gdi::LoadSkinBitmap(bitmapId_));
     back_.Create(screen);

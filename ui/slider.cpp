@@ -58,13 +58,10 @@ void Slider::OnCreate(HWND window) {
     AttachObject(window, this);
     RECT client;
     GetClientRect(window, &client);
-    if (HDC screen = gdi::ScreenFormatDC()) {
+    {
+        gdi::FormatDC screen(window);
         back_.Create(screen);
         back_.SetBitmap(gdi::MakeBitmap(screen, client.right, client.bottom));
-    } else {
-        gdi::WindowDC own(window);
-        back_.Create(own);
-        back_.SetBitmap(gdi::MakeBitmap(own, client.right, client.bottom));
     }
     SetBkMode(back_, TRANSPARENT);
     Redraw(true);
