@@ -17,7 +17,7 @@ BtnWnd::BtnWnd(HWND parent, int x, int y, int frameCount, UINT bitmapId, bool vi
                                   parent, nullptr, ModuleInstance(), this);
     if (!window) return;
     ShowWindow(window, visible ? SW_SHOW : SW_HIDE);
-    UpdateWindow(window);
+    UpdateIfShown(window);
 }
 
 BtnWnd::~BtnWnd() {
@@ -29,17 +29,12 @@ void BtnWnd::OnCreate(HWND window) {
     AttachObject(window, this);
     RECT client;
     GetClientRect(window, &client);
-    if (HDC screen = gdi::ScreenFormatDC()) {
+    {
+        gdi::FormatDC screen(window);
         strip_.Create(screen);
         strip_.SetBitmap(gdi::LoadSkinBitmap(bitmapId_));
         back_.Create(screen);
         back_.SetBitmap(gdi::MakeBitmap(screen, client.right, client.bottom));
-    } else {
-        gdi::WindowDC own(window);
-        strip_.Create(own);
-        strip_.SetBitmap(gdi::LoadSkinBitmap(bitmapId_));
-        back_.Create(own);
-        back_.SetBitmap(gdi::MakeBitmap(own, client.right, client.bottom));
     }
     SetBkMode(back_, TRANSPARENT);
     Redraw(true);
@@ -161,7 +156,7 @@ LRESULT CALLBACK BtnWnd::WindowProc(HWND window, UINT message, WPARAM wParam, LP
 
 ChkWnd::ChkWnd(HWND parent, int x, int y, int frameCount, UINT bitmapId, bool visible)
     : BtnWnd(parent, x, y, frameCount, bitmapId, visible),
-      cursor_(LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_HAND))) {
+      cursor_(SystemCursor(reinterpret_cast<LPCSTR>(IDC_HAND))) {
     state_ = kOff;
     Redraw(true);
 }

@@ -22,16 +22,27 @@ bool IsPrivateMessage(UINT message) { return message >= 0x8000 && message <= 0xB
 FrameWnd::FrameWnd(const char* title, HWND parent, WndRect rect, UINT skinBitmapId,
                    COLORREF background, bool centreSkin, DWORD style, DWORD exStyle)
     : parent_(parent), background_(background), skinId_(skinBitmapId), centre_(centreSkin),
-      cursor_(LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW))) {
+      cursor_(SystemCursor(reinterpret_cast<LPCSTR>(IDC_ARROW))) {
     CopyTitle(title_, title);
     if (!RegisterToolkitClass(kClassName, WindowProc)) return;
     os::PhaseTimer timer("frame-windows-made");
+    // A skinned frame takes its skin's size in WM_CREATE: made at that size from the start (read
+    // from the resource's header), it is not resized there, which under Wine costs a trip to the
+    // server and, for a popup, a resize of its X window.
+    asked_ = SIZE{rect.Width(), rect.Height()};
+    SIZE size = asked_;
+    if (skinBitmapId && !centreSkin) {
+        const SIZE skin = gdi::SkinBitmapSize(skinBitmapId);
+        if (skin.cx > 0 && skin.cy > 0) size = skin;
+    }
+    creating_ = true;
     HWND window = CreateWindowExA(exStyle, kClassName, title_[0] ? title_ : nullptr, style,
-                                  rect.left, rect.top, rect.Width(), rect.Height(), parent,
-                                  nullptr, ModuleInstance(), this);
+                                  rect.left, rect.top, size.cx, size.cy, parent, nullptr,
+                                  ModuleInstance(), this);
+    creating_ = false;
     if (!window) return;
     if (style & WS_VISIBLE) ShowWindow(window, SW_SHOW);
-    UpdateWindow(window);
+    UpdateIfShown(window);
 }
 
 FrameWnd::~FrameWnd() {
@@ -51,7 +62,7 @@ void FrameWnd::OnCreate(HWND window) {
     brush_ = gdi::MakeBrush(background_);
     GetClientRect(window, &client_);
     {
-        gdi::WindowDC screen(window);
+        gdi::FormatDC screen(window);
         back_.Create(screen);
         back_.SetBitmap(gdi::MakeBitmap(screen, client_.right, client_.bottom));
         if (skinId_) {
@@ -63,8 +74,13 @@ void FrameWnd::OnCreate(HWND window) {
     SetBkMode(back_, TRANSPARENT);
     const SIZE skin = skin_.Size();
     if (HasSkin() && !centre_) {
-        // The WM_SIZE this sends rebuilds the back buffer at the skin's size.
-        SetWindowPos(window, nullptr, 0, 0, skin.cx, skin.cy, SWP_NOMOVE | SWP_NOZORDER);
+        // The WM_SIZE this sends rebuilds the back buffer at the skin's size. A window made at
+        // that size already needs none.
+        if (client_.right != skin.cx || client_.bottom != skin.cy)
+            SetWindowPos(window, nullptr, 0, 0, skin.cx, skin.cy, SWP_NOMOVE | SWP_NOZORDER);
+    } else if (!HasSkin() && (client_.right != asked_.cx || client_.bottom != asked_.cy)) {
+        // Made at the skin's size but the skin did not load: back to the size asked for.
+        SetWindowPos(window, nullptr, 0, 0, asked_.cx, asked_.cy, SWP_NOMOVE | SWP_NOZORDER);
     } else if (HasSkin()) {
         centred_ = RECT{(client_.left + client_.right) / 2 + client_.left - skin.cx / 2,
                         (client_.top + client_.bottom) / 2 + client_.top - skin.cy / 2, skin.cx,
@@ -143,13 +159,18 @@ void FrameWnd::OnPaint(HDC dc, const PAINTSTRUCT& paint) {
 
 void FrameWnd::OnSize(int cx, int cy, UINT sizeType) {
     if (!back_.Get()) return;
+    // The WM_SIZE that follows WM_CREATE, of the size WM_CREATE has drawn: nothing to change.
+    if (creating_ && font_ && cx == client_.right && cy == client_.bottom && back_.Size().cx == cx &&
+        back_.Size().cy == cy)
+        return;
     {
-        gdi::WindowDC screen(window_);
+        gdi::FormatDC screen(window_);
         back_.SetBitmap(gdi::MakeBitmap(screen, cx, cy));
     }
     SetBkMode(back_, TRANSPARENT);
     client_ = RECT{0, 0, cx, cy};
     FillRect(back_, &client_, brush_);
+    if (creating_ && !font_) return;  // inside WM_CREATE, whose last step draws the face
     Redraw(true);
 }
 
@@ -164,14 +185,14 @@ void FrameWnd::SetSkin(UINT bitmapId, UINT overlayBitmapId) {
     if (bitmap) {
         skinId_ = bitmapId;
         if (!skin_.Get()) {  // a frame built without a skin gets its skin DC now
-            gdi::WindowDC screen(window_);
+            gdi::FormatDC screen(window_);
             skin_.Create(screen);
         }
         skin_.SetBitmap(bitmap);  // frees the skin it replaces
     }
     const SIZE size = bitmap ? skin_.Size() : SIZE{0, 0};
     {
-        gdi::WindowDC screen(window_);
+        gdi::FormatDC screen(window_);
         if (size.cx < 1 || size.cy < 1)
             back_.SetBitmap(gdi::MakeBitmap(screen, client_.right - client_.left,
                                             client_.bottom - client_.top));

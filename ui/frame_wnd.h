@@ -114,6 +114,10 @@ private:
     RECT client_{};
     UINT skinId_ = 0;
     bool centre_ = false;
+    // From the constructor's CreateWindowExA until it returns: WM_CREATE ends with a Redraw, so
+    // the WM_SIZE messages of the creation only make the back buffer of their size.
+    bool creating_ = false;
+    SIZE asked_{0, 0};  // the size the constructor was given
     RECT centred_{};  // left, top, width, height of the centred skin
     gdi::MemoryDC overlay_;
     HCURSOR cursor_ = nullptr;

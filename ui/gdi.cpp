@@ -85,6 +85,8 @@ void FreeMemoryDC(HDC dc) {
 }
 
 HBITMAP MakeBitmap(HDC compatible, int width, int height) {
+    void* bits = nullptr;
+    if (HBITMAP made = MakeDib(width, height, &bits)) return made;
     return Made(CreateCompatibleBitmap(compatible, width < 1 ? 1 : width, height < 1 ? 1 : height),
                 &LiveCounts::bitmaps);
 }
@@ -106,14 +108,19 @@ HDC ScreenFormatDC() {
     return dc;
 }
 
-HBITMAP MakeDib(int width, int height, void** bits) {
+namespace {
+
+// A 32-bit DIB section of 0x00RRGGBB pixels, rows top-down when `topDown`, else bottom-up as a
+// BMP stores them. The colours are given as bit fields, not BI_RGB: Wine's GDI+ takes a BI_RGB
+// 32-bit section for one with alpha and would then draw into it otherwise than into a screen bitmap.
+HBITMAP MakeSection(int width, int height, bool topDown, void** bits) {
     struct {
         BITMAPINFOHEADER header;
         DWORD masks[3];
     } info{};
     info.header.biSize = sizeof info.header;
     info.header.biWidth = width < 1 ? 1 : width;
-    info.header.biHeight = -(height < 1 ? 1 : height);
+    info.header.biHeight = (topDown ? -1 : 1) * (height < 1 ? 1 : height);
     info.header.biPlanes = 1;
     info.header.biBitCount = 32;
     info.header.biCompression = BI_BITFIELDS;
@@ -128,9 +135,38 @@ HBITMAP MakeDib(int width, int height, void** bits) {
     return made;
 }
 
+// The pixels of a BITMAP resource that is stored as the program stores its skins (a plain
+// 40-byte header, 32 bits a pixel, BI_RGB, no colour table, the rows whole), copied into a section
+// of their own; null for any other form, which LoadBitmapA then reads.
+HBITMAP CopyStoredPixels(UINT id) {
+    HMODULE module = ModuleInstance();
+    HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(id), reinterpret_cast<LPCSTR>(RT_BITMAP));
+    HGLOBAL loaded = found ? LoadResource(module, found) : nullptr;
+    const auto* data = loaded ? static_cast<const unsigned char*>(LockResource(loaded)) : nullptr;
+    const DWORD size = found ? SizeofResource(module, found) : 0;
+    if (!data || size < sizeof(BITMAPINFOHEADER)) return nullptr;
+    BITMAPINFOHEADER header;
+    std::memcpy(&header, data, sizeof header);
+    if (header.biSize != sizeof header || header.biPlanes != 1 || header.biBitCount != 32 ||
+        header.biCompression != BI_RGB || header.biClrUsed != 0 || header.biWidth <= 0 ||
+        header.biHeight <= 0 || header.biWidth > 0x8000 || header.biHeight > 0x8000)
+        return nullptr;
+    const size_t bytes = static_cast<size_t>(header.biWidth) * 4 * static_cast<size_t>(header.biHeight);
+    if (bytes > size - sizeof header) return nullptr;
+    void* bits = nullptr;
+    HBITMAP made = MakeSection(header.biWidth, header.biHeight, false, &bits);
+    if (made) std::memcpy(bits, data + sizeof header, bytes);
+    return made;
+}
+
+}  // namespace
+
+HBITMAP MakeDib(int width, int height, void** bits) { return MakeSection(width, height, true, bits); }
+
 HBITMAP LoadSkinBitmap(UINT id) {
     if (id == 0) return nullptr;
     os::PhaseTimer timer("skin-bitmaps-loaded");
+    if (HBITMAP copied = CopyStoredPixels(id)) return copied;
     return Made(LoadBitmapA(ModuleInstance(), MAKEINTRESOURCEA(id)), &LiveCounts::bitmaps);
 }
 

@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <cstddef>
+#include <optional>
 #include <vector>
 
 namespace ui::gdi {
@@ -52,8 +53,11 @@ void SetJournal(std::vector<HGDIOBJ>* journal);
 
 HDC MakeMemoryDC(HDC compatible);
 void FreeMemoryDC(HDC dc);
-// A colour bitmap like the one selected in `compatible`: pass a window DC (a fresh memory DC
-// holds a 1 x 1 monochrome bitmap and would give a monochrome one). Sizes below 1 become 1.
+// A colour bitmap of 32 bits a pixel for a back buffer or a strip: a DIB section of the pixel
+// layout of a 32-bit screen bitmap, or, when no section can be made, a bitmap compatible with
+// `compatible` (then pass a window DC: a fresh memory DC holds a 1 x 1 monochrome bitmap and would
+// give a monochrome one). Sizes below 1 become 1. Under Wine, selecting a screen-compatible bitmap
+// into a DC asks the server three times for the display's depth; a section is selected at once.
 HBITMAP MakeBitmap(HDC compatible, int width, int height);
 // A memory DC holding a 1 x 1 bitmap of the screen's format, made on first use and kept for the
 // life of the program (UI thread): memory DCs and bitmaps made compatible with it are those a
@@ -63,7 +67,10 @@ HDC ScreenFormatDC();
 // A 32-bit top-down DIB section of 0x00RRGGBB pixels (bit fields, no alpha); `bits` receives its
 // pixels (rows of width * 4 bytes).
 HBITMAP MakeDib(int width, int height, void** bits);
-// A BITMAP resource of the program; null when there is none of that id.
+// A BITMAP resource of the program; null when there is none of that id. A resource stored as the
+// skins are (32 bits a pixel, BI_RGB) is copied into a DIB section as it stands; any other form is
+// read by LoadBitmapA. The pixels are the same either way (LoadBitmapA makes a screen bitmap
+// through a DC of its own, six server trips under Wine, and the select that follows costs three).
 HBITMAP LoadSkinBitmap(UINT id);
 HBRUSH MakeBrush(COLORREF colour);
 HPEN MakePen(int style, int width, COLORREF colour);
@@ -119,6 +126,22 @@ public:
 
 private:
     HWND window_;
+    HDC dc_;
+};
+
+// The DC a window's memory DCs and bitmaps are made compatible with: the kept screen-format DC
+// (ScreenFormatDC), or, when there is none, the window's own DC for this scope.
+class FormatDC {
+public:
+    explicit FormatDC(HWND window) : dc_(ScreenFormatDC()) {
+        if (!dc_) dc_ = own_.emplace(window);
+    }
+    FormatDC(const FormatDC&) = delete;
+    FormatDC& operator=(const FormatDC&) = delete;
+    operator HDC() const { return dc_; }
+
+private:
+    std::optional<WindowDC> own_;
     HDC dc_;
 };
 

@@ -38,14 +38,14 @@ bool ProgressBar::Create(HWND parent, int x, int y, UINT bitmapId, double min, d
                                 x, y, width_, height_ / 2, parent, nullptr, ModuleInstance(), this);
     if (!made) return false;
     if (visible) ShowWindow(made, SW_SHOW);
-    UpdateWindow(made);
+    UpdateIfShown(made);
     return true;
 }
 
 void ProgressBar::OnCreate(HWND window) {
     window_ = window;
     AttachObject(window, this);
-    gdi::WindowDC screen(window);
+    gdi::FormatDC screen(window);
     gdi::BitmapAccount account(os::held::kProgressBars);
     bitmap_.Create(screen);
     bitmap_.SetBitmap(gdi::LoadSkinBitmap(bitmapId_));

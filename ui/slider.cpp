@@ -44,7 +44,7 @@ bool Slider::Create(HWND parent, UINT index, WndRect window, HDC background, Wnd
                                 ModuleInstance(), this);
     if (!made) return false;
     ShowWindow(made, SW_SHOW);
-    UpdateWindow(made);
+    UpdateIfShown(made);
     return true;
 }
 
@@ -59,13 +59,10 @@ void Slider::OnCreate(HWND window) {
     RECT client;
     GetClientRect(window, &client);
     gdi::BitmapAccount account(os::held::kSliderBuffers);
-    if (HDC screen = gdi::ScreenFormatDC()) {
+    {
+        gdi::FormatDC screen(window);
         back_.Create(screen);
         back_.SetBitmap(gdi::MakeBitmap(screen, client.right, client.bottom));
-    } else {
-        gdi::WindowDC own(window);
-        back_.Create(own);
-        back_.SetBitmap(gdi::MakeBitmap(own, client.right, client.bottom));
     }
     SetBkMode(back_, TRANSPARENT);
     Redraw(true);

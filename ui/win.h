@@ -19,6 +19,9 @@ struct WndRect {
 // The program's module: its resources hold the skins and dialog templates.
 HINSTANCE ModuleInstance();
 
+// A cursor of the system's (IDC_ARROW, IDC_HAND, ...); the arrow and the hand are loaded once.
+HCURSOR SystemCursor(LPCSTR id);
+
 // Registers a toolkit window class: CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS, the arrow cursor, no
 // background brush and no menu. True when the class exists afterwards (registered now or before).
 bool RegisterToolkitClass(const char* name, WNDPROC procedure);
@@ -91,6 +94,12 @@ inline void PaintNow(HWND window) {
     if (!window || !IsWindowVisible(window)) return;
     InvalidateRect(window, nullptr, FALSE);
     UpdateWindow(window);
+}
+
+// UpdateWindow for a window just made: one that is not on screen (inside a hidden page or dialog,
+// as most are at start-up) has nothing to paint, and under Wine the call is a trip to the server.
+inline void UpdateIfShown(HWND window) {
+    if (window && IsWindowVisible(window)) UpdateWindow(window);
 }
 
 // Shows a window and paints it with every window inside it at once, before anything else the

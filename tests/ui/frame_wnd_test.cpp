@@ -214,6 +214,16 @@ TEST_F(FrameWndTest, SetSkinResizesAddsTheOverlayAndMakesTheTopBandDrag) {
     uitest::Pump();
 }
 
+TEST_F(FrameWndTest, FrameWhoseSkinIsMissingKeepsItsRectangleAndTheFlatFace) {
+    // A skinned frame is made at its skin's size; without the skin it keeps the size it was given.
+    auto frame = Child(nullptr, 59999, {10, 10, 130, 90});
+    const SIZE client = ClientSize(frame->GetHwnd());
+    EXPECT_EQ(client.cx, 120);
+    EXPECT_EQ(client.cy, 80);
+    EXPECT_EQ(uitest::Pixel(frame->BackBuffer(), 1, 40), FrameWnd::kDarkPen);
+    EXPECT_EQ(uitest::Pixel(frame->BackBuffer(), 119, 40), FrameWnd::kLightPen);
+}
+
 TEST_F(FrameWndTest, FlatFaceHasTheTwoToneBevel) {
     auto frame = Child("Bevel", 0, {0, 0, 120, 80});
     HDC face = frame->BackBuffer();

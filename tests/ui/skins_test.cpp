@@ -7,6 +7,8 @@
 
 #include "res/resource.h"
 #include "tests/ui/harness.h"
+#include "tests/ui/test_resource.h"
+#include "ui/gdi.h"
 #include "ui/msg_box.h"
 
 namespace {
@@ -94,4 +96,30 @@ TEST(Skins, MessageAreaIsLightEnoughForTheDarkMessageText) {
                 darkest = std::min(darkest, luminance(GetPixel(bg.dc(), x, y)));
         EXPECT_GE((darkest + 0.05) / (text + 0.05), 7.0);
     }
+}
+
+// The toolkit reads its strips and skins without LoadBitmapA where it can; what it reads must be
+// pixel for pixel what LoadBitmapA gives (rows in order, channels in place, no padding lost),
+// for strips of every width class, odd widths included.
+TEST(Skins, TheToolkitsLoadShowsWhatLoadBitmapShows) {
+    const UINT ids[] = {IDB_CAPTION_BAR, IDB_CAPTION_CLOSE, IDB_BTN_OK,        IDB_DIALOG_BG,
+                        IDB_CHECK_DONT_ASK, IDB_TEST_STRIP3, IDB_TEST_PROGRESS, IDB_TEST_OVERLAY,
+                        IDB_TEST_SKIN, IDB_TEST_FADER, IDB_TEST_THUMB};
+    for (UINT id : ids) {
+        SCOPED_TRACE(id);
+        uitest::LoadedBitmap reference(id);
+        const SIZE size = uitest::BitmapSizeOf(id);
+        ASSERT_GT(size.cx, 0);
+        ui::gdi::MemoryDC loaded;
+        ASSERT_TRUE(loaded.Create(reference.dc()));
+        loaded.SetBitmap(ui::gdi::LoadSkinBitmap(id));
+        ASSERT_EQ(loaded.Size().cx, size.cx);
+        ASSERT_EQ(loaded.Size().cy, size.cy);
+        int differing = 0;
+        for (int y = 0; y < size.cy; ++y)
+            for (int x = 0; x < size.cx; ++x)
+                if (GetPixel(loaded, x, y) != GetPixel(reference.dc(), x, y)) ++differing;
+        EXPECT_EQ(differing, 0);
+    }
+    EXPECT_EQ(ui::gdi::LoadSkinBitmap(59999), nullptr);  // no such resource
 }
