@@ -115,23 +115,32 @@ Threads CountThreads(DWORD pid) {
 
 DWORD WINAPI WaitOnly(void* event) { return WaitForSingleObject(event, INFINITE); }
 
-// What one more thread costs in private bytes under this Wine: measured in this process with
-// threads that only wait.
-uint64_t PrivateBytesPerThread() {
+// What one more thread costs in private bytes under this Wine, and what of it stays once threads
+// have ended: measured in this process with threads that only wait.
+struct ThreadCost {
+    uint64_t each = 0;          // while it runs
+    uint64_t keptAfterEnd = 0;  // of the threads ended, still held afterwards
+};
+
+ThreadCost PrivateBytesPerThread() {
     constexpr int kThreads = 4;
+    ThreadCost cost;
     HANDLE release = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     Sleep(50);
     const uint64_t before = PrivateBytes(GetCurrentProcess());
     HANDLE threads[kThreads] = {};
-    for (HANDLE& h : threads)
-        h = CreateThread(nullptr, 0, WaitOnly, release, 0, nullptr);
+    for (HANDLE& h : threads) h = CreateThread(nullptr, 0, WaitOnly, release, 0, nullptr);
     Sleep(100);
-    const uint64_t after = PrivateBytes(GetCurrentProcess());
+    const uint64_t running = PrivateBytes(GetCurrentProcess());
     SetEvent(release);
     WaitForMultipleObjects(kThreads, threads, TRUE, 5000);
+    Sleep(100);
+    const uint64_t ended = PrivateBytes(GetCurrentProcess());
     for (HANDLE h : threads) CloseHandle(h);
     CloseHandle(release);
-    return after > before ? (after - before) / kThreads : 0;
+    if (running > before) cost.each = (running - before) / kThreads;
+    if (ended > before) cost.keptAfterEnd = ended - before;
+    return cost;
 }
 
 struct Launched {
@@ -364,7 +373,8 @@ int main(int argc, char** argv) {
     uint64_t privateAfter[2] = {0, 0};
     Record lastRecord[2];
     Threads lastThreads[2];
-    const uint64_t perThread = PrivateBytesPerThread();
+    const ThreadCost threadCost = PrivateBytesPerThread();
+    const uint64_t perThread = threadCost.each;
     for (int mode = 0; mode < 2; ++mode) {
         std::vector<double> shown, painted, probe, waits;
         for (const Run& r : modes[mode]) {
@@ -481,6 +491,13 @@ int main(int argc, char** argv) {
             listed += perThread * n;
         }
         if (threads.byModule.empty()) std::printf("    %-70s %9.2f\n", "  none", 0.0);
+        // Online, the probe's temporary link has run its receiver thread and the driver's delivery
+        // thread and ended them; Wine keeps what it measured above for ended threads.
+        if (mode == 1) {
+            std::printf("    %-70s %9.2f\n", "  threads ended (the probe's link): what Wine keeps of them (measured)",
+                        Mib(threadCost.keptAfterEnd));
+            listed += threadCost.keptAfterEnd;
+        }
         std::printf("    %-70s %9.2f\n", "the rest: code, data, stacks, freed heap space still committed",
                     privateAfter[mode] > listed ? Mib(privateAfter[mode] - listed) : -Mib(listed - privateAfter[mode]));
         if (!r.privateBytes.empty())
