@@ -7,6 +7,8 @@
 // Usage: startup_probe BIN_DIR [RUNS]   (BIN_DIR holds darvix.exe, ftd2xx.dll and bare_window.exe)
 #include <windows.h>
 #include <psapi.h>
+#include <tlhelp32.h>
+#include <winternl.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -62,6 +64,83 @@ uint64_t PrivateBytes(HANDLE process) {
     if (!GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters), sizeof counters))
         return 0;
     return counters.PrivateUsage ? counters.PrivateUsage : counters.PagefileUsage;
+}
+
+// The threads of a process besides the first: the program's, and those named by the driver it
+// loaded.
+struct Threads {
+    int total = 0;
+    std::map<std::string, int> byModule;
+};
+
+Threads CountThreads(DWORD pid) {
+    Threads t;
+    using Query = LONG(WINAPI*)(HANDLE, int, void*, ULONG, ULONG*);
+    auto query = reinterpret_cast<Query>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQueryInformationThread")));
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return t;
+    THREADENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    bool first = true;
+    for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry)) {
+        if (entry.th32OwnerProcessID != pid) continue;
+        ++t.total;
+        if (first) {  // the main thread
+            first = false;
+            continue;
+        }
+        // A thread that names itself (the simulated unit's delivery thread does) goes under its
+        // name; the others under the program.
+        std::string where = "the program";
+        HANDLE thread = OpenThread(THREAD_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ThreadID);
+        struct {
+            UNICODE_STRING text;
+            wchar_t chars[128];
+        } name{};
+        ULONG got = 0;
+        if (thread && query && query(thread, 38 /* ThreadNameInformation */, &name, sizeof name, &got) == 0 &&
+            name.text.Length > 0 && name.text.Buffer) {
+            const int n = static_cast<int>(std::min<size_t>(name.text.Length / sizeof(wchar_t), 127));
+            char text[256] = {};
+            WideCharToMultiByte(CP_UTF8, 0, name.text.Buffer, n, text, sizeof text - 1, nullptr, nullptr);
+            where = std::string("\"") + text + "\"";
+        }
+        if (thread) CloseHandle(thread);
+        ++t.byModule[where];
+    }
+    CloseHandle(snapshot);
+    return t;
+}
+
+DWORD WINAPI WaitOnly(void* event) { return WaitForSingleObject(event, INFINITE); }
+
+// What one more thread costs in private bytes under this Wine, and what of it stays once threads
+// have ended: measured in this process with threads that only wait.
+struct ThreadCost {
+    uint64_t each = 0;          // while it runs
+    uint64_t keptAfterEnd = 0;  // of the threads ended, still held afterwards
+};
+
+ThreadCost PrivateBytesPerThread() {
+    constexpr int kThreads = 4;
+    ThreadCost cost;
+    HANDLE release = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    Sleep(50);
+    const uint64_t before = PrivateBytes(GetCurrentProcess());
+    HANDLE threads[kThreads] = {};
+    for (HANDLE& h : threads) h = CreateThread(nullptr, 0, WaitOnly, release, 0, nullptr);
+    Sleep(100);
+    const uint64_t running = PrivateBytes(GetCurrentProcess());
+    SetEvent(release);
+    WaitForMultipleObjects(kThreads, threads, TRUE, 5000);
+    Sleep(100);
+    const uint64_t ended = PrivateBytes(GetCurrentProcess());
+    for (HANDLE h : threads) CloseHandle(h);
+    CloseHandle(release);
+    if (running > before) cost.each = (running - before) / kThreads;
+    if (ended > before) cost.keptAfterEnd = ended - before;
+    return cost;
 }
 
 struct Launched {
@@ -149,6 +228,7 @@ struct Run {
     double launchToDialog = 0, confirmToShown = 0, confirmToPainted = 0;
     double confirmMs = 0, launchMs = 0;
     uint64_t privateBytes = 0;
+    Threads threads;
     Record record;
 };
 
@@ -198,6 +278,7 @@ Run StartProgram(const std::string& dir, int mode, const std::string& recordPath
     // Memory once start-up has settled.
     Sleep(1500);
     run.privateBytes = PrivateBytes(l.info.hProcess);
+    run.threads = CountThreads(l.info.dwProcessId);
     End(l, main);
     run.ok = true;
     return run;
@@ -291,6 +372,9 @@ int main(int argc, char** argv) {
     const char* names[2] = {"offline", "target (instant simulated unit)"};
     uint64_t privateAfter[2] = {0, 0};
     Record lastRecord[2];
+    Threads lastThreads[2];
+    const ThreadCost threadCost = PrivateBytesPerThread();
+    const uint64_t perThread = threadCost.each;
     for (int mode = 0; mode < 2; ++mode) {
         std::vector<double> shown, painted, probe, waits;
         for (const Run& r : modes[mode]) {
@@ -299,6 +383,7 @@ int main(int argc, char** argv) {
             painted.push_back(r.confirmToPainted);
             privateAfter[mode] = r.privateBytes;
             lastRecord[mode] = r.record;
+            lastThreads[mode] = r.threads;
             double begin = 0, end = 0;
             for (const auto& [name, at] : r.record.phases) {
                 if (name == "probe begins") begin = at;
@@ -391,6 +476,27 @@ int main(int argc, char** argv) {
         for (const Item& i : others) {
             std::printf("    %-70s %9.2f\n", i.what.c_str(), Mib(i.bytes));
             listed += i.bytes;
+        }
+        // Wine's own memory for each thread (measured in this probe), by the module each thread
+        // of the program started in: the program's own, or the driver it loaded (the simulated
+        // unit's, which in the field is the device).
+        const Threads& threads = lastThreads[mode];
+        std::printf("    %-70s %9s\n",
+                    ("threads besides the main one, " + std::to_string(Mib(perThread)).substr(0, 4) +
+                     " MiB each under this Wine (measured)").c_str(),
+                    "");
+        for (const auto& [module, n] : threads.byModule) {
+            std::printf("    %-70s %9.2f\n", ("  " + std::to_string(n) + " of " + module).c_str(),
+                        Mib(perThread * n));
+            listed += perThread * n;
+        }
+        if (threads.byModule.empty()) std::printf("    %-70s %9.2f\n", "  none", 0.0);
+        // Online, the probe's temporary link has run its receiver thread and the driver's delivery
+        // thread and ended them; Wine keeps what it measured above for ended threads.
+        if (mode == 1) {
+            std::printf("    %-70s %9.2f\n", "  threads ended (the probe's link): what Wine keeps of them (measured)",
+                        Mib(threadCost.keptAfterEnd));
+            listed += threadCost.keptAfterEnd;
         }
         std::printf("    %-70s %9.2f\n", "the rest: code, data, stacks, freed heap space still committed",
                     privateAfter[mode] > listed ? Mib(privateAfter[mode] - listed) : -Mib(listed - privateAfter[mode]));

@@ -201,16 +201,15 @@ int Thin(const PaintPlan& plan, const ChartCurve& c, std::vector<ChartPoint>& ou
     return kept;
 }
 
-// Appends the curve's thinned points to the plan's storage, from the plan's kept thinning when
-// the curve has not changed since; returns where they start and how many data points were kept.
+// The curve's thinned points in the plan's kept thinnings, thinned anew unless the curve has not
+// changed since; returns which thinning holds them and how many data points were kept.
 std::pair<size_t, int> AddThinned(PaintPlan& plan, const ChartCurve& c) {
-    PaintPlan::Thinned* t = nullptr;
-    for (PaintPlan::Thinned& k : plan.thinned)
-        if (k.curve == &c) t = &k;
-    if (!t) {
+    size_t which = plan.thinned.size();
+    for (size_t k = 0; k < plan.thinned.size(); ++k)
+        if (plan.thinned[k].curve == &c) which = k;
+    if (which == plan.thinned.size())
         plan.thinned.push_back({&c, 0, 0, 0.0f, 0.0f, 0.0f, 0, {}});  // stamp 0: never current
-        t = &plan.thinned.back();
-    }
+    PaintPlan::Thinned* t = &plan.thinned[which];
     if (t->id != c.id || t->version != c.version || t->tx != plan.tx || t->sx != plan.sx || t->ox != plan.ox) {
         t->kept = Thin(plan, c, t->points);
         t->id = c.id;
@@ -219,16 +218,14 @@ std::pair<size_t, int> AddThinned(PaintPlan& plan, const ChartCurve& c) {
         t->sx = plan.sx;
         t->ox = plan.ox;
     }
-    const size_t start = plan.points.size();
-    plan.points.insert(plan.points.end(), t->points.begin(), t->points.end());
-    return {start, t->kept};
+    return {which, t->kept};
 }
 
-// Ops point into the storage once it stops growing.
+// Ops point into the thinnings once they stop growing.
 void AddCurve(PaintPlan& plan, const ChartCurve& c, uint32_t fill, uint32_t line, bool filled) {
-    const auto [start, kept] = AddThinned(plan, c);
-    if (filled) plan.ops.push_back({PaintOp::kFill, nullptr, kept + 3, fill, start, c.id});
-    plan.ops.push_back({PaintOp::kLine, nullptr, kept, line, start, c.id});
+    const auto [which, kept] = AddThinned(plan, c);
+    if (filled) plan.ops.push_back({PaintOp::kFill, nullptr, kept + 3, fill, which, c.id});
+    plan.ops.push_back({PaintOp::kLine, nullptr, kept, line, which, c.id});
 }
 
 }  // namespace
@@ -252,7 +249,6 @@ void MakePaintPlan(const CurveList& curves, const ChartGeometry& g, PaintPlan& p
     plan.ox = -kChartXMin;
     plan.penWidth = 0.0001f;
     plan.ops.clear();
-    plan.points.clear();
 
     const ChartCurve* sum = nullptr;
     const ChartCurve* highlighted[3] = {};
@@ -279,7 +275,7 @@ void MakePaintPlan(const CurveList& curves, const ChartGeometry& g, PaintPlan& p
         AddCurve(plan, *highlighted[i], highlighted[i]->fill, highlighted[i]->line,
                  highlighted[i]->kind != kKindCrossover);
     if (sum && sum->count >= 1) AddCurve(plan, *sum, 0, sum->line, false);
-    for (PaintOp& op : plan.ops) op.points = plan.points.data() + op.offset;
+    for (PaintOp& op : plan.ops) op.points = plan.thinned[op.thinned].points.data();
 }
 
 size_t CurveList::PointBytes() const {

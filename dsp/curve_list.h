@@ -125,10 +125,10 @@ PixelPoint MapToPixel(const ChartGeometry& g, float yMin, float yMax, float x, f
 // One drawing operation of a paint, in world coordinates (log10 Hz, dB).
 struct PaintOp {
     enum Kind { kFill, kLine } kind;
-    const ChartPoint* points;  // into the plan's storage: valid until the plan is made again
+    const ChartPoint* points;  // into the plan's thinnings: valid until the plan is made again
     int count;
     uint32_t argb;
-    size_t offset;   // where points start in the plan's storage
+    size_t thinned;  // which of the plan's thinnings holds its points
     uint32_t curve;  // the id of the curve it draws (a curve has at most one op of each kind)
 };
 
@@ -142,13 +142,12 @@ struct PaintPlan {
     float tx, ty, sx, sy, ox;
     float penWidth;
     std::vector<PaintOp> ops;  // in drawing order
-    // The curves' points as drawn. Where several points fall on one pixel column only the first,
-    // the lowest, the highest and the last of them are kept (in their order): the drawing is the
-    // same, and the high bins, dozens to a column, no longer slow the paint down.
-    std::vector<ChartPoint> points;
 
-    // Each curve's thinned points as the last plan made them, reused while the curve and the
-    // frequency mapping stay the same (a slider step changes a few of the curves drawn).
+    // Each curve's points as drawn, which the ops point into. Where several points fall on one
+    // pixel column only the first, the lowest, the highest and the last of them are kept (in their
+    // order): the drawing is the same, and the high bins, dozens to a column, no longer slow the
+    // paint down. Reused while the curve and the frequency mapping stay the same (a slider step
+    // changes a few of the curves drawn).
     struct Thinned {
         const ChartCurve* curve;
         uint32_t id;

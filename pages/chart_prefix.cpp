@@ -117,9 +117,17 @@ RECT ChartPrefix::Paint(HDC back, HDC background, int width, int height, const d
         full = true;
     }
     if (full) keptAt_ = -1;
-    if (!copy_.Get() && copy_.Create(back)) {
+    // The copy holds the plot only: outside it the back buffer changes only when everything is
+    // drawn again.
+    const RECT clip{plan.clipLeft, plan.clipTop, plan.clipRight, plan.clipBottom};
+    const int plotWidth = std::max(0, static_cast<int>(clip.right - clip.left));
+    const int plotHeight = std::max(0, static_cast<int>(clip.bottom - clip.top));
+    if (copy_.Get() && (plotWidth != copyWidth_ || plotHeight != copyHeight_)) copy_.Reset();
+    if (!copy_.Get() && plotWidth > 0 && plotHeight > 0 && copy_.Create(back)) {
         ui::gdi::BitmapAccount account(os::held::kChartKeptCopy);
-        copy_.SetBitmap(ui::gdi::MakeBitmap(back, width_, height_));
+        copy_.SetBitmap(ui::gdi::MakeBitmap(back, plotWidth, plotHeight));
+        copyWidth_ = plotWidth;
+        copyHeight_ = plotHeight;
     }
 
     // The first op that differs from the last paint's.
@@ -137,13 +145,11 @@ RECT ChartPrefix::Paint(HDC back, HDC background, int width, int height, const d
         for (size_t i = first; i < n; ++i) changed = Union(changed, Bounds(plan, plan.ops[i]));
     }
 
-    const RECT clip{plan.clipLeft, plan.clipTop, plan.clipRight, plan.clipBottom};
     size_t from = 0;
     if (!full && keptAt_ >= 0 && static_cast<size_t>(keptAt_) <= first && copy_.HasBitmap()) {
         from = static_cast<size_t>(keptAt_);
         // Only the plot holds curves; outside it the back buffer is as the copy.
-        BitBlt(back, clip.left, clip.top, clip.right - clip.left, clip.bottom - clip.top, copy_, clip.left,
-               clip.top, SRCCOPY);
+        BitBlt(back, clip.left, clip.top, copyWidth_, copyHeight_, copy_, 0, 0, SRCCOPY);
     } else {
         if (background) BitBlt(back, 0, 0, width_, height_, background, 0, 0, SRCCOPY);
         if (labels) labels(back, plan);
@@ -151,7 +157,7 @@ RECT ChartPrefix::Paint(HDC back, HDC background, int width, int height, const d
     }
     DrawOps(back, plan, from, first);
     if (copy_.HasBitmap() && (keptAt_ < 0 || static_cast<size_t>(keptAt_) != first || from == 0)) {
-        BitBlt(copy_, 0, 0, width_, height_, back, 0, 0, SRCCOPY);
+        BitBlt(copy_, 0, 0, copyWidth_, copyHeight_, back, clip.left, clip.top, SRCCOPY);
         keptAt_ = static_cast<int>(first);
     }
     DrawOps(back, plan, first, n);

@@ -55,7 +55,8 @@ private:
     bool MakeCanvas(HDC compatible);
     ui::gdi::MemoryDC canvas_;     // where the plot is drawn
     void* canvasBits_ = nullptr;   // its pixels
-    ui::gdi::MemoryDC copy_;  // the back buffer before op keptAt_
+    ui::gdi::MemoryDC copy_;  // the back buffer's plot before op keptAt_
+    int copyWidth_ = 0, copyHeight_ = 0;
     int keptAt_ = -1;         // -1: no copy
     struct Frame {
         int clipLeft, clipTop, clipRight, clipBottom;

@@ -24,7 +24,7 @@ DisplayChartLogic::DisplayChartLogic(bool customBackground,
 DisplayChartLogic::~DisplayChartLogic() { dsp::SetErrorMode(savedErrorMode_); }
 
 size_t DisplayChartLogic::PlanBytes() const {
-    size_t bytes = plan_.points.capacity() * sizeof(dsp::ChartPoint) + plan_.ops.capacity() * sizeof(dsp::PaintOp);
+    size_t bytes = plan_.ops.capacity() * sizeof(dsp::PaintOp);
     for (const dsp::PaintPlan::Thinned& t : plan_.thinned) bytes += t.points.capacity() * sizeof(dsp::ChartPoint);
     return bytes + (xs_.capacity() + ys_.capacity()) * sizeof(float);
 }

@@ -240,7 +240,21 @@ DeviceThread::~DeviceThread() {
     thread_.join();
 }
 
+// The delivery thread carries a name, so that a memory account of the process can tell it (the
+// simulated unit's, which in the field is the device) from the program's own threads. Bound by
+// name: older systems lack the call.
+constexpr wchar_t kDeliveryThreadName[] = L"simulated unit: reply delivery";
+
+void NameThisThread() {
+    using SetName = HRESULT(WINAPI*)(HANDLE, PCWSTR);
+    if (HMODULE kernel = ::GetModuleHandleA("kernel32.dll"))
+        if (auto set = reinterpret_cast<SetName>(
+                reinterpret_cast<void*>(::GetProcAddress(kernel, "SetThreadDescription"))))
+            set(::GetCurrentThread(), kDeliveryThreadName);
+}
+
 void DeviceThread::Run() {
+    NameThisThread();
     // Every millisecond: what is due reaches the receive queue and the application's event is
     // signalled (Bus::Poll does both); the trace is written a few times a second.
     std::unique_lock<std::mutex> hold(lock_);
