@@ -110,6 +110,17 @@ HDC ScreenFormatDC() {
 
 namespace {
 
+// The bytes of a BITMAP resource of the program's (its header, then its colours and pixels) and
+// their count; null when there is no such resource.
+const void* StoredBitmap(UINT id, DWORD* size) {
+    HMODULE module = ModuleInstance();
+    HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(id), reinterpret_cast<LPCSTR>(RT_BITMAP));
+    HGLOBAL loaded = found ? LoadResource(module, found) : nullptr;
+    const void* data = loaded ? LockResource(loaded) : nullptr;
+    *size = data ? SizeofResource(module, found) : 0;
+    return data;
+}
+
 // A 32-bit DIB section of 0x00RRGGBB pixels, rows top-down when `topDown`, else bottom-up as a
 // BMP stores them. The colours are given as bit fields, not BI_RGB: Wine's GDI+ takes a BI_RGB
 // 32-bit section for one with alpha and would then draw into it otherwise than into a screen bitmap.
@@ -139,11 +150,8 @@ HBITMAP MakeSection(int width, int height, bool topDown, void** bits) {
 // 40-byte header, 32 bits a pixel, BI_RGB, no colour table, the rows whole), copied into a section
 // of their own; null for any other form, which LoadBitmapA then reads.
 HBITMAP CopyStoredPixels(UINT id) {
-    HMODULE module = ModuleInstance();
-    HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(id), reinterpret_cast<LPCSTR>(RT_BITMAP));
-    HGLOBAL loaded = found ? LoadResource(module, found) : nullptr;
-    const auto* data = loaded ? static_cast<const unsigned char*>(LockResource(loaded)) : nullptr;
-    const DWORD size = found ? SizeofResource(module, found) : 0;
+    DWORD size = 0;
+    const auto* data = static_cast<const unsigned char*>(StoredBitmap(id, &size));
     if (!data || size < sizeof(BITMAPINFOHEADER)) return nullptr;
     BITMAPINFOHEADER header;
     std::memcpy(&header, data, sizeof header);
@@ -212,11 +220,8 @@ size_t BitmapBytes(HBITMAP bitmap) { return PixelBytes(bitmap); }
 // GDI objects made and freed, about 0.3 ms even for a small strip); the header alone tells the size.
 SIZE SkinBitmapSize(UINT id) {
     if (id == 0) return SIZE{0, 0};
-    HMODULE module = ModuleInstance();
-    HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(id), reinterpret_cast<LPCSTR>(RT_BITMAP));
-    HGLOBAL loaded = found ? LoadResource(module, found) : nullptr;
-    const void* data = loaded ? LockResource(loaded) : nullptr;
-    const DWORD size = found ? SizeofResource(module, found) : 0;
+    DWORD size = 0;
+    const void* data = StoredBitmap(id, &size);
     if (!data || size < sizeof(BITMAPCOREHEADER)) return SIZE{0, 0};
     const DWORD headerSize = *static_cast<const DWORD*>(data);
     if (headerSize == sizeof(BITMAPCOREHEADER)) {

@@ -77,6 +77,22 @@ struct Session {
     ui::GdiplusSession gdiplus;
 };
 
+// The plot of the tuning page's chart with whole-pixel numbers: column = 19 + 0.25 * x,
+// row = 85.5 - 5 * y, clipped to columns 19..712 and rows 20..150.
+dsp::PaintPlan PlotOf747By159() {
+    dsp::PaintPlan plan;
+    plan.clipLeft = 19;
+    plan.clipTop = 20;
+    plan.clipRight = 713;
+    plan.clipBottom = 151;
+    plan.tx = 19.0f;
+    plan.ty = 85.5f;
+    plan.sx = 0.25f;
+    plan.sy = -5.0f;
+    plan.ox = 0.0f;
+    return plan;
+}
+
 TEST(ChartWindow, BothGeometriesSizesAndSliderPlaces) {
     Session s;
     uitest::RecordingParent parent(1100, 500);
@@ -354,16 +370,7 @@ TEST(ChartWindow, AChartKeepingNothingUntilShownDrawsWhatAKeepingChartDraws) {
 // start or end inside it, jump straight up and down, fall far below it, and go back on themselves.
 TEST(ChartWindow, LinesLieWhereGdiplusDrawsThem) {
     Session s;
-    dsp::PaintPlan plan;
-    plan.clipLeft = 19;
-    plan.clipTop = 20;
-    plan.clipRight = 713;
-    plan.clipBottom = 151;
-    plan.tx = 19.0f;  // column = 19 + 0.25 * x, row = 85.5 - 5 * y
-    plan.ty = 85.5f;
-    plan.sx = 0.25f;
-    plan.sy = -5.0f;
-    plan.ox = 0.0f;
+    dsp::PaintPlan plan = PlotOf747By159();
     plan.penWidth = 0.0001f;
     auto curve = [](int n, float x0, float x1, const std::function<float(float)>& y) {
         std::vector<dsp::ChartPoint> p(static_cast<size_t>(n));
@@ -454,16 +461,7 @@ TEST(ChartWindow, LinesLieWhereGdiplusDrawsThem) {
 // steepness, a five-pointed star drawn in one stroke (its middle filled by the winding rule),
 // and the area under a wave that leaves the plot above and below, closed along 0 dB.
 TEST(ChartWindow, FillsCoverTheirPolygonsRegionAndBlendByAlpha) {
-    dsp::PaintPlan plan;
-    plan.clipLeft = 19;
-    plan.clipTop = 20;
-    plan.clipRight = 713;
-    plan.clipBottom = 151;
-    plan.tx = 19.0f;  // column = 19 + 0.25 * x, row = 85.5 - 5 * y
-    plan.ty = 85.5f;
-    plan.sx = 0.25f;
-    plan.sy = -5.0f;
-    plan.ox = 0.0f;
+    dsp::PaintPlan plan = PlotOf747By159();
     std::vector<dsp::ChartPoint> star;
     for (int k = 0; k < 5; ++k) {
         const double a = 2.0 * 3.14159265358979 * (2 * k) / 5.0;
